@@ -1,0 +1,53 @@
+# Zelmora: the README's commands. Every target installs what is missing first.
+JOBS ?= $(shell nproc)
+BUILD_TYPE ?= RelWithDebInfo
+FUZZ_SECONDS ?= 30
+WERROR := $(if $(CI),ON,OFF)
+CMAKE_COMMON := -DZELMORA_WERROR=$(WERROR)
+
+.PHONY: all deps build test asan tsan bench fuzz run golden clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_COMMON)
+	cmake --build build -j $(JOBS)
+
+test: build
+	ctest --test-dir build --output-on-failure -j $(JOBS) --timeout 300
+
+# Address and undefined-behaviour sanitizers over every test.
+asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZELMORA_SANITIZE=address,undefined $(CMAKE_COMMON)
+	cmake --build build-asan -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir build-asan --output-on-failure -j $(JOBS) --timeout 600
+
+# ThreadSanitizer over the Qt-free tests.
+tsan: deps
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZELMORA_SANITIZE=thread -DZELMORA_WITH_QT=OFF $(CMAKE_COMMON)
+	cmake --build build-tsan -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan --output-on-failure -j $(JOBS) --timeout 600
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZELMORA_BENCH=ON -DBUILD_TESTING=OFF $(CMAKE_COMMON)
+	cmake --build build-bench -j $(JOBS)
+	scripts/run-benchmarks build-bench
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELMORA_FUZZ=ON -DZELMORA_WITH_QT=OFF -DBUILD_TESTING=OFF $(CMAKE_COMMON)
+	cmake --build build-fuzz -j $(JOBS)
+	scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
+
+# Regenerates the reviewed decoder output of the receiver logs.
+golden: build
+	scripts/update-golden build
+
+run: build
+	scripts/run-zelmora build
+
+clean:
+	rm -rf build build-asan build-tsan build-bench build-fuzz
