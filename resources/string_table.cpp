@@ -1,0 +1,32 @@
+#include "resources/string_table.h"
+
+#include <algorithm>
+#include <iterator>
+
+const StringTableEntry kStringTable[] = {
+    {IDS_TITLE, L"Zelmora 3.0"},
+    {IDS_START_GPS, L"Start GPS"},
+    {IDS_STOP_GPS, L"Stop GPS"},
+    {IDS_COMPASS_LETTERS, L"NWSE"},
+    {IDS_DMS_FORMAT, L"%d\u00B0%d'%d\""},
+    {IDS_SPEED_FORMAT, L"%.1f km/h"},
+    {IDS_COURSE_FORMAT, L"%d\u00B0"},
+    {IDS_COMPASS_POINTS, L"N\nNE\nE\nSE\nS\nSW\nW\nNW"},
+    {IDS_DEMO_GGA, L"$GPGGA,013345,2411.1630,N,12036.6100,E,1,07,2.0,0.0,M,,,,0000*17"},
+    {IDS_DEMO_GSA, L"$GPGSA,A,3,01,03,05,07,09,11,13,15,17,19,21,23,7.5,6.9,5.4*3D"},
+    {IDS_DEMO_GSV1, L"$GPGSV,3,1,12,01,06,157,10,03,62,104,21,05,20,208,26,07,56,057,25*74"},
+    {IDS_DEMO_GSV2, L"$GPGSV,3,2,12,09,86,250,46,11,17,120,08,13,89,164,49,15,08,225,04*74"},
+    {IDS_DEMO_GSV3, L"$GPGSV,3,3,12,17,39,335,02,19,80,104,11,21,69,147,10,23,56,217,22*7D"},
+    {IDS_DEMO_RMC, L"$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C"},
+    {IDS_CANNOT_OPEN_PORT, L"Can not open port."},
+    {IDS_GPS_NOT_FOUND, L"GPS not found."},
+    {IDS_TRY_AGAIN, L"Do you want to try again?"},
+};
+const std::size_t kStringTableSize = std::size(kStringTable);
+
+const wchar_t* FindStringResource(UINT id) {
+  const auto* end = kStringTable + kStringTableSize;
+  const auto* it = std::lower_bound(kStringTable, end, id,
+                                    [](const StringTableEntry& e, UINT key) { return e.id < key; });
+  return (it != end && it->id == id) ? it->text : nullptr;
+}
