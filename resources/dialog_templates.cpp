@@ -9,7 +9,7 @@ namespace {
 using enum DialogClass;
 
 // Rectangles per row: landscape, square, portrait.
-constexpr DialogControlSpec kSetupControls[] = {
+constexpr DialogControl kSetupControls[] = {
     {IDC_SETUP_PORT, ComboBox, kComboBoxStyle, L"", {{{39, 3, 56, 89}, {42, 3, 91, 89}, {42, 3, 91, 89}}}},
     {IDC_SETUP_PORT_LABEL, Static, kLabelStyle, L"COM Port:", {{{4, 5, 34, 8}, {4, 5, 34, 8}, {4, 5, 34, 8}}}},
     {IDC_SETUP_BAUD, ComboBox, kComboBoxStyle, L"", {{{137, 3, 42, 89}, {42, 16, 91, 89}, {42, 16, 91, 89}}}},
@@ -21,7 +21,7 @@ constexpr DialogControlSpec kSetupControls[] = {
     {IDC_SETUP_RAW_TEXT, Edit, kRawTextStyle, L"", {{{4, 32, 175, 59}, {4, 47, 129, 44}, {4, 47, 129, 85}}}},
 };
 
-constexpr DialogControlSpec kGpsInfoControls[] = {
+constexpr DialogControl kGpsInfoControls[] = {
     {IDC_INFO_DATE, Static, kLabelStyle, L"", {{{23, 5, 44, 8}, {23, 5, 44, 8}, {23, 5, 44, 8}}}},
     {IDC_INFO_DATE_LABEL, Static, kLabelStyle, L"Date:", {{{4, 5, 18, 8}, {4, 5, 18, 8}, {4, 5, 18, 8}}}},
     {IDC_INFO_TIME, Static, kLabelStyle, L"", {{{24, 14, 36, 8}, {24, 14, 36, 8}, {24, 15, 36, 8}}}},
@@ -43,7 +43,7 @@ constexpr DialogControlSpec kGpsInfoControls[] = {
 };
 
 // The controls start 31 dialog units down; the logo is painted above them.
-constexpr DialogControlSpec kAboutControls[] = {
+constexpr DialogControl kAboutControls[] = {
     {IDC_ABOUT_VERSION, Static, kLabelStyle, kVersionLine, {{{7, 31, 85, 8}, {7, 31, 85, 8}, {7, 31, 85, 8}}}},
     {IDC_ABOUT_NOTICE, Static, kLabelStyle, kNoticeLine, {{{39, 43, 117, 8}, {7, 51, 117, 8}, {7, 51, 117, 8}}}},
     {IDC_ABOUT_NOTICE_OPENING, Static, kLabelStyle, kNoticeOpening, {{{7, 43, 38, 8}, {7, 43, 38, 8}, {7, 43, 38, 8}}}},
@@ -51,7 +51,7 @@ constexpr DialogControlSpec kAboutControls[] = {
     {IDC_ABOUT_WEB, Static, kLabelStyle, kMakerWebAddress, {{{7, 63, 91, 8}, {7, 71, 91, 8}, {7, 71, 91, 8}}}},
 };
 
-constexpr DialogPageSpec kPages[] = {
+constexpr DialogPage kPages[] = {
     {L"Setup",
      {IDD_SETUP_LANDSCAPE, IDD_SETUP_SQUARE, IDD_SETUP_PORTRAIT},
      {{{0, 0, 183, 99}, {0, 0, 137, 99}, {0, 0, 137, 146}}},
@@ -68,9 +68,9 @@ constexpr DialogPageSpec kPages[] = {
 
 }  // namespace
 
-std::span<const DialogPageSpec> DialogPages() { return kPages; }
+std::span<const DialogPage> DialogPages() { return kPages; }
 
-std::vector<BYTE> BuildDialogTemplate(const DialogPageSpec& page, DialogLayout layout) {
+std::vector<BYTE> BuildDialogTemplate(const DialogPage& page, DialogLayout layout) {
   ResourceWriter out;
   const DialogRect& frame = page.frames[layout];
   out.Dword(kPageStyle);
@@ -85,7 +85,7 @@ std::vector<BYTE> BuildDialogTemplate(const DialogPageSpec& page, DialogLayout l
   out.Text(page.caption);
   out.Word(kPageFontPoints);
   out.Text(kPageFontFace);
-  for (const DialogControlSpec& control : page.controls) {
+  for (const DialogControl& control : page.controls) {
     const DialogRect& rect = control.rects[layout];
     out.AlignTo4();
     out.Dword(control.style);

@@ -50,7 +50,7 @@ struct DialogRect {
   short cy;
 };
 
-struct DialogControlSpec {
+struct DialogControl {
   WORD id;
   DialogClass windowClass;
   DWORD style;
@@ -58,16 +58,16 @@ struct DialogControlSpec {
   std::array<DialogRect, kDialogLayoutCount> rects;
 };
 
-struct DialogPageSpec {
+struct DialogPage {
   const wchar_t* caption;
   std::array<WORD, kDialogLayoutCount> templateIds;
   std::array<DialogRect, kDialogLayoutCount> frames;  // position and size of the page
-  std::span<const DialogControlSpec> controls;        // in template order
+  std::span<const DialogControl> controls;        // in template order
 };
 
 // The Setup, GPS Info and About pages, in that order.
-std::span<const DialogPageSpec> DialogPages();
+std::span<const DialogPage> DialogPages();
 
 // The classic dialog template (DLGTEMPLATE and DWORD-aligned DLGITEMTEMPLATEs)
 // of `page` in `layout`.
-std::vector<BYTE> BuildDialogTemplate(const DialogPageSpec& page, DialogLayout layout);
+std::vector<BYTE> BuildDialogTemplate(const DialogPage& page, DialogLayout layout);

@@ -23,7 +23,7 @@ constexpr WORD kFirstIconImageId = 1;
 class Catalogue {
  public:
   Catalogue() {
-    for (const DialogPageSpec& page : DialogPages()) {
+    for (const DialogPage& page : DialogPages()) {
       for (std::size_t layout = 0; layout < kDialogLayoutCount; ++layout) {
         AddOwned(RT_DIALOG, page.templateIds[layout],
                  BuildDialogTemplate(page, static_cast<DialogLayout>(layout)));

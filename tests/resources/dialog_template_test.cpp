@@ -97,7 +97,7 @@ TEST(DialogTemplates, EveryTemplateMatchesTheCatalogue) {
   };
   ASSERT_EQ(DialogPages().size(), std::size(pages));
   for (std::size_t p = 0; p < std::size(pages); ++p) {
-    const DialogPageSpec& page = DialogPages()[p];
+    const DialogPage& page = DialogPages()[p];
     for (std::size_t layout = 0; layout < kDialogLayoutCount; ++layout) {
       SCOPED_TRACE("template " + std::to_string(pages[p].ids[layout]));
       EXPECT_EQ(page.templateIds[layout], pages[p].ids[layout]);
@@ -115,7 +115,7 @@ TEST(DialogTemplates, EveryTemplateMatchesTheCatalogue) {
       ASSERT_EQ(t.items.size(), page.controls.size());
       for (std::size_t i = 0; i < t.items.size(); ++i) {
         const ParsedItem& item = t.items[i];
-        const DialogControlSpec& control = page.controls[i];
+        const DialogControl& control = page.controls[i];
         const DialogRect& rect = control.rects[layout];
         SCOPED_TRACE("item " + std::to_string(i + 1));
         EXPECT_EQ(item.offset % 4, 0u);
