@@ -28,15 +28,15 @@ public:
     void SetManySatellites(bool many_satellites);
     void ColdStart(std::uint64_t t_ms);
 
-    // The report for receiver time t_ms (milliseconds since start, never
-    // earlier than the previous call); moves the track and sky on to t_ms.
-    EpochReport Report(std::uint64_t t_ms);
-
-    // Report(t_ms) as sentence groups in the order the receiver sends them:
-    // GGA, GLL, GSA, GSV, RMC, VTG.
+    // The epoch at receiver time t_ms (milliseconds since start, never
+    // earlier than the previous call) as sentence groups in the order the
+    // receiver sends them: GGA, GLL, GSA, GSV, RMC, VTG.
     std::vector<SentenceGroup> Epoch(std::uint64_t t_ms);
 
 private:
+    // What the receiver knows at t_ms; moves the track and sky on to t_ms.
+    EpochReport Report(std::uint64_t t_ms);
+
     std::int64_t utc_start_ms_;
     std::uint64_t last_ms_ = 0;
     Track track_;

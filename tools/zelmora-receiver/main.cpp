@@ -127,7 +127,7 @@ int main(int argc, char** argv)
     bool help = false;
     std::string error;
     if (!ParseArguments(argc, argv, options, help, error)) {
-        std::fprintf(stderr, "zelmora-receiver: %s\n%s", error.c_str(), kUsage);
+        std::fprintf(stderr, "zelmora-receiver: %s\nTry 'zelmora-receiver --help'.\n", error.c_str());
         return 2;
     }
     if (help) {
