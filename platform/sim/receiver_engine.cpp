@@ -93,16 +93,11 @@ void ReceiverEngine::RunEpoch(std::uint64_t t_ms)
         line_.Drop();
         return;
     }
-    std::vector<std::string> sentences;
-    if (replay_) {
-        // A receiver whose output buffer is still full from the last second
-        // loses this one.
-        if (line_.BacklogBits() > line_.Baud())
-            return;
-        sentences = replay_->NextEpoch();
-    } else {
-        sentences = SynthesisedEpoch(t_ms);
-    }
+    // A receiver whose output buffer still holds more than a second's worth
+    // loses this epoch (a replayed log or a line too slow even for RMC).
+    if (line_.BacklogBits() > line_.Baud())
+        return;
+    std::vector<std::string> sentences = replay_ ? replay_->NextEpoch() : SynthesisedEpoch(t_ms);
     for (Piece& piece : WithFaults(std::move(sentences)))
         line_.Send(std::move(piece.bytes), piece.pause_after_ms, piece.is_sentence);
     ++epochs_run_;

@@ -52,8 +52,10 @@ void CheckSky(const std::vector<std::vector<std::string>>& gsv, const std::vecto
     EXPECT_EQ(static_cast<int>(tracked.size()), in_view);
     // Every satellite used in the fix is in view and tracked.
     for (int f = 3; f < 15; ++f) {
-        if (!gsa[static_cast<std::size_t>(f)].empty())
-            EXPECT_TRUE(tracked[std::stoi(gsa[static_cast<std::size_t>(f)])]) << gsa[static_cast<std::size_t>(f)];
+        const std::string& prn = gsa[static_cast<std::size_t>(f)];
+        if (!prn.empty()) {
+            EXPECT_TRUE(tracked[std::stoi(prn)]) << prn;
+        }
     }
 }
 
@@ -94,8 +96,9 @@ TEST(ReceiverEngine, EverySentenceIsWellFormed)
                 gsv.push_back(fields);
                 continue;
             }
-            if (field_counts.contains(fields[0]))
+            if (field_counts.contains(fields[0])) {
                 EXPECT_EQ(fields.size(), field_counts.at(fields[0])) << line;
+            }
             if (fields[0] == "$GPGSA") {
                 gsa = fields;
                 EXPECT_EQ(fields[2], "3") << line;
@@ -161,6 +164,26 @@ TEST(ReceiverEngine, PacesTheLineAtItsSpeed)
     EXPECT_GE(rmc, 59);
     const auto gsv = std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("$GPGSV,3,1") || l.starts_with("$GPGSV,2,1") || l.starts_with("$GPGSV,4,1"); });
     EXPECT_GE(gsv, 30);
+}
+
+TEST(ReceiverEngine, ALineTooSlowForOneEpochDoesNotQueueWithoutEnd)
+{
+    // 300 bps carries 30 bytes a second, less than one RMC.
+    sim::ReceiverEngine engine(Options(300), std::nullopt);
+    Delivery delivery;
+    Drive(engine, 0, 600'000, 300, delivery, 1000);
+    EXPECT_GE(delivery.bytes.size(), 600u * 29u);
+    // Whole RMC sentences, every other second or so, none older than that.
+    const std::vector<std::string> lines = Lines(delivery.bytes);
+    EXPECT_GE(lines.size(), 200u);
+    for (const std::string& line : lines)
+        ASSERT_TRUE(line.starts_with("$GPRMC,") && HasValidChecksum(line)) << line;
+    const auto seconds = [](const std::string& line) {
+        const std::string hhmmss = Fields(line)[1];
+        return std::stoi(hhmmss.substr(0, 2)) * 3600 + std::stoi(hhmmss.substr(2, 2)) * 60 + std::stoi(hhmmss.substr(4, 2));
+    };
+    // The last RMC out is one of the last seconds', not one queued long ago.
+    EXPECT_GE(seconds(lines.back()) - seconds(lines.front()), 596);
 }
 
 TEST(ReceiverEngine, OutputDoesNotDependOnHowTimeIsSliced)
@@ -248,8 +271,9 @@ TEST(ReceiverEngine, ColdStartGoesSilentThenReacquires)
             else
                 EXPECT_TRUE(f[15].empty() && f[16].empty() && f[17].empty());
         }
-        if (f[0] == "$GPRMC" && first_fix_s < 0 && at < 20'000)
+        if (f[0] == "$GPRMC" && first_fix_s < 0 && at < 20'000) {
             EXPECT_EQ(f[2], "V") << line;
+        }
     }
     EXPECT_TRUE(empty_sky_seen);
     EXPECT_GE(last_in_view, 8);
@@ -349,8 +373,9 @@ TEST(ReceiverEngine, SendsNoiseBurstsBetweenSentences)
         // never starts one of its own.
         const std::size_t dollar = line.find('$');
         EXPECT_GE(dollar, 16u) << "noise ahead of the sentence";
-        if (dollar != std::string::npos)
+        if (dollar != std::string::npos) {
             EXPECT_TRUE(HasValidChecksum(line.substr(dollar)));
+        }
     }
     EXPECT_GE(damaged, 6);
     EXPECT_LE(damaged, 12);
@@ -376,9 +401,11 @@ TEST(ReceiverEngine, FallsSilentOnDemand)
     EXPECT_GT(sent_between(19'000, 20'000), 0);
     EXPECT_LE(sent_between(20'010, 26'000), 1);
     EXPECT_GT(sent_between(26'000, 27'000), 0);
-    for (const std::string& line : Lines(delivery.bytes))
-        if (line.find('$', 1) == std::string::npos)
+    for (const std::string& line : Lines(delivery.bytes)) {
+        if (line.find('$', 1) == std::string::npos) {
             EXPECT_TRUE(HasValidChecksum(line)) << line;
+        }
+    }
 }
 
 TEST(ReceiverEngine, RaisesTheSatelliteCountWhenAskedAtRunTime)
