@@ -58,7 +58,6 @@ private:
     std::uint64_t NowLocked() const;
 
     TimeSource& time_;
-    std::jthread thread_;
     mutable std::mutex mutex_;
     // The pointers change only while no thread runs; the thread alone uses
     // the terminal, the engine is shared under mutex_.
@@ -69,6 +68,8 @@ private:
     std::uint64_t start_ms_ = 0;
     std::uint64_t bytes_sent_ = 0;
     std::uint32_t line_speed_ = 0;
+    // Last, so that it is joined before anything it uses goes away.
+    std::jthread thread_;
 };
 
 } // namespace sim

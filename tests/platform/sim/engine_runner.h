@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sim_test {
@@ -13,8 +14,16 @@ struct Delivery {
     std::string bytes;                  // everything delivered, in order
     std::vector<std::uint64_t> times;   // the step (end time, ms) each byte came in
 
-    // Time of the first byte of the first occurrence of text at or after from.
     std::size_t Find(std::string_view text, std::size_t from = 0) const { return bytes.find(text, from); }
+
+    // Bytes that came in steps ending after from_ms and before to_ms.
+    std::size_t CountBetween(std::uint64_t from_ms, std::uint64_t to_ms) const
+    {
+        std::size_t count = 0;
+        for (std::uint64_t t : times)
+            count += t > from_ms && t < to_ms ? 1 : 0;
+        return count;
+    }
 };
 
 // Runs engine from from_ms (exclusive) to to_ms in steps of step_ms with the

@@ -45,4 +45,10 @@ inline std::vector<std::string> Fields(std::string_view line)
     return fields;
 }
 
+// Seconds of the day of an "hhmmss[.ss]" field.
+inline int SecondsOfDay(const std::string& hhmmss)
+{
+    return std::stoi(hhmmss.substr(0, 2)) * 3600 + std::stoi(hhmmss.substr(2, 2)) * 60 + std::stoi(hhmmss.substr(4, 2));
+}
+
 } // namespace sim_test

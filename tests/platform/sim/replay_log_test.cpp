@@ -15,6 +15,14 @@ std::vector<std::vector<std::string>> Epochs(sim::ReplayLog& log)
     return epochs;
 }
 
+std::string Repeated(const std::string& line, int times)
+{
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += line;
+    return text;
+}
+
 TEST(ReplayLog, CutsEpochsWhereTheTimeChanges)
 {
     struct Case {
@@ -34,13 +42,7 @@ TEST(ReplayLog, CutsEpochsWhereTheTimeChanges)
          "# Name: test\n#\n\n$GPRMC,000001,A*00\r\n\r\n# note\n$GPRMC,000002,A*00\r\n",
          {1, 1}},
         {"talkers other than GP", "$GNRMC,000001,A*00\n$GLGSV,1,1,00*00\n$GNRMC,000002,A*00\n", {2, 1}},
-        {"no time at all: portions of 20 lines", std::string(45, 'x').replace(0, 45, "") + [] {
-             std::string text;
-             for (int i = 0; i < 45; ++i)
-                 text += "$GPGSV,1,1,00*79\n";
-             return text;
-         }(),
-         {20, 20, 5}},
+        {"no time at all: portions of 20 lines", Repeated("$GPGSV,1,1,00*79\n", 45), {20, 20, 5}},
     };
     for (const Case& c : cases) {
         sim::ReplayLog log(c.text);

