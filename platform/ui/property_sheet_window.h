@@ -30,9 +30,10 @@ class PropertySheetClient {
   // The page is about to be shown (true) or left (false). A page that
   // refuses to be left (false) stays in front.
   virtual bool PageActivated(int index, bool active) = 0;
-  // OK was pressed: every page whose window exists takes its data; the
-  // windows are destroyed afterwards.
-  virtual void ApplyPages() = 0;
+  // OK was pressed: the shown page is left and every page whose window
+  // exists takes its data; the windows are destroyed afterwards. False keeps
+  // the sheet open (the shown page refused to be left).
+  virtual bool ApplyPages() = 0;
 };
 
 // Maps to: the sheet's QWidget at the screen's size, run modally in a nested
