@@ -1,0 +1,103 @@
+#include "resources/dialog_templates.h"
+
+#include "resources/maker_notice.h"
+#include "resources/resource_ids.h"
+#include "resources/resource_writer.h"
+
+namespace {
+
+using enum DialogClass;
+
+// Rectangles per row: landscape, square, portrait.
+constexpr DialogControl kSetupControls[] = {
+    {IDC_SETUP_PORT, ComboBox, kComboBoxStyle, L"", {{{39, 3, 56, 89}, {42, 3, 91, 89}, {42, 3, 91, 89}}}},
+    {IDC_SETUP_PORT_LABEL, Static, kLabelStyle, L"COM Port:", {{{4, 5, 34, 8}, {4, 5, 34, 8}, {4, 5, 34, 8}}}},
+    {IDC_SETUP_BAUD, ComboBox, kComboBoxStyle, L"", {{{137, 3, 42, 89}, {42, 16, 91, 89}, {42, 16, 91, 89}}}},
+    {IDC_SETUP_BAUD_LABEL, Static, kLabelStyle, L"Baud Rate:", {{{99, 5, 37, 8}, {4, 18, 37, 8}, {4, 18, 37, 8}}}},
+    {IDC_SETUP_SCAN, Button, kButtonStyle, L"Scan", {{{4, 18, 42, 12}, {4, 32, 40, 12}, {4, 32, 40, 12}}}},
+    {IDC_SETUP_START_STOP, Button, kButtonStyle, L"", {{{49, 18, 42, 12}, {47, 32, 40, 12}, {47, 32, 40, 12}}}},
+    {IDC_SETUP_COLD_START, Button, kDisabledButtonStyle, L"Cold Start",
+     {{{137, 18, 42, 12}, {93, 32, 40, 12}, {93, 32, 40, 12}}}},
+    {IDC_SETUP_RAW_TEXT, Edit, kRawTextStyle, L"", {{{4, 32, 175, 59}, {4, 47, 129, 44}, {4, 47, 129, 85}}}},
+};
+
+constexpr DialogControl kGpsInfoControls[] = {
+    {IDC_INFO_DATE, Static, kLabelStyle, L"", {{{23, 5, 44, 8}, {23, 5, 44, 8}, {23, 5, 44, 8}}}},
+    {IDC_INFO_DATE_LABEL, Static, kLabelStyle, L"Date:", {{{4, 5, 18, 8}, {4, 5, 18, 8}, {4, 5, 18, 8}}}},
+    {IDC_INFO_TIME, Static, kLabelStyle, L"", {{{24, 14, 36, 8}, {24, 14, 36, 8}, {24, 15, 36, 8}}}},
+    {IDC_INFO_TIME_LABEL, Static, kLabelStyle, L"Time:", {{{4, 14, 19, 8}, {4, 14, 19, 8}, {4, 15, 19, 8}}}},
+    {IDC_INFO_SPEED, Static, kLabelStyle, L"", {{{28, 23, 38, 8}, {28, 23, 38, 8}, {28, 25, 38, 8}}}},
+    {IDC_INFO_SPEED_LABEL, Static, kLabelStyle, L"Speed:", {{{4, 23, 24, 8}, {4, 23, 24, 8}, {4, 25, 24, 8}}}},
+    {IDC_INFO_COURSE, Static, kLabelStyle, L"", {{{30, 32, 36, 8}, {30, 32, 36, 8}, {30, 35, 36, 8}}}},
+    {IDC_INFO_COURSE_LABEL, Static, kLabelStyle, L"Course:", {{{4, 32, 26, 8}, {4, 32, 26, 8}, {4, 35, 26, 8}}}},
+    {IDC_INFO_FIX, Static, kLabelStyle, L"", {{{17, 41, 27, 8}, {17, 41, 27, 8}, {17, 45, 27, 8}}}},
+    {IDC_INFO_FIX_LABEL, Static, kLabelStyle, L"Fix:", {{{4, 41, 13, 8}, {4, 41, 13, 8}, {4, 45, 13, 8}}}},
+    {IDC_INFO_LAT, Static, kLabelStyle, L"", {{{19, 50, 50, 8}, {19, 50, 50, 8}, {19, 55, 48, 8}}}},
+    {IDC_INFO_LAT_LABEL, Static, kLabelStyle, L"Lat:", {{{4, 50, 13, 8}, {4, 50, 13, 8}, {4, 55, 13, 8}}}},
+    {IDC_INFO_LON, Static, kLabelStyle, L"", {{{20, 59, 52, 8}, {20, 59, 52, 8}, {20, 65, 47, 8}}}},
+    {IDC_INFO_LON_LABEL, Static, kLabelStyle, L"Lon:", {{{4, 59, 15, 8}, {4, 59, 15, 8}, {4, 65, 15, 8}}}},
+    {IDC_INFO_ALTITUDE, Static, kLabelStyle, L"", {{{32, 68, 34, 8}, {107, 50, 27, 8}, {32, 75, 34, 8}}}},
+    {IDC_INFO_ALTITUDE_LABEL, Static, kLabelStyle, L"Altitude:", {{{4, 68, 27, 8}, {79, 50, 27, 8}, {4, 75, 27, 8}}}},
+    {IDC_INFO_PDOP, Static, kLabelStyle, L"", {{{27, 77, 20, 8}, {102, 59, 19, 8}, {27, 85, 20, 8}}}},
+    {IDC_INFO_PDOP_LABEL, Static, kLabelStyle, L"PDOP:", {{{4, 77, 22, 8}, {79, 59, 22, 8}, {4, 85, 22, 8}}}},
+};
+
+// The controls start 31 dialog units down; the logo is painted above them.
+constexpr DialogControl kAboutControls[] = {
+    {IDC_ABOUT_VERSION, Static, kLabelStyle, kVersionLine, {{{7, 31, 85, 8}, {7, 31, 85, 8}, {7, 31, 85, 8}}}},
+    {IDC_ABOUT_NOTICE, Static, kLabelStyle, kNoticeLine, {{{39, 43, 117, 8}, {7, 51, 117, 8}, {7, 51, 117, 8}}}},
+    {IDC_ABOUT_NOTICE_OPENING, Static, kLabelStyle, kNoticeOpening, {{{7, 43, 38, 8}, {7, 43, 38, 8}, {7, 43, 38, 8}}}},
+    {IDC_ABOUT_NOTICE_CLOSING, Static, kLabelStyle, kNoticeClosing, {{{7, 51, 69, 8}, {7, 59, 69, 8}, {7, 59, 69, 8}}}},
+    {IDC_ABOUT_WEB, Static, kLabelStyle, kMakerWebAddress, {{{7, 63, 91, 8}, {7, 71, 91, 8}, {7, 71, 91, 8}}}},
+};
+
+constexpr DialogPage kPages[] = {
+    {L"Setup",
+     {IDD_SETUP_LANDSCAPE, IDD_SETUP_SQUARE, IDD_SETUP_PORTRAIT},
+     {{{0, 0, 183, 99}, {0, 0, 137, 99}, {0, 0, 137, 146}}},
+     kSetupControls},
+    {L"GPS Info",
+     {IDD_GPSINFO_LANDSCAPE, IDD_GPSINFO_SQUARE, IDD_GPSINFO_PORTRAIT},
+     {{{0, 0, 183, 94}, {0, 0, 137, 94}, {0, 0, 137, 133}}},
+     kGpsInfoControls},
+    {L"About",
+     {IDD_ABOUT_LANDSCAPE, IDD_ABOUT_SQUARE, IDD_ABOUT_PORTRAIT},
+     {{{0, 0, 183, 94}, {0, 0, 137, 94}, {0, 0, 137, 133}}},
+     kAboutControls},
+};
+
+}  // namespace
+
+std::span<const DialogPage> DialogPages() { return kPages; }
+
+std::vector<BYTE> BuildDialogTemplate(const DialogPage& page, DialogLayout layout) {
+  ResourceWriter out;
+  const DialogRect& frame = page.frames[layout];
+  out.Dword(kPageStyle);
+  out.Dword(kPageExStyle);
+  out.Word(static_cast<WORD>(page.controls.size()));
+  out.Short(frame.x);
+  out.Short(frame.y);
+  out.Short(frame.cx);
+  out.Short(frame.cy);
+  out.Word(0);  // no menu
+  out.Word(0);  // the default dialog window class
+  out.Text(page.caption);
+  out.Word(kPageFontPoints);
+  out.Text(kPageFontFace);
+  for (const DialogControl& control : page.controls) {
+    const DialogRect& rect = control.rects[layout];
+    out.AlignTo4();
+    out.Dword(control.style);
+    out.Dword(0);  // extended style
+    out.Short(rect.x);
+    out.Short(rect.y);
+    out.Short(rect.cx);
+    out.Short(rect.cy);
+    out.Word(control.id);
+    out.Ordinal(static_cast<WORD>(control.windowClass));
+    out.Text(control.text);
+    out.Word(0);  // no creation data
+  }
+  return out.Take();
+}

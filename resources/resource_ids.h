@@ -1,0 +1,67 @@
+// Names of the program's resource ids: dialog templates, the controls the
+// pages address, bitmaps and the icon. String ids are in string_table.h.
+#pragma once
+
+#include "platform/core/win_types.h"
+
+// Dialog templates, three per page (one per screen shape). The Setup
+// templates' ids also name their dialog-initialisation resources.
+constexpr UINT IDD_SETUP_PORTRAIT = 102;
+constexpr UINT IDD_SETUP_LANDSCAPE = 103;
+constexpr UINT IDD_SETUP_SQUARE = 104;
+constexpr UINT IDD_ABOUT_LANDSCAPE = 105;
+constexpr UINT IDD_ABOUT_SQUARE = 106;
+constexpr UINT IDD_ABOUT_PORTRAIT = 107;
+constexpr UINT IDD_GPSINFO_LANDSCAPE = 111;
+constexpr UINT IDD_GPSINFO_SQUARE = 112;
+constexpr UINT IDD_GPSINFO_PORTRAIT = 113;
+
+// Setup page controls.
+constexpr UINT IDC_SETUP_RAW_TEXT = 1000;     // Edit: the last raw sentences
+constexpr UINT IDC_SETUP_PORT_LABEL = 200;
+constexpr UINT IDC_SETUP_BAUD_LABEL = 1002;
+constexpr UINT IDC_SETUP_BAUD = 1009;         // ComboBox: speeds
+constexpr UINT IDC_SETUP_START_STOP = 1011;   // Button: Start GPS / Stop GPS
+constexpr UINT IDC_SETUP_COLD_START = 1012;   // Button, created disabled
+constexpr UINT IDC_SETUP_PORT = 1013;         // ComboBox: port labels
+constexpr UINT IDC_SETUP_SCAN = 1014;
+
+// GPS Info page controls: each value field with its label.
+constexpr UINT IDC_INFO_DATE_LABEL = 200;
+constexpr UINT IDC_INFO_DATE = 201;
+constexpr UINT IDC_INFO_TIME_LABEL = 1002;
+constexpr UINT IDC_INFO_SPEED_LABEL = 1003;
+constexpr UINT IDC_INFO_COURSE_LABEL = 1004;
+constexpr UINT IDC_INFO_FIX_LABEL = 1005;
+constexpr UINT IDC_INFO_ALTITUDE_LABEL = 1006;
+constexpr UINT IDC_INFO_PDOP_LABEL = 1007;
+constexpr UINT IDC_INFO_LAT_LABEL = 1008;
+constexpr UINT IDC_INFO_LON_LABEL = 1009;
+constexpr UINT IDC_INFO_TIME = 1010;
+constexpr UINT IDC_INFO_SPEED = 1011;
+constexpr UINT IDC_INFO_COURSE = 1012;
+constexpr UINT IDC_INFO_FIX = 1013;
+constexpr UINT IDC_INFO_PDOP = 1015;
+constexpr UINT IDC_INFO_LAT = 1016;
+constexpr UINT IDC_INFO_LON = 1017;
+constexpr UINT IDC_INFO_ALTITUDE = 1018;
+
+// About page controls.
+constexpr UINT IDC_ABOUT_VERSION = 1002;
+constexpr UINT IDC_ABOUT_NOTICE_OPENING = 1003;
+constexpr UINT IDC_ABOUT_NOTICE = 1004;
+constexpr UINT IDC_ABOUT_NOTICE_CLOSING = 1005;
+constexpr UINT IDC_ABOUT_WEB = 1006;
+
+// Bitmaps: the About page's logo and the sky plot backgrounds.
+constexpr UINT IDB_LOGO = 128;
+constexpr UINT IDB_SKY_PORTRAIT = 141;
+constexpr UINT IDB_SKY_LANDSCAPE = 142;
+constexpr UINT IDB_SKY_SQUARE = 143;
+
+// The program icon (group) and the version record.
+constexpr UINT IDI_ZELMORA = 128;
+constexpr UINT VS_VERSION_INFO = 1;
+
+// The language of every resource: Chinese (Traditional, Taiwan).
+constexpr WORD kResourceLanguage = 1028;
