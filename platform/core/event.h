@@ -1,6 +1,7 @@
 // Events and waits, as the handheld's kernel offers them.
 #pragma once
 
+#include "platform/core/handle_table.h"
 #include "platform/core/win_types.h"
 
 struct SECURITY_ATTRIBUTES;
