@@ -178,8 +178,8 @@ bool TermiosPort::WaitFor(short events, int milliseconds) {
   int ready = poll(&pfd, 1, milliseconds);
   if (ready < 0 && errno != EINTR) return FailWithErrno(errno);
   // The device went away (a USB adapter pulled, the other end of a
-  // pseudo-terminal closed): waiting longer would only spin.
-  if (ready > 0 && !(pfd.revents & events) && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+  // pseudo-terminal closed): the tty is hung up and reads give nothing for ever.
+  if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) {
     SetLastError(ERROR_DEVICE_NOT_CONNECTED);
     return false;
   }
@@ -214,8 +214,15 @@ BOOL TermiosPort::Read(void* buffer, DWORD toRead, DWORD* read) {
       *read = got;
       return FailWithErrno(errno);
     }
-    // Nothing more has arrived (a raw tty with VMIN 0 reads 0 bytes then).
-    if (immediate || (firstByteOnly && got > 0)) break;
+    // Nothing more has arrived (a raw tty with VMIN 0 reads 0 bytes then),
+    // or the device has gone, which only poll tells apart.
+    if (immediate || (firstByteOnly && got > 0)) {
+      if (got == 0 && !WaitFor(POLLIN, 0)) {
+        *read = got;
+        return FALSE;
+      }
+      break;
+    }
     int wait = -1;
     if (hasTotal) wait = MillisecondsUntil(totalDeadline);
     if (hasInterval && got > 0) {
