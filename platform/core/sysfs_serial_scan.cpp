@@ -131,5 +131,9 @@ std::vector<SysfsSerialDevice> ScanSysfsSerialDevices(const std::string& sysfsRo
     }
     found.push_back(std::move(info));
   }
+  // Built-in ports first, as a PC numbers them, then plug-in ones.
+  std::stable_sort(found.begin(), found.end(), [](const SysfsSerialDevice& a, const SysfsSerialDevice& b) {
+    return a.identity.rfind("usb:", 0) != 0 && b.identity.rfind("usb:", 0) == 0;
+  });
   return found;
 }
