@@ -91,8 +91,10 @@ std::map<std::string, unsigned> ComDeviceTable::LoadNumbers(const std::string& f
 }
 
 void ComDeviceTable::SaveNumbers(const std::string& file, const std::map<std::string, unsigned>& numbers) const {
+  std::multimap<unsigned, std::string> byNumber;
+  for (const auto& [identity, number] : numbers) byNumber.emplace(number, identity);
   std::ostringstream out;
-  for (const auto& [identity, number] : numbers) out << "COM" << number << ":=" << identity << "\n";
+  for (const auto& [number, identity] : byNumber) out << "COM" << number << ":=" << identity << "\n";
   // The numbers are a convenience: when they cannot be kept, devices are
   // numbered afresh next time.
   WriteFileAtomically(file, out.str());

@@ -19,7 +19,7 @@ struct SysfsSerialDevice {
 using SerialTypeProbe = std::function<int(const std::string& devPath)>;
 int ProbeSerialType(const std::string& devPath);
 
-// Reads `sysfsRoot`/class/tty afresh. ttyS ports are checked for phantoms:
+// Reads `sysfsRoot`/class/tty afresh: built-in ports, then USB ones, each by name. ttyS ports are checked for phantoms:
 // through their sysfs "type" attribute when it is there, else through `probe`.
 std::vector<SysfsSerialDevice> ScanSysfsSerialDevices(const std::string& sysfsRoot, const std::string& devRoot,
                                                       const SerialTypeProbe& probe);
