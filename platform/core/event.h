@@ -4,8 +4,6 @@
 #include "platform/core/handle_table.h"
 #include "platform/core/win_types.h"
 
-struct SECURITY_ATTRIBUTES;
-using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 
 constexpr DWORD EVENT_RESET = 2;
 constexpr DWORD EVENT_SET = 3;
