@@ -52,8 +52,12 @@ LPCWSTR AfxGetAppName();
 HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 
+// Maps to: string `id` of the program's string table (LoadStringW); empty
+// when it is missing.
+std::wstring AfxLoadString(UINT id);
+
 // Maps to: MessageBoxW with the application's name as caption, owned by the
 // active sheet.
-int AfxMessageBox(LPCWSTR text, UINT type = MB_OK, UINT helpId = 0);
+int AfxMessageBox(LPCWSTR text, UINT type = MB_OK);
 // The same with string `promptId` of the string table.
-int AfxMessageBox(UINT promptId, UINT type = MB_OK, UINT helpId = static_cast<UINT>(-1));
+int AfxMessageBox(UINT promptId, UINT type = MB_OK);

@@ -30,12 +30,17 @@ class PropertySheetClient {
   // The page is about to be shown (true) or left (false). A page that
   // refuses to be left (false) stays in front.
   virtual bool PageActivated(int index, bool active) = 0;
-  // OK was pressed: every page whose window exists takes its data; the
-  // windows are destroyed afterwards.
-  virtual void ApplyPages() = 0;
+  // OK was pressed: the shown page is left and every page whose window
+  // exists takes its data; the windows are destroyed afterwards. False keeps
+  // the sheet open (the shown page refused to be left).
+  virtual bool ApplyPages() = 0;
 };
 
 // Maps to: the sheet's QWidget at the screen's size, run modally in a nested
 // event loop until OK (IDOK) or close (IDCANCEL), with `owner` disabled
 // meanwhile. The page windows are destroyed (WM_DESTROY) before it returns.
 INT_PTR RunPropertySheet(PropertySheetClient& client, HWND owner, LPCWSTR caption, int startPage);
+
+// The sheet now running (the innermost one), or null; lets end-to-end tests
+// find the program's sheet and, with PSM_GETCURRENTPAGEHWND, its pages.
+HWND RunningPropertySheet();

@@ -4,6 +4,7 @@
 // the dialog font doubles (96 dpi below, 192 dpi above).
 #pragma once
 
+#include <functional>
 #include <string>
 
 // The screen's size in pixels.
@@ -22,3 +23,7 @@ bool ParseScreenSize(const std::string& text, int& width, int& height);
 
 // 2 on VGA screens (wider than 320 pixels), else 1.
 int ScreenScale();
+
+// The running property sheet follows the screen through this listener,
+// called after every change of size; an empty function removes it.
+void SetScreenListener(std::function<void()> listener);

@@ -43,6 +43,19 @@ struct PAINTSTRUCT {
 };
 using LPPAINTSTRUCT = PAINTSTRUCT*;
 
+// One item of a dialog template as it lies in the template (18 bytes).
+#pragma pack(push, 2)
+struct DLGITEMTEMPLATE {
+  DWORD style;
+  DWORD dwExtendedStyle;
+  short x;
+  short y;
+  short cx;
+  short cy;
+  WORD id;
+};
+#pragma pack(pop)
+
 // Messages beyond the base set.
 constexpr UINT WM_ENABLE = 0x000A;
 constexpr UINT WM_NCDESTROY = 0x0082;

@@ -45,8 +45,8 @@ BOOL MapDialogRect(HWND dialog, LPRECT rect);
 
 // Maps to: a batch of moves collected and applied together (QWidget::setGeometry).
 HDWP BeginDeferWindowPos(int numWindows);
-// Maps to: adding one move to the batch; null (and the batch abandoned) for
-// an invalid batch or window.
+// Maps to: adding one move to the batch and giving the batch back; null for
+// an invalid batch or window, and the batch stays as it was.
 HDWP DeferWindowPos(HDWP batch, HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 // Maps to: applying the batch's moves; FALSE for an invalid batch.
 BOOL EndDeferWindowPos(HDWP batch);
