@@ -40,3 +40,7 @@ class PropertySheetClient {
 // event loop until OK (IDOK) or close (IDCANCEL), with `owner` disabled
 // meanwhile. The page windows are destroyed (WM_DESTROY) before it returns.
 INT_PTR RunPropertySheet(PropertySheetClient& client, HWND owner, LPCWSTR caption, int startPage);
+
+// The sheet now running (the innermost one), or null; lets end-to-end tests
+// find the program's sheet and, with PSM_GETCURRENTPAGEHWND, its pages.
+HWND RunningPropertySheet();

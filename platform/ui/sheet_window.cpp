@@ -73,7 +73,7 @@ SheetWindow::SheetWindow(PropertySheetClient& client, UiWindow* owner, const std
   m_bar->setObjectName(QStringLiteral("bar"));
   m_bar->setAttribute(Qt::WA_StyledBackground);
   m_bar->setStyleSheet(QStringLiteral(
-      "#bar { background: #0b3d91; } QLabel { color: white; font-weight: bold; }"
+      "#bar { background: #0b3d91; } QLabel { color: white; }"
       "QPushButton { color: white; background: transparent; border: 1px solid #7f9fd6; padding: 0 6px; }"));
   auto* row = new QHBoxLayout(m_bar);
   row->setContentsMargins(4, 1, 2, 1);
@@ -150,7 +150,11 @@ void SheetWindow::FollowScreen() {
   int width = ScreenWidth();
   int height = ScreenHeight();
   QFont font = DialogFont(ScreenScale());
-  m_bar->setFont(font);
+  QFont bold = font;
+  bold.setBold(true);
+  m_title->setFont(bold);
+  m_ok->setFont(font);
+  m_close->setFont(font);
   m_tabs->setFont(font);
   if (m_frame->width() != width || m_frame->height() != height) m_frame->resize(width, height);
   int barHeight = m_bar->sizeHint().height();
@@ -227,6 +231,22 @@ void SheetWindow::Finish(int result) {
   m_loop = nullptr;
 }
 
+namespace {
+
+std::vector<HWND>& RunningSheets() {
+  static std::vector<HWND> sheets;
+  return sheets;
+}
+
+}  // namespace
+
+HWND RunningPropertySheet() {
+  for (auto it = RunningSheets().rbegin(); it != RunningSheets().rend(); ++it) {
+    if (IsWindow(*it)) return *it;
+  }
+  return nullptr;
+}
+
 INT_PTR RunPropertySheet(PropertySheetClient& client, HWND owner, LPCWSTR caption, int startPage) {
   UiWindow* ownerWindow = UiWindow::FromHandle(owner);
   auto* sheet = new SheetWindow(client, ownerWindow, caption != nullptr ? caption : L"");
@@ -236,6 +256,7 @@ INT_PTR RunPropertySheet(PropertySheetClient& client, HWND owner, LPCWSTR captio
   if (ownerEnabled) EnableWindow(owner, FALSE);
 
   QEventLoop loop;
+  RunningSheets().push_back(handle);
   sheet->Start(startPage, loop);
   auto* started = dynamic_cast<SheetWindow*>(UiWindow::FromHandle(handle));
   int result = started == nullptr ? IDCANCEL : started->Finished() ? started->Result() : loop.exec();
@@ -246,6 +267,7 @@ INT_PTR RunPropertySheet(PropertySheetClient& client, HWND owner, LPCWSTR captio
   }
   client.SheetWindowChanged(nullptr);
   DestroyWindow(handle);
+  std::erase(RunningSheets(), handle);
   if (ownerEnabled) EnableWindow(owner, TRUE);
   return result;
 }
