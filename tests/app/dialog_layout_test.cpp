@@ -118,7 +118,10 @@ INSTANTIATE_TEST_SUITE_P(
     Pages, RelayoutTest,
     ::testing::Values(Relayout{0, kLandscapeLayout}, Relayout{0, kSquareLayout}, Relayout{0, kPortraitLayout},
                       Relayout{1, kLandscapeLayout}, Relayout{1, kSquareLayout}, Relayout{1, kPortraitLayout},
-                      Relayout{2, kLandscapeLayout}, Relayout{2, kSquareLayout}, Relayout{2, kPortraitLayout}));
+                      Relayout{2, kLandscapeLayout}, Relayout{2, kSquareLayout}, Relayout{2, kPortraitLayout}),
+    [](const ::testing::TestParamInfo<Relayout>& info) {
+      return std::to_string(DialogPages()[info.param.page].templateIds[info.param.layout]);
+    });
 
 // Templates of a test module: `first` and `second` differ in their items.
 class OddTemplatesTest : public ::testing::Test {
