@@ -1,0 +1,156 @@
+// zelmora-decode: runs the program's line cutting and sentence decoding over
+// a recorded NMEA stream and prints what each decoded line stored and what
+// the GPS Info page would show for it.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "acquisition/field_array.h"
+#include "acquisition/gps_record.h"
+#include "acquisition/line_cutter.h"
+#include "tools/zelmora-decode/json_output.h"
+
+namespace {
+
+constexpr std::size_t kReadSize = 1024;  // bytes per read, as the reader thread asks for
+constexpr std::size_t kFlushSize = 1 << 16;
+
+constexpr char kUsage[] =
+    "Usage: zelmora-decode [--demo] [--stats] [FILE]\n"
+    "\n"
+    "Cuts the NMEA-0183 byte stream in FILE (or standard input) into lines and\n"
+    "decodes $GPGGA, $GPGSA, $GPGSV and $GPRMC exactly as Zelmora's reader\n"
+    "thread does, reading 1024 bytes at a time. Writes one JSON object per line\n"
+    "whose head matched (UTF-8): the group it decoded with the stored values and\n"
+    "the texts the GPS Info page shows for them (\"show\", in the time zone of TZ),\n"
+    "or why it was dropped (\"check\": bad shape or checksum, \"fields\": too few).\n"
+    "\n"
+    "  --demo   replace every decoded sentence by the canned one of its type\n"
+    "  --stats  end with {\"stats\":{\"lines\":N,\"decoded\":N,\"dropped\":N}}\n"
+    "  --help   show this text\n"
+    "\n"
+    "Exit status: 0 done, 1 output could not be written, 2 bad arguments or\n"
+    "input that cannot be opened or read.\n";
+
+bool WriteAll(const std::string& text) {
+  return text.empty() || std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+}
+
+// Fills `buffer` up to kReadSize bytes unless the input ends first, so that
+// the reads are the same whether the input is a file or a pipe.
+ssize_t ReadChunk(int fd, char* buffer) {
+  std::size_t filled = 0;
+  while (filled < kReadSize) {
+    const ssize_t n = read(fd, buffer + filled, kReadSize - filled);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0) {
+      return -1;
+    }
+    if (n == 0) {
+      break;
+    }
+    filled += static_cast<std::size_t>(n);
+  }
+  return static_cast<ssize_t>(filled);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool demo = false;
+  bool stats = false;
+  const char* path = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg(argv[i]);
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (arg == "--demo") {
+      demo = true;
+    } else if (arg == "--stats") {
+      stats = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      std::fprintf(stderr, "zelmora-decode: unknown option %s\n%s", argv[i], kUsage);
+      return 2;
+    } else if (path != nullptr) {
+      std::fprintf(stderr, "zelmora-decode: only one FILE may be given\n%s", kUsage);
+      return 2;
+    } else {
+      path = argv[i];
+    }
+  }
+
+  int fd = STDIN_FILENO;
+  const char* inputName = "standard input";
+  if (path != nullptr && std::string_view(path) != "-") {
+    fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      std::fprintf(stderr, "zelmora-decode: cannot open %s: %s\n", path, std::strerror(errno));
+      return 2;
+    }
+    inputName = path;
+  }
+
+  CGPSRecord record;
+  if (demo) {
+    record.m_bDemo = TRUE;
+    record.LoadDemoSentences();
+  }
+  CFieldArray fields;
+  std::string out;
+  out.reserve(kFlushSize * 2);
+  bool writeFailed = false;
+  long long lines = 0;
+  long long decoded = 0;
+  long long dropped = 0;
+  CLineCutter cutter([&](const std::wstring& line) {
+    ++lines;
+    const int result = record.DecodeLine(line, fields);
+    if (result > 0) {
+      ++decoded;
+      AppendDecodedLine(out, lines, result, record.Snapshot());
+    } else if (result < 0) {
+      ++dropped;
+      AppendDroppedLine(out, lines, result);
+    }
+  });
+
+  char buffer[kReadSize];
+  for (;;) {
+    const ssize_t n = ReadChunk(fd, buffer);
+    if (n < 0) {
+      std::fprintf(stderr, "zelmora-decode: cannot read %s: %s\n", inputName, std::strerror(errno));
+      return 2;
+    }
+    if (n == 0) {
+      break;
+    }
+    cutter.Feed(buffer, static_cast<std::size_t>(n));
+    if (out.size() >= kFlushSize) {
+      writeFailed = writeFailed || !WriteAll(out);
+      out.clear();
+    }
+  }
+  if (fd != STDIN_FILENO) {
+    close(fd);
+  }
+
+  if (stats) {
+    out += "{\"stats\":{\"lines\":" + std::to_string(lines) + ",\"decoded\":" + std::to_string(decoded) +
+           ",\"dropped\":" + std::to_string(dropped) + "}}\n";
+  }
+  writeFailed = writeFailed || !WriteAll(out);
+  if (std::fflush(stdout) != 0 || writeFailed) {
+    std::fprintf(stderr, "zelmora-decode: cannot write the output: %s\n", std::strerror(errno));
+    return 1;
+  }
+  return 0;
+}
