@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -163,6 +164,30 @@ TEST_F(SerialComPty, PortIsExclusiveInThisProcessAndAnother) {
 
   first.Close();
   EXPECT_TRUE(second.Open(L"COM4:", 4800, 8, 0, 0)) << "closing releases the port";
+}
+
+// A second descriptor of the tty (the simulated receiver keeps one) outlives
+// the program's close; the tty must not stay exclusive then, or an
+// unprivileged program could not open it again.
+TEST_F(SerialComPty, CloseAndFailedOpenLeaveTheTtyNotExclusive) {
+  int other = open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  auto exclusive = [&] {
+    int flag = -1;
+    EXPECT_EQ(ioctl(other, TIOCGEXCL, &flag), 0);
+    return flag;
+  };
+  CSerialCom serial;
+  ASSERT_TRUE(serial.Open(L"COM4:", 4800, 8, 0, 0));
+  EXPECT_EQ(exclusive(), 1);
+  CSerialCom second;
+  EXPECT_FALSE(second.Open(L"COM4:", 4800, 8, 0, 0));
+  EXPECT_EQ(exclusive(), 1) << "a refused open must not lift the holder's exclusivity";
+  serial.Close();
+  EXPECT_EQ(exclusive(), 0);
+  EXPECT_FALSE(serial.Open(L"COM4:", 0, 8, 0, 0));
+  EXPECT_EQ(exclusive(), 0);
+  close(other);
 }
 
 TEST_F(SerialComPty, RefusedSpeedFailsTheOpenAndReleasesThePort) {
