@@ -1,0 +1,42 @@
+#include "platform/core/active_drivers_hive.h"
+
+#include "platform/core/com_device_table.h"
+
+#include <cwchar>
+#include <cwctype>
+
+namespace {
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+std::wstring EntryName(unsigned number) {
+  wchar_t name[16];
+  std::swprintf(name, 16, L"%02u", number);
+  return name;
+}
+
+const std::wstring kActive = L"drivers\\active";
+
+}  // namespace
+
+std::optional<RegistryKeySnapshot> ActiveDriversHive::ReadKey(const std::wstring& path) {
+  std::wstring key = Lower(path);
+  if (key.empty()) return RegistryKeySnapshot{{L"Drivers"}, {}};
+  if (key == L"drivers") return RegistryKeySnapshot{{L"Active"}, {}};
+  if (key == kActive) {
+    RegistryKeySnapshot snapshot;
+    for (const ComDevice& device : ComDeviceTable::Active().Devices()) snapshot.subKeys.push_back(EntryName(device.number));
+    return snapshot;
+  }
+  if (key.size() <= kActive.size() + 1 || key.compare(0, kActive.size() + 1, kActive + L"\\") != 0) return std::nullopt;
+  std::wstring entry = key.substr(kActive.size() + 1);
+  for (const ComDevice& device : ComDeviceTable::Active().Devices()) {
+    if (EntryName(device.number) != entry) continue;
+    return RegistryKeySnapshot{
+        {}, {{L"Name", StringValue(device.name)}, {L"Key", StringValue(device.key)}, {L"PnpId", StringValue(device.pnpId)}}};
+  }
+  return std::nullopt;
+}

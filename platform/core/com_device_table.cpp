@@ -1,0 +1,184 @@
+#include "platform/core/com_device_table.h"
+
+#include "platform/core/config_files.h"
+#include "platform/core/utf8.h"
+
+#include <atomic>
+#include <cwctype>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace {
+
+constexpr unsigned kHighestNumber = 255;
+// The program lists COM1: to COM9:; a new device gets a number in that range
+// even when that means taking one remembered for a device long gone.
+constexpr unsigned kListedNumbers = 9;
+
+std::atomic<ComDeviceTable*> g_active{nullptr};
+
+std::wstring ComName(unsigned number) { return L"COM" + std::to_wstring(number) + L":"; }
+
+std::string Canonical(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path resolved = std::filesystem::canonical(path, error);
+  return error ? path : resolved.string();
+}
+
+}  // namespace
+
+unsigned ParseComName(const std::wstring& name) {
+  if (name.size() < 4 || std::towupper(name[0]) != L'C' || std::towupper(name[1]) != L'O' ||
+      std::towupper(name[2]) != L'M') {
+    return 0;
+  }
+  std::size_t end = name.back() == L':' ? name.size() - 1 : name.size();
+  unsigned number = 0;
+  for (std::size_t i = 3; i < end; ++i) {
+    if (name[i] < L'0' || name[i] > L'9' || number > kHighestNumber) return 0;
+    number = number * 10 + static_cast<unsigned>(name[i] - L'0');
+  }
+  return end > 3 && number >= 1 && number <= kHighestNumber ? number : 0;
+}
+
+ComDeviceTable::ComDeviceTable() : ComDeviceTable(Sources{}) {}
+
+ComDeviceTable::ComDeviceTable(Sources sources) : sources_(std::move(sources)) {}
+
+ComDeviceTable& ComDeviceTable::Active() {
+  static auto* own = new ComDeviceTable;
+  ComDeviceTable* active = g_active.load();
+  return active != nullptr ? *active : *own;
+}
+
+void ComDeviceTable::SetActive(ComDeviceTable* table) { g_active = table; }
+
+bool ComDeviceTable::PinPort(unsigned number, const std::string& path) {
+  if (number < 1 || number > kHighestNumber || path.empty()) return false;
+  std::lock_guard lock(lock_);
+  pins_[number] = path;
+  return true;
+}
+
+bool ComDeviceTable::PinSimulator(const std::string& path, unsigned number) {
+  if (number < 1 || number > kHighestNumber || path.empty()) return false;
+  std::lock_guard lock(lock_);
+  simulator_.clear();
+  simulator_[number] = path;
+  return true;
+}
+
+std::string ComDeviceTable::NumberFile() const {
+  if (!sources_.numberFile.empty()) return sources_.numberFile;
+  std::string dir = ConfigDirectory();
+  return dir.empty() ? std::string() : dir + "/com-ports";
+}
+
+// One line per device: "COM3:=usb:1546:01a7:0123:1.0".
+std::map<std::string, unsigned> ComDeviceTable::LoadNumbers(const std::string& file) const {
+  std::map<std::string, unsigned> numbers;
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    unsigned number = ParseComName(Utf8ToWide(line.substr(0, equals)));
+    if (number != 0) numbers[line.substr(equals + 1)] = number;
+  }
+  return numbers;
+}
+
+void ComDeviceTable::SaveNumbers(const std::string& file, const std::map<std::string, unsigned>& numbers) const {
+  std::multimap<unsigned, std::string> byNumber;
+  for (const auto& [identity, number] : numbers) byNumber.emplace(number, identity);
+  std::ostringstream out;
+  for (const auto& [number, identity] : byNumber) out << "COM" << number << ":=" << identity << "\n";
+  // The numbers are a convenience: when they cannot be kept, devices are
+  // numbered afresh next time.
+  WriteFileAtomically(file, out.str());
+}
+
+std::vector<ComDevice> ComDeviceTable::Devices() {
+  std::map<unsigned, std::string> pins, simulator;
+  {
+    std::lock_guard lock(lock_);
+    pins = pins_;
+    simulator = simulator_;
+  }
+  std::vector<SysfsSerialDevice> found = ScanSysfsSerialDevices(sources_.sysfsRoot, sources_.devRoot, sources_.probe);
+  std::map<unsigned, ComDevice> table;
+  std::set<std::string> pinnedPaths;
+
+  for (const auto& [number, path] : pins) {
+    std::string real = Canonical(path);
+    pinnedPaths.insert(real);
+    ComDevice entry{number, ComName(number), path, L"Drivers\\Pinned\\Serial\\" + Utf8ToWide(path), L""};
+    // A pinned device that sysfs knows keeps its driver and product.
+    for (const SysfsSerialDevice& device : found) {
+      if (Canonical(device.devPath) == real) {
+        entry.key = device.key;
+        entry.pnpId = device.pnpId;
+      }
+    }
+    table.emplace(number, std::move(entry));
+  }
+  for (const auto& [number, path] : simulator) {
+    pinnedPaths.insert(Canonical(path));
+    table.emplace(number, ComDevice{number, ComName(number), path, L"Drivers\\Virtual\\GPS", L""});
+  }
+
+  std::string file = NumberFile();
+  std::map<std::string, unsigned> numbers = file.empty() ? std::map<std::string, unsigned>{} : LoadNumbers(file);
+  bool changed = false;
+  std::vector<const SysfsSerialDevice*> unnumbered;
+  for (const SysfsSerialDevice& device : found) {
+    if (pinnedPaths.count(Canonical(device.devPath)) != 0) continue;
+    auto remembered = numbers.find(device.identity);
+    if (remembered != numbers.end() && table.count(remembered->second) == 0) {
+      unsigned number = remembered->second;
+      table.emplace(number, ComDevice{number, ComName(number), device.devPath, device.key, device.pnpId});
+    } else {
+      unnumbered.push_back(&device);
+    }
+  }
+  for (const SysfsSerialDevice* device : unnumbered) {
+    std::set<unsigned> reserved;
+    for (const auto& [identity, number] : numbers) reserved.insert(number);
+    auto freeNumber = [&](bool skipReserved) {
+      for (unsigned n = 1; n <= kHighestNumber; ++n) {
+        if (table.count(n) == 0 && !(skipReserved && reserved.count(n) != 0)) return n;
+      }
+      return 0u;
+    };
+    unsigned number = freeNumber(true);
+    if (number == 0 || number > kListedNumbers) number = freeNumber(false);
+    if (number == 0) continue;
+    table.emplace(number, ComDevice{number, ComName(number), device->devPath, device->key, device->pnpId});
+    if (numbers.count(device->identity) == 0 || reserved.count(number) != 0) {
+      std::erase_if(numbers, [&](const auto& item) { return item.second == number; });
+      numbers[device->identity] = number;
+      changed = true;
+    }
+  }
+  if (changed && !file.empty()) SaveNumbers(file, numbers);
+
+  std::vector<ComDevice> devices;
+  for (auto& [number, entry] : table) devices.push_back(std::move(entry));
+  return devices;
+}
+
+std::string ComDeviceTable::PathOf(const std::wstring& deviceName) {
+  unsigned number = ParseComName(deviceName);
+  if (number == 0) return {};
+  {
+    std::lock_guard lock(lock_);
+    if (auto pin = pins_.find(number); pin != pins_.end()) return pin->second;
+    if (auto sim = simulator_.find(number); sim != simulator_.end()) return sim->second;
+  }
+  for (const ComDevice& device : Devices()) {
+    if (device.number == number) return device.path;
+  }
+  return {};
+}

@@ -1,0 +1,74 @@
+// The COM device table: which tty stands behind each "COMn:" name. Entries
+// come from three sources, in this order of precedence:
+//   1. the user's pins ("COM4:" = /dev/ttyUSB0, any tty path, pseudo-terminals
+//      and /dev/rfcomm0 included);
+//   2. the simulated receiver, pinned by the program at start-up;
+//   3. the serial devices found in sysfs, each keeping the number it was first
+//      given, remembered in a small file in the configuration directory (like
+//      the COM numbers a PC remembers for its USB adapters).
+// A device whose remembered number a pin has taken is listed under the lowest
+// free number for the time being. The table is read afresh on every query, so
+// a device plugged in or out shows at the next one. HKEY_LOCAL_MACHINE\Drivers\Active
+// in the registry is a view of it (active_drivers_hive.h).
+#pragma once
+
+#include "platform/core/sysfs_serial_scan.h"
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct ComDevice {
+  unsigned number;      // 3 for "COM3:"
+  std::wstring name;    // "COM3:"
+  std::string path;     // "/dev/ttyACM0"
+  std::wstring key;     // the driver's path: "Drivers\USB\Serial\cdc_acm", "Drivers\Virtual\GPS"
+  std::wstring pnpId;   // USB product string, or empty
+};
+
+class ComDeviceTable {
+ public:
+  // Where the table looks. The defaults are the system's; tests point them
+  // at a tree of their own.
+  struct Sources {
+    std::string sysfsRoot = "/sys";
+    std::string devRoot = "/dev";
+    std::string numberFile;  // empty: <ConfigDirectory()>/com-ports
+    SerialTypeProbe probe = ProbeSerialType;
+  };
+
+  ComDeviceTable();
+  explicit ComDeviceTable(Sources sources);
+
+  // The table CreateFileW and the registry use.
+  static ComDeviceTable& Active();
+  // Tests only: makes `table` the active one; nullptr restores the process's own.
+  static void SetActive(ComDeviceTable* table);
+
+  // Pins "COM<number>:" to the tty at `path`. False for a number outside 1..255.
+  bool PinPort(unsigned number, const std::string& path);
+  // Pins the simulated receiver's pseudo-terminal as "COM<number>:" (below
+  // the user's pins). False for a number outside 1..255.
+  bool PinSimulator(const std::string& path, unsigned number = 1);
+
+  // Every entry, by number, read afresh.
+  std::vector<ComDevice> Devices();
+  // The tty path behind a device name ("COM4:", any letter case; the colon may
+  // be left out), or empty when there is none.
+  std::string PathOf(const std::wstring& deviceName);
+
+ private:
+  std::string NumberFile() const;
+  std::map<std::string, unsigned> LoadNumbers(const std::string& file) const;
+  void SaveNumbers(const std::string& file, const std::map<std::string, unsigned>& numbers) const;
+
+  Sources sources_;
+  std::mutex lock_;
+  std::map<unsigned, std::string> pins_;
+  std::map<unsigned, std::string> simulator_;
+};
+
+// "COM<n>:" -> n (1..255), or 0 when `name` is not such a device name. The
+// colon may be left out; letter case does not matter.
+unsigned ParseComName(const std::wstring& name);

@@ -1,0 +1,269 @@
+#include "platform/core/termios_port.h"
+
+#include "platform/core/last_error.h"
+#include "platform/core/termios_speed.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// Tolerance between the speed asked for and the one the driver applied; a
+// UART that cannot come this close would not talk to the receiver anyway.
+constexpr std::uint32_t kSpeedTolerancePercent = 3;
+
+std::unique_ptr<CommPort> Fail(int fd, int err) {
+  if (fd >= 0) close(fd);
+  SetLastError(ErrorFromErrno(err));
+  return nullptr;
+}
+
+// Milliseconds left until `deadline`, clamped to what poll takes.
+int MillisecondsUntil(SteadyClock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
+  if (left <= 0) return 0;
+  return left > INT32_MAX ? INT32_MAX : static_cast<int>(left);
+}
+
+SteadyClock::time_point After(std::uint64_t milliseconds) {
+  return SteadyClock::now() + std::chrono::milliseconds(milliseconds);
+}
+
+}  // namespace
+
+std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD access) {
+  int mode = (access & GENERIC_READ) && (access & GENERIC_WRITE) ? O_RDWR : (access & GENERIC_WRITE) ? O_WRONLY : O_RDONLY;
+  int fd = open(path.c_str(), mode | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Fail(-1, errno);
+  // The handheld's exclusive open: a second program (or a second open in this
+  // one) must not steal the receiver. TIOCEXCL stops other opens of the tty;
+  // flock also holds against privileged processes, which TIOCEXCL lets through.
+  if (ioctl(fd, TIOCEXCL) != 0) return Fail(fd, errno);
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return Fail(fd, errno);
+  // Turn off all line-discipline processing: a raw 8-bit channel without echo,
+  // translation or flow control, whose reads never wait inside the kernel.
+  termios tio{};
+  if (tcgetattr(fd, &tio) != 0) return Fail(fd, errno);
+  cfmakeraw(&tio);
+  tio.c_cflag |= CLOCAL | CREAD;
+  tio.c_cflag &= ~(CSTOPB | CRTSCTS);
+  tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  if (tcsetattr(fd, TCSANOW, &tio) != 0) return Fail(fd, errno);
+  return std::unique_ptr<CommPort>(new TermiosPort(fd));
+}
+
+TermiosPort::~TermiosPort() { close(fd_); }
+
+BOOL TermiosPort::GetState(DCB* dcb) {
+  termios tio{};
+  if (tcgetattr(fd_, &tio) != 0) return FailWithErrno(errno);
+  errno = 0;
+  std::uint32_t speed = GetLineSpeed(fd_);
+  if (speed == 0 && errno != 0) return FailWithErrno(errno);
+  *dcb = DCB{};
+  dcb->DCBlength = sizeof(DCB);
+  dcb->BaudRate = speed;
+  dcb->fBinary = 1;
+  dcb->fParity = (tio.c_iflag & INPCK) ? 1 : 0;
+  dcb->fOutxCtsFlow = (tio.c_cflag & CRTSCTS) ? 1 : 0;
+  dcb->fDtrControl = DTR_CONTROL_ENABLE;
+  dcb->fRtsControl = (tio.c_cflag & CRTSCTS) ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_ENABLE;
+  dcb->fOutX = (tio.c_iflag & IXON) ? 1 : 0;
+  dcb->fInX = (tio.c_iflag & IXOFF) ? 1 : 0;
+  switch (tio.c_cflag & CSIZE) {
+    case CS5: dcb->ByteSize = 5; break;
+    case CS6: dcb->ByteSize = 6; break;
+    case CS7: dcb->ByteSize = 7; break;
+    default: dcb->ByteSize = 8; break;
+  }
+  dcb->Parity = !(tio.c_cflag & PARENB) ? NOPARITY : (tio.c_cflag & PARODD) ? ODDPARITY : EVENPARITY;
+  dcb->StopBits = (tio.c_cflag & CSTOPB) ? TWOSTOPBITS : ONESTOPBIT;
+  dcb->XonChar = static_cast<char>(tio.c_cc[VSTART]);
+  dcb->XoffChar = static_cast<char>(tio.c_cc[VSTOP]);
+  return TRUE;
+}
+
+BOOL TermiosPort::SetState(const DCB& dcb) {
+  // Speed 0 would hang the line up (B0): refuse it like a speed the driver cannot do.
+  bool valid = dcb.BaudRate != 0 && dcb.ByteSize >= 5 && dcb.ByteSize <= 8 && dcb.Parity <= EVENPARITY &&
+               (dcb.StopBits == ONESTOPBIT || dcb.StopBits == TWOSTOPBITS);
+  if (!valid) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  termios tio{};
+  if (tcgetattr(fd_, &tio) != 0) return FailWithErrno(errno);
+  static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+  tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+  tio.c_cflag |= kSizes[dcb.ByteSize - 5];
+  if (dcb.Parity != NOPARITY) tio.c_cflag |= PARENB;
+  if (dcb.Parity == ODDPARITY) tio.c_cflag |= PARODD;
+  if (dcb.StopBits == TWOSTOPBITS) tio.c_cflag |= CSTOPB;
+  if (dcb.fOutxCtsFlow || dcb.fRtsControl == RTS_CONTROL_HANDSHAKE) tio.c_cflag |= CRTSCTS;
+  tio.c_iflag &= ~(INPCK | IXON | IXOFF);
+  if (dcb.fParity && dcb.Parity != NOPARITY) tio.c_iflag |= INPCK;
+  if (dcb.fOutX) tio.c_iflag |= IXON;
+  if (dcb.fInX) tio.c_iflag |= IXOFF;
+  if (dcb.fOutX || dcb.fInX) {
+    tio.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
+    tio.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
+  }
+  if (tcsetattr(fd_, TCSANOW, &tio) != 0) return FailWithErrno(errno);
+  std::uint32_t applied = 0;
+  if (!SetLineSpeed(fd_, dcb.BaudRate, &applied)) return FailWithErrno(errno);
+  std::uint64_t difference = applied > dcb.BaudRate ? applied - dcb.BaudRate : dcb.BaudRate - applied;
+  if (difference * 100 > std::uint64_t{dcb.BaudRate} * kSpeedTolerancePercent) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL TermiosPort::SetTimeouts(const COMMTIMEOUTS& timeouts) {
+  std::lock_guard lock(lock_);
+  timeouts_ = timeouts;
+  return TRUE;
+}
+
+COMMTIMEOUTS TermiosPort::Timeouts() {
+  std::lock_guard lock(lock_);
+  return timeouts_;
+}
+
+BOOL TermiosPort::Purge(DWORD flags) {
+  bool rx = flags & PURGE_RXCLEAR;
+  bool tx = flags & PURGE_TXCLEAR;
+  if (!rx && !tx) return TRUE;
+  int queue = rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH;
+  return tcflush(fd_, queue) == 0 ? TRUE : FailWithErrno(errno);
+}
+
+BOOL TermiosPort::Escape(DWORD function) {
+  int line = (function == SETDTR || function == CLRDTR) ? TIOCM_DTR : TIOCM_RTS;
+  unsigned long request;
+  switch (function) {
+    case SETDTR:
+    case SETRTS:
+      request = TIOCMBIS;
+      break;
+    case CLRDTR:
+    case CLRRTS:
+      request = TIOCMBIC;
+      break;
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+  }
+  // A pseudo-terminal has no modem lines and refuses this.
+  return ioctl(fd_, request, &line) == 0 ? TRUE : FailWithErrno(errno);
+}
+
+BOOL TermiosPort::SetMask(DWORD) { return TRUE; }
+
+bool TermiosPort::WaitFor(short events, int milliseconds) {
+  pollfd pfd{fd_, events, 0};
+  int ready = poll(&pfd, 1, milliseconds);
+  if (ready < 0 && errno != EINTR) return FailWithErrno(errno);
+  // The device went away (a USB adapter pulled, the other end of a
+  // pseudo-terminal closed): the tty is hung up and reads give nothing for ever.
+  if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+    SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+    return false;
+  }
+  return true;
+}
+
+BOOL TermiosPort::Read(void* buffer, DWORD toRead, DWORD* read) {
+  const COMMTIMEOUTS t = Timeouts();
+  const bool immediate = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
+                         t.ReadTotalTimeoutConstant == 0;
+  const bool firstByteOnly = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
+                             t.ReadTotalTimeoutConstant != MAXDWORD;
+  const bool hasTotal = firstByteOnly || t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0;
+  const std::uint64_t total = firstByteOnly ? t.ReadTotalTimeoutConstant
+                                            : std::uint64_t{t.ReadTotalTimeoutMultiplier} * toRead +
+                                                  t.ReadTotalTimeoutConstant;
+  const bool hasInterval = !firstByteOnly && t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD;
+  const SteadyClock::time_point totalDeadline = After(total);
+  SteadyClock::time_point intervalDeadline{};
+
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  DWORD got = 0;
+  while (got < toRead) {
+    ssize_t n = ::read(fd_, bytes + got, toRead - got);
+    if (n > 0) {
+      got += static_cast<DWORD>(n);
+      if (hasInterval) intervalDeadline = After(t.ReadIntervalTimeout);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) {
+      *read = got;
+      return FailWithErrno(errno);
+    }
+    // Nothing more has arrived (a raw tty with VMIN 0 reads 0 bytes then),
+    // or the device has gone, which only poll tells apart.
+    if (immediate || (firstByteOnly && got > 0)) {
+      if (got == 0 && !WaitFor(POLLIN, 0)) {
+        *read = got;
+        return FALSE;
+      }
+      break;
+    }
+    int wait = -1;
+    if (hasTotal) wait = MillisecondsUntil(totalDeadline);
+    if (hasInterval && got > 0) {
+      int interval = MillisecondsUntil(intervalDeadline);
+      wait = wait < 0 ? interval : std::min(wait, interval);
+    }
+    if (wait == 0) break;
+    if (!WaitFor(POLLIN, wait)) {
+      *read = got;
+      return FALSE;
+    }
+  }
+  *read = got;
+  return TRUE;
+}
+
+BOOL TermiosPort::Write(const void* buffer, DWORD toWrite, DWORD* written) {
+  const COMMTIMEOUTS t = Timeouts();
+  const bool hasTotal = t.WriteTotalTimeoutMultiplier != 0 || t.WriteTotalTimeoutConstant != 0;
+  const SteadyClock::time_point deadline =
+      After(std::uint64_t{t.WriteTotalTimeoutMultiplier} * toWrite + t.WriteTotalTimeoutConstant);
+  const auto* bytes = static_cast<const unsigned char*>(buffer);
+  DWORD done = 0;
+  while (done < toWrite) {
+    ssize_t n = ::write(fd_, bytes + done, toWrite - done);
+    if (n > 0) {
+      done += static_cast<DWORD>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) {
+      *written = done;
+      return FailWithErrno(errno);
+    }
+    int wait = hasTotal ? MillisecondsUntil(deadline) : -1;
+    if (wait == 0) break;
+    if (!WaitFor(POLLOUT, wait)) {
+      *written = done;
+      return FALSE;
+    }
+  }
+  *written = done;
+  return TRUE;
+}

@@ -1,0 +1,48 @@
+// A serial device opened through termios: the CommPort behind every "COMn:".
+//
+// How COMMTIMEOUTS map onto reads (the port is non-blocking; waits are poll):
+//   Interval  Multiplier  Constant   ReadFile
+//   MAXDWORD  0           0          returns at once with what has arrived, TRUE with 0 bytes when nothing
+//   MAXDWORD  MAXDWORD    C          waits up to C ms for the first byte, then returns with what has arrived
+//   0         0           0          waits until every byte asked for has arrived
+//   I         M           C          waits at most M * n + C ms in all (no limit when both are 0) and, once a
+//                                    byte has come, at most I ms for the next (no limit when I is 0)
+// A read that runs out of time returns TRUE with the bytes it got, as on the
+// handheld. Writes wait at most WriteTotalTimeoutMultiplier * n +
+// WriteTotalTimeoutConstant ms (no limit when both are 0) and then return TRUE
+// with the bytes written so far.
+#pragma once
+
+#include "platform/core/comm.h"
+
+#include <mutex>
+#include <string>
+
+class TermiosPort final : public CommPort {
+ public:
+  // Opens `path` exclusively as a raw 8N1 line without flow control, keeping
+  // its speed; nullptr with the last error set on failure (the descriptor is
+  // closed on every failure path).
+  static std::unique_ptr<CommPort> Open(const std::string& path, DWORD access);
+  ~TermiosPort() override;
+
+  BOOL GetState(DCB* dcb) override;
+  BOOL SetState(const DCB& dcb) override;
+  BOOL SetTimeouts(const COMMTIMEOUTS& timeouts) override;
+  BOOL Purge(DWORD flags) override;
+  BOOL Escape(DWORD function) override;
+  BOOL SetMask(DWORD mask) override;
+  BOOL Read(void* buffer, DWORD toRead, DWORD* read) override;
+  BOOL Write(const void* buffer, DWORD toWrite, DWORD* written) override;
+
+ private:
+  explicit TermiosPort(int fd) : fd_(fd) {}
+  COMMTIMEOUTS Timeouts();
+  // Polls for `events` up to `milliseconds` (-1: no limit); false with the
+  // last error set when the device failed or went away.
+  bool WaitFor(short events, int milliseconds);
+
+  int fd_;
+  std::mutex lock_;
+  COMMTIMEOUTS timeouts_{};
+};

@@ -1,0 +1,170 @@
+#include "platform/core/com_device_table.h"
+#include "fake_sysfs.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace {
+
+// A machine with a built-in UART, a phantom 8250 port, a USB-serial adapter
+// and a USB receiver speaking CDC ACM.
+class ComDeviceTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs.Device("pnp0/00:00", "pnp", "serial");
+    fs.Device("pnp0/00:00/00:00:0/00:00:0.0", "serial-base", "port");
+    fs.Tty("ttyS0", "pnp0/00:00/00:00:0/00:00:0.0");
+    fs.Device("platform/serial8250", "platform", "serial8250");
+    fs.Device("platform/serial8250/serial8250:0/serial8250:0.1", "serial-base", "port");
+    fs.Tty("ttyS1", "platform/serial8250/serial8250:0/serial8250:0.1");
+    fs.UsbDevice("pci0000:00/usb1/1-1", "0403", "6001", "FT232R USB UART", "A50285BI");
+    fs.Device("pci0000:00/usb1/1-1/1-1:1.0", "usb", "ftdi_sio_if");
+    fs.Device("pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0", "usb-serial", "ftdi_sio");
+    fs.Tty("ttyUSB0", "pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0");
+    fs.UsbDevice("pci0000:00/usb1/1-2", "1546", "01a7", "u-blox 7 - GPS/GNSS Receiver", "");
+    fs.Device("pci0000:00/usb1/1-2/1-2:1.0", "usb", "cdc_acm");
+    fs.Tty("ttyACM0", "pci0000:00/usb1/1-2/1-2:1.0");
+    fs.Tty("tty0", "");
+    fs.Tty("ptmx", "");
+  }
+
+  ComDeviceTable::Sources Sources() {
+    ComDeviceTable::Sources sources;
+    sources.sysfsRoot = fs.Sysfs();
+    sources.devRoot = "/dev";
+    sources.numberFile = fs.NumberFile();
+    sources.probe = [this](const std::string& path) {
+      probed.push_back(path);
+      auto it = probeAnswers.find(path);
+      return it == probeAnswers.end() ? -ENOENT : it->second;
+    };
+    return sources;
+  }
+
+  // "COMn: path key pnp" per entry.
+  std::vector<std::string> Listing(ComDeviceTable& table) {
+    std::vector<std::string> lines;
+    for (const ComDevice& d : table.Devices()) {
+      std::wstring line = d.name + L" " + std::wstring(d.path.begin(), d.path.end()) + L" " + d.key + L" [" + d.pnpId + L"]";
+      lines.emplace_back(line.begin(), line.end());
+    }
+    return lines;
+  }
+
+  FakeSysfs fs;
+  std::map<std::string, int> probeAnswers{{"/dev/ttyS0", 4}, {"/dev/ttyS1", 0}};
+  std::vector<std::string> probed;
+};
+
+TEST_F(ComDeviceTableTest, ListsRealPortsWithDriversAndProductsAndSkipsPhantoms) {
+  ComDeviceTable table(Sources());
+  EXPECT_EQ(Listing(table), (std::vector<std::string>{
+                                "COM1: /dev/ttyS0 Drivers\\BuiltIn\\Serial\\serial []",
+                                "COM2: /dev/ttyACM0 Drivers\\USB\\Serial\\cdc_acm [u-blox 7 - GPS/GNSS Receiver]",
+                                "COM3: /dev/ttyUSB0 Drivers\\USB\\Serial\\ftdi_sio [FT232R USB UART]",
+                            }));
+  EXPECT_EQ(probed, (std::vector<std::string>{"/dev/ttyS0", "/dev/ttyS1"})) << "only ttyS ports are probed";
+  EXPECT_EQ(table.PathOf(L"COM3:"), "/dev/ttyUSB0");
+  EXPECT_EQ(table.PathOf(L"com2"), "/dev/ttyACM0");
+  EXPECT_EQ(table.PathOf(L"COM9:"), "");
+  EXPECT_EQ(table.PathOf(L"LPT1:"), "");
+}
+
+TEST_F(ComDeviceTableTest, PhantomCheckPrefersTheSysfsTypeAndKeepsBusyPorts) {
+  struct Case {
+    const char* typeAttribute;  // nullptr: none, the probe decides
+    int probe;
+    bool listed;
+  };
+  const Case cases[] = {
+      {"0", 4, false}, {"4", 0, true}, {nullptr, 0, false}, {nullptr, 4, true},
+      {nullptr, -EIO, false}, {nullptr, -EBUSY, true}, {nullptr, -EACCES, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.typeAttribute ? c.typeAttribute : "-") << " " << c.probe);
+    fs.RemoveTty("ttyS1");
+    fs.Tty("ttyS1", "platform/serial8250/serial8250:0/serial8250:0.1");
+    if (c.typeAttribute) fs.Write("class/tty/ttyS1/type", c.typeAttribute);
+    probeAnswers["/dev/ttyS1"] = c.probe;
+    ComDeviceTable table(Sources());
+    bool listed = false;
+    for (const ComDevice& d : table.Devices()) listed = listed || d.path == "/dev/ttyS1";
+    EXPECT_EQ(listed, c.listed);
+    if (listed) {
+      EXPECT_EQ(table.Devices().size(), 4u);
+    }
+  }
+}
+
+TEST_F(ComDeviceTableTest, NumbersStayWithTheirDevicesAcrossRunsAndAbsences) {
+  ComDeviceTable(Sources()).Devices();
+
+  fs.RemoveTty("ttyACM0");
+  fs.UsbDevice("pci0000:00/usb1/1-3", "0403", "6001", "FT232R USB UART", "B7777777");
+  fs.Device("pci0000:00/usb1/1-3/1-3:1.0/ttyUSB1", "usb-serial", "ftdi_sio");
+  fs.Tty("ttyUSB1", "pci0000:00/usb1/1-3/1-3:1.0/ttyUSB1");
+  ComDeviceTable secondRun(Sources());
+  std::map<std::string, std::wstring> names;
+  for (const ComDevice& d : secondRun.Devices()) names[d.path] = d.name;
+  EXPECT_EQ(names, (std::map<std::string, std::wstring>{
+                       {"/dev/ttyS0", L"COM1:"}, {"/dev/ttyUSB0", L"COM3:"}, {"/dev/ttyUSB1", L"COM4:"}}))
+      << "COM2: stays reserved for the receiver that is away";
+
+  fs.Tty("ttyACM0", "pci0000:00/usb1/1-2/1-2:1.0");
+  names.clear();
+  for (const ComDevice& d : ComDeviceTable(Sources()).Devices()) names[d.path] = d.name;
+  EXPECT_EQ(names["/dev/ttyACM0"], L"COM2:");
+  EXPECT_EQ(names["/dev/ttyUSB1"], L"COM4:");
+}
+
+TEST_F(ComDeviceTableTest, PinsComeFirstAndShadowSysfsNumbersForTheTimeBeing) {
+  ComDeviceTable(Sources()).Devices();
+  ComDeviceTable table(Sources());
+  table.PinPort(2, "/dev/pts/7");
+  table.PinSimulator("/dev/pts/9", 2);
+  table.PinSimulator("/dev/pts/8", 5);
+  table.PinPort(6, "/dev/ttyUSB0");
+  EXPECT_EQ(Listing(table), (std::vector<std::string>{
+                                "COM1: /dev/ttyS0 Drivers\\BuiltIn\\Serial\\serial []",
+                                "COM2: /dev/pts/7 Drivers\\Pinned\\Serial\\/dev/pts/7 []",
+                                "COM4: /dev/ttyACM0 Drivers\\USB\\Serial\\cdc_acm [u-blox 7 - GPS/GNSS Receiver]",
+                                "COM5: /dev/pts/8 Drivers\\Virtual\\GPS []",
+                                "COM6: /dev/ttyUSB0 Drivers\\USB\\Serial\\ftdi_sio [FT232R USB UART]",
+                            }));
+  EXPECT_EQ(table.PathOf(L"COM5:"), "/dev/pts/8") << "the simulator moved; only its latest pin holds";
+
+  std::map<std::string, std::wstring> names;
+  for (const ComDevice& d : ComDeviceTable(Sources()).Devices()) names[d.path] = d.name;
+  EXPECT_EQ(names["/dev/ttyACM0"], L"COM2:") << "unpinned, the receiver has its own number back";
+}
+
+TEST_F(ComDeviceTableTest, NumberFileIsReadableAndRewrittenOnlyForNewDevices) {
+  ComDeviceTable table(Sources());
+  table.Devices();
+  std::ifstream in(fs.NumberFile());
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(),
+            "COM1:=tty:ttyS0\n"
+            "COM2:=usb:1546:01a7@1-2:1.0\n"
+            "COM3:=usb:0403:6001:A50285BI:1.0\n");
+  auto before = std::filesystem::last_write_time(fs.NumberFile());
+  std::filesystem::last_write_time(fs.NumberFile(), before - std::chrono::hours(1));
+  table.Devices();
+  EXPECT_EQ(std::filesystem::last_write_time(fs.NumberFile()), before - std::chrono::hours(1));
+}
+
+TEST(ComName, ParsesDeviceNames) {
+  EXPECT_EQ(ParseComName(L"COM1:"), 1u);
+  EXPECT_EQ(ParseComName(L"com12"), 12u);
+  EXPECT_EQ(ParseComName(L"COM255:"), 255u);
+  for (const wchar_t* bad : {L"COM0:", L"COM256:", L"COM:", L"COM1x:", L"LPT1:", L"COM", L"", L"COM99999999999:"}) {
+    EXPECT_EQ(ParseComName(bad), 0u) << std::wstring(bad).size();
+  }
+}
+
+}  // namespace
