@@ -1,17 +1,18 @@
 #include "platform/core/registry_store.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 #include <utility>
-#include <vector>
+
+#include "platform/core/config_files.h"
 
 namespace {
 
@@ -25,13 +26,6 @@ class Fd {
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
   int get() const { return fd_; }
-  // Closes now and reports close's own error (a delayed write error on some
-  // file systems).
-  int Close() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result == 0 ? 0 : errno;
-  }
 
  private:
   int fd_;
@@ -41,19 +35,6 @@ std::string Directory(const std::string& file) {
   const std::size_t slash = file.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : file.substr(0, slash);
-}
-
-// mkdir -p with private permissions for what it creates.
-int MakeDirectories(const std::string& dir) {
-  struct stat st {};
-  if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-  const std::string parent = Directory(dir);
-  if (parent != dir) {
-    const int error = MakeDirectories(parent);
-    if (error != 0) return error;
-  }
-  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return errno;
-  return 0;
 }
 
 int ReadAll(int fd, std::string& out) {
@@ -67,19 +48,6 @@ int ReadAll(int fd, std::string& out) {
     }
     out.append(buffer, static_cast<std::size_t>(n));
   }
-}
-
-int WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return 0;
 }
 
 // The exclusive lock on "<file>.lock", held while the object lives. The lock
@@ -122,26 +90,8 @@ std::string UtcStamp() {
 RegistryStore::RegistryStore(std::string file) : file_(std::move(file)) {}
 
 std::string RegistryStore::UserFile() {
-  std::string base;
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg != nullptr && xdg[0] == '/') {
-    base = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-      base = std::string(home) + "/.config";
-    } else {
-      struct passwd entry {};
-      struct passwd* found = nullptr;
-      std::vector<char> buffer(16384);
-      if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr ||
-          found->pw_dir == nullptr || found->pw_dir[0] != '/') {
-        return {};
-      }
-      base = std::string(found->pw_dir) + "/.config";
-    }
-  }
-  return base + "/Zelmora/registry.reg";
+  const std::string dir = ConfigDirectory();
+  return dir.empty() ? std::string() : dir + "/registry.reg";
 }
 
 RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error) const {
@@ -199,12 +149,14 @@ RegistryTree RegistryStore::Load() const {
 
 int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) const {
   if (file_.empty()) return ENOENT;
-  int error = MakeDirectories(Directory(file_));
-  if (error != 0) return error;
+  std::error_code created;
+  std::filesystem::create_directories(Directory(file_), created);
+  if (created) return created.value();
   FileLock lock(file_);
   if (lock.error() != 0) return lock.error();
 
   RegistryTree tree;
+  int error = 0;
   switch (Read(tree, error)) {
     case ReadOutcome::kRead:
     case ReadOutcome::kMissing:
@@ -222,24 +174,7 @@ int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) cons
 }
 
 int RegistryStore::WriteAtomically(const std::string& text) const {
-  std::string temporary = file_ + ".tmp-XXXXXX";
-  Fd fd(::mkostemp(temporary.data(), O_CLOEXEC));
-  if (fd.get() < 0) return errno;
-  auto fail = [&temporary](int error) {
-    ::unlink(temporary.c_str());
-    return error;
-  };
-  // A file the user made readable to others stays so; a new one is private.
-  struct stat old {};
-  if (::stat(file_.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
-
-  int error = WriteAll(fd.get(), text);
-  if (error == 0 && ::fsync(fd.get()) != 0) error = errno;
-  if (error != 0) return fail(error);
-  error = fd.Close();
-  if (error != 0) return fail(error);
-  if (::rename(temporary.c_str(), file_.c_str()) != 0) return fail(errno);
-
+  if (!WriteFileAtomically(file_, text)) return errno;
   // The rename is durable once the directory is; some file systems refuse
   // fsync on a directory, and the new file is in place either way.
   Fd dir(::open(Directory(file_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -1,8 +1,10 @@
 // HKEY_CURRENT_USER kept in one text file, so that the user's settings
 // outlive the process. The file is
 //
-//   $XDG_CONFIG_HOME/Zelmora/registry.reg   ($XDG_CONFIG_HOME when it is set
-//   ~/.config/Zelmora/registry.reg           to an absolute path, else this)
+//   $XDG_CONFIG_HOME/zelmora/registry.reg   ($XDG_CONFIG_HOME when it is set
+//   ~/.config/zelmora/registry.reg           to an absolute path, else this)
+//
+// (the platform's configuration directory, ConfigDirectory()),
 //
 // in the Windows ".reg" export format (see registry_tree.h), UTF-8 with LF
 // line ends, so a person can read it and change a value by hand, e.g. set
@@ -12,9 +14,9 @@
 // is one locked read-modify-write, so values that another running instance
 // (or the person with an editor) wrote in between are kept.
 //
-// - Writes are atomic: the new text goes into a temporary file in the same
-//   directory, is flushed to the disk, and replaces the old file by rename;
-//   the directory is flushed after that. A write that fails at any step
+// - Writes are atomic (WriteFileAtomically: a temporary file in the same
+//   directory, flushed to the disk, replaces the old file by rename); the
+//   directory is flushed after that. A write that fails at any step
 //   (read-only directory, full disk) leaves the old file as it was.
 // - Changes are serialised between processes and threads by flock(LOCK_EX)
 //   on "registry.reg.lock" beside the file, held from the re-read to the
@@ -36,7 +38,7 @@ class RegistryStore {
   explicit RegistryStore(std::string file);
 
   // The current user's file, from the environment at the time of the call;
-  // empty when neither XDG_CONFIG_HOME nor a home directory is known.
+  // empty when neither XDG_CONFIG_HOME nor HOME is set.
   static std::string UserFile();
 
   const std::string& File() const { return file_; }

@@ -133,14 +133,6 @@ std::wstring_view WideChars(const std::vector<BYTE>& data) {
   return chars;
 }
 
-std::vector<BYTE> WideBytes(std::wstring_view chars) {
-  std::vector<BYTE> data((chars.size() + 1) * sizeof(wchar_t), 0);
-  std::memcpy(data.data(), chars.data(), chars.size() * sizeof(wchar_t));
-  return data;
-}
-
-bool IsWideType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
-
 void AppendQuoted(std::wstring_view text, std::wstring& out) {
   out.push_back(L'"');
   for (wchar_t c : text) {
@@ -195,7 +187,7 @@ void AppendValue(const std::wstring& name, const RegistryValue& value, std::wstr
     for (int shift = 28; shift >= 0; shift -= 4) out.push_back(kDigits[(number >> shift) & 0xF]);
   } else {
     std::vector<BYTE> bytes = value.data;
-    if (IsWideType(value.type)) {
+    if (value.type == REG_SZ) {
       bytes.clear();
       std::wstring_view units(reinterpret_cast<const wchar_t*>(value.data.data()), value.data.size() / sizeof(wchar_t));
       EncodeUtf16(units, bytes);
@@ -298,7 +290,7 @@ bool ParseValue(const std::vector<std::wstring_view>& lines, std::size_t& lineIn
   if (rest.starts_with(L'"')) {
     std::wstring text;
     if (!ParseQuoted(rest, text) || !TrimLeft(rest).empty()) return false;
-    value = RegistryString(text);
+    value = StringValue(text);
     return true;
   }
   if (StartsWithFolded(rest, L"dword:")) {
@@ -309,7 +301,7 @@ bool ParseValue(const std::vector<std::wstring_view>& lines, std::size_t& lineIn
       if (HexDigit(c) < 0) return false;
       number = number * 16 + static_cast<DWORD>(HexDigit(c));
     }
-    value = RegistryNumber(number);
+    value = NumberValue(number);
     return true;
   }
   DWORD type = REG_BINARY;
@@ -331,7 +323,7 @@ bool ParseValue(const std::vector<std::wstring_view>& lines, std::size_t& lineIn
   std::vector<BYTE> bytes;
   if (!ParseHexBytes(rest, lines, lineIndex, bytes)) return false;
   value.type = type;
-  if (IsWideType(type)) {
+  if (type == REG_SZ) {
     std::wstring units;
     if (!DecodeUtf16(bytes.data(), bytes.size(), units)) return false;
     value.data.assign(units.size() * sizeof(wchar_t), 0);
@@ -349,13 +341,13 @@ locale_t CaseLocale() {
 
 }  // namespace
 
-RegistryValue RegistryString(std::wstring_view text) { return RegistryValue{REG_SZ, WideBytes(text)}; }
-
-RegistryValue RegistryNumber(DWORD number) {
+RegistryValue NumberValue(DWORD number) {
   RegistryValue value{REG_DWORD, std::vector<BYTE>(sizeof number)};
   std::memcpy(value.data.data(), &number, sizeof number);
   return value;
 }
+
+bool SameValue(const RegistryValue& a, const RegistryValue& b) { return a.type == b.type && a.data == b.data; }
 
 std::wstring FoldRegistryName(std::wstring_view text) {
   std::wstring folded(text);
@@ -430,6 +422,21 @@ bool RegistryTree::CreateKey(std::wstring_view path) {
   return created;
 }
 
+std::optional<RegistryKeySnapshot> RegistryTree::Snapshot(std::wstring_view path) const {
+  const std::wstring folded = FoldRegistryName(path);
+  const auto key = keys_.find(folded);
+  if (key == keys_.end() && !path.empty()) return std::nullopt;
+  RegistryKeySnapshot snapshot;
+  if (key != keys_.end()) snapshot.values = key->second.values;
+  const std::wstring prefix = folded.empty() ? folded : folded + L"\\";
+  for (const auto& [childFolded, child] : keys_) {
+    if (childFolded.empty() || !childFolded.starts_with(prefix)) continue;
+    if (childFolded.find(L'\\', prefix.size()) != std::wstring::npos) continue;
+    snapshot.subKeys.push_back(child.path.substr(prefix.size()));
+  }
+  return snapshot;
+}
+
 const RegistryValue* RegistryTree::FindValue(std::wstring_view path, std::wstring_view name) const {
   const auto key = keys_.find(FoldRegistryName(path));
   if (key == keys_.end()) return nullptr;
@@ -446,7 +453,7 @@ bool RegistryTree::SetValue(std::wstring_view path, std::wstring_view name, Regi
   const std::wstring folded = FoldRegistryName(name);
   for (auto& [valueName, existing] : key.values) {
     if (FoldRegistryName(valueName) != folded) continue;
-    changed = changed || existing != value;
+    changed = changed || !SameValue(existing, value);
     existing = std::move(value);
     return changed;
   }

@@ -20,30 +20,15 @@
 #include <utility>
 #include <vector>
 
-#include "platform/core/win_types.h"
+#include "platform/core/registry.h"
 
-// Value types the store keeps apart. Other type numbers are kept as raw bytes.
-constexpr DWORD REG_NONE = 0;
-constexpr DWORD REG_SZ = 1;
-constexpr DWORD REG_EXPAND_SZ = 2;
-constexpr DWORD REG_BINARY = 3;
-constexpr DWORD REG_DWORD = 4;
-constexpr DWORD REG_MULTI_SZ = 7;
+// A value is kept as RegSetValueExW gave it: its type and bytes (a REG_SZ as
+// WCHARs with their terminator, a REG_DWORD as four bytes in the machine's
+// order). Types other than REG_SZ and REG_DWORD are kept as raw bytes.
 
-// One value as the registry functions see it: the type and the bytes that
-// RegSetValueExW stored (wide strings as wchar_t with their terminator, a
-// REG_DWORD as four bytes in the machine's order).
-struct RegistryValue {
-  DWORD type = REG_NONE;
-  std::vector<BYTE> data;
-
-  bool operator==(const RegistryValue&) const = default;
-};
-
-// A REG_SZ value holding `text` and its terminator.
-RegistryValue RegistryString(std::wstring_view text);
 // A REG_DWORD value.
-RegistryValue RegistryNumber(DWORD number);
+RegistryValue NumberValue(DWORD number);
+bool SameValue(const RegistryValue& a, const RegistryValue& b);
 
 class RegistryTree {
  public:
@@ -70,6 +55,9 @@ class RegistryTree {
   static bool IsValidValueName(std::wstring_view name);
 
   bool HasKey(std::wstring_view path) const;
+  // The key's sub-key names and values, as the registry functions show an
+  // open key; nothing when the key is missing.
+  std::optional<RegistryKeySnapshot> Snapshot(std::wstring_view path) const;
   // Creates the key and every key above it that is missing. Returns whether
   // the key was new; `path` must be valid.
   bool CreateKey(std::wstring_view path);

@@ -2,11 +2,9 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <linux/capability.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +15,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/platform/core/without_file_privileges.h"
 
 namespace fs = std::filesystem;
 
@@ -54,34 +54,8 @@ std::optional<DWORD> NumberIn(const RegistryTree& tree, const std::wstring& key,
 }
 
 int SetNumber(const RegistryStore& store, const std::wstring& key, const std::wstring& name, DWORD number) {
-  return store.Update([&](RegistryTree& tree) { return tree.SetValue(key, name, RegistryNumber(number)); });
+  return store.Update([&](RegistryTree& tree) { return tree.SetValue(key, name, NumberValue(number)); });
 }
-
-// Takes away the calling thread's power to ignore file permissions while it
-// lives, so that a test running as root meets a read-only directory as a
-// user does. Capabilities belong to the thread, and the saved set brings
-// them back.
-class WithoutFilePrivileges {
- public:
-  WithoutFilePrivileges() {
-    header_.version = _LINUX_CAPABILITY_VERSION_3;
-    header_.pid = 0;
-    if (::syscall(SYS_capget, &header_, saved_) != 0) return;
-    __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
-    for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) {
-      reduced[cap / 32].effective &= ~(1u << (cap % 32));
-    }
-    dropped_ = ::syscall(SYS_capset, &header_, reduced) == 0;
-  }
-  ~WithoutFilePrivileges() {
-    if (dropped_) ::syscall(SYS_capset, &header_, saved_);
-  }
-
- private:
-  __user_cap_header_struct header_{};
-  __user_cap_data_struct saved_[2]{};
-  bool dropped_ = false;
-};
 
 class RegistryStoreTest : public testing::Test {
  protected:
@@ -89,7 +63,7 @@ class RegistryStoreTest : public testing::Test {
     std::string pattern = (fs::temp_directory_path() / "zelmora-store-XXXXXX").string();
     ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     root_ = pattern;
-    dir_ = root_ / "config" / "Zelmora";
+    dir_ = root_ / "config" / "zelmora";
     file_ = dir_ / "registry.reg";
   }
   void TearDown() override {
@@ -102,12 +76,12 @@ class RegistryStoreTest : public testing::Test {
   fs::path file_;
 };
 
-TEST_F(RegistryStoreTest, FirstChangeCreatesAPrivateFileInAFreshDirectory) {
+TEST_F(RegistryStoreTest, FirstChangeCreatesTheFileInAFreshDirectory) {
   RegistryStore store(file_.string());
   EXPECT_FALSE(store.Load().HasKey(kAppKey));
   EXPECT_EQ(store.Update([](RegistryTree& tree) {
-              tree.SetValue(kAppKey, L"PortName", RegistryString(L"COM1:"));
-              return tree.SetValue(kAppKey, L"BaudRate", RegistryNumber(4800));
+              tree.SetValue(kAppKey, L"PortName", StringValue(L"COM1:"));
+              return tree.SetValue(kAppKey, L"BaudRate", NumberValue(4800));
             }),
             0);
   EXPECT_EQ(ReadText(file_),
@@ -117,8 +91,6 @@ TEST_F(RegistryStoreTest, FirstChangeCreatesAPrivateFileInAFreshDirectory) {
             "[HKEY_CURRENT_USER\\Software\\Tavrin\\Zelmora]\n"
             "\"PortName\"=\"COM1:\"\n"
             "\"BaudRate\"=dword:000012c0\n\n");
-  EXPECT_EQ(fs::status(file_).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_EQ(fs::status(dir_).permissions() & fs::perms::all, fs::perms::owner_all);
   EXPECT_TRUE(Leftovers(dir_).empty());
   EXPECT_EQ(NumberIn(store.Load(), kAppKey, L"baudrate"), 4800u);
 }
@@ -263,12 +235,13 @@ TEST(RegistryStoreUserFileTest, FollowsTheXdgConfigurationDirectory) {
   const std::string home = savedHome != nullptr ? savedHome : "";
 
   ::setenv("XDG_CONFIG_HOME", "/tmp/conf", 1);
-  EXPECT_EQ(RegistryStore::UserFile(), "/tmp/conf/Zelmora/registry.reg");
+  EXPECT_EQ(RegistryStore::UserFile(), "/tmp/conf/zelmora/registry.reg");
   ::setenv("XDG_CONFIG_HOME", "relative/conf", 1);
   ::setenv("HOME", "/home/someone", 1);
-  EXPECT_EQ(RegistryStore::UserFile(), "/home/someone/.config/Zelmora/registry.reg");
+  EXPECT_EQ(RegistryStore::UserFile(), "/home/someone/.config/zelmora/registry.reg");
   ::unsetenv("XDG_CONFIG_HOME");
-  EXPECT_EQ(RegistryStore::UserFile(), "/home/someone/.config/Zelmora/registry.reg");
+  ::unsetenv("HOME");
+  EXPECT_EQ(RegistryStore::UserFile(), "");
 
   if (savedXdg != nullptr) ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
   if (savedHome != nullptr) ::setenv("HOME", home.c_str(), 1);

@@ -27,9 +27,9 @@ std::wstring StringOf(const RegistryValue* value) {
 
 TEST(RegistryTreeTest, WritesTheExportFormat) {
   RegistryTree tree;
-  tree.SetValue(L"Software\\Tavrin\\Zelmora", L"PortName", RegistryString(L"COM1:"));
-  tree.SetValue(L"Software\\Tavrin\\Zelmora", L"BaudRate", RegistryNumber(4800));
-  tree.SetValue(L"Software\\Tavrin\\Zelmora", L"DemoMode", RegistryNumber(0));
+  tree.SetValue(L"Software\\Tavrin\\Zelmora", L"PortName", StringValue(L"COM1:"));
+  tree.SetValue(L"Software\\Tavrin\\Zelmora", L"BaudRate", NumberValue(4800));
+  tree.SetValue(L"Software\\Tavrin\\Zelmora", L"DemoMode", NumberValue(0));
   EXPECT_EQ(tree.Format(), kExample);
 }
 
@@ -38,21 +38,21 @@ TEST(RegistryTreeTest, ValuesSurviveFormatAndParse) {
   const std::wstring key = L"Software\\Tavrin\\Zelmora";
   std::vector<BYTE> binary(100);
   for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<BYTE>(i * 7);
-  RegistryValue expandable{REG_EXPAND_SZ, RegistryString(L"%HOME%\\x").data};
+  RegistryValue expandable{2, {0x25, 0, 0x78, 0, 0, 0}};
   RegistryValue odd{0x20, {1, 2, 3}};
   RegistryValue shortNumber{REG_DWORD, {1, 2}};
   const std::pair<std::wstring, RegistryValue> values[] = {
-      {L"Quoted", RegistryString(L"a \"b\" c:\\d\\")},
-      {L"", RegistryString(L"the default value")},
-      {L"Lines", RegistryString(L"one\r\ntwo")},
-      {L"Accents", RegistryString(L"Gr\u00fc\u00dfe \u00e9t\u00e9 \U0001F6F0")},
-      {L"Empty", RegistryString(L"")},
-      {L"Max", RegistryNumber(0xFFFFFFFFu)},
+      {L"Quoted", StringValue(L"a \"b\" c:\\d\\")},
+      {L"", StringValue(L"the default value")},
+      {L"Lines", StringValue(L"one\r\ntwo")},
+      {L"Accents", StringValue(L"Gr\u00fc\u00dfe \u00e9t\u00e9 \U0001F6F0")},
+      {L"Empty", StringValue(L"")},
+      {L"Max", NumberValue(0xFFFFFFFFu)},
       {L"Binary", RegistryValue{REG_BINARY, binary}},
       {L"Expandable", expandable},
       {L"Odd", odd},
       {L"ShortNumber", shortNumber},
-      {L"Name \"with\" \\ escapes", RegistryNumber(7)},
+      {L"Name \"with\" \\ escapes", NumberValue(7)},
   };
   for (const auto& [name, value] : values) tree.SetValue(key, name, value);
 
@@ -62,7 +62,7 @@ TEST(RegistryTreeTest, ValuesSurviveFormatAndParse) {
   for (const auto& [name, value] : values) {
     const RegistryValue* back = parsed->FindValue(key, name);
     ASSERT_NE(back, nullptr) << std::string(name.begin(), name.end());
-    EXPECT_EQ(*back, value) << std::string(name.begin(), name.end()) << "\n" << text;
+    EXPECT_TRUE(SameValue(*back, value)) << std::string(name.begin(), name.end()) << "\n" << text;
   }
   EXPECT_EQ(parsed->Format(), text);
   // Every line stays a line a person can edit: hex data is cut into lines
@@ -87,8 +87,8 @@ TEST(RegistryTreeTest, ReadsWhatAPersonOrTheRegistryEditorWrites) {
       "  03\r\n";
   std::optional<RegistryTree> tree = RegistryTree::Parse(crlfWithComments);
   ASSERT_TRUE(tree);
-  EXPECT_EQ(*tree->FindValue(L"Software\\tavrin\\zelmora", L"demomode"), RegistryNumber(1));
-  EXPECT_EQ(*tree->FindValue(L"Software\\Tavrin\\Zelmora", L"Bytes"), (RegistryValue{REG_BINARY, {1, 2, 3}}));
+  EXPECT_TRUE(SameValue(*tree->FindValue(L"Software\\tavrin\\zelmora", L"demomode"), NumberValue(1)));
+  EXPECT_TRUE(SameValue(*tree->FindValue(L"Software\\Tavrin\\Zelmora", L"Bytes"), RegistryValue{REG_BINARY, {1, 2, 3}}));
 
   // The registry editor's own export: UTF-16LE with its byte-order mark.
   const std::u16string utf16 = u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"P\"=\"\u00e9\"\r\n";
@@ -147,10 +147,10 @@ TEST(RegistryTreeTest, NamesCompareWithoutCaseAndKeepTheirSpelling) {
   EXPECT_TRUE(tree.CreateKey(L"Software\\Tavrin"));
   EXPECT_FALSE(tree.CreateKey(L"SOFTWARE\\tavrin"));
   EXPECT_TRUE(tree.HasKey(L"software"));
-  EXPECT_TRUE(tree.SetValue(L"software\\TAVRIN\\Zelmora", L"PortName", RegistryString(L"COM1:")));
-  EXPECT_TRUE(tree.SetValue(L"Software\\Tavrin\\Zelmora", L"portname", RegistryString(L"COM2:")));
-  EXPECT_FALSE(tree.SetValue(L"Software\\Tavrin\\Zelmora", L"PORTNAME", RegistryString(L"COM2:")));
-  EXPECT_TRUE(tree.SetValue(L"Software\\Tavrin\\\u00c9t\u00e9", L"x", RegistryNumber(1)));
+  EXPECT_TRUE(tree.SetValue(L"software\\TAVRIN\\Zelmora", L"PortName", StringValue(L"COM1:")));
+  EXPECT_TRUE(tree.SetValue(L"Software\\Tavrin\\Zelmora", L"portname", StringValue(L"COM2:")));
+  EXPECT_FALSE(tree.SetValue(L"Software\\Tavrin\\Zelmora", L"PORTNAME", StringValue(L"COM2:")));
+  EXPECT_TRUE(tree.SetValue(L"Software\\Tavrin\\\u00c9t\u00e9", L"x", NumberValue(1)));
   EXPECT_NE(tree.FindValue(L"SOFTWARE\\TAVRIN\\\u00e9T\u00c9", L"X"), nullptr);
   EXPECT_EQ(StringOf(tree.FindValue(L"SOFTWARE\\TAVRIN\\ZELMORA", L"PortName")), L"COM2:");
   EXPECT_EQ(tree.FindValue(L"Software\\Tavrin", L"PortName"), nullptr);
@@ -165,7 +165,7 @@ TEST(RegistryTreeTest, SubKeysFollowTheirKey) {
   tree.CreateKey(L"A2");
   tree.CreateKey(L"A\\B");
   tree.CreateKey(L"A-");
-  tree.SetValue(L"", L"Root", RegistryNumber(1));
+  tree.SetValue(L"", L"Root", NumberValue(1));
   const std::string text = tree.Format();
   const char* order[] = {"[HKEY_CURRENT_USER]\n", "[HKEY_CURRENT_USER\\A]\n", "[HKEY_CURRENT_USER\\A\\B]\n",
                          "[HKEY_CURRENT_USER\\A-]\n", "[HKEY_CURRENT_USER\\A2]\n"};
@@ -176,6 +176,23 @@ TEST(RegistryTreeTest, SubKeysFollowTheirKey) {
     EXPECT_GE(at, last) << header << text;
     last = at;
   }
+}
+
+TEST(RegistryTreeTest, SnapshotsListDirectSubKeysAndValues) {
+  RegistryTree tree;
+  tree.CreateKey(L"Software\\Tavrin\\Zelmora");
+  tree.CreateKey(L"Software\\Other");
+  tree.SetValue(L"Software", L"V", NumberValue(2));
+  const std::optional<RegistryKeySnapshot> software = tree.Snapshot(L"SOFTWARE");
+  ASSERT_TRUE(software);
+  EXPECT_EQ(software->subKeys, (std::vector<std::wstring>{L"Other", L"Tavrin"}));
+  ASSERT_EQ(software->values.size(), 1u);
+  EXPECT_EQ(software->values[0].first, L"V");
+  const std::optional<RegistryKeySnapshot> root = tree.Snapshot(L"");
+  ASSERT_TRUE(root);
+  EXPECT_EQ(root->subKeys, std::vector<std::wstring>{L"Software"});
+  EXPECT_TRUE(RegistryTree().Snapshot(L"").has_value());
+  EXPECT_FALSE(tree.Snapshot(L"Software\\Tavrin\\Zelmora\\Missing"));
 }
 
 TEST(RegistryTreeTest, ValidatesPathsAndValueNames) {
