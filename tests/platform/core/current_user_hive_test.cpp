@@ -13,7 +13,6 @@
 #include <string>
 
 #include "platform/core/registry.h"
-#include "platform/core/registry_profile.h"
 
 namespace fs = std::filesystem;
 
@@ -100,21 +99,6 @@ TEST_F(CurrentUserRegistryTest, KeysAndValuesGoThroughTheFile) {
   EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\A\\\\B", 0, nullptr, REG_OPTION_NON_VOLATILE,
                             KEY_ALL_ACCESS, nullptr, &key, nullptr),
             ERROR_INVALID_PARAMETER);
-}
-
-TEST_F(CurrentUserRegistryTest, ProfileValuesKeepTheirTypes) {
-  RegistryProfile profile;
-  const std::wstring app = L"Software\\Tavrin\\Zelmora";
-  EXPECT_EQ(profile.ReadString(app, L"PortName"), std::nullopt);
-  EXPECT_EQ(profile.ReadNumber(app, L"BaudRate"), std::nullopt);
-  EXPECT_TRUE(profile.WriteString(app, L"PortName", L"COM2:"));
-  EXPECT_TRUE(profile.WriteNumber(app, L"BaudRate", 0xFFFFFFFBu));
-  EXPECT_TRUE(profile.WriteString(app + L"\\Section", L"Empty", L""));
-  EXPECT_EQ(profile.ReadString(app, L"PortName"), L"COM2:");
-  EXPECT_EQ(profile.ReadNumber(app, L"BaudRate"), 0xFFFFFFFBu);
-  EXPECT_EQ(profile.ReadString(app + L"\\Section", L"Empty"), L"");
-  EXPECT_EQ(profile.ReadNumber(app, L"PortName"), std::nullopt) << "a string is no number";
-  EXPECT_EQ(profile.ReadString(app, L"BaudRate"), std::nullopt) << "a number is no string";
 }
 
 }  // namespace

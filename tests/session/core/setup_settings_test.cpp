@@ -1,5 +1,6 @@
-// The Setup page's settings through profile functions over the user's
-// registry file, in a configuration directory of the test's own.
+// The Setup page's settings through the profile functions over the user's
+// registry file (the default HKEY_CURRENT_USER), in a configuration
+// directory of the test's own.
 #include "session/core/setup_settings.h"
 
 #include <fcntl.h>
@@ -14,39 +15,13 @@
 #include <sstream>
 #include <string>
 
-#include "platform/core/registry_profile.h"
 #include "platform/core/registry_tree.h"
+#include "profile_app.h"
 #include "tests/platform/core/without_file_privileges.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The framework's profile functions as CWinApp has them after
-// SetRegistryKey(L"Tavrin"), over the registry.
-class ProfileApp {
- public:
-  explicit ProfileApp(const std::wstring& appName = L"Zelmora") : m_key(L"Software\\Tavrin\\" + appName) {}
-
-  std::wstring GetProfileString(LPCWSTR section, LPCWSTR entry, LPCWSTR defaultValue) {
-    return m_profile.ReadString(Key(section), entry).value_or(defaultValue);
-  }
-  UINT GetProfileInt(LPCWSTR section, LPCWSTR entry, int defaultValue) {
-    return m_profile.ReadNumber(Key(section), entry).value_or(static_cast<UINT>(defaultValue));
-  }
-  BOOL WriteProfileString(LPCWSTR section, LPCWSTR entry, LPCWSTR value) {
-    return m_profile.WriteString(Key(section), entry, value) ? TRUE : FALSE;
-  }
-  BOOL WriteProfileInt(LPCWSTR section, LPCWSTR entry, int value) {
-    return m_profile.WriteNumber(Key(section), entry, static_cast<DWORD>(value)) ? TRUE : FALSE;
-  }
-
- private:
-  std::wstring Key(LPCWSTR section) const { return section[0] == L'\0' ? m_key : m_key + L"\\" + section; }
-
-  std::wstring m_key;
-  RegistryProfile m_profile;
-};
 
 std::string ReadText(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
