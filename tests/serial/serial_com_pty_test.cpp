@@ -121,15 +121,25 @@ TEST_F(SerialComPty, BytesTravelBothWaysUnchanged) {
 }
 
 TEST_F(SerialComPty, OpenDiscardsWhatArrivedBefore) {
+  // Another reader of the line holds it open until the stale bytes are there.
+  int early = open(path_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(early, 0);
+  termios raw{};
+  tcgetattr(early, &raw);
+  cfmakeraw(&raw);
+  tcsetattr(early, TCSANOW, &raw);
   const std::string stale = "$GPGGA,stale\r\n";
   ASSERT_EQ(write(master_, stale.data(), stale.size()), static_cast<ssize_t>(stale.size()));
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  pollfd pfd{early, POLLIN, 0};
+  ASSERT_EQ(poll(&pfd, 1, 2000), 1) << "the bytes did not cross the pseudo-terminal";
+
   CSerialCom serial;
   ASSERT_TRUE(serial.Open(L"COM4:", 4800, 8, 0, 0));
   char buffer[64];
   DWORD n = 0;
   EXPECT_TRUE(serial.Read(buffer, sizeof buffer, &n));
   EXPECT_EQ(n, 0u);
+  close(early);
 }
 
 TEST_F(SerialComPty, PortIsExclusiveInThisProcessAndAnother) {
