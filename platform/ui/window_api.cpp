@@ -71,21 +71,13 @@ HCURSOR& CurrentCursor() {
 
 }  // namespace
 
-HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HMENU menu, HINSTANCE, LPVOID) {
+HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int, int, int, int, HWND parent,
+                     HMENU, HINSTANCE, LPVOID) {
   if (className == nullptr || IS_INTRESOURCE(className) || !SameClassName(className, L"static")) return nullptr;
+  if ((style & WS_CHILD) != 0) return nullptr;
   UiWindow* parentWindow = UiWindow::FromHandle(parent);
   if (parent != nullptr && parentWindow == nullptr) return nullptr;
-  std::wstring text = windowName != nullptr ? windowName : L"";
-  UiWindow* window = nullptr;
-  if ((style & WS_CHILD) != 0 && parentWindow != nullptr) {
-    // A child's menu handle is its control id.
-    window = new StaticWindow(parentWindow, static_cast<int>(reinterpret_cast<std::uintptr_t>(menu)), style,
-                              std::move(text));
-    window->Move(x, y, width, height);
-  } else {
-    window = new UiWindow(UiWindow::Kind::Plain, parentWindow, 0, style, std::move(text));
-  }
+  auto* window = new UiWindow(UiWindow::Kind::Plain, parentWindow, 0, style, windowName != nullptr ? windowName : L"");
   return window->Handle();
 }
 

@@ -21,6 +21,8 @@ struct LogoCase {
   int scale;
 };
 
+void PrintTo(const LogoCase& c, std::ostream* out) { *out << c.width << "x" << c.height; }
+
 class AboutLogoTest : public ::testing::TestWithParam<LogoCase> {};
 
 // Whether the page shows the logo, scaled nearest-neighbour, at (x, y).

@@ -52,6 +52,10 @@ struct Relayout {
   DialogLayout layout;
 };
 
+void PrintTo(const Relayout& relayout, std::ostream* out) {
+  *out << "template " << DialogPages()[relayout.page].templateIds[relayout.layout];
+}
+
 class RelayoutTest : public ::testing::TestWithParam<Relayout> {};
 
 // A page made on its portrait template, with contents and scribbled texts,
