@@ -1,11 +1,9 @@
 #include "app/layout/dialog_layout.h"
 
-#include <QComboBox>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <tuple>
 
-#include "platform/ui/edit_window.h"
 #include "platform/ui/gdi_objects.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/ui_application.h"
