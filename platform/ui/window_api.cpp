@@ -11,6 +11,7 @@
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/dialog_window.h"
 #include "platform/ui/edit_window.h"
+#include "platform/ui/gdi.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/static_window.h"
 
@@ -67,6 +68,22 @@ HCURSOR WaitCursorHandle() {
 HCURSOR& CurrentCursor() {
   static HCURSOR cursor = nullptr;
   return cursor;
+}
+
+// A static with the icon or bitmap style shows the image its ordinal title
+// names, loaded from the dialog's module.
+void ShowTemplateImage(HINSTANCE instance, UiWindow* control, WORD ordinal) {
+  if (control->GetKind() != UiWindow::Kind::Static) return;
+  DWORD kind = control->Style() & SS_TYPEMASK;
+  if (kind == SS_ICON) {
+    if (HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(ordinal))) {
+      SendMessageW(control->Handle(), STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    }
+  } else if (kind == SS_BITMAP) {
+    if (HBITMAP bitmap = LoadBitmapW(instance, MAKEINTRESOURCEW(ordinal))) {
+      SendMessageW(control->Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    }
+  }
 }
 
 }  // namespace
@@ -179,6 +196,7 @@ HWND CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, W
     RECT rect{item.x, item.y, item.x + item.cx, item.y + item.cy};
     MapDialogRect(handle, &rect);
     control->Move(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    if (item.title.isOrdinal) ShowTemplateImage(instance, control, item.title.ordinal);
   }
   window->SetProc(proc);
   SendMessageW(handle, WM_INITDIALOG, 0, param);
