@@ -21,7 +21,7 @@ int& WaitCursorCount() {
 
 }  // namespace
 
-CWnd::CWnd() : m_hWnd(nullptr) {}
+CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
   auto& map = PermanentMap();

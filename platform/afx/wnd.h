@@ -6,11 +6,12 @@
 #include <string>
 
 #include "platform/afx/message_map.h"
+#include "platform/core/wnd_handle.h"
 #include "platform/ui/ui_types.h"
 
 class CDataExchange;
 
-class CWnd {
+class CWnd : public CWndHandle {
  public:
   CWnd();
   // Destroys a window the object owns (a page's or sheet's) that still exists.
@@ -59,7 +60,6 @@ class CWnd {
   // The object that owns the window's messages, or null.
   static CWnd* FromHandlePermanent(HWND window);
 
-  HWND m_hWnd;
 
  protected:
   static const AFX_MSGMAP* GetThisMessageMap();
