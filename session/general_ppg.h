@@ -1,6 +1,8 @@
 // CGeneralPpg: the Setup page. It holds the port and speed, the receiver
 // scan, the session's Start/Stop and Cold Start buttons and the box of raw
-// sentences, and follows the screen's shape.
+// sentences, and follows the screen's shape. It owns the GPS session: the
+// port and the reader thread that reads it, which reports back with
+// WM_GPSUPDATE and WM_GPSLOST.
 #pragma once
 
 #include <string>
@@ -11,23 +13,34 @@
 class CGPSReadThread;
 class CStatusPpg;
 
+// The page's window timers.
+constexpr UINT_PTR IDT_PORT_REFRESH = 1;  // every 3000 ms: port labels, while no session runs
+constexpr UINT_PTR IDT_START_GPS = 2;     // one-shot: the deferred session start
+
 class CGeneralPpg : public CPropertyPage {
  public:
+  // Creates the two handshake events and reads the settings.
   CGeneralPpg();
   ~CGeneralPpg() override;
 
   BOOL OnInitDialog() override;
+  // Writes the settings.
+  void OnOK() override;
   const AFX_MSGMAP* GetMessageMap() const override;
 
+  // Shows `text` in the raw sentence box, scrolled to its end; a text equal
+  // to the box's leaves the box alone.
+  void ShowRawText(const std::wstring& text);
+
   CStatusPpg* m_pStatusPage;      // the GPS Info page, not owned
-  CSerialCom m_serial;            // the session's port
+  CSerialCom m_serial;            // the session's port; closed while none runs
   CGPSReadThread* m_pReadThread;  // the running session's worker, or null
-  HANDLE m_hStartEvent;           // start and stop handshakes with the worker
-  HANDLE m_hStopEvent;
-  std::wstring m_strPort;         // device name of the chosen port ("COM1:")
+  HANDLE m_hStartEvent;           // the workers' start handshake
+  HANDLE m_hStopEvent;            // the workers' stop handshake
+  std::wstring m_strPort;         // the port's label ("COM1: serial8250")
   int m_nBaudRate;
   std::wstring m_strBaudRate;     // the speed as the baud list shows it
-  int m_nDemoMode;
+  int m_nDemoMode;                // non-zero: canned sentences replace the received ones
   CComboBox m_cbPort;
   CComboBox m_cbBaudRate;
   CButton m_btnScan;
@@ -37,6 +50,36 @@ class CGeneralPpg : public CPropertyPage {
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
+
   // The layout switch; button 1011 gets its caption back afterwards.
   void OnSize(UINT type, int cx, int cy);
+  // Searches the ports at seven speeds for a receiver.
+  void OnScan();
+  // Stops a running session, or starts one 100 ms from now.
+  void OnStartStop();
+  // Timer 1 refreshes the port list; any other timer is the start step.
+  void OnTimer(UINT_PTR nIDEvent);
+  // Shows an announced group on the GPS Info page and the raw text here.
+  LRESULT OnGpsUpdate(WPARAM wParam, LPARAM lParam);
+  // The receiver fell silent: the session is rebuilt 1500 ms from now.
+  LRESULT OnGpsLost(WPARAM wParam, LPARAM lParam);
+  // Sends the receiver the cold-start sentence.
+  void OnColdStart();
+  void OnDestroy();
+
+ private:
+  // Opens the chosen port and starts a worker on it (timer 2).
+  void StartGps(UINT_PTR nIDEvent);
+  // Stops the worker, closes the port and shows the stopped look.
+  void StopGps();
+  // Stops the worker and closes the port, leaving the controls alone.
+  void EndSession();
+  // Lets go of the worker: clears both pointers to it, waits for its thread
+  // to end and destroys it.
+  void DropWorker();
+  // The two looks of the controls: running (port and speed fixed, Stop GPS,
+  // Cold Start) and stopped.
+  void ShowRunningLook(BOOL bRunning);
+  // Empties every field and view of the GPS Info page.
+  void ClearStatusPage();
 };
