@@ -1,0 +1,347 @@
+#include "session_fixture.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
+#include <thread>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/core/active_drivers_hive.h"
+#include "platform/core/registry.h"
+#include "platform/core/termios_port.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/property_sheet_window.h"
+#include "platform/ui/screen.h"
+#include "platform/ui/timer_service.h"
+#include "platform/ui/ui_application.h"
+#include "platform/ui/window_picture.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// A port as the program sees it, telling the log what is done with it.
+class LoggedPort final : public CommPort {
+ public:
+  LoggedPort(std::wstring name, std::unique_ptr<CommPort> port, std::shared_ptr<PortLog> log)
+      : name_(std::move(name)), port_(std::move(port)), log_(std::move(log)) {
+    std::lock_guard lock(log_->lock);
+    log_->opens.push_back(name_);
+    ++log_->openPorts;
+  }
+  ~LoggedPort() override {
+    std::lock_guard lock(log_->lock);
+    --log_->openPorts;
+  }
+  BOOL GetState(DCB* dcb) override { return port_->GetState(dcb); }
+  BOOL SetState(const DCB& dcb) override {
+    {
+      std::lock_guard lock(log_->lock);
+      log_->speeds.emplace_back(name_, dcb.BaudRate);
+    }
+    return port_->SetState(dcb);
+  }
+  BOOL SetTimeouts(const COMMTIMEOUTS& timeouts) override { return port_->SetTimeouts(timeouts); }
+  BOOL Purge(DWORD flags) override { return port_->Purge(flags); }
+  BOOL Escape(DWORD function) override { return port_->Escape(function); }
+  BOOL SetMask(DWORD mask) override { return port_->SetMask(mask); }
+  BOOL Read(void* buffer, DWORD toRead, DWORD* read) override {
+    {
+      std::lock_guard lock(log_->lock);
+      log_->readers.insert(static_cast<int>(gettid()));
+    }
+    return port_->Read(buffer, toRead, read);
+  }
+  BOOL Write(const void* buffer, DWORD toWrite, DWORD* written) override {
+    BOOL result = port_->Write(buffer, toWrite, written);
+    std::lock_guard lock(log_->lock);
+    log_->written.append(static_cast<const char*>(buffer), *written);
+    return result;
+  }
+
+ private:
+  std::wstring name_;
+  std::unique_ptr<CommPort> port_;
+  std::shared_ptr<PortLog> log_;
+};
+
+}  // namespace
+
+// The other side of a pseudo-terminal, talking on simulated time.
+class ChattyPort {
+ public:
+  ChattyPort(int master, std::string bytes) : master_(master), bytes_(std::move(bytes)) {
+    time_.Reserve();
+    thread_ = std::jthread([this](std::stop_token stop) {
+      do {
+        [[maybe_unused]] ssize_t written = write(master_, bytes_.data(), bytes_.size());
+      } while (time_.WaitFor(100, stop));
+    });
+  }
+  ~ChattyPort() {
+    thread_.request_stop();
+    thread_.join();
+    close(master_);
+  }
+
+ private:
+  int master_;
+  std::string bytes_;
+  CoreClockTimeSource time_;
+  std::jthread thread_;
+};
+
+// The table of active drivers with some ports' driver keys replaced.
+class DriverKeyHive final : public RegistryHive {
+ public:
+  std::optional<RegistryKeySnapshot> ReadKey(const std::wstring& path) override {
+    std::optional<RegistryKeySnapshot> key = active_.ReadKey(path);
+    if (!key) return key;
+    std::optional<std::wstring> name;
+    for (auto& [valueName, value] : key->values) {
+      if (valueName == L"Name") name = reinterpret_cast<const wchar_t*>(value.data.data());
+    }
+    for (auto& [valueName, value] : key->values) {
+      if (valueName == L"Key" && name && keys_.count(*name)) value = StringValue(keys_[*name]);
+    }
+    return key;
+  }
+  std::map<std::wstring, std::wstring> keys_;
+
+ private:
+  ActiveDriversHive active_;
+};
+
+std::vector<std::wstring> PortLog::Opens() {
+  std::lock_guard guard(lock);
+  return opens;
+}
+
+std::vector<std::pair<std::wstring, DWORD>> PortLog::Speeds() {
+  std::lock_guard guard(lock);
+  return speeds;
+}
+
+std::string PortLog::Written() {
+  std::lock_guard guard(lock);
+  return written;
+}
+
+std::set<int> PortLog::Readers() {
+  std::lock_guard guard(lock);
+  return readers;
+}
+
+int PortLog::OpenPorts() {
+  std::lock_guard guard(lock);
+  return openPorts;
+}
+
+SessionTest::SessionTest() = default;
+
+SessionTest::~SessionTest() = default;
+
+void SessionTest::SetUp() {
+  EnsureTestApplication();
+  setenv("TZ", "UTC", 1);
+  tzset();
+  SetScreenSize(480, 640);
+  CoreSetRegistryHive(HKEY_CURRENT_USER, settings_);
+  app_.SetRegistryKey(L"Tavrin");
+  ClearMessageBoxesShown();
+  SetMessageBoxAnswerer([](const MessageBoxRecord&) { return IDOK; });
+
+  dir_ = std::filesystem::temp_directory_path() /
+         ("zelmora-session-" + std::to_string(getpid()) + "-" +
+          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  std::filesystem::create_directories(dir_ / "sys" / "class" / "tty");
+  ComDeviceTable::Sources sources;
+  sources.sysfsRoot = (dir_ / "sys").string();
+  sources.numberFile = (dir_ / "com-ports").string();
+  table_ = std::make_unique<ComDeviceTable>(sources);
+  ComDeviceTable::SetActive(table_.get());
+  CoreSetCommOpener([this, table = table_.get(), log = log_](LPCWSTR name, DWORD access, DWORD, DWORD, DWORD)
+                        -> std::unique_ptr<CommPort> {
+    std::string path = table->PathOf(name);
+    if (path.empty()) return nullptr;
+    if (onOpen_) onOpen_();
+    std::unique_ptr<CommPort> port = TermiosPort::Open(path, access);
+    if (!port) return nullptr;
+    return std::make_unique<LoggedPort>(name, std::move(port), log);
+  });
+
+  clock_ = std::make_unique<SimulatedClock>(100000, SimulatedClock::kAutoAdvance);
+}
+
+void SessionTest::TearDown() {
+  receivers_.clear();
+  chattyPorts_.clear();
+  clock_.reset();
+  for (int master : mutePorts_) close(master);
+  CoreSetCommOpener(nullptr);
+  ComDeviceTable::SetActive(nullptr);
+  if (hive_) CoreSetRegistryHive(HKEY_LOCAL_MACHINE, std::make_shared<ActiveDriversHive>());
+  SetMessageBoxAnswerer(nullptr);
+  CoreSetRegistryHive(HKEY_CURRENT_USER, nullptr);
+  std::filesystem::remove_all(dir_);
+}
+
+ReceiverOnTestTime& SessionTest::AddReceiver(unsigned number, sim::ReceiverOptions options) {
+  auto receiver = std::make_unique<ReceiverOnTestTime>();
+  EXPECT_TRUE(receiver->Start(options)) << "no pseudo-terminal for the receiver";
+  table_->PinPort(number, receiver->SlavePath());
+  return *(receivers_[number] = std::move(receiver));
+}
+
+void SessionTest::AddMutePort(unsigned number) {
+  int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  mutePorts_.push_back(master);
+  table_->PinPort(number, ptsname(master));
+}
+
+void SessionTest::AddChattyPort(unsigned number, std::string bytes) {
+  int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  table_->PinPort(number, ptsname(master));
+  chattyPorts_.push_back(std::make_unique<ChattyPort>(master, std::move(bytes)));
+}
+
+void SessionTest::SetDriverKey(unsigned number, std::wstring key) {
+  if (!hive_) {
+    hive_ = std::make_shared<DriverKeyHive>();
+    CoreSetRegistryHive(HKEY_LOCAL_MACHINE, hive_);
+  }
+  wchar_t name[16];
+  std::swprintf(name, 16, L"COM%u:", number);
+  hive_->keys_[name] = std::move(key);
+}
+
+BOOL SessionTest::RunSheet(const std::function<void()>& steps) {
+  QTimer::singleShot(0, [this, &steps] {
+    sheet_ = RunningPropertySheet();
+    ASSERT_NE(sheet_, nullptr);
+    ShowPage(1);
+    info_ = dynamic_cast<CStatusPpg*>(CWnd::FromHandlePermanent(ShownPage()));
+    ShowPage(0);
+    setup_ = dynamic_cast<CGeneralPpg*>(CWnd::FromHandlePermanent(ShownPage()));
+    ASSERT_NE(info_, nullptr);
+    ASSERT_NE(setup_, nullptr);
+    steps();
+    if (RunningPropertySheet() != nullptr) CloseSheet();
+  });
+  BOOL result = app_.InitInstance();
+  sheet_ = nullptr;
+  setup_ = nullptr;
+  info_ = nullptr;
+  return result;
+}
+
+HWND SessionTest::ShownPage() { return reinterpret_cast<HWND>(SendMessageW(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0)); }
+
+void SessionTest::Deliver() {
+  DeliverDueTimers();
+  DeliverPostedMessages();
+  QCoreApplication::processEvents();
+}
+
+void SessionTest::Pass(DWORD ms) {
+  // Handlers may wait in the kernel (a stop handshake) and let time run on
+  // past the end.
+  const DWORD end = GetTickCount() + ms;
+  for (DWORD now = GetTickCount(); static_cast<LONG>(end - now) > 0; now = GetTickCount()) {
+    Sleep(std::min<DWORD>(kStepMs, end - now));
+    Deliver();
+  }
+}
+
+bool SessionTest::PassUntil(const std::function<bool()>& done, DWORD limitMs) {
+  const DWORD end = GetTickCount() + limitMs;
+  for (;;) {
+    Deliver();
+    if (done()) return true;
+    const DWORD now = GetTickCount();
+    if (static_cast<LONG>(end - now) <= 0) return false;
+    Sleep(std::min<DWORD>(kStepMs, end - now));
+  }
+}
+
+void SessionTest::Click(UINT id) { SendMessageW(GetDlgItem(setup_->m_hWnd, static_cast<int>(id)), BM_CLICK, 0, 0); }
+
+void SessionTest::ShowPage(int index) { SendMessageW(sheet_, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); }
+
+void SessionTest::CloseSheet() { SendMessageW(sheet_, WM_CLOSE, 0, 0); }
+
+void SessionTest::SelectPort(int entry) {
+  SendMessageW(GetDlgItem(setup_->m_hWnd, IDC_SETUP_PORT), CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+}
+
+void SessionTest::SelectSpeed(const std::wstring& speed) {
+  SendMessageW(GetDlgItem(setup_->m_hWnd, IDC_SETUP_BAUD), CB_SELECTSTRING, static_cast<WPARAM>(-1),
+               reinterpret_cast<LPARAM>(speed.c_str()));
+}
+
+namespace {
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[2048] = {};
+  GetWindowTextW(window, text, 2048);
+  return text;
+}
+
+}  // namespace
+
+std::wstring SessionTest::SetupText(UINT id) { return WindowText(GetDlgItem(setup_->m_hWnd, static_cast<int>(id))); }
+
+std::wstring SessionTest::InfoText(UINT id) { return WindowText(GetDlgItem(info_->m_hWnd, static_cast<int>(id))); }
+
+bool SessionTest::Enabled(UINT id) { return IsWindowEnabled(GetDlgItem(setup_->m_hWnd, static_cast<int>(id))) != FALSE; }
+
+void SessionTest::SavePicture(HWND window, const std::string& name) {
+  EXPECT_TRUE(SaveWindowPicture(window, std::string(ZELMORA_BINARY_DIR) + "/pictures/" + name)) << name;
+}
+
+void SessionTest::WriteSetting(LPCWSTR name, DWORD value) {
+  app_.WriteProfileInt(L"", name, static_cast<int>(value));
+}
+
+void SessionTest::WriteSetting(LPCWSTR name, LPCWSTR value) { app_.WriteProfileString(L"", name, value); }
+
+namespace {
+
+std::optional<RegistryValue> StoredValue(RegistryHive& hive, const std::wstring& key, LPCWSTR name) {
+  std::optional<RegistryKeySnapshot> snapshot = hive.ReadKey(key);
+  if (!snapshot) return std::nullopt;
+  for (const auto& [valueName, value] : snapshot->values) {
+    if (valueName == name) return value;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::wstring> SessionTest::StoredString(LPCWSTR name) {
+  std::optional<RegistryValue> value = StoredValue(*settings_, app_.ProfileKey(L""), name);
+  if (!value || value->type != REG_SZ) return std::nullopt;
+  return std::wstring(reinterpret_cast<const wchar_t*>(value->data.data()));
+}
+
+std::optional<DWORD> SessionTest::StoredNumber(LPCWSTR name) {
+  std::optional<RegistryValue> value = StoredValue(*settings_, app_.ProfileKey(L""), name);
+  if (!value || value->type != REG_DWORD || value->data.size() != sizeof(DWORD)) return std::nullopt;
+  DWORD number = 0;
+  std::memcpy(&number, value->data.data(), sizeof number);
+  return number;
+}
+
+bool SessionTest::ThreadAlive(int tid) {
+  return std::filesystem::exists("/proc/self/task/" + std::to_string(tid));
+}
