@@ -1,5 +1,7 @@
 // The Zelmora executable: the one application object, the simulated
 // receiver that --simulate starts, and the framework's entry.
+#include <cstdint>
+#include <ctime>
 #include <string>
 
 #include "app/zelmora_app.h"
@@ -11,11 +13,12 @@ CZelmoraApp theApp;
 namespace {
 
 // The receiver behind --simulate: a pseudo-terminal talking NMEA at 4800 bps
-// for as long as the program runs.
+// for as long as the program runs, its clock starting at the current UTC time.
 std::string StartSimulatedReceiver(unsigned) {
   static sim::SimulatedReceiver receiver;
   sim::ReceiverOptions options;
   options.baud = 4800;
+  options.utc_start_s = static_cast<std::int64_t>(std::time(nullptr));
   std::string error;
   if (!receiver.Start(options, &error)) return {};
   return receiver.SlavePath();
