@@ -2,10 +2,14 @@
 // simulated receiver on COM1: at 4800 bps, on simulated time.
 #include <QGuiApplication>
 #include <QImage>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <regex>
 
 #include "acquisition/gps_read_thread.h"
 #include "platform/core/window_core.h"
+#include "platform/ui/edit_window.h"
+#include "platform/ui/screen.h"
 #include "platform/ui/message_box.h"
 #include "resources/resource_ids.h"
 #include "session_fixture.h"
@@ -217,6 +221,57 @@ TEST_F(SessionControlTest, APortThatDoesNotOpenAndNoLeavesThePageIdle) {
     EXPECT_FALSE(RunningLook());
     EXPECT_EQ(SetupText(IDC_SETUP_START_STOP), L"Start GPS");
     EXPECT_EQ(setup_->m_pReadThread, nullptr);
+  });
+}
+
+TEST_F(SessionControlTest, TheRawBoxShowsItsEndAndIsLeftAloneWhileItsTextStaysTheSame) {
+  ReceiverOnTestTime& receiver = AddReceiver(1);
+  RunSheet([&] {
+    StartSession();
+    ASSERT_TRUE(PassUntil([&] { return SetupText(IDC_SETUP_RAW_TEXT).size() >= 1000; }, 10000));
+    QScrollBar* scroll =
+        dynamic_cast<EditWindow*>(UiWindow::FromHandle(GetDlgItem(setup_->m_hWnd, IDC_SETUP_RAW_TEXT)))
+            ->Editor()
+            ->verticalScrollBar();
+    ASSERT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(scroll->value(), scroll->maximum()) << "the newest line is in view";
+    // With the receiver silent, announcements change nothing in the box:
+    // the user's scroll position stays.
+    receiver.Receiver().GoSilent(4000);
+    Pass(1500);
+    scroll->setValue(0);
+    PostMessageW(setup_->m_hWnd, WM_GPSUPDATE, 2, 0);
+    PostMessageW(setup_->m_hWnd, WM_GPSUPDATE, 0, 0);
+    Pass(100);
+    EXPECT_EQ(scroll->value(), 0);
+    ASSERT_TRUE(PassUntil([&] { return scroll->value() == scroll->maximum(); }, 5000))
+        << "a new line brings the end back into view";
+  });
+}
+
+TEST_F(SessionControlTest, RotatingTheScreenWhileRunningKeepsStopGps) {
+  AddReceiver(1);
+  RunSheet([&] {
+    StartSession();
+    RotateScreen();
+    EXPECT_EQ(SetupText(IDC_SETUP_START_STOP), L"Stop GPS");
+    EXPECT_TRUE(RunningLook());
+    Click(IDC_SETUP_START_STOP);
+    RotateScreen();
+    EXPECT_EQ(SetupText(IDC_SETUP_START_STOP), L"Start GPS");
+  });
+}
+
+TEST_F(SessionControlTest, ASpeedThatIsNotInTheListStartsAtSpeedZeroAndFails) {
+  AddReceiver(1);
+  WriteSetting(L"BaudRate", 12345);
+  RunSheet([&] {
+    EXPECT_EQ(setup_->m_cbBaudRate.GetCurSel(), -1);
+    Click(IDC_SETUP_START_STOP);
+    Pass(100);
+    EXPECT_EQ(log_->Speeds(), (std::vector<std::pair<std::wstring, DWORD>>{{L"COM1:", 0}}));
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Can not open port.", L"Do you want to try again?"}));
+    EXPECT_FALSE(RunningLook());
   });
 }
 
