@@ -150,7 +150,11 @@ TEST_F(SessionControlTest, ASilentReceiverIsReconnectedEveryTimeAndTheSessionRes
     // again while the receiver stays silent.
     int rebuilds = 0;
     for (int round = 0; round < 2; ++round) {
-      ASSERT_TRUE(PassUntil([&] { return setup_->m_pReadThread == nullptr; }, 7000)) << "round " << round;
+      ASSERT_TRUE(PassUntil([&] { return setup_->m_pReadThread == nullptr; }, 7000)) << "round " << round << [&] {
+        std::string text = ", silent at " + std::to_string(silentAt) + ", reads:";
+        for (auto [tick, count] : log_->Reads()) text += " " + std::to_string(tick) + ":" + std::to_string(count);
+        return text;
+      }();
       const DWORD lostAt = GetTickCount();
       EXPECT_EQ(info_->m_pReadThread, nullptr);
       EXPECT_TRUE(RunningLook()) << "the controls keep the running look";

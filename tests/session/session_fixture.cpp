@@ -50,11 +50,11 @@ class LoggedPort final : public CommPort {
   BOOL Escape(DWORD function) override { return port_->Escape(function); }
   BOOL SetMask(DWORD mask) override { return port_->SetMask(mask); }
   BOOL Read(void* buffer, DWORD toRead, DWORD* read) override {
-    {
-      std::lock_guard lock(log_->lock);
-      log_->readers.insert(static_cast<int>(gettid()));
-    }
-    return port_->Read(buffer, toRead, read);
+    BOOL result = port_->Read(buffer, toRead, read);
+    std::lock_guard lock(log_->lock);
+    log_->readers.insert(static_cast<int>(gettid()));
+    if (*read > 0) log_->reads.emplace_back(GetTickCount(), *read);
+    return result;
   }
   BOOL Write(const void* buffer, DWORD toWrite, DWORD* written) override {
     BOOL result = port_->Write(buffer, toWrite, written);
@@ -134,6 +134,11 @@ std::string PortLog::Written() {
 std::set<int> PortLog::Readers() {
   std::lock_guard guard(lock);
   return readers;
+}
+
+std::vector<std::pair<DWORD, DWORD>> PortLog::Reads() {
+  std::lock_guard guard(lock);
+  return reads;
 }
 
 int PortLog::OpenPorts() {

@@ -33,6 +33,7 @@ struct PortLog {
   std::vector<std::pair<std::wstring, DWORD>> speeds;  // every speed a port was set to
   std::string written;                                 // every byte written, all ports
   std::set<int> readers;                               // the threads that read a port
+  std::vector<std::pair<DWORD, DWORD>> reads;          // reads that brought bytes: tick, count
   int openPorts = 0;
 
   std::vector<std::wstring> Opens();
@@ -40,6 +41,7 @@ struct PortLog {
   std::string Written();
   int OpenPorts();
   std::set<int> Readers();
+  std::vector<std::pair<DWORD, DWORD>> Reads();
 };
 
 class ChattyPort;
