@@ -1,0 +1,47 @@
+#include "app/zelmora_app.h"
+
+#include "app/about_ppg.h"
+#include "app/sheet.h"
+#include "display/ui/status_ppg.h"
+#include "resources/string_table.h"
+#include "session/general_ppg.h"
+
+CZelmoraApp::CZelmoraApp() = default;
+
+CZelmoraApp::~CZelmoraApp() = default;
+
+// The handheld shell's one-time start-up call has no counterpart on Linux.
+BOOL CZelmoraApp::InitInstance() {
+  SetRegistryKey(L"Tavrin");
+
+  // The owner window: never shown, it owns the sheet for the whole run.
+  HWND owner = nullptr;
+  {
+    std::wstring title = AfxLoadString(IDS_TITLE);
+    owner = CreateWindowExW(0, L"static", title.c_str(), 0, 0, 0, 10, 10, nullptr, nullptr,
+                            AfxGetInstanceHandle(), nullptr);
+  }
+  CWnd ownerWnd;
+  ownerWnd.Attach(owner);
+
+  CSheet sheet(L"", &ownerWnd, 0);
+  CGeneralPpg setupPage;
+  CStatusPpg statusPage;
+  CAboutPpg aboutPage;
+  setupPage.m_pStatusPage = &statusPage;
+  sheet.AddPage(&setupPage);
+  sheet.AddPage(&statusPage);
+  sheet.AddPage(&aboutPage);
+
+  sheet.DoModal();
+
+  sheet.RemovePage(&setupPage);
+  sheet.RemovePage(&statusPage);
+  sheet.RemovePage(&aboutPage);
+  ownerWnd.Detach();
+  DestroyWindow(owner);
+  // The pages, the sheet and the wrapper go in reverse order of construction.
+  return FALSE;
+}
+
+int CZelmoraApp::ExitInstance() { return CWinApp::ExitInstance(); }

@@ -1,0 +1,14 @@
+// The program's entry: the framework's start-up around the application
+// object.
+#pragma once
+
+#include "platform/core/port_options.h"
+
+// Reads the port options (--port COMn:=PATH, --simulate[=COMn:], which runs
+// `startSimulator`) into the COM device table, creates the QApplication,
+// reads --screen WxH, keeps the settings in memory under HKEY_CURRENT_USER,
+// starts the user-interface message pump, calls the application object's
+// InitInstance and then ExitInstance (or Run when InitInstance returns TRUE)
+// and returns the exit code. A command line that cannot be read prints the
+// usage and gives 2.
+int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator);

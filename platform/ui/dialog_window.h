@@ -1,0 +1,38 @@
+// A dialog window (a page): the widget its controls sit in, its dialog font,
+// and the backing image that window device contexts draw into and the
+// widget shows. A new or resized image is white and gets a WM_PAINT before
+// it is shown, as an invalidated window does on the handheld.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+
+#include "platform/ui/dialog_font.h"
+#include "platform/ui/ui_window.h"
+
+class QPainter;
+
+class DialogWindow : public UiWindow {
+ public:
+  DialogWindow(UiWindow* parent, DWORD style, std::wstring title, const QFont& font);
+  ~DialogWindow() override;
+
+  // The backing image at the widget's current size.
+  QImage& BackingImage();
+  // Shows the backing image (after drawing through a window context).
+  void ShowBackingImage();
+  // The widget paints: WM_PAINT first when the image is new, then the image.
+  void PaintWidget(QPainter& painter);
+  // The widget was shown or resized: its image needs a WM_PAINT.
+  void Invalidate();
+
+  DialogBaseUnits BaseUnits() const;
+  // Changes the font of the dialog and its controls.
+  void SetDialogFont(const QFont& font);
+
+ private:
+  QWidget* m_page;
+  QImage m_backing;
+  bool m_invalid = true;
+  bool m_painting = false;
+};

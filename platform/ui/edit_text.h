@@ -1,0 +1,32 @@
+// The text of a multi-line edit control as the handheld counts it: lines end
+// with CR LF, character indexes count both characters, and the widget shows
+// each CR LF as one line break.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class EditText {
+ public:
+  void Set(std::wstring text);
+  const std::wstring& Text() const { return m_text; }
+
+  // Lines: one more than the CR LF pairs.
+  int LineCount() const;
+  // Index of the first character of `line`; -1 when there is no such line.
+  int LineIndex(int line) const;
+  // The line that holds character `index` (clamped to the text).
+  int LineFromChar(int index) const;
+  // Index clamped to [0, length]; a negative index is the length.
+  int Clamp(int index) const;
+
+  // The text the widget shows: CR LF as one line feed, a lone CR or LF as a
+  // space (the handheld shows neither as a break).
+  std::wstring DisplayText() const;
+  // The widget's position of character `index`.
+  int ToDisplay(int index) const;
+
+ private:
+  std::wstring m_text;
+  std::vector<int> m_lineStarts{0};
+};

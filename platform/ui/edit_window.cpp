@@ -1,0 +1,73 @@
+#include "platform/ui/edit_window.h"
+
+#include <QFontMetrics>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
+
+EditWindow::EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
+    : UiWindow(Kind::Edit, parent, id, style, std::move(text)), m_editor(new QPlainTextEdit) {
+  m_editor->setReadOnly((style & ES_READONLY) != 0);
+  m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+  m_editor->setVerticalScrollBarPolicy((style & WS_VSCROLL) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+  m_editor->setHorizontalScrollBarPolicy((style & WS_HSCROLL) != 0 ? Qt::ScrollBarAlwaysOn
+                                                                    : Qt::ScrollBarAlwaysOff);
+  if ((style & WS_BORDER) == 0) m_editor->setFrameShape(QFrame::NoFrame);
+  m_editor->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  ShowText();
+  AdoptWidget(m_editor);
+}
+
+LRESULT EditWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case EM_GETLINECOUNT:
+      return m_lines.LineCount();
+    case EM_LINEINDEX: {
+      int line = static_cast<int>(static_cast<std::intptr_t>(wParam));
+      if (line == -1) line = m_lines.LineFromChar(m_caret);
+      return m_lines.LineIndex(line);
+    }
+    case EM_LINESCROLL: {
+      QScrollBar* vertical = m_editor->verticalScrollBar();
+      vertical->setValue(vertical->value() + static_cast<int>(lParam));
+      QScrollBar* horizontal = m_editor->horizontalScrollBar();
+      int charWidth = QFontMetrics(m_editor->font()).averageCharWidth();
+      horizontal->setValue(horizontal->value() + static_cast<int>(static_cast<std::intptr_t>(wParam)) * charWidth);
+      return TRUE;
+    }
+    case EM_SETSEL:
+      Select(static_cast<int>(static_cast<std::intptr_t>(wParam)), static_cast<int>(lParam));
+      return 0;
+    case EM_SCROLLCARET:
+      m_editor->ensureCursorVisible();
+      return TRUE;
+    default:
+      return UiWindow::DefProc(message, wParam, lParam);
+  }
+}
+
+void EditWindow::ShowText() {
+  m_lines.Set(Text());
+  m_caret = 0;
+  m_editor->setPlainText(QString::fromStdWString(m_lines.DisplayText()));
+  m_editor->verticalScrollBar()->setValue(0);
+  m_editor->horizontalScrollBar()->setValue(0);
+}
+
+// The caret goes to `end` and the selection spans from `start`; -1 as start
+// removes the selection. Selecting does not scroll (EM_SCROLLCARET does).
+void EditWindow::Select(int start, int end) {
+  int caret = m_lines.Clamp(end);
+  int anchor = start == -1 ? caret : m_lines.Clamp(start);
+  m_caret = caret;
+  QScrollBar* vertical = m_editor->verticalScrollBar();
+  QScrollBar* horizontal = m_editor->horizontalScrollBar();
+  int top = vertical->value();
+  int left = horizontal->value();
+  QTextCursor cursor(m_editor->document());
+  cursor.setPosition(m_lines.ToDisplay(anchor));
+  cursor.setPosition(m_lines.ToDisplay(caret), QTextCursor::KeepAnchor);
+  m_editor->setTextCursor(cursor);
+  vertical->setValue(top);
+  horizontal->setValue(left);
+}

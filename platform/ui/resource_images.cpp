@@ -1,0 +1,97 @@
+#include "platform/ui/resource_images.h"
+
+#include <QByteArray>
+#include <span>
+
+namespace {
+
+std::span<const BYTE> ResourceBytes(HINSTANCE instance, LPCWSTR name, LPCWSTR type) {
+  HRSRC resource = FindResourceW(instance, name, type);
+  const auto* data = static_cast<const BYTE*>(LoadResource(instance, resource));
+  if (data == nullptr) return {};
+  return {data, SizeofResource(instance, resource)};
+}
+
+DWORD ReadDword(std::span<const BYTE> bytes, std::size_t offset) {
+  return static_cast<DWORD>(bytes[offset]) | (static_cast<DWORD>(bytes[offset + 1]) << 8) |
+         (static_cast<DWORD>(bytes[offset + 2]) << 16) | (static_cast<DWORD>(bytes[offset + 3]) << 24);
+}
+
+WORD ReadWord(std::span<const BYTE> bytes, std::size_t offset) {
+  return static_cast<WORD>(bytes[offset] | (bytes[offset + 1] << 8));
+}
+
+void AppendWord(QByteArray& out, WORD value) {
+  out.append(static_cast<char>(value & 0xFF));
+  out.append(static_cast<char>(value >> 8));
+}
+
+void AppendDword(QByteArray& out, DWORD value) {
+  AppendWord(out, static_cast<WORD>(value & 0xFFFF));
+  AppendWord(out, static_cast<WORD>(value >> 16));
+}
+
+constexpr std::size_t kInfoHeaderSize = 40;
+constexpr DWORD kBitFields = 3;
+
+}  // namespace
+
+// A bitmap resource is a BMP file without its 14-byte file header: the
+// header is put back (it says where the pixels start, after the info header
+// and the colour table) and Qt's BMP reader does the rest.
+QImage LoadBitmapImage(HINSTANCE instance, LPCWSTR name) {
+  std::span<const BYTE> dib = ResourceBytes(instance, name, RT_BITMAP);
+  if (dib.size() < kInfoHeaderSize) return {};
+  DWORD headerSize = ReadDword(dib, 0);
+  if (headerSize < kInfoHeaderSize || headerSize > dib.size()) return {};
+  WORD bitCount = ReadWord(dib, 14);
+  DWORD compression = ReadDword(dib, 16);
+  DWORD colorsUsed = ReadDword(dib, 32);
+  DWORD colors = colorsUsed != 0 ? colorsUsed : (bitCount <= 8 ? (1u << bitCount) : 0);
+  DWORD masks = (headerSize == kInfoHeaderSize && compression == kBitFields) ? 12 : 0;
+  DWORD pixelsAt = 14 + headerSize + masks + colors * 4;
+  QByteArray file;
+  file.append("BM");
+  AppendDword(file, static_cast<DWORD>(14 + dib.size()));
+  AppendDword(file, 0);
+  AppendDword(file, pixelsAt);
+  file.append(reinterpret_cast<const char*>(dib.data()), static_cast<qsizetype>(dib.size()));
+  QImage image;
+  if (!image.loadFromData(file, "BMP")) return {};
+  return image.convertToFormat(QImage::Format_RGB32);
+}
+
+// An icon group lists its images (14-byte entries ending in the image's
+// resource id); the largest becomes a one-image ICO file for Qt's reader.
+QImage LoadIconImage(HINSTANCE instance, LPCWSTR name) {
+  std::span<const BYTE> group = ResourceBytes(instance, name, RT_GROUP_ICON);
+  if (group.size() < 6) return {};
+  WORD count = ReadWord(group, 4);
+  if (group.size() < 6 + static_cast<std::size_t>(count) * 14) return {};
+  int bestArea = -1;
+  std::size_t best = 0;
+  for (WORD i = 0; i < count; ++i) {
+    std::size_t entry = 6 + static_cast<std::size_t>(i) * 14;
+    int width = group[entry] != 0 ? group[entry] : 256;
+    int height = group[entry + 1] != 0 ? group[entry + 1] : 256;
+    if (width * height > bestArea) {
+      bestArea = width * height;
+      best = entry;
+    }
+  }
+  if (bestArea < 0) return {};
+  WORD imageId = ReadWord(group, best + 12);
+  std::span<const BYTE> image = ResourceBytes(instance, MAKEINTRESOURCEW(imageId), RT_ICON);
+  if (image.empty()) return {};
+  QByteArray file;
+  AppendWord(file, 0);
+  AppendWord(file, 1);
+  AppendWord(file, 1);
+  file.append(reinterpret_cast<const char*>(group.data() + best), 8);
+  AppendDword(file, static_cast<DWORD>(image.size()));
+  AppendDword(file, 6 + 16);
+  file.append(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
+  QImage decoded;
+  if (!decoded.loadFromData(file, "ICO")) return {};
+  return decoded.convertToFormat(QImage::Format_ARGB32);
+}

@@ -1,0 +1,58 @@
+// The property sheet's window: a top-level QWidget the size of the screen
+// with a title bar (caption, OK, close), the page area and the tabs at the
+// bottom. It creates pages the first time they are shown, keeps them, and
+// sends WM_SIZE to every created page when the screen changes.
+#pragma once
+
+#include <vector>
+
+#include "platform/ui/property_sheet_window.h"
+#include "platform/ui/ui_window.h"
+
+class QEventLoop;
+class QLabel;
+class QPushButton;
+class QTabBar;
+class QWidget;
+
+class SheetWindow : public UiWindow {
+ public:
+  SheetWindow(PropertySheetClient& client, UiWindow* owner, const std::wstring& caption);
+  ~SheetWindow() override;
+
+  LRESULT DefProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  QWidget* ChildContainer() const override;
+
+  // Shows the sheet with `startPage` in front and runs `loop` until the
+  // sheet is closed (its exit code is IDOK or IDCANCEL).
+  void Start(int startPage, QEventLoop& loop);
+  // The created page windows, in tab order.
+  std::vector<HWND> CreatedPages() const;
+  // Whether the sheet was closed (also before its loop ran), and how.
+  bool Finished() const { return m_finished; }
+  int Result() const { return m_result; }
+  // Puts the chrome and the pages at the screen's current size; pages whose
+  // size changed get WM_SIZE.
+  void FollowScreen();
+
+ private:
+  bool Activate(int index);
+  void Finish(int result);
+  void Ok();
+  void SizePage(int index);
+
+  PropertySheetClient& m_client;
+  QWidget* m_frame;
+  QWidget* m_bar;
+  QLabel* m_title;
+  QPushButton* m_ok;
+  QPushButton* m_close;
+  QWidget* m_pageArea;
+  QTabBar* m_tabs;
+  std::vector<HWND> m_pages;
+  std::vector<std::pair<int, int>> m_sentSizes;
+  int m_current = -1;
+  QEventLoop* m_loop = nullptr;
+  bool m_finished = false;
+  int m_result = IDCANCEL;
+};

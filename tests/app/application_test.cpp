@@ -1,0 +1,158 @@
+#include "app/zelmora_app.h"
+
+#include <QApplication>
+#include <QShortcut>
+#include <QTabBar>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "display/ui/status_ppg.h"
+#include "platform/ui/property_sheet_window.h"
+#include "platform/ui/screen.h"
+#include "platform/ui/ui_application.h"
+#include "platform/ui/ui_window.h"
+#include "platform/ui/window_picture.h"
+#include "resources/dialog_templates.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+const char* const kPageNames[] = {"setup", "gps-info", "about"};
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[256];
+  GetWindowTextW(window, text, 256);
+  return text;
+}
+
+HWND ShownPage(HWND sheet) { return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
+
+// Whether every control of the page sits at its rectangle in `layout`.
+::testing::AssertionResult LaidOut(HWND page, const DialogPage& spec, DialogLayout layout) {
+  for (const DialogControl& control : spec.controls) {
+    const DialogRect& r = control.rects[layout];
+    RECT expected{r.x, r.y, r.x + r.cx, r.y + r.cy};
+    MapDialogRect(page, &expected);
+    QWidget* widget = UiWindow::FromHandle(GetDlgItem(page, control.id))->Widget();
+    if (widget->pos() != QPoint(expected.left, expected.top) || widget->width() != expected.right - expected.left) {
+      return ::testing::AssertionFailure() << "control " << control.id << " of " << spec.templateIds[0];
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+DialogLayout LayoutOf(int width, int height) {
+  return height < width ? kLandscapeLayout : height > width ? kPortraitLayout : kSquareLayout;
+}
+
+class ApplicationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureTestApplication();
+    CoreSetRegistryHive(HKEY_CURRENT_USER, hive);
+  }
+  void TearDown() override {
+    CoreSetRegistryHive(HKEY_CURRENT_USER, nullptr);
+    SetScreenSize(480, 640);
+  }
+  // Runs the application with `steps` done inside its sheet.
+  BOOL Run(std::function<void(HWND sheet)> steps) {
+    QTimer::singleShot(0, [steps] { steps(RunningPropertySheet()); });
+    return app.InitInstance();
+  }
+
+  std::shared_ptr<MemoryRegistryHive> hive = std::make_shared<MemoryRegistryHive>();
+  CZelmoraApp app;
+};
+
+TEST_F(ApplicationTest, ShowsTheThreePagesSetupFirstAndEndsWithoutAMessageLoop) {
+  HWND setup = nullptr;
+  BOOL result = Run([&](HWND sheet) {
+    ASSERT_NE(sheet, nullptr);
+    QWidget* frame = UiWindow::FromHandle(sheet)->Widget();
+    auto* tabs = frame->findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Setup"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("GPS Info"));
+    EXPECT_EQ(tabs->tabText(2), QStringLiteral("About"));
+    EXPECT_EQ(tabs->shape(), QTabBar::RoundedSouth);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Zelmora 3.0")) << "the owner window's title";
+
+    setup = ShownPage(sheet);
+    EXPECT_EQ(TextOf(setup), L"Setup");
+    EXPECT_EQ(TextOf(GetDlgItem(setup, IDC_SETUP_START_STOP)), L"Start GPS");
+    EXPECT_EQ(SendDlgItemMessageW(setup, IDC_SETUP_BAUD, CB_GETCURSEL, 0, 0), 2) << "4800 by default";
+    EXPECT_EQ(SendDlgItemMessageW(setup, IDC_SETUP_PORT, CB_GETCURSEL, 0, 0), 0) << "COM1: by default";
+    // Only the sheet is a visible top-level window.
+    int shown = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) shown += widget->isVisible() ? 1 : 0;
+    EXPECT_EQ(shown, 1);
+    SendMessageW(sheet, WM_CLOSE, 0, 0);
+  });
+  EXPECT_FALSE(result);
+  EXPECT_FALSE(IsWindow(setup));
+  EXPECT_EQ(RunningPropertySheet(), nullptr);
+}
+
+// Every page in every screen shape, saved as a picture under the build
+// folder; rotating the screen lays out every page that exists.
+TEST_F(ApplicationTest, EveryPageFollowsEveryScreenShape) {
+  struct Shape {
+    int width;
+    int height;
+  };
+  Run([&](HWND sheet) {
+    HWND pages[3] = {};
+    for (int i = 0; i < 3; ++i) {
+      SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(i), 0);
+      pages[i] = ShownPage(sheet);
+    }
+    for (Shape shape : {Shape{240, 320}, Shape{320, 240}, Shape{240, 240}, Shape{480, 640}, Shape{640, 480},
+                        Shape{480, 480}}) {
+      SetScreenSize(shape.width, shape.height);
+      EXPECT_EQ(UiWindow::FromHandle(sheet)->Widget()->size(), QSize(shape.width, shape.height));
+      DialogLayout layout = LayoutOf(shape.width, shape.height);
+      for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(LaidOut(pages[i], DialogPages()[static_cast<std::size_t>(i)], layout))
+            << shape.width << "x" << shape.height;
+        SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(i), 0);
+        std::string name = std::string(kPageNames[i]) + "-" + std::to_string(shape.width) + "x" +
+                           std::to_string(shape.height) + ".png";
+        EXPECT_TRUE(SaveWindowPicture(sheet, std::string(ZELMORA_BINARY_DIR) + "/pictures/" + name));
+      }
+      // The Start/Stop button gets its caption back after every layout.
+      EXPECT_EQ(TextOf(GetDlgItem(pages[0], IDC_SETUP_START_STOP)), L"Start GPS");
+    }
+    // Ctrl+R rotates the screen.
+    SetScreenSize(320, 240);
+    QShortcut* rotate = nullptr;
+    for (QShortcut* shortcut : UiWindow::FromHandle(sheet)->Widget()->findChildren<QShortcut*>()) {
+      if (shortcut->key() == QKeySequence(QStringLiteral("Ctrl+R"))) rotate = shortcut;
+    }
+    ASSERT_NE(rotate, nullptr);
+    emit rotate->activated();
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 240);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 320);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(LaidOut(pages[i], DialogPages()[static_cast<std::size_t>(i)], kPortraitLayout));
+    SendMessageW(sheet, WM_CLOSE, 0, 0);
+  });
+}
+
+TEST_F(ApplicationTest, TheSetupPageReadsItsSettingsUnderTheMakersKey) {
+  const std::wstring key = L"Software\\Tavrin\\test_app";
+  hive->CreateKey(key);
+  hive->SetValue(key, L"PortName", StringValue(L"COM3: USB"));
+  DWORD speed = 1200;
+  hive->SetValue(key, L"BaudRate", RegistryValue{REG_DWORD, {reinterpret_cast<BYTE*>(&speed), reinterpret_cast<BYTE*>(&speed) + 4}});
+  Run([&](HWND sheet) {
+    HWND setup = ShownPage(sheet);
+    EXPECT_EQ(SendDlgItemMessageW(setup, IDC_SETUP_PORT, CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(SendDlgItemMessageW(setup, IDC_SETUP_BAUD, CB_GETCURSEL, 0, 0), 0);
+    SendMessageW(sheet, WM_CLOSE, 0, 0);
+  });
+}
+
+}  // namespace

@@ -1,0 +1,212 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "platform/ui/edit_window.h"
+#include "platform/ui/ui_window.h"
+#include "resources/resource_ids.h"
+#include "ui_test_window.h"
+
+namespace {
+
+std::wstring TextOf(HWND window) {
+  wchar_t buffer[256];
+  GetWindowTextW(window, buffer, 256);
+  return buffer;
+}
+
+LRESULT AddString(HWND combo, const wchar_t* text) {
+  return SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+}
+
+class ControlsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dialog = CreateTestDialog(IDD_SETUP_PORTRAIT);
+    ASSERT_NE(dialog, nullptr);
+  }
+  void TearDown() override { DestroyWindow(dialog); }
+  HWND Item(UINT id) const { return GetDlgItem(dialog, static_cast<int>(id)); }
+
+  HWND dialog = nullptr;
+};
+
+TEST_F(ControlsTest, DialogGetsInitDialogWithItsParameterAfterItsControls) {
+  std::vector<ReceivedMessage> init = ReceivedOf(WM_INITDIALOG);
+  ASSERT_EQ(init.size(), 1u);
+  EXPECT_EQ(init[0].lParam, 42);
+  EXPECT_EQ(Received().front().message, WM_INITDIALOG);
+  EXPECT_EQ(TextOf(dialog), L"Setup");
+  for (UINT id : {IDC_SETUP_PORT, IDC_SETUP_PORT_LABEL, IDC_SETUP_BAUD, IDC_SETUP_BAUD_LABEL, IDC_SETUP_SCAN,
+                  IDC_SETUP_START_STOP, IDC_SETUP_COLD_START, IDC_SETUP_RAW_TEXT}) {
+    EXPECT_NE(Item(id), nullptr) << id;
+  }
+  EXPECT_EQ(Item(4242), nullptr);
+  EXPECT_EQ(TextOf(Item(IDC_SETUP_PORT_LABEL)), L"COM Port:");
+  EXPECT_EQ(TextOf(Item(IDC_SETUP_COLD_START)), L"Cold Start");
+}
+
+TEST_F(ControlsTest, TextsAndEnabledStateReachTheWidgets) {
+  HWND button = Item(IDC_SETUP_START_STOP);
+  EXPECT_TRUE(SetDlgItemTextW(dialog, static_cast<int>(IDC_SETUP_START_STOP), L"Start GPS"));
+  EXPECT_EQ(TextOf(button), L"Start GPS");
+  EXPECT_EQ(GetWindowTextLengthW(button), 9);
+  auto* widget = qobject_cast<QPushButton*>(UiWindow::FromHandle(button)->Widget());
+  EXPECT_EQ(widget->text(), QStringLiteral("Start GPS"));
+
+  wchar_t small[4];
+  EXPECT_EQ(GetWindowTextW(button, small, 4), 3);
+  EXPECT_EQ(std::wstring(small), L"Sta");
+
+  HWND cold = Item(IDC_SETUP_COLD_START);
+  EXPECT_FALSE(IsWindowEnabled(cold));
+  EXPECT_TRUE(EnableWindow(cold, TRUE));
+  EXPECT_TRUE(IsWindowEnabled(cold));
+  EXPECT_TRUE(UiWindow::FromHandle(cold)->Widget()->isEnabled());
+  EXPECT_FALSE(EnableWindow(cold, FALSE));
+
+  auto* label = qobject_cast<QLabel*>(UiWindow::FromHandle(Item(IDC_SETUP_PORT_LABEL))->Widget());
+  SetWindowTextW(Item(IDC_SETUP_PORT_LABEL), L"A && B &x");
+  EXPECT_EQ(label->text(), QStringLiteral("A & B x"));
+  EXPECT_FALSE(label->wordWrap());
+}
+
+TEST_F(ControlsTest, ButtonClickSendsCommandOnlyWhenEnabled) {
+  HWND scan = Item(IDC_SETUP_SCAN);
+  SendMessageW(scan, BM_CLICK, 0, 0);
+  std::vector<ReceivedMessage> commands = ReceivedOf(WM_COMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(LOWORD(commands[0].wParam), IDC_SETUP_SCAN);
+  EXPECT_EQ(HIWORD(commands[0].wParam), BN_CLICKED);
+  EXPECT_EQ(commands[0].lParam, reinterpret_cast<LPARAM>(scan));
+
+  SendMessageW(Item(IDC_SETUP_COLD_START), BM_CLICK, 0, 0);
+  EXPECT_EQ(ReceivedOf(WM_COMMAND).size(), 1u);
+}
+
+TEST_F(ControlsTest, ComboBoxMessagesBehaveAsOnTheHandheld) {
+  HWND combo = Item(IDC_SETUP_PORT);
+  auto* widget = qobject_cast<QComboBox*>(UiWindow::FromHandle(combo)->Widget());
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+  EXPECT_EQ(AddString(combo, L"COM1: Serial"), 0);
+  EXPECT_EQ(AddString(combo, L"COM2:"), 1);
+  EXPECT_EQ(AddString(combo, L"COM3: USB"), 2);
+  // Adding leaves "no selection" alone.
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+  EXPECT_EQ(widget->currentIndex(), -1);
+  EXPECT_EQ(TextOf(combo), L"");
+
+  EXPECT_EQ(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"com2:")), 1);
+  EXPECT_EQ(SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"COM2")),
+            CB_ERR);
+  EXPECT_EQ(SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"com3")), 2);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(TextOf(combo), L"COM3: USB");
+  EXPECT_EQ(widget->currentText(), QStringLiteral("COM3: USB"));
+  // Not found: the selection stays.
+  EXPECT_EQ(SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"COM9")), CB_ERR);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 2);
+
+  EXPECT_EQ(SendMessageW(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(L"COM0:")), 0);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 3);
+  EXPECT_EQ(SendMessageW(combo, CB_INSERTSTRING, 9, reinterpret_cast<LPARAM>(L"x")), CB_ERR);
+  EXPECT_EQ(SendMessageW(combo, CB_GETLBTEXTLEN, 3, 0), 9);
+  wchar_t text[32];
+  EXPECT_EQ(SendMessageW(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(text)), 12);
+  EXPECT_EQ(std::wstring(text), L"COM1: Serial");
+  EXPECT_EQ(SendMessageW(combo, CB_GETLBTEXT, 4, reinterpret_cast<LPARAM>(text)), CB_ERR);
+
+  // Deleting before the selection moves it; deleting it clears it.
+  EXPECT_EQ(SendMessageW(combo, CB_DELETESTRING, 0, 0), 3);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(SendMessageW(combo, CB_DELETESTRING, 2, 0), 2);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+  EXPECT_EQ(widget->currentIndex(), -1);
+  EXPECT_EQ(SendMessageW(combo, CB_DELETESTRING, 5, 0), CB_ERR);
+
+  EXPECT_EQ(SendMessageW(combo, CB_SETCURSEL, 1, 0), 1);
+  EXPECT_EQ(SendMessageW(combo, CB_SETCURSEL, 7, 0), CB_ERR);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
+
+  // The user's choice in the widget becomes the selection.
+  widget->activated(1);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
+}
+
+TEST_F(ControlsTest, FindStringExactSearchesOnFromTheStartAndWraps) {
+  HWND combo = Item(IDC_SETUP_BAUD);
+  for (const wchar_t* text : {L"4800", L"9600", L"4800"}) AddString(combo, text);
+  auto find = [&](int after) {
+    return SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(L"4800"));
+  };
+  EXPECT_EQ(find(-1), 0);
+  EXPECT_EQ(find(0), 2);
+  EXPECT_EQ(find(2), 0);
+}
+
+TEST_F(ControlsTest, RawTextBoxScrollsToItsEndAsTheSetupPageAsks) {
+  HWND edit = Item(IDC_SETUP_RAW_TEXT);
+  auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
+  ASSERT_NE(window, nullptr);
+  UiWindow::FromHandle(dialog)->Widget()->resize(240, 300);
+  std::wstring text;
+  for (int i = 0; i < 40; ++i) text += L"$GPGSV,3,1,12,01,06,157,10*74 line " + std::to_wstring(i) + L"\r\n";
+  SetWindowTextW(edit, text.c_str());
+
+  LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
+  EXPECT_EQ(lines, 41);
+  EXPECT_EQ(SendMessageW(edit, EM_LINEINDEX, static_cast<WPARAM>(-1), 0), 0);
+  QScrollBar* bar = window->Editor()->verticalScrollBar();
+  EXPECT_EQ(bar->value(), 0);
+  SendMessageW(edit, EM_LINESCROLL, 0, lines);
+  SendMessageW(edit, EM_SETSEL, text.size(), static_cast<LPARAM>(text.size()));
+  EXPECT_EQ(SendMessageW(edit, EM_LINEINDEX, static_cast<WPARAM>(-1), 0), static_cast<LRESULT>(text.size()));
+  EXPECT_EQ(SendMessageW(edit, EM_LINEINDEX, 1, 0), static_cast<LRESULT>(text.find(L"\r\n") + 2));
+  SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  EXPECT_GT(bar->maximum(), 0);
+  EXPECT_EQ(bar->value(), bar->maximum());
+  EXPECT_EQ(window->Editor()->textCursor().position(), window->Editor()->document()->characterCount() - 1);
+
+  // A new text starts at the top again.
+  SetWindowTextW(edit, L"one\r\ntwo");
+  EXPECT_EQ(bar->value(), 0);
+  EXPECT_EQ(window->Editor()->toPlainText(), QStringLiteral("one\ntwo"));
+}
+
+TEST(Windows, HandlesAreValidatedAndDestroyedWindowsGoQuiet) {
+  HWND dialog = CreateTestDialog(IDD_ABOUT_PORTRAIT);
+  HWND label = GetDlgItem(dialog, static_cast<int>(IDC_ABOUT_VERSION));
+  ASSERT_TRUE(IsWindow(label));
+  EXPECT_TRUE(DestroyWindow(dialog));
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_FALSE(IsWindow(label));
+  EXPECT_FALSE(DestroyWindow(dialog));
+  EXPECT_FALSE(SetWindowTextW(label, L"x"));
+  EXPECT_EQ(GetDlgItem(dialog, static_cast<int>(IDC_ABOUT_VERSION)), nullptr);
+  EXPECT_FALSE(IsWindowEnabled(label));
+  RECT rect{0, 0, 4, 8};
+  EXPECT_FALSE(MapDialogRect(dialog, &rect));
+  // The dialog heard WM_DESTROY once and then WM_NCDESTROY.
+  std::vector<ReceivedMessage> destroys = ReceivedOf(WM_DESTROY);
+  ASSERT_EQ(destroys.size(), 1u);
+  EXPECT_EQ(ReceivedOf(WM_NCDESTROY).size(), 1u);
+}
+
+TEST(Windows, OwnerWindowIsAStaticThatIsNeverShown) {
+  EnsureTestApplication();
+  HWND owner = CreateWindowExW(0, L"static", L"Zelmora 3.0", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  EXPECT_EQ(UiWindow::FromHandle(owner)->Widget(), nullptr);
+  wchar_t text[32];
+  GetWindowTextW(owner, text, 32);
+  EXPECT_EQ(std::wstring(text), L"Zelmora 3.0");
+  EXPECT_EQ(CreateWindowExW(0, L"button", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_TRUE(DestroyWindow(owner));
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+#include "platform/ui/edit_text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(EditText, CountsLinesAndIndexesAsTheHandheldDoes) {
+  EditText text;
+  text.Set(L"");
+  EXPECT_EQ(text.LineCount(), 1);
+  EXPECT_EQ(text.LineIndex(0), 0);
+  EXPECT_EQ(text.LineIndex(1), -1);
+
+  text.Set(L"$GPGGA\r\n$GPRMC\r\n");
+  EXPECT_EQ(text.LineCount(), 3);
+  EXPECT_EQ(text.LineIndex(1), 8);
+  EXPECT_EQ(text.LineIndex(2), 16);
+  EXPECT_EQ(text.LineFromChar(7), 0);
+  EXPECT_EQ(text.LineFromChar(8), 1);
+  EXPECT_EQ(text.LineFromChar(-1), 2);
+}
+
+TEST(EditText, ShowsCrLfAsOneBreakAndMapsIndexes) {
+  EditText text;
+  text.Set(L"ab\r\ncd\nx\r");
+  EXPECT_EQ(text.DisplayText(), L"ab\ncd x ");
+  EXPECT_EQ(text.LineCount(), 2);
+  struct Case {
+    int index;
+    int shown;
+  };
+  for (Case c : {Case{0, 0}, Case{2, 2}, Case{3, 2}, Case{4, 3}, Case{6, 5}, Case{9, 8}, Case{-1, 8}, Case{99, 8}}) {
+    EXPECT_EQ(text.ToDisplay(c.index), c.shown) << "index " << c.index;
+  }
+}
+
+}  // namespace
