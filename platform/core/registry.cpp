@@ -1,6 +1,7 @@
 #include "platform/core/registry.h"
 
 #include "platform/core/active_drivers_hive.h"
+#include "platform/core/current_user_hive.h"
 #include "platform/core/handle_table.h"
 #include "platform/core/last_error.h"
 
@@ -25,7 +26,8 @@ class RegistryKey final : public KernelObject {
 
 struct Roots {
   std::mutex lock;
-  std::map<HKEY, std::shared_ptr<RegistryHive>> hives{{HKEY_LOCAL_MACHINE, std::make_shared<ActiveDriversHive>()}};
+  std::map<HKEY, std::shared_ptr<RegistryHive>> hives{{HKEY_LOCAL_MACHINE, std::make_shared<ActiveDriversHive>()},
+                                                      {HKEY_CURRENT_USER, std::make_shared<CurrentUserHive>()}};
 };
 
 Roots& TheRoots() {

@@ -1,4 +1,5 @@
 #include "platform/core/com_device_table.h"
+#include "platform/core/current_user_hive.h"
 #include "platform/core/registry.h"
 #include "fake_sysfs.h"
 
@@ -120,6 +121,7 @@ class MemoryHive : public RegistryHive {
 
 TEST(Registry, CurrentUserWorksThroughAnInstalledHive) {
   HKEY key = nullptr;
+  CoreSetRegistryHive(HKEY_CURRENT_USER, nullptr);
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_READ, &key), ERROR_INVALID_HANDLE)
       << "no store installed";
   CoreSetRegistryHive(HKEY_CURRENT_USER, std::make_shared<MemoryHive>());
@@ -141,7 +143,7 @@ TEST(Registry, CurrentUserWorksThroughAnInstalledHive) {
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
   RegCloseKey(key);
-  CoreSetRegistryHive(HKEY_CURRENT_USER, nullptr);
+  CoreSetRegistryHive(HKEY_CURRENT_USER, std::make_shared<CurrentUserHive>());
 }
 
 }  // namespace

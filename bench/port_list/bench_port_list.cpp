@@ -1,0 +1,72 @@
+// What the Setup page's port list costs on the user-interface thread: the
+// timer refresh every three seconds forms nine labels, two passes over the
+// active-driver table each, and every pass reads the COM device table
+// afresh (sysfs included). Measured over a sysfs tree of the benchmark's own
+// with two built-in and two USB ports.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "platform/core/com_device_table.h"
+#include "session/core/port_list.h"
+#include "tests/platform/core/fake_sysfs.h"
+#include "tests/session/core/fake_combo_box.h"
+
+namespace {
+
+class FourPorts {
+ public:
+  FourPorts() {
+    fs_.Device("pnp0/00:00", "pnp", "serial");
+    fs_.Device("pnp0/00:00/00:00:0/00:00:0.0", "serial-base", "port");
+    fs_.Tty("ttyS0", "pnp0/00:00/00:00:0/00:00:0.0");
+    fs_.Device("platform/serial8250", "platform", "serial8250");
+    fs_.Device("platform/serial8250/serial8250:0/serial8250:0.1", "serial-base", "port");
+    fs_.Tty("ttyS1", "platform/serial8250/serial8250:0/serial8250:0.1");
+    fs_.UsbDevice("pci0000:00/usb1/1-1", "0403", "6001", "FT232R USB UART", "A50285BI");
+    fs_.Device("pci0000:00/usb1/1-1/1-1:1.0", "usb", "ftdi_sio_if");
+    fs_.Device("pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0", "usb-serial", "ftdi_sio");
+    fs_.Tty("ttyUSB0", "pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0");
+    fs_.UsbDevice("pci0000:00/usb1/1-2", "1546", "01a7", "u-blox 7 - GPS/GNSS Receiver", "");
+    fs_.Device("pci0000:00/usb1/1-2/1-2:1.0", "usb", "cdc_acm");
+    fs_.Tty("ttyACM0", "pci0000:00/usb1/1-2/1-2:1.0");
+    ComDeviceTable::Sources sources;
+    sources.sysfsRoot = fs_.Sysfs();
+    sources.numberFile = fs_.NumberFile();
+    // Both built-in ports are real UARTs (type 4), as the probe would say.
+    sources.probe = [](const std::string&) { return 4; };
+    table_ = std::make_unique<ComDeviceTable>(sources);
+    ComDeviceTable::SetActive(table_.get());
+  }
+  ~FourPorts() { ComDeviceTable::SetActive(nullptr); }
+
+ private:
+  FakeSysfs fs_;
+  std::unique_ptr<ComDeviceTable> table_;
+};
+
+void RefreshUnchangedList(benchmark::State& state) {
+  FakeComboBox list;
+  FillPortList(list, L"COM1:");
+  for (auto _ : state) {
+    RefreshPortList(list);
+    benchmark::DoNotOptimize(list.entries.data());
+  }
+  state.counters["labels"] = static_cast<double>(list.entries.size());
+}
+
+void BM_RefreshFourPorts(benchmark::State& state) {
+  FourPorts ports;
+  RefreshUnchangedList(state);
+}
+BENCHMARK(BM_RefreshFourPorts)->Unit(benchmark::kMicrosecond);
+
+void BM_PortLabelFourPorts(benchmark::State& state) {
+  FourPorts ports;
+  for (auto _ : state) benchmark::DoNotOptimize(PortLabel(L"COM3:"));
+}
+BENCHMARK(BM_PortLabelFourPorts)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

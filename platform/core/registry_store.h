@@ -1,0 +1,64 @@
+// HKEY_CURRENT_USER kept in one text file, so that the user's settings
+// outlive the process. The file is
+//
+//   $XDG_CONFIG_HOME/zelmora/registry.reg   ($XDG_CONFIG_HOME when it is set
+//   ~/.config/zelmora/registry.reg           to an absolute path, else this)
+//
+// (the platform's configuration directory, ConfigDirectory()),
+//
+// in the Windows ".reg" export format (see registry_tree.h), UTF-8 with LF
+// line ends, so a person can read it and change a value by hand, e.g. set
+// "DemoMode"=dword:00000001 under [HKEY_CURRENT_USER\Software\Tavrin\Zelmora].
+//
+// The file is the only state: every read parses it afresh and every change
+// is one locked read-modify-write, so values that another running instance
+// (or the person with an editor) wrote in between are kept.
+//
+// - Writes are atomic (WriteFileAtomically: a temporary file in the same
+//   directory, flushed to the disk, replaces the old file by rename); the
+//   directory is flushed after that. A write that fails at any step
+//   (read-only directory, full disk) leaves the old file as it was.
+// - Changes are serialised between processes and threads by flock(LOCK_EX)
+//   on "registry.reg.lock" beside the file, held from the re-read to the
+//   rename.
+// - A file that does not parse is never overwritten: it is renamed to
+//   "registry.reg.corrupt-<UTC time>" (with "-<n>" added when that name is
+//   taken), and the hive is empty afterwards, so every reader gets its
+//   defaults. While it cannot be renamed, every change fails.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/core/registry_tree.h"
+
+class RegistryStore {
+ public:
+  // The store over `file`; its directory is created by the first change.
+  explicit RegistryStore(std::string file);
+
+  // The current user's file, from the environment at the time of the call;
+  // empty when neither XDG_CONFIG_HOME nor HOME is set.
+  static std::string UserFile();
+
+  const std::string& File() const { return file_; }
+
+  // The hive as the file holds it now; empty when the file is missing or
+  // cannot be read, or when it did not parse (it is then moved aside).
+  RegistryTree Load() const;
+
+  // Re-reads the file under the lock, lets `change` modify the hive (it
+  // returns whether it changed anything) and writes the result atomically.
+  // Returns 0, or the errno of the step that failed; the file then keeps
+  // its old content. A file that exists but cannot be read fails the change
+  // (EACCES ...) rather than being replaced by a hive without its values.
+  int Update(const std::function<bool(RegistryTree&)>& change) const;
+
+ private:
+  enum class ReadOutcome { kRead, kMissing, kUnreadable, kCorrupt };
+  ReadOutcome Read(RegistryTree& tree, int& error) const;
+  int MoveAside() const;
+  int WriteAtomically(const std::string& text) const;
+
+  std::string file_;
+};
