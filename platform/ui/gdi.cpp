@@ -4,7 +4,9 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
+#include <vector>
 
 #include "platform/ui/device_context.h"
 #include "platform/ui/dialog_font.h"
@@ -54,6 +56,30 @@ void LinePixels(QImage& image, int x0, int y0, int x1, int y1, QRgb color) {
       y0 += sy;
     }
   }
+}
+
+// A copy of cx x cy pixels from (srcX, srcY) of one image to (x, y) of another.
+struct CopyArea {
+  int x, y, srcX, srcY, cx, cy;
+};
+
+// Cuts the copy down to the pixels that lie in both images; false when none do.
+bool ClipCopy(const QImage& to, const QImage& from, CopyArea& area) {
+  long long x = area.x, y = area.y, srcX = area.srcX, srcY = area.srcY, cx = area.cx, cy = area.cy;
+  const long long skipX = std::max({0LL, -x, -srcX});
+  const long long skipY = std::max({0LL, -y, -srcY});
+  x += skipX;
+  srcX += skipX;
+  cx -= skipX;
+  y += skipY;
+  srcY += skipY;
+  cy -= skipY;
+  cx = std::min({cx, to.width() - x, from.width() - srcX});
+  cy = std::min({cy, to.height() - y, from.height() - srcY});
+  if (cx <= 0 || cy <= 0) return false;
+  area = CopyArea{static_cast<int>(x), static_cast<int>(y), static_cast<int>(srcX), static_cast<int>(srcY),
+                  static_cast<int>(cx), static_cast<int>(cy)};
+  return true;
 }
 
 std::wstring TextOf(LPCWSTR text, int count) {
@@ -184,11 +210,24 @@ BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, 
   DeviceContext* source = FindDc(src);
   const QImage* from = source != nullptr ? source->Target() : nullptr;
   if (from == nullptr) return FALSE;
-  // A copy of the source keeps an overlapping copy within one image right.
-  QImage pixels = from->copy(srcX, srcY, cx, cy);
-  for (int j = 0; j < cy; ++j) {
-    for (int i = 0; i < cx; ++i) {
-      if (from->valid(srcX + i, srcY + j)) SetPixel(*to, x + i, y + j, pixels.pixel(i, j));
+  CopyArea area{x, y, srcX, srcY, cx, cy};
+  if (ClipCopy(*to, *from, area)) {
+    // A copy within one image, or from another pixel format, goes through a
+    // copy of the source area.
+    QImage part;
+    const QImage* rows = from;
+    int rowX = area.srcX;
+    int rowY = area.srcY;
+    if (from == to || from->format() != to->format()) {
+      part = from->copy(area.srcX, area.srcY, area.cx, area.cy).convertToFormat(to->format());
+      rows = &part;
+      rowX = 0;
+      rowY = 0;
+    }
+    const std::size_t bytes = static_cast<std::size_t>(area.cx) * sizeof(QRgb);
+    for (int j = 0; j < area.cy; ++j) {
+      std::memcpy(reinterpret_cast<QRgb*>(to->scanLine(area.y + j)) + area.x,
+                  reinterpret_cast<const QRgb*>(rows->constScanLine(rowY + j)) + rowX, bytes);
     }
   }
   target->Drawn();
@@ -203,13 +242,32 @@ BOOL StretchBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int sr
   QImage* to = target != nullptr ? target->Target() : nullptr;
   const QImage* from = source != nullptr ? source->Target() : nullptr;
   if (to == nullptr || from == nullptr) return FALSE;
-  QImage pixels = from->copy(srcX, srcY, srcCx, srcCy);
-  for (int j = 0; j < cy; ++j) {
-    // Each destination pixel takes the source pixel under its centre.
-    int sj = static_cast<int>((2LL * j + 1) * srcCy / (2LL * cy));
-    for (int i = 0; i < cx; ++i) {
-      int si = static_cast<int>((2LL * i + 1) * srcCx / (2LL * cx));
-      if (from->valid(srcX + si, srcY + sj)) SetPixel(*to, x + i, y + j, pixels.pixel(si, sj));
+  const QImage pixels = from->copy(srcX, srcY, srcCx, srcCy).convertToFormat(to->format());
+  // Each destination pixel takes the source pixel under its centre; pixels
+  // whose source lies outside the source image are left alone.
+  auto sourceOf = [](int i, int size, int sourceSize) {
+    return static_cast<int>((2LL * i + 1) * sourceSize / (2LL * size));
+  };
+  const int firstColumn = static_cast<int>(std::clamp(-static_cast<long long>(x), 0LL, static_cast<long long>(cx)));
+  const int endColumn = static_cast<int>(
+      std::clamp(static_cast<long long>(to->width()) - x, static_cast<long long>(firstColumn), static_cast<long long>(cx)));
+  // The source column of each destination column, -1 outside the source image.
+  std::vector<int> columns;
+  for (int i = firstColumn; i < endColumn; ++i) {
+    const int si = sourceOf(i, cx, srcCx);
+    const long long column = static_cast<long long>(srcX) + si;
+    columns.push_back(column >= 0 && column < from->width() ? si : -1);
+  }
+  const int firstRow = static_cast<int>(std::clamp(-static_cast<long long>(y), 0LL, static_cast<long long>(cy)));
+  for (int j = firstRow; j < cy && static_cast<long long>(y) + j < to->height(); ++j) {
+    const int sj = sourceOf(j, cy, srcCy);
+    const long long row = static_cast<long long>(srcY) + sj;
+    if (row < 0 || row >= from->height()) continue;
+    const auto* in = reinterpret_cast<const QRgb*>(pixels.constScanLine(sj));
+    auto* out = reinterpret_cast<QRgb*>(to->scanLine(y + j));
+    for (int i = firstColumn; i < endColumn; ++i) {
+      const int si = columns[static_cast<std::size_t>(i - firstColumn)];
+      if (si >= 0) out[x + i] = in[si];
     }
   }
   target->Drawn();
@@ -284,7 +342,9 @@ BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, LPINT
   QString shown = QString::fromStdWString(TextOf(text, count));
   QFontMetrics metrics(DrawingFont(ScreenScale()));
   int fitting = 0;
-  for (int i = 0; i < shown.size(); ++i) {
+  // The prefixes are measured only for a caller that asks how many fit or
+  // where each character ends.
+  for (int i = 0; (fit != nullptr || dx != nullptr) && i < shown.size(); ++i) {
     int extent = metrics.horizontalAdvance(shown.left(i + 1));
     if (dx != nullptr) dx[i] = extent;
     if (extent <= maxExtent) fitting = i + 1;

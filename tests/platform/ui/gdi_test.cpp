@@ -135,6 +135,63 @@ TEST_F(GdiTest, StretchBltDoublesNearestNeighbourAndBitBltCopies) {
   EXPECT_TRUE(DeleteObject(blue));
 }
 
+TEST_F(GdiTest, CopiesAreClippedToBothImages) {
+  // A 3 x 2 source whose pixels all differ: red 10, 20, 30 on the top row,
+  // 40, 50, 60 below.
+  HDC source = CreateCompatibleDC(dc);
+  HBITMAP pattern = CreateCompatibleBitmap(dc, 3, 2);
+  HGDIOBJ old = SelectObject(source, pattern);
+  for (int i = 0; i < 6; ++i) {
+    HBRUSH brush = CreateSolidBrush(RGB(static_cast<BYTE>(10 * i + 10), 0, 0));
+    RECT pixel{i % 3, i / 3, i % 3 + 1, i / 3 + 1};
+    FillRect(source, &pixel, brush);
+    DeleteObject(brush);
+  }
+  auto red = [](int r) { return qRgb(r, 0, 0); };
+
+  // Off the target's top-left corner, and larger than the source.
+  ASSERT_TRUE(BitBlt(dc, -1, -1, 10, 10, source, 0, 0, SRCCOPY));
+  EXPECT_EQ(Pixel(0, 0), red(50));
+  EXPECT_EQ(Pixel(1, 0), red(60));
+  EXPECT_EQ(Pixel(2, 0), kWhite);
+  EXPECT_EQ(Pixel(0, 1), kWhite);
+  // Off its bottom-right corner.
+  ASSERT_TRUE(BitBlt(dc, 38, 29, 3, 2, source, 0, 0, SRCCOPY));
+  EXPECT_EQ(Pixel(38, 29), red(10));
+  EXPECT_EQ(Pixel(39, 29), red(20));
+  // From before the source's corner: only what the source has arrives.
+  ASSERT_TRUE(BitBlt(dc, 10, 10, 3, 3, source, -1, -1, SRCCOPY));
+  EXPECT_EQ(Pixel(10, 10), kWhite);
+  EXPECT_EQ(Pixel(11, 11), red(10));
+  EXPECT_EQ(Pixel(12, 12), red(50));
+
+  // Within one image, overlapping: every pixel is read before it is overwritten.
+  BitBlt(dc, 0, 0, 40, 30, nullptr, 0, 0, WHITENESS);
+  BitBlt(dc, 5, 5, 3, 2, source, 0, 0, SRCCOPY);
+  ASSERT_TRUE(BitBlt(dc, 6, 5, 3, 2, dc, 5, 5, SRCCOPY));
+  EXPECT_EQ(Pixel(5, 5), red(10));
+  EXPECT_EQ(Pixel(6, 5), red(10));
+  EXPECT_EQ(Pixel(7, 5), red(20));
+  EXPECT_EQ(Pixel(8, 6), red(60));
+
+  // Stretched off the target's left edge: each pixel still takes the source
+  // pixel under its centre.
+  ASSERT_TRUE(StretchBlt(dc, -2, 20, 6, 4, source, 0, 0, 3, 2, SRCCOPY));
+  EXPECT_EQ(Pixel(0, 20), red(20));
+  EXPECT_EQ(Pixel(1, 21), red(20));
+  EXPECT_EQ(Pixel(3, 23), red(60));
+  EXPECT_EQ(Pixel(4, 20), kWhite);
+  // From partly outside the source: those pixels stay as they were.
+  ASSERT_TRUE(StretchBlt(dc, 20, 20, 4, 4, source, 1, 0, 4, 2, SRCCOPY));
+  EXPECT_EQ(Pixel(20, 20), red(20));
+  EXPECT_EQ(Pixel(21, 22), red(60));
+  EXPECT_EQ(Pixel(22, 20), kWhite);
+
+  SelectObject(source, old);
+  EXPECT_TRUE(DeleteDC(source));
+  EXPECT_TRUE(DeleteObject(pattern));
+}
+
 TEST_F(GdiTest, TextIsDrawnWhereItIsMeasured) {
   SIZE size{};
   ASSERT_TRUE(GetTextExtentExPointW(dc, L"N", 1, 0, nullptr, nullptr, &size));
