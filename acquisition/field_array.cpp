@@ -11,14 +11,13 @@ std::wstring& CFieldArray::Add() {
 
 void SplitFields(std::wstring_view text, wchar_t separator, CFieldArray& fields) {
   fields.RemoveAll();
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find(separator, start);
-    if (end == std::wstring_view::npos) {
-      fields.Add().assign(text.substr(start));
-      return;
+  const wchar_t* start = text.data();
+  const wchar_t* const end = start + text.size();
+  for (const wchar_t* p = start; p != end; ++p) {
+    if (*p == separator) {
+      fields.Add().assign(start, static_cast<std::size_t>(p - start));
+      start = p + 1;
     }
-    fields.Add().assign(text.substr(start, end - start));
-    start = end + 1;
   }
+  fields.Add().assign(start, static_cast<std::size_t>(end - start));
 }

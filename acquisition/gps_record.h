@@ -19,8 +19,9 @@ constexpr int kLineDroppedFields = -2;  // the sentence has too few fields
 double Degrees(double x);
 
 // The record's members come first, in the record's order, then the demo
-// inputs. A writer stores each sentence under the record's lock; readers on
-// other threads use Snapshot().
+// inputs. The one writer stores each sentence and each raw-text append under
+// the record's lock; readers on other threads use Snapshot(). The demo
+// inputs are set before decoding starts and only read afterwards.
 class CGPSRecord : protected GPSRecordData {
  public:
   CGPSRecord() = default;

@@ -1,7 +1,6 @@
 #include "platform/core/numbers.h"
 
 #include <charconv>
-#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>

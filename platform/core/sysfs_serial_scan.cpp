@@ -30,9 +30,10 @@ bool Within(const fs::path& path, const fs::path& root) {
   return r == root.end();
 }
 
+// The last component of a symbolic link's target ("cdc_acm" for a driver link).
 std::string LinkTargetName(const fs::path& link) {
   std::error_code error;
-  fs::path target = fs::canonical(link, error);
+  fs::path target = fs::read_symlink(link, error);
   return error ? std::string() : target.filename().string();
 }
 
@@ -107,9 +108,11 @@ std::vector<SysfsSerialDevice> ScanSysfsSerialDevices(const std::string& sysfsRo
   std::sort(entries.begin(), entries.end(),
             [](const fs::path& a, const fs::path& b) { return NaturalLess(a.filename(), b.filename()); });
   for (const fs::path& entry : entries) {
+    // Virtual terminals, ptmx, console: no device behind them.
     std::error_code linkError;
+    if (!fs::is_symlink(entry / "device", linkError)) continue;
     fs::path device = fs::canonical(entry / "device", linkError);
-    if (linkError) continue;  // virtual terminals, ptmx, console: no device behind them
+    if (linkError) continue;
     SysfsSerialDevice info;
     info.ttyName = entry.filename().string();
     info.devPath = devRoot + "/" + info.ttyName;

@@ -23,8 +23,16 @@ using SteadyClock = std::chrono::steady_clock;
 // UART that cannot come this close would not talk to the receiver anyway.
 constexpr std::uint32_t kSpeedTolerancePercent = 3;
 
+// TIOCEXCL is a flag of the tty, not of the descriptor: it outlives our close
+// while another descriptor of the tty stays open (the simulated receiver keeps
+// one), and would then refuse the next open of an unprivileged program.
+void CloseExclusive(int fd) {
+  ioctl(fd, TIOCNXCL);
+  close(fd);
+}
+
 std::unique_ptr<CommPort> Fail(int fd, int err) {
-  if (fd >= 0) close(fd);
+  if (fd >= 0) CloseExclusive(fd);
   SetLastError(ErrorFromErrno(err));
   return nullptr;
 }
@@ -47,10 +55,15 @@ std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD acces
   int fd = open(path.c_str(), mode | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return Fail(-1, errno);
   // The handheld's exclusive open: a second program (or a second open in this
-  // one) must not steal the receiver. TIOCEXCL stops other opens of the tty;
-  // flock also holds against privileged processes, which TIOCEXCL lets through.
+  // one) must not steal the receiver. flock holds against privileged
+  // processes too; TIOCEXCL then stops other opens of the tty. The lock comes
+  // first, so a failed open never touches the exclusivity of the holder.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    close(fd);
+    return Fail(-1, err);
+  }
   if (ioctl(fd, TIOCEXCL) != 0) return Fail(fd, errno);
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return Fail(fd, errno);
   // Turn off all line-discipline processing: a raw 8-bit channel without echo,
   // translation or flow control, whose reads never wait inside the kernel.
   termios tio{};
@@ -65,7 +78,7 @@ std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD acces
   return std::unique_ptr<CommPort>(new TermiosPort(fd));
 }
 
-TermiosPort::~TermiosPort() { close(fd_); }
+TermiosPort::~TermiosPort() { CloseExclusive(fd_); }
 
 BOOL TermiosPort::GetState(DCB* dcb) {
   termios tio{};

@@ -1,7 +1,6 @@
 #include "platform/core/timezone.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <optional>
 #include <string>

@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -121,15 +122,25 @@ TEST_F(SerialComPty, BytesTravelBothWaysUnchanged) {
 }
 
 TEST_F(SerialComPty, OpenDiscardsWhatArrivedBefore) {
+  // Another reader of the line holds it open until the stale bytes are there.
+  int early = open(path_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(early, 0);
+  termios raw{};
+  tcgetattr(early, &raw);
+  cfmakeraw(&raw);
+  tcsetattr(early, TCSANOW, &raw);
   const std::string stale = "$GPGGA,stale\r\n";
   ASSERT_EQ(write(master_, stale.data(), stale.size()), static_cast<ssize_t>(stale.size()));
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  pollfd pfd{early, POLLIN, 0};
+  ASSERT_EQ(poll(&pfd, 1, 2000), 1) << "the bytes did not cross the pseudo-terminal";
+
   CSerialCom serial;
   ASSERT_TRUE(serial.Open(L"COM4:", 4800, 8, 0, 0));
   char buffer[64];
   DWORD n = 0;
   EXPECT_TRUE(serial.Read(buffer, sizeof buffer, &n));
   EXPECT_EQ(n, 0u);
+  close(early);
 }
 
 TEST_F(SerialComPty, PortIsExclusiveInThisProcessAndAnother) {
@@ -153,6 +164,30 @@ TEST_F(SerialComPty, PortIsExclusiveInThisProcessAndAnother) {
 
   first.Close();
   EXPECT_TRUE(second.Open(L"COM4:", 4800, 8, 0, 0)) << "closing releases the port";
+}
+
+// A second descriptor of the tty (the simulated receiver keeps one) outlives
+// the program's close; the tty must not stay exclusive then, or an
+// unprivileged program could not open it again.
+TEST_F(SerialComPty, CloseAndFailedOpenLeaveTheTtyNotExclusive) {
+  int other = open(path_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  auto exclusive = [&] {
+    int flag = -1;
+    EXPECT_EQ(ioctl(other, TIOCGEXCL, &flag), 0);
+    return flag;
+  };
+  CSerialCom serial;
+  ASSERT_TRUE(serial.Open(L"COM4:", 4800, 8, 0, 0));
+  EXPECT_EQ(exclusive(), 1);
+  CSerialCom second;
+  EXPECT_FALSE(second.Open(L"COM4:", 4800, 8, 0, 0));
+  EXPECT_EQ(exclusive(), 1) << "a refused open must not lift the holder's exclusivity";
+  serial.Close();
+  EXPECT_EQ(exclusive(), 0);
+  EXPECT_FALSE(serial.Open(L"COM4:", 0, 8, 0, 0));
+  EXPECT_EQ(exclusive(), 0);
+  close(other);
 }
 
 TEST_F(SerialComPty, RefusedSpeedFailsTheOpenAndReleasesThePort) {

@@ -27,16 +27,4 @@ TEST(CeRandTest, EveryThreadStartsTheSameSequence) {
   EXPECT_EQ(second, kStartOfSequence);
 }
 
-TEST(CeRandTest, StaysWithinFifteenBits) {
-  std::thread([] {
-    int highest = 0;
-    for (int i = 0; i < 200000; ++i) {
-      const int value = CeRand();
-      ASSERT_GE(value, 0);
-      highest = value > highest ? value : highest;
-    }
-    EXPECT_EQ(highest, 32767);
-  }).join();
-}
-
 }  // namespace

@@ -1,0 +1,45 @@
+// The reader thread: the only reader of the serial port while a session
+// runs. Every 200 ms it takes what the port has received, cuts it into lines,
+// publishes each line to the raw text at once, decodes it into the GPS data
+// record, and announces the decoded groups at most about once a second. It
+// reports to the Setup page only by posted messages and never waits for the
+// user interface.
+#pragma once
+
+#include <atomic>
+
+#include "acquisition/gps_record.h"
+#include "platform/core/win_thread.h"
+#include "platform/core/wnd_handle.h"
+
+class CSerialCom;
+
+class CGPSReadThread : public CWinThread, public CGPSRecord {
+ public:
+  // The owner window, the open port, the bytes per read (also the raw
+  // text's character cap) and the two handshake events, which stay the
+  // owner's. Puts the start event into the non-signalled state.
+  CGPSReadThread(CWndHandle* pParent, CSerialCom* pSerial, int nBufSize, HANDLE hStartEvent, HANDLE hStopEvent);
+  ~CGPSReadThread() override;
+
+  BOOL InitInstance() override;
+  int Run() override;
+  int ExitInstance() override;
+
+  // Creates the thread and returns once its polling loop runs; FALSE at once
+  // when the thread cannot be created.
+  BOOL StartThread(HANDLE hStartEvent);
+  BOOL RequestStop();
+  // Asks the loop to end and returns once it has (within one poll).
+  BOOL StopThread(HANDLE hStopEvent);
+
+  CWndHandle* m_pParent;
+  CSerialCom* m_pSerial;
+  int m_nBufSize;
+  HANDLE m_hStartEvent;
+  HANDLE m_hStopEvent;
+  std::atomic<BOOL> m_bStop{FALSE};
+
+ private:
+  void Post(UINT message, WPARAM wParam) const;
+};

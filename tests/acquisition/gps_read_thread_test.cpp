@@ -1,0 +1,320 @@
+// The reader thread on simulated time, fed by a port whose bytes arrive at
+// chosen ticks, reporting to a window on the test thread.
+#include "acquisition/gps_read_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/core/comm.h"
+#include "platform/core/event.h"
+#include "platform/core/simulated_clock.h"
+#include "platform/core/window_core.h"
+#include "serial/serial_com.h"
+
+namespace {
+
+constexpr DWORD kStartTick = 100000;
+
+// Bytes scheduled by tick; a read takes everything due, up to the size asked.
+struct Schedule {
+  std::mutex mutex;
+  std::multimap<DWORD, std::string> chunks;
+  std::string pending;
+  int reads = 0;
+
+  void At(DWORD tick, std::string bytes) {
+    std::lock_guard lock(mutex);
+    chunks.emplace(tick, std::move(bytes));
+  }
+};
+
+class ScheduledPort : public CommPort {
+ public:
+  explicit ScheduledPort(std::shared_ptr<Schedule> schedule) : schedule_(std::move(schedule)) {}
+  BOOL GetState(DCB* dcb) override {
+    *dcb = DCB{};
+    dcb->DCBlength = sizeof(DCB);
+    return TRUE;
+  }
+  BOOL SetState(const DCB&) override { return TRUE; }
+  BOOL SetTimeouts(const COMMTIMEOUTS&) override { return TRUE; }
+  BOOL Purge(DWORD) override { return TRUE; }
+  BOOL Escape(DWORD) override { return TRUE; }
+  BOOL SetMask(DWORD) override { return TRUE; }
+  BOOL Read(void* buffer, DWORD toRead, DWORD* read) override {
+    std::lock_guard lock(schedule_->mutex);
+    ++schedule_->reads;
+    const DWORD now = GetTickCount();
+    auto& chunks = schedule_->chunks;
+    while (!chunks.empty() && chunks.begin()->first <= now) {
+      schedule_->pending += chunks.begin()->second;
+      chunks.erase(chunks.begin());
+    }
+    const DWORD n = std::min<DWORD>(toRead, static_cast<DWORD>(schedule_->pending.size()));
+    std::copy_n(schedule_->pending.data(), n, static_cast<char*>(buffer));
+    schedule_->pending.erase(0, n);
+    *read = n;
+    return TRUE;
+  }
+  BOOL Write(const void*, DWORD toWrite, DWORD* written) override {
+    *written = toWrite;
+    return TRUE;
+  }
+
+ private:
+  std::shared_ptr<Schedule> schedule_;
+};
+
+struct Received {
+  UINT message;
+  WPARAM wParam;
+  DWORD tick;
+};
+
+class RecordingWindow : public CoreWindow {
+ public:
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM) override {
+    if (msg == WM_GPSUPDATE || msg == WM_GPSLOST) {
+      received.push_back({msg, wParam, GetTickCount()});
+    }
+    return 0;
+  }
+  std::vector<Received> received;
+};
+
+const char kEpoch[] =
+    "$GPGGA,013345,2411.1630,N,12036.6100,E,1,07,2.0,0.0,M,,,,0000*17\r\n"
+    "$GPGSA,A,3,01,03,05,07,09,11,13,15,17,19,21,23,7.5,6.9,5.4*3D\r\n"
+    "$GPGSV,3,1,12,01,06,157,10,03,62,104,21,05,20,208,26,07,56,057,25*74\r\n"
+    "$GPGSV,3,2,12,09,86,250,46,11,17,120,08,13,89,164,49,15,08,225,04*74\r\n"
+    "$GPGSV,3,3,12,17,39,335,02,19,80,104,11,21,69,147,10,23,56,217,22*7D\r\n"
+    "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
+constexpr int kEpochLines = 6;
+const char kRmc[] = "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
+
+class ReaderThreadTest : public ::testing::Test {
+ protected:
+  ReaderThreadTest() : clock_(kStartTick) {
+    schedule_ = std::make_shared<Schedule>();
+    CoreSetCommOpener([s = schedule_](LPCWSTR, DWORD, DWORD, DWORD, DWORD) -> std::unique_ptr<CommPort> {
+      return std::make_unique<ScheduledPort>(s);
+    });
+    owner_.m_hWnd = CoreRegisterWindow(&window_);
+    hStart_ = CreateEventW(nullptr, FALSE, TRUE, nullptr);
+    hStop_ = CreateEventW(nullptr, FALSE, TRUE, nullptr);
+    EXPECT_TRUE(serial_.Open(L"COM1:", 4800, 8, 0, 0));
+  }
+  ~ReaderThreadTest() override {
+    StopAndDestroy();
+    serial_.Close();
+    CloseHandle(hStart_);
+    CloseHandle(hStop_);
+    CoreUnregisterWindow(owner_.m_hWnd);
+    CoreSetCommOpener(nullptr);
+  }
+
+  void Start(bool demo = false) {
+    thread_ = std::make_unique<CGPSReadThread>(&owner_, &serial_, 1024, hStart_, hStop_);
+    if (demo) {
+      thread_->LoadDemoSentences();
+      thread_->m_bDemo = TRUE;
+    }
+    ASSERT_TRUE(thread_->StartThread(hStart_));
+  }
+  void StopAndDestroy() {
+    if (thread_) {
+      thread_->StopThread(hStop_);
+      thread_->Join();
+      thread_.reset();
+    }
+  }
+  // Lets simulated time pass, delivering what the thread posts every 50 ms,
+  // so a message's recorded tick lies at most 50 ms after its post.
+  void RunFor(DWORD ms) {
+    for (DWORD done = 0; done < ms; done += 50) {
+      Sleep(std::min<DWORD>(50, ms - done));
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&msg);
+      }
+    }
+  }
+  std::vector<WPARAM> Updates() const {
+    std::vector<WPARAM> out;
+    for (const Received& r : window_.received) {
+      if (r.message == WM_GPSUPDATE) out.push_back(r.wParam);
+    }
+    return out;
+  }
+  std::vector<DWORD> LostTicks() const {
+    std::vector<DWORD> out;
+    for (const Received& r : window_.received) {
+      if (r.message == WM_GPSLOST) out.push_back(r.tick);
+    }
+    return out;
+  }
+
+  SimulatedClock clock_;
+  std::shared_ptr<Schedule> schedule_;
+  RecordingWindow window_;
+  CWndHandle owner_;
+  HANDLE hStart_ = nullptr;
+  HANDLE hStop_ = nullptr;
+  CSerialCom serial_;
+  std::unique_ptr<CGPSReadThread> thread_;
+};
+
+TEST_F(ReaderThreadTest, OneRawUpdatePerLineAndEachGroupOncePerWindowInOrder) {
+  for (DWORD s = 0; s < 10; ++s) schedule_->At(kStartTick + 1000 * s + 50, kEpoch);
+  Start();
+  RunFor(10950);
+  int raw = 0;
+  std::map<WPARAM, std::vector<DWORD>> groups;
+  WPARAM lastGroup = 0;
+  for (const Received& r : window_.received) {
+    ASSERT_EQ(r.message, WM_GPSUPDATE);
+    if (r.wParam == 0) {
+      ++raw;
+      lastGroup = 0;
+      continue;
+    }
+    EXPECT_GT(r.wParam, lastGroup) << "groups of one window are announced in the order 1, 2, 3, 4";
+    lastGroup = r.wParam;
+    groups[r.wParam].push_back(r.tick);
+  }
+  EXPECT_EQ(raw, 10 * kEpochLines);
+  // A window closes on the first poll more than 1000 ms after it opened:
+  // every sixth poll of 200 ms, so each group once per 1.2 s; the ten
+  // seconds of data close in the eight windows ending 1.2 s to 9.6 s.
+  for (WPARAM w = 1; w <= 4; ++w) {
+    const auto& ticks = groups[w];
+    ASSERT_EQ(ticks.size(), 8u) << "group " << w;
+    for (std::size_t i = 1; i < ticks.size(); ++i) {
+      EXPECT_NEAR(static_cast<double>(ticks[i] - ticks[i - 1]), 1200.0, 50.0) << "group " << w;
+    }
+  }
+}
+
+TEST_F(ReaderThreadTest, OnlyRmcGivesOnlyRawAndPositionUpdates) {
+  for (DWORD s = 0; s < 5; ++s) schedule_->At(kStartTick + 1000 * s, kRmc);
+  Start();
+  RunFor(5000);
+  for (WPARAM w : Updates()) EXPECT_TRUE(w == 0 || w == 4) << w;
+  const auto snap = thread_->Snapshot();
+  EXPECT_EQ(snap.m_nDate, 90307);
+  EXPECT_EQ(snap.m_nTime, 13348);
+}
+
+TEST_F(ReaderThreadTest, FirstPollClosesAWindowAtOnce) {
+  schedule_->At(kStartTick, kRmc);
+  Start();
+  RunFor(100);  // the first poll has run, the second not yet
+  EXPECT_EQ(Updates(), (std::vector<WPARAM>{0, 4}));
+}
+
+TEST_F(ReaderThreadTest, SilenceIsReportedAfter26EmptyPollsAndRepeats) {
+  Start();
+  RunFor(4950);
+  EXPECT_TRUE(LostTicks().empty()) << "25 empty polls are not yet silence";
+  RunFor(12000);
+  const auto lost = LostTicks();
+  ASSERT_GE(lost.size(), 3u);
+  // The first poll runs at the start tick, so the 26th empty poll comes 25
+  // polls later; after that every 26th, or one poll later when a window
+  // closed on it.
+  EXPECT_NEAR(static_cast<double>(lost[0] - kStartTick), 5000.0, 50.0);
+  for (std::size_t i = 1; i < lost.size(); ++i) {
+    EXPECT_GE(lost[i] - lost[i - 1], 26u * 200u - 50u);
+    EXPECT_LE(lost[i] - lost[i - 1], 27u * 200u + 50u);
+  }
+}
+
+TEST_F(ReaderThreadTest, DataBeforeTheLimitResetsTheSilenceCount) {
+  schedule_->At(kStartTick + 4800, "x");  // the 25th poll brings a byte
+  Start();
+  RunFor(9000);
+  EXPECT_TRUE(LostTicks().empty());
+  RunFor(1400);
+  EXPECT_EQ(LostTicks().size(), 1u);
+}
+
+TEST_F(ReaderThreadTest, SplitSentenceIsDecodedOnceAndShownOnce) {
+  const std::string rmc = kRmc;
+  schedule_->At(kStartTick + 1100, rmc.substr(0, 20));
+  schedule_->At(kStartTick + 1300, rmc.substr(20));
+  Start();
+  RunFor(1250);
+  EXPECT_EQ(thread_->Snapshot().m_nDate, 0) << "nothing decoded before the line end arrives";
+  RunFor(2000);
+  const auto snap = thread_->Snapshot();
+  EXPECT_EQ(snap.m_nDate, 90307);
+  EXPECT_EQ(snap.m_strRawText, L"$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n");
+  int raw = 0;
+  for (WPARAM w : Updates()) raw += (w == 0);
+  EXPECT_EQ(raw, 1);
+}
+
+TEST_F(ReaderThreadTest, LoneCrOrLfIsNoLineEnd) {
+  schedule_->At(kStartTick, "abc\rdef\nghi\r\n");
+  Start();
+  RunFor(500);
+  EXPECT_EQ(thread_->Snapshot().m_strRawText, L"abc\rdef\nghi\r\n");
+}
+
+TEST_F(ReaderThreadTest, RawTextKeepsItsLast1024Characters) {
+  std::string many;
+  for (int i = 0; i < 40; ++i) many += kRmc;
+  schedule_->At(kStartTick, many);
+  Start();
+  RunFor(1500);
+  const auto raw = thread_->Snapshot().m_strRawText;
+  EXPECT_EQ(raw.size(), 1024u);
+  EXPECT_EQ(raw.substr(raw.size() - 5), L"*1C\r\n");
+}
+
+TEST_F(ReaderThreadTest, DemoModeDecodesCannedSentencesButShowsWhatArrived) {
+  const char received[] = "$GPRMC,120000,V,,,,,,,010100,,*00\r\n";
+  schedule_->At(kStartTick, received);
+  Start(/*demo=*/true);
+  RunFor(500);
+  const auto snap = thread_->Snapshot();
+  EXPECT_EQ(snap.m_nDate, 90307);
+  EXPECT_EQ(snap.m_strNS, L"N");
+  EXPECT_EQ(snap.m_strRawText, L"$GPRMC,120000,V,,,,,,,010100,,*00\r\n");
+}
+
+TEST_F(ReaderThreadTest, StopReturnsWithinOnePoll) {
+  Start();
+  RunFor(1000);
+  const DWORD before = GetTickCount();
+  thread_->StopThread(hStop_);
+  EXPECT_LE(GetTickCount() - before, 200u);
+  EXPECT_EQ(thread_->Join(), 0) << "the thread's exit code is the quit message's wParam";
+  thread_.reset();
+}
+
+TEST_F(ReaderThreadTest, StartAndStopManyTimesInARow) {
+  for (int i = 0; i < 1000; ++i) {
+    Start();
+    StopAndDestroy();
+  }
+  // Every start signalled and every stop was waited for: the events are
+  // back in the state a new session expects.
+  EXPECT_EQ(WaitForSingleObject(hStop_, 0), WAIT_TIMEOUT);
+}
+
+TEST_F(ReaderThreadTest, ThreadThatCannotBeCreatedFailsTheStartAtOnce) {
+  CWinThread::SimulateCreationFailure(true);
+  CGPSReadThread thread(&owner_, &serial_, 1024, hStart_, hStop_);
+  EXPECT_FALSE(thread.StartThread(hStart_));
+  CWinThread::SimulateCreationFailure(false);
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+// A minute of a real session: the reader thread reads the simulated receiver
+// through CSerialCom on a pseudo-terminal, on the real clock.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+#include "acquisition/gps_read_thread.h"
+#include "platform/core/com_device_table.h"
+#include "platform/core/event.h"
+#include "platform/core/window_core.h"
+#include "platform/sim/simulated_receiver.h"
+#include "serial/serial_com.h"
+
+namespace {
+
+struct Received {
+  UINT message;
+  WPARAM wParam;
+  std::chrono::steady_clock::time_point at;
+};
+
+class RecordingWindow : public CoreWindow {
+ public:
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM) override {
+    received.push_back({msg, wParam, std::chrono::steady_clock::now()});
+    return 0;
+  }
+  std::vector<Received> received;
+};
+
+TEST(ReaderOnSimulator, AMinuteWithASilenceInTheMiddle) {
+  using namespace std::chrono;
+  const auto dir = std::filesystem::temp_directory_path() / ("zelmora-reader-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir / "sys" / "class" / "tty");
+  ComDeviceTable::Sources sources;
+  sources.sysfsRoot = (dir / "sys").string();
+  sources.numberFile = (dir / "com-ports").string();
+  ComDeviceTable table(sources);
+  ComDeviceTable::SetActive(&table);
+
+  sim::SimulatedReceiver receiver;
+  sim::ReceiverOptions options;
+  options.baud = 4800;
+  options.silence_after_ms = 35000;  // falls silent for 8 s, then talks again
+  options.silence_for_ms = 8000;
+  std::string error;
+  ASSERT_TRUE(receiver.Start(options, &error)) << error;
+  table.PinSimulator(receiver.SlavePath(), 1);
+
+  RecordingWindow window;
+  CWndHandle owner;
+  owner.m_hWnd = CoreRegisterWindow(&window);
+  HANDLE hStart = CreateEventW(nullptr, FALSE, TRUE, nullptr);
+  HANDLE hStop = CreateEventW(nullptr, FALSE, TRUE, nullptr);
+  CSerialCom serial;
+  ASSERT_TRUE(serial.Open(L"COM1:", 4800, 8, 0, 0));
+  auto thread = std::make_unique<CGPSReadThread>(&owner, &serial, 1024, hStart, hStop);
+  ASSERT_TRUE(thread->StartThread(hStart));
+
+  const auto start = steady_clock::now();
+  while (steady_clock::now() - start < seconds(60)) {
+    std::this_thread::sleep_for(milliseconds(20));
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+  const auto snap = thread->Snapshot();
+  thread->StopThread(hStop);
+  EXPECT_EQ(thread->Join(), 0);
+  thread.reset();
+  serial.Close();
+  receiver.Stop();
+  CoreUnregisterWindow(owner.m_hWnd);
+  CloseHandle(hStart);
+  CloseHandle(hStop);
+  ComDeviceTable::SetActive(nullptr);
+  std::filesystem::remove_all(dir);
+
+  // The record holds a plausible fix from the synthesised sky.
+  EXPECT_NE(snap.m_nDate, 0);
+  EXPECT_EQ(snap.m_nFixMode, 3);
+  EXPECT_GT(snap.m_dPDOP, 0.0);
+  EXPECT_TRUE(snap.m_strNS == L"N" || snap.m_strNS == L"S");
+  int satellites = 0;
+  for (const SatelliteInfo& s : snap.m_Satellites) satellites += s.nPRN != 0;
+  EXPECT_GE(satellites, 8);
+  ASSERT_GE(snap.m_strRawText.size(), 2u);
+  EXPECT_EQ(snap.m_strRawText.substr(snap.m_strRawText.size() - 2), L"\r\n");
+  EXPECT_LE(snap.m_strRawText.size(), 1024u);
+
+  // Lines announced one by one, groups in order once per window, one loss
+  // report in the 8 s of silence and none while the receiver talks.
+  int raw = 0, rmc = 0;
+  WPARAM last = 0;
+  std::vector<double> lostAt;
+  for (const Received& r : window.received) {
+    const double t = duration<double>(r.at - start).count();
+    if (r.message == WM_GPSLOST) {
+      lostAt.push_back(t);
+      continue;
+    }
+    ASSERT_EQ(r.message, WM_GPSUPDATE);
+    if (r.wParam == 0) {
+      ++raw;
+      last = 0;
+      continue;
+    }
+    EXPECT_GT(r.wParam, last);
+    last = r.wParam;
+    rmc += r.wParam == 4;
+  }
+  EXPECT_GT(raw, 200);
+  EXPECT_GE(rmc, 35) << "position updates about every 1.2 s while data flows";
+  ASSERT_EQ(lostAt.size(), 1u);
+  EXPECT_GT(lostAt[0], 35.0 + 5.0);
+  EXPECT_LT(lostAt[0], 35.0 + 6.5);
+}
+
+}  // namespace
