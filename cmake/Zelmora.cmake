@@ -33,6 +33,7 @@ function(zelmora_test name)
   set(env "")
   if(ARG_QT)
     target_link_libraries(${name} PRIVATE Qt6::Widgets)
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/lsan_qt_suppressions.cpp)
     set(env "QT_QPA_PLATFORM=offscreen")
   endif()
   gtest_discover_tests(${name}

@@ -10,6 +10,8 @@ CGeneralPpg::CGeneralPpg()
     : CPropertyPage(IDD_SETUP_PORTRAIT),
       m_pStatusPage(nullptr),
       m_pReadThread(nullptr),
+      m_hStartEvent(CreateEventW(nullptr, FALSE, TRUE, nullptr)),
+      m_hStopEvent(CreateEventW(nullptr, FALSE, TRUE, nullptr)),
       m_nBaudRate(0),
       m_nDemoMode(0) {
   CWinApp* app = AfxGetApp();
@@ -18,7 +20,10 @@ CGeneralPpg::CGeneralPpg()
   m_nDemoMode = static_cast<int>(app->GetProfileInt(L"", L"DemoMode", 0));
 }
 
-CGeneralPpg::~CGeneralPpg() = default;
+CGeneralPpg::~CGeneralPpg() {
+  CloseHandle(m_hStartEvent);
+  CloseHandle(m_hStopEvent);
+}
 
 void CGeneralPpg::DoDataExchange(CDataExchange* dx) {
   DDX_CBStringExact(dx, IDC_SETUP_PORT, m_strPort);

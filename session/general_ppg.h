@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/afx/afx.h"
+#include "serial/serial_com.h"
 
 class CGPSReadThread;
 class CStatusPpg;
@@ -19,7 +20,10 @@ class CGeneralPpg : public CPropertyPage {
   const AFX_MSGMAP* GetMessageMap() const override;
 
   CStatusPpg* m_pStatusPage;      // the GPS Info page, not owned
+  CSerialCom m_serial;            // the session's port
   CGPSReadThread* m_pReadThread;  // the running session's worker, or null
+  HANDLE m_hStartEvent;           // start and stop handshakes with the worker
+  HANDLE m_hStopEvent;
   std::wstring m_strPort;         // device name of the chosen port ("COM1:")
   int m_nBaudRate;
   std::wstring m_strBaudRate;     // the speed as the baud list shows it

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "platform/afx/memory_registry_hive.h"
 #include "platform/afx/win_app.h"
+#include "platform/core/registry.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/ui_application.h"
 
@@ -14,7 +16,10 @@ namespace {
 void PrintUsage(const char* program) {
   std::fprintf(stderr,
                "usage: %s [--screen WxH] [--port COMn:=PATH]... [--simulate[=COMn:]]\n"
-               "  --screen WxH         size of the simulated handheld screen (default 480x640)\n",
+               "  --screen WxH         size of the simulated handheld screen (default 480x640;\n"
+               "                       Ctrl+R rotates it)\n"
+               "  --port COMn:=PATH    the serial device (any tty) that COMn: opens\n"
+               "  --simulate[=COMn:]   a simulated receiver at 4800 bps as COM1: (or COMn:)\n",
                program);
 }
 
@@ -43,7 +48,13 @@ bool ReadArguments(int argc, char** argv) {
 
 }  // namespace
 
-int AfxWinMain(int argc, char** argv) {
+int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator) {
+  std::string error;
+  if (!ParsePortOptions(argc, argv, startSimulator, &error)) {
+    std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+    PrintUsage(argv[0]);
+    return 2;
+  }
   QApplication application(argc, argv);
   if (!ReadArguments(argc, argv)) {
     PrintUsage(argv[0]);
@@ -52,6 +63,7 @@ int AfxWinMain(int argc, char** argv) {
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return 1;
   QApplication::setApplicationName(QString::fromWCharArray(app->m_pszAppName));
+  CoreSetRegistryHive(HKEY_CURRENT_USER, std::make_shared<MemoryRegistryHive>());
   StartMessagePump();
   if (!app->InitInstance()) return app->ExitInstance();
   return app->Run();

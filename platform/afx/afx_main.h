@@ -2,9 +2,13 @@
 // object.
 #pragma once
 
-// Creates the QApplication, reads the command line (--screen WxH, --port
-// COMn:=PATH, --simulate[=COMn:]), starts the user-interface message pump,
-// calls the application object's InitInstance and then ExitInstance (or Run
-// when InitInstance returns TRUE) and returns the exit code. A command line
-// that cannot be read prints the usage and gives 2.
-int AfxWinMain(int argc, char** argv);
+#include "platform/core/port_options.h"
+
+// Reads the port options (--port COMn:=PATH, --simulate[=COMn:], which runs
+// `startSimulator`) into the COM device table, creates the QApplication,
+// reads --screen WxH, keeps the settings in memory under HKEY_CURRENT_USER,
+// starts the user-interface message pump, calls the application object's
+// InitInstance and then ExitInstance (or Run when InitInstance returns TRUE)
+// and returns the exit code. A command line that cannot be read prints the
+// usage and gives 2.
+int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator);

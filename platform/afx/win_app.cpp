@@ -3,10 +3,14 @@
 #include <QApplication>
 #include <QFile>
 #include <climits>
+#include <cstring>
+#include <cwchar>
+#include <optional>
+#include <vector>
 #include <string>
 #include <unistd.h>
 
-#include "platform/afx/profile_store.h"
+#include "platform/core/registry.h"
 #include "platform/ui/message_box.h"
 
 namespace {
@@ -65,27 +69,76 @@ std::wstring CWinApp::ProfileKey(LPCWSTR section) const {
   return key;
 }
 
+namespace {
+
+// The application's key for a section, created when missing (as reading
+// through the profile functions creates it too); null when the hive refuses.
+HKEY OpenProfileKey(const std::wstring& path) {
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  LONG result = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                KEY_READ | KEY_WRITE, nullptr, &key, &disposition);
+  return result == static_cast<LONG>(ERROR_SUCCESS) ? key : nullptr;
+}
+
+// The value's bytes when it exists with that type.
+std::optional<std::vector<BYTE>> QueryValue(const std::wstring& path, LPCWSTR entry, DWORD wantedType) {
+  HKEY key = OpenProfileKey(path);
+  if (key == nullptr) return std::nullopt;
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  std::optional<std::vector<BYTE>> bytes;
+  if (RegQueryValueExW(key, entry, nullptr, &type, nullptr, &size) == static_cast<LONG>(ERROR_SUCCESS) &&
+      type == wantedType) {
+    std::vector<BYTE> data(size);
+    if (RegQueryValueExW(key, entry, nullptr, &type, data.data(), &size) == static_cast<LONG>(ERROR_SUCCESS)) {
+      data.resize(size);
+      bytes = std::move(data);
+    }
+  }
+  RegCloseKey(key);
+  return bytes;
+}
+
+BOOL SetValue(const std::wstring& path, LPCWSTR entry, DWORD type, const BYTE* data, DWORD size) {
+  HKEY key = OpenProfileKey(path);
+  if (key == nullptr) return FALSE;
+  LONG result = RegSetValueExW(key, entry, 0, type, data, size);
+  RegCloseKey(key);
+  return result == static_cast<LONG>(ERROR_SUCCESS) ? TRUE : FALSE;
+}
+
+}  // namespace
+
 std::wstring CWinApp::GetProfileString(LPCWSTR section, LPCWSTR entry, LPCWSTR defaultValue) {
-  std::optional<std::wstring> value;
-  if (entry != nullptr) value = CurrentProfileStore().ReadString(ProfileKey(section), entry);
-  if (value) return *value;
-  return defaultValue != nullptr ? defaultValue : L"";
+  std::optional<std::vector<BYTE>> bytes;
+  if (entry != nullptr) bytes = QueryValue(ProfileKey(section), entry, REG_SZ);
+  if (!bytes) return defaultValue != nullptr ? defaultValue : L"";
+  std::wstring text(bytes->size() / sizeof(WCHAR), L'\0');
+  std::memcpy(text.data(), bytes->data(), text.size() * sizeof(WCHAR));
+  text.resize(std::wcslen(text.c_str()));
+  return text;
 }
 
 UINT CWinApp::GetProfileInt(LPCWSTR section, LPCWSTR entry, int defaultValue) {
-  std::optional<DWORD> value;
-  if (entry != nullptr) value = CurrentProfileStore().ReadNumber(ProfileKey(section), entry);
-  return value ? static_cast<UINT>(*value) : static_cast<UINT>(defaultValue);
+  std::optional<std::vector<BYTE>> bytes;
+  if (entry != nullptr) bytes = QueryValue(ProfileKey(section), entry, REG_DWORD);
+  if (!bytes || bytes->size() != sizeof(DWORD)) return static_cast<UINT>(defaultValue);
+  DWORD value = 0;
+  std::memcpy(&value, bytes->data(), sizeof value);
+  return value;
 }
 
 BOOL CWinApp::WriteProfileString(LPCWSTR section, LPCWSTR entry, LPCWSTR value) {
   if (entry == nullptr || value == nullptr) return FALSE;
-  return CurrentProfileStore().WriteString(ProfileKey(section), entry, value) ? TRUE : FALSE;
+  auto size = static_cast<DWORD>((std::wcslen(value) + 1) * sizeof(WCHAR));
+  return SetValue(ProfileKey(section), entry, REG_SZ, reinterpret_cast<const BYTE*>(value), size);
 }
 
 BOOL CWinApp::WriteProfileInt(LPCWSTR section, LPCWSTR entry, int value) {
   if (entry == nullptr) return FALSE;
-  return CurrentProfileStore().WriteNumber(ProfileKey(section), entry, static_cast<DWORD>(value)) ? TRUE : FALSE;
+  auto number = static_cast<DWORD>(value);
+  return SetValue(ProfileKey(section), entry, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
 }
 
 CWinApp* AfxGetApp() { return TheApp(); }

@@ -26,7 +26,9 @@ class CWinApp {
   // Roots the profile functions at HKEY_CURRENT_USER\Software\<key>\<name>.
   void SetRegistryKey(LPCWSTR key);
 
-  // The profile functions: a section of "" is the application's key itself.
+  // The profile functions, over the registry under HKEY_CURRENT_USER (the
+  // key path is created when missing); a section of "" is the application's
+  // key itself. A missing value, or one of the other type, gives the default.
   std::wstring GetProfileString(LPCWSTR section, LPCWSTR entry, LPCWSTR defaultValue = nullptr);
   UINT GetProfileInt(LPCWSTR section, LPCWSTR entry, int defaultValue);
   BOOL WriteProfileString(LPCWSTR section, LPCWSTR entry, LPCWSTR value);

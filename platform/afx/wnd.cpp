@@ -26,7 +26,12 @@ CWnd::CWnd() : m_hWnd(nullptr) {}
 CWnd::~CWnd() {
   auto& map = PermanentMap();
   auto it = map.find(m_hWnd);
-  if (it != map.end() && it->second == this) map.erase(it);
+  if (it != map.end() && it->second == this) {
+    // A window this object owns does not outlive it; its last messages go
+    // to the window's own handling, never to the object being destroyed.
+    map.erase(it);
+    ::DestroyWindow(m_hWnd);
+  }
 }
 
 BOOL CWnd::Attach(HWND window) {

@@ -13,6 +13,7 @@ class CDataExchange;
 class CWnd {
  public:
   CWnd();
+  // Destroys a window the object owns (a page's or sheet's) that still exists.
   virtual ~CWnd();
   CWnd(const CWnd&) = delete;
   CWnd& operator=(const CWnd&) = delete;
@@ -27,6 +28,7 @@ class CWnd {
   // Destroys the wrapped window.
   virtual BOOL DestroyWindow();
 
+  // The window functions of the same names on the wrapped handle.
   void SetWindowText(LPCWSTR text);
   int GetWindowText(LPWSTR text, int maxCount) const;
   void GetWindowText(std::wstring& text) const;

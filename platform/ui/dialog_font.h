@@ -1,5 +1,6 @@
 // The dialog font: the templates' 9 points at 96 dpi (12 pixels), doubled
-// at 192 dpi on VGA screens, and its dialog base units as the handheld
+// at 192 dpi on VGA screens, in DejaVu Sans Condensed (narrow like the
+// handheld's system font), and its dialog base units as the handheld
 // computes them.
 #pragma once
 

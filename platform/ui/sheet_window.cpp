@@ -7,9 +7,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QShortcut>
 #include <QTabBar>
 #include <QWidget>
+#include <algorithm>
+#include <deque>
 
 #include "platform/ui/dialog_font.h"
 #include "platform/ui/dialog_window.h"
@@ -18,10 +21,17 @@
 namespace {
 
 // The top-level widget: closing it is closing the sheet without OK, and a
-// size the user gives it is the screen's new size.
+// size the user gives it is the screen's new size. The window system may
+// confirm the sizes the sheet asked for late (on X11); those are not taken
+// for the user's.
 class SheetFrame : public QWidget {
  public:
   explicit SheetFrame(HWND sheet) : m_sheet(sheet) {}
+
+  void ResizeTo(int width, int height) {
+    if (m_asked.empty() || m_asked.back() != QSize(width, height)) m_asked.push_back(QSize(width, height));
+    resize(width, height);
+  }
 
  protected:
   void closeEvent(QCloseEvent* event) override {
@@ -35,13 +45,19 @@ class SheetFrame : public QWidget {
     }
     QWidget::keyPressEvent(event);
   }
-  void resizeEvent(QResizeEvent*) override {
+  void resizeEvent(QResizeEvent* event) override {
     if (!IsWindow(m_sheet)) return;
+    auto asked = std::find(m_asked.begin(), m_asked.end(), event->size());
+    if (asked != m_asked.end()) {
+      m_asked.erase(m_asked.begin(), asked + 1);
+      return;
+    }
     if (width() != ScreenWidth() || height() != ScreenHeight()) SetScreenSize(width(), height());
   }
 
  private:
   HWND m_sheet;
+  std::deque<QSize> m_asked;
 };
 
 std::wstring TitleOf(const std::wstring& caption, UiWindow* owner) {
@@ -156,7 +172,9 @@ void SheetWindow::FollowScreen() {
   m_ok->setFont(font);
   m_close->setFont(font);
   m_tabs->setFont(font);
-  if (m_frame->width() != width || m_frame->height() != height) m_frame->resize(width, height);
+  if (m_frame->width() != width || m_frame->height() != height) {
+    static_cast<SheetFrame*>(m_frame)->ResizeTo(width, height);
+  }
   int barHeight = m_bar->sizeHint().height();
   int tabsHeight = m_tabs->sizeHint().height();
   m_bar->setGeometry(0, 0, width, barHeight);

@@ -11,6 +11,7 @@
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/dialog_window.h"
 #include "platform/ui/edit_window.h"
+#include "platform/ui/gdi.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/static_window.h"
 
@@ -69,23 +70,31 @@ HCURSOR& CurrentCursor() {
   return cursor;
 }
 
+// A static with the icon or bitmap style shows the image its ordinal title
+// names, loaded from the dialog's module.
+void ShowTemplateImage(HINSTANCE instance, UiWindow* control, WORD ordinal) {
+  if (control->GetKind() != UiWindow::Kind::Static) return;
+  DWORD kind = control->Style() & SS_TYPEMASK;
+  if (kind == SS_ICON) {
+    if (HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(ordinal))) {
+      SendMessageW(control->Handle(), STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+    }
+  } else if (kind == SS_BITMAP) {
+    if (HBITMAP bitmap = LoadBitmapW(instance, MAKEINTRESOURCEW(ordinal))) {
+      SendMessageW(control->Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    }
+  }
+}
+
 }  // namespace
 
-HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
-                     int height, HWND parent, HMENU menu, HINSTANCE, LPVOID) {
+HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int, int, int, int, HWND parent,
+                     HMENU, HINSTANCE, LPVOID) {
   if (className == nullptr || IS_INTRESOURCE(className) || !SameClassName(className, L"static")) return nullptr;
+  if ((style & WS_CHILD) != 0) return nullptr;
   UiWindow* parentWindow = UiWindow::FromHandle(parent);
   if (parent != nullptr && parentWindow == nullptr) return nullptr;
-  std::wstring text = windowName != nullptr ? windowName : L"";
-  UiWindow* window = nullptr;
-  if ((style & WS_CHILD) != 0 && parentWindow != nullptr) {
-    // A child's menu handle is its control id.
-    window = new StaticWindow(parentWindow, static_cast<int>(reinterpret_cast<std::uintptr_t>(menu)), style,
-                              std::move(text));
-    window->Move(x, y, width, height);
-  } else {
-    window = new UiWindow(UiWindow::Kind::Plain, parentWindow, 0, style, std::move(text));
-  }
+  auto* window = new UiWindow(UiWindow::Kind::Plain, parentWindow, 0, style, windowName != nullptr ? windowName : L"");
   return window->Handle();
 }
 
@@ -187,6 +196,7 @@ HWND CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, W
     RECT rect{item.x, item.y, item.x + item.cx, item.y + item.cy};
     MapDialogRect(handle, &rect);
     control->Move(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    if (item.title.isOrdinal) ShowTemplateImage(instance, control, item.title.ordinal);
   }
   window->SetProc(proc);
   SendMessageW(handle, WM_INITDIALOG, 0, param);

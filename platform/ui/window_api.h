@@ -7,9 +7,9 @@
 #include "platform/core/window_core.h"
 #include "platform/ui/ui_types.h"
 
-// Maps to: a window object of class "static" (the only class the program
-// creates by name); with WS_CHILD and a parent it is a QLabel in the parent,
-// otherwise a window that is never shown. Null for any other class.
+// Maps to: a window object without a widget, never shown, for class
+// "static" (the program's hidden owner window); it keeps its text and
+// enabled state. Null for any other class and for child windows.
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
                      int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 

@@ -21,6 +21,8 @@ struct LogoCase {
   int scale;
 };
 
+void PrintTo(const LogoCase& c, std::ostream* out) { *out << c.width << "x" << c.height; }
+
 class AboutLogoTest : public ::testing::TestWithParam<LogoCase> {};
 
 // Whether the page shows the logo, scaled nearest-neighbour, at (x, y).
@@ -57,6 +59,9 @@ TEST_P(AboutLogoTest, LogoSitsAtItsScaleAndPlace) {
 
 INSTANTIATE_TEST_SUITE_P(Screens, AboutLogoTest,
                          ::testing::Values(LogoCase{240, 320, 11, 10, 1}, LogoCase{320, 240, 11, 10, 1},
-                                           LogoCase{480, 640, 22, 20, 2}, LogoCase{640, 480, 22, 20, 2}));
+                                           LogoCase{480, 640, 22, 20, 2}, LogoCase{640, 480, 22, 20, 2}),
+                         [](const ::testing::TestParamInfo<LogoCase>& info) {
+                           return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                         });
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "app/zelmora_app.h"
 
 #include <QApplication>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTimer>
 #include <QWidget>
@@ -8,7 +9,6 @@
 #include <string>
 
 #include "display/ui/status_ppg.h"
-#include "platform/afx/profile_store.h"
 #include "platform/ui/property_sheet_window.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/ui_application.h"
@@ -51,10 +51,10 @@ class ApplicationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     EnsureTestApplication();
-    InstallProfileStore(&store);
+    CoreSetRegistryHive(HKEY_CURRENT_USER, hive);
   }
   void TearDown() override {
-    InstallProfileStore(nullptr);
+    CoreSetRegistryHive(HKEY_CURRENT_USER, nullptr);
     SetScreenSize(480, 640);
   }
   // Runs the application with `steps` done inside its sheet.
@@ -63,7 +63,7 @@ class ApplicationTest : public ::testing::Test {
     return app.InitInstance();
   }
 
-  MemoryProfileStore store;
+  std::shared_ptr<MemoryRegistryHive> hive = std::make_shared<MemoryRegistryHive>();
   CZelmoraApp app;
 };
 
@@ -126,17 +126,27 @@ TEST_F(ApplicationTest, EveryPageFollowsEveryScreenShape) {
       // The Start/Stop button gets its caption back after every layout.
       EXPECT_EQ(TextOf(GetDlgItem(pages[0], IDC_SETUP_START_STOP)), L"Start GPS");
     }
+    // Ctrl+R rotates the screen.
     SetScreenSize(320, 240);
-    RotateScreen();
+    QShortcut* rotate = nullptr;
+    for (QShortcut* shortcut : UiWindow::FromHandle(sheet)->Widget()->findChildren<QShortcut*>()) {
+      if (shortcut->key() == QKeySequence(QStringLiteral("Ctrl+R"))) rotate = shortcut;
+    }
+    ASSERT_NE(rotate, nullptr);
+    emit rotate->activated();
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 240);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 320);
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(LaidOut(pages[i], DialogPages()[static_cast<std::size_t>(i)], kPortraitLayout));
     SendMessageW(sheet, WM_CLOSE, 0, 0);
   });
 }
 
 TEST_F(ApplicationTest, TheSetupPageReadsItsSettingsUnderTheMakersKey) {
-  store.WriteString(L"Software\\Tavrin\\test_app", L"PortName", L"COM3:");
-  store.WriteNumber(L"Software\\Tavrin\\test_app", L"BaudRate", 1200);
+  const std::wstring key = L"Software\\Tavrin\\test_app";
+  hive->CreateKey(key);
+  hive->SetValue(key, L"PortName", StringValue(L"COM3: USB"));
+  DWORD speed = 1200;
+  hive->SetValue(key, L"BaudRate", RegistryValue{REG_DWORD, {reinterpret_cast<BYTE*>(&speed), reinterpret_cast<BYTE*>(&speed) + 4}});
   Run([&](HWND sheet) {
     HWND setup = ShownPage(sheet);
     EXPECT_EQ(SendDlgItemMessageW(setup, IDC_SETUP_PORT, CB_GETCURSEL, 0, 0), 2);

@@ -1,15 +1,16 @@
 #include "app/layout/dialog_layout.h"
 
-#include <QComboBox>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <tuple>
 
-#include "platform/ui/edit_window.h"
+#include "platform/ui/gdi_objects.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/ui_application.h"
 #include "platform/ui/ui_window.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
+#include "resources/resource_writer.h"
 
 namespace {
 
@@ -51,6 +52,10 @@ struct Relayout {
   std::size_t page;
   DialogLayout layout;
 };
+
+void PrintTo(const Relayout& relayout, std::ostream* out) {
+  *out << "template " << DialogPages()[relayout.page].templateIds[relayout.layout];
+}
 
 class RelayoutTest : public ::testing::TestWithParam<Relayout> {};
 
@@ -118,7 +123,10 @@ INSTANTIATE_TEST_SUITE_P(
     Pages, RelayoutTest,
     ::testing::Values(Relayout{0, kLandscapeLayout}, Relayout{0, kSquareLayout}, Relayout{0, kPortraitLayout},
                       Relayout{1, kLandscapeLayout}, Relayout{1, kSquareLayout}, Relayout{1, kPortraitLayout},
-                      Relayout{2, kLandscapeLayout}, Relayout{2, kSquareLayout}, Relayout{2, kPortraitLayout}));
+                      Relayout{2, kLandscapeLayout}, Relayout{2, kSquareLayout}, Relayout{2, kPortraitLayout}),
+    [](const ::testing::TestParamInfo<Relayout>& info) {
+      return std::to_string(DialogPages()[info.param.page].templateIds[info.param.layout]);
+    });
 
 // Templates of a test module: `first` and `second` differ in their items.
 class OddTemplatesTest : public ::testing::Test {
@@ -194,6 +202,71 @@ TEST_F(OddTemplatesTest, AMissingTemplateMovesNothing) {
   EXPECT_FALSE(ApplyDialogLayout(module->Handle(), nullptr, kSecond));
   EXPECT_EQ(PositionOf(GetDlgItem(page, 7)), before);
   EXPECT_EQ(TextOf(GetDlgItem(page, 7)), L"seven");
+}
+
+}  // namespace
+
+namespace {
+
+// A template without a font whose statics show images named by ordinal titles.
+std::vector<BYTE> ImageTemplate(std::initializer_list<std::tuple<WORD, DWORD, WORD>> items) {
+  ResourceWriter out;
+  out.Dword(WS_POPUP | WS_VISIBLE);
+  out.Dword(0);
+  out.Word(static_cast<WORD>(items.size()));
+  for (short v : {0, 0, 100, 60}) out.Short(v);
+  out.Word(0);
+  out.Word(0);
+  out.Text(L"Images");
+  short y = 2;
+  for (auto [id, style, image] : items) {
+    out.AlignTo4();
+    out.Dword(WS_CHILD | WS_VISIBLE | style);
+    out.Dword(0);
+    for (short v : {short{4}, y, short{20}, short{20}}) out.Short(v);
+    out.Word(id);
+    out.Ordinal(0x82);
+    out.Ordinal(image);
+    out.Word(0);
+    y = static_cast<short>(y + 22);
+  }
+  return out.Take();
+}
+
+template <class Handle>
+Handle ImageOf(HWND page, int id, WPARAM kind) {
+  return reinterpret_cast<Handle>(SendDlgItemMessageW(page, id, STM_GETIMAGE, kind, 0));
+}
+
+TEST(RefreshLayoutItem, ImageStaticsGetTheImageTheTemplateNamesAndKeepTheirsWhenItIsMissing) {
+  std::vector<BYTE> first = ImageTemplate({{11, SS_ICON, 128}, {12, SS_BITMAP, 141}, {13, SS_ICON, 128}});
+  std::vector<BYTE> second = ImageTemplate({{11, SS_ICON, 128}, {12, SS_BITMAP, 143}, {13, SS_ICON, 999}});
+  std::vector<ResourceEntry> entries{ResourceEntry{RT_DIALOG, MAKEINTRESOURCEW(310), kResourceLanguage, first},
+                                     ResourceEntry{RT_DIALOG, MAKEINTRESOURCEW(311), kResourceLanguage, second}};
+  for (const ResourceEntry& entry : ProgramResourceCatalogue()) {
+    if (entry.type == RT_ICON || entry.type == RT_GROUP_ICON || entry.type == RT_BITMAP) entries.push_back(entry);
+  }
+  ResourceModule module(entries);
+  HWND page = CreatePage(module.Handle(), 310);
+  ASSERT_NE(page, nullptr);
+  auto icon = ImageOf<HICON>(page, 11, IMAGE_ICON);
+  auto sky = ImageOf<HBITMAP>(page, 12, IMAGE_BITMAP);
+  auto kept = ImageOf<HICON>(page, 13, IMAGE_ICON);
+  ASSERT_NE(icon, nullptr);
+  ASSERT_NE(GdiBitmapImage(sky), nullptr);
+  EXPECT_EQ(GdiBitmapImage(sky)->width(), 121);
+
+  EXPECT_TRUE(ApplyDialogLayout(module.Handle(), page, 311));
+  auto newIcon = ImageOf<HICON>(page, 11, IMAGE_ICON);
+  auto newSky = ImageOf<HBITMAP>(page, 12, IMAGE_BITMAP);
+  EXPECT_NE(newIcon, icon);
+  EXPECT_EQ(GdiIconImage(icon), nullptr) << "the old icon is destroyed";
+  ASSERT_NE(GdiBitmapImage(newSky), nullptr);
+  EXPECT_EQ(GdiBitmapImage(newSky)->width(), 79);
+  EXPECT_EQ(GdiBitmapImage(sky), nullptr) << "the old bitmap is deleted";
+  EXPECT_EQ(ImageOf<HICON>(page, 13, IMAGE_ICON), kept) << "a missing icon leaves the control alone";
+  EXPECT_NE(GdiIconImage(kept), nullptr);
+  DestroyWindow(page);
 }
 
 }  // namespace

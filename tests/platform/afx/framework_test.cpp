@@ -2,7 +2,6 @@
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
-#include "platform/afx/profile_store.h"
 #include "platform/ui/ui_application.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
@@ -80,11 +79,11 @@ class ApplicationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     EnsureTestApplication();
-    InstallProfileStore(&store);
+    CoreSetRegistryHive(HKEY_CURRENT_USER, hive);
   }
-  void TearDown() override { InstallProfileStore(nullptr); }
+  void TearDown() override { CoreSetRegistryHive(HKEY_CURRENT_USER, nullptr); }
 
-  MemoryProfileStore store;
+  std::shared_ptr<MemoryRegistryHive> hive = std::make_shared<MemoryRegistryHive>();
 };
 
 TEST_F(ApplicationTest, ProfileFunctionsLiveUnderTheRegistryKeyAndTheApplicationName) {
@@ -101,11 +100,21 @@ TEST_F(ApplicationTest, ProfileFunctionsLiveUnderTheRegistryKeyAndTheApplication
   EXPECT_TRUE(app.WriteProfileInt(L"", L"BaudRate", 9600));
   EXPECT_EQ(app.GetProfileString(L"", L"portname", L"COM1:"), L"COM3:");
   EXPECT_EQ(app.GetProfileInt(L"", L"BaudRate", 4800), 9600u);
-  EXPECT_EQ(store.ReadNumber(L"software\\tavrin\\TEST_AFX", L"BaudRate"), 9600u);
+  std::optional<RegistryKeySnapshot> key = hive->ReadKey(L"software\\tavrin\\TEST_AFX");
+  ASSERT_TRUE(key.has_value());
+  ASSERT_EQ(key->values.size(), 2u);
+  EXPECT_EQ(key->values[1].first, L"BaudRate");
+  EXPECT_EQ(key->values[1].second.type, REG_DWORD);
+  EXPECT_EQ(hive->ReadKey(L"Software\\Tavrin")->subKeys, std::vector<std::wstring>{L"test_afx"});
   // A value of the other type reads as missing.
   EXPECT_EQ(app.GetProfileInt(L"", L"PortName", 5), 5u);
   EXPECT_EQ(app.GetProfileString(L"", L"BaudRate", L"x"), L"x");
   EXPECT_FALSE(app.WriteProfileString(L"", L"PortName", nullptr));
+
+  // Without a store under HKEY_CURRENT_USER: defaults, and writes fail.
+  CoreSetRegistryHive(HKEY_CURRENT_USER, nullptr);
+  EXPECT_EQ(app.GetProfileString(L"", L"PortName", L"COM1:"), L"COM1:");
+  EXPECT_FALSE(app.WriteProfileInt(L"", L"BaudRate", 9600));
 }
 
 TEST_F(ApplicationTest, MessageBoxesCarryTheApplicationName) {

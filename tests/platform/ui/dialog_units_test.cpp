@@ -59,7 +59,10 @@ TEST_P(DialogUnitsTest, MapDialogRectUsesTheDialogFontOfTheScreen) {
 
 INSTANTIATE_TEST_SUITE_P(Screens, DialogUnitsTest,
                          ::testing::Values(std::pair{240, 320}, std::pair{320, 240}, std::pair{480, 640},
-                                           std::pair{640, 480}));
+                                           std::pair{640, 480}),
+                         [](const ::testing::TestParamInfo<std::pair<int, int>>& info) {
+                           return std::to_string(info.param.first) + "x" + std::to_string(info.param.second);
+                         });
 
 TEST(Screen, SizeRotationAndCommandLine) {
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 480);
