@@ -1,28 +1,57 @@
 // CStatusPpg: the GPS Info page. It shows the nine texts the Setup page
-// hands it and the satellite view, and follows the screen's shape.
+// hands it and the satellite view (sky plot and signal bars), and puts them
+// back at their new places when the screen changes shape. It reads nothing
+// from the receiver itself.
 #pragma once
 
 #include <string>
 
+#include "acquisition/satellite_info.h"
 #include "platform/afx/afx.h"
 
 class CGPSReadThread;
+struct SatelliteViewTools;
 
 class CStatusPpg : public CPropertyPage {
  public:
   CStatusPpg();
   ~CStatusPpg() override;
 
+  // Each setter shows its text while the page's window exists (and is
+  // enabled); the control is only touched when its text changes. Texts given
+  // while there is no window are dropped.
+  void SetDateTime(std::wstring strDate, std::wstring strTime);
+  void SetSpeed(std::wstring strSpeed);
+  void SetCourse(std::wstring strCourse);
+  void SetFix(std::wstring strFix);
+  void SetLatitude(std::wstring strLatitude);
+  void SetLongitude(std::wstring strLongitude);
+  void SetAltitude(std::wstring strAltitude);
+  void SetPdop(std::wstring strPdop);
+
+  // Redraw the sky plot and the signal bars from a table of kSatelliteCount
+  // entries, or empty with null, and show them; nothing happens while the
+  // page's window does not exist or is disabled.
+  void DrawSkyView(const SatelliteInfo* pSatellites);
+  void DrawSignalBars(const SatelliteInfo* pSatellites);
+
+  BOOL OnInitDialog() override;
   const AFX_MSGMAP* GetMessageMap() const override;
 
-  CGPSReadThread* m_pReadThread;  // the running reader thread, not owned
+  CGPSReadThread* m_pReadThread;  // the running reader thread, not owned; set by the Setup page
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
-  // The layout switch; the value fields get their texts back afterwards.
   void OnSize(UINT type, int cx, int cy);
+  void OnPaint();
+  void OnDestroy();
 
  private:
+  // Shows a field's new text and remembers it; see the setters.
+  void SetField(CStatic& control, std::wstring& strMember, std::wstring strText);
+  // The drawing objects the two views use.
+  SatelliteViewTools Tools() const;
+
   std::wstring m_strDate;
   std::wstring m_strTime;
   std::wstring m_strSpeed;
@@ -32,12 +61,13 @@ class CStatusPpg : public CPropertyPage {
   std::wstring m_strLongitude;
   std::wstring m_strAltitude;
   std::wstring m_strPdop;
+
   HBRUSH m_brSlot;
   HBRUSH m_brUsed;
   HBRUSH m_brNotUsed;
   HBRUSH m_brNull;
   HPEN m_penGrid;
-  CBitmap m_bmpSkyBack[3];
+  CBitmap m_bmpSkyBack[3];  // backgrounds: portrait, landscape, square
   HDC m_dcSkyBack[3];
   CBitmap m_bmpSky;
   HDC m_dcSky;
@@ -48,7 +78,8 @@ class CStatusPpg : public CPropertyPage {
   int m_nBarWidth;
   int m_nBarHeight;
   int m_nBarGap;
-  int m_nOrientation;  // 1 portrait, -1 landscape, 0 square
+  int m_nOrientation;  // screen shape the views were placed for: 1 portrait, -1 landscape, 0 square
+
   CStatic m_stcDate;
   CStatic m_stcTime;
   CStatic m_stcSpeed;
@@ -58,4 +89,6 @@ class CStatusPpg : public CPropertyPage {
   CStatic m_stcLongitude;
   CStatic m_stcAltitude;
   CStatic m_stcPdop;
+
+  friend class StatusPageProbe;
 };

@@ -1,0 +1,45 @@
+// Drawing the satellite view into its two memory images: the sky plot (the
+// background picture, three rings, a cross, the compass letters and one
+// label per satellite) and the twelve signal bars. The page places the
+// images and copies them onto the screen; these functions only compose.
+#pragma once
+
+#include <string>
+
+#include "acquisition/satellite_info.h"
+#include "display/satellite_geometry.h"
+#include "platform/ui/ui_types.h"
+
+// Draws the text with its centre on (x, y): the text is measured, and its
+// top-left corner goes to the rounded half width and height before the point.
+BOOL DrawTextCentered(HDC dc, const std::wstring& strText, int x, int y, UINT nFormat, BOOL bHalo);
+
+// Draws the text from (left, top); with a halo it is first drawn in white one
+// pixel to the left, right, above and below, so that it stays readable on
+// any background. Returns whether the last draw succeeded.
+BOOL DrawTextHalo(HDC dc, const std::wstring& strText, int left, int top, UINT nFormat, BOOL bHalo);
+
+// A line from (x1, y1) to (x2, y2) with the selected pen, the end point left out.
+BOOL DrawLine(HDC dc, int x1, int y1, int x2, int y2);
+
+// The objects the two drawings use.
+struct SatelliteViewTools {
+  HBRUSH brNull;     // hollow rings
+  HPEN penGrid;      // rings and cross
+  HBRUSH brSlot;     // an empty slot
+  HBRUSH brUsed;     // the bar of a satellite used in the fix
+  HBRUSH brNotUsed;  // the bar of any other satellite
+};
+
+// Composes the sky plot in dcSky (its top-left W x W pixels) over the
+// background in dcBackground. pSatellites is the table of kSatelliteCount
+// entries, or null for an empty plot; empty entries (PRN 0) are skipped.
+void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, const SatelliteViewTools& tools,
+                    const SatelliteInfo* pSatellites);
+
+// Composes the signal bars in dcBars (the chart's size from its top-left
+// corner): twelve slots, and for each table entry with a PRN its bar with the
+// rounded SNR on it (when the SNR is not 0) and its label below. Entries keep
+// their slot; pSatellites null draws the slots alone.
+void ComposeSignalBars(HDC dcBars, const SignalBarGeometry& bars, const SatelliteViewTools& tools,
+                       const SatelliteInfo* pSatellites);
