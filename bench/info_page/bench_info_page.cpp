@@ -10,6 +10,7 @@
 #include "display/ui/gps_update.h"
 #include "display/ui/status_ppg.h"
 #include "platform/ui/screen.h"
+#include "resources/resource_ids.h"
 #include "platform/ui/ui_application.h"
 #include "resources/string_table.h"
 
@@ -52,6 +53,11 @@ void BM_GpsUpdate(benchmark::State& state) {
     const GPSRecordData record = records[turn].Snapshot();
     ShowGpsGroup(page, record, group);
     turn ^= 1;
+  }
+  // The fields the group fills must show a text, or nothing was measured.
+  const int shown[] = {0, IDC_INFO_ALTITUDE, IDC_INFO_PDOP, 0, IDC_INFO_LON};
+  if (shown[group] != 0 && GetWindowTextLengthW(GetDlgItem(page.m_hWnd, shown[group])) == 0) {
+    state.SkipWithError("the page showed no text");
   }
   page.DestroyWindow();
   state.SetLabel("group " + std::to_string(group) + ", " + std::to_string(width) + "x" + std::to_string(height) +

@@ -93,14 +93,15 @@ void CStatusPpg::SetAltitude(std::wstring strAltitude) {
 
 void CStatusPpg::SetPdop(std::wstring strPdop) { SetField(m_stcPdop, m_strPdop, std::move(strPdop)); }
 
+SatelliteViewTools CStatusPpg::Tools() const { return {m_brNull, m_penGrid, m_brSlot, m_brUsed, m_brNotUsed}; }
+
 void CStatusPpg::DrawSkyView(const SatelliteInfo* pSatellites) {
   if (!::IsWindowEnabled(m_hWnd)) {
     return;
   }
   const SkyPlotGeometry sky = SkyPlotGeometryFor(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   m_rcSky = sky.rcSky;
-  const SatelliteViewTools tools{m_brNull, m_penGrid, m_brSlot, m_brUsed, m_brNotUsed};
-  ComposeSkyView(m_dcSky, sky, m_dcSkyBack[sky.nBackground], tools, pSatellites);
+  ComposeSkyView(m_dcSky, sky, m_dcSkyBack[sky.nBackground], Tools(), pSatellites);
 
   HDC dc = GetDC(m_hWnd);
   BitBlt(dc, m_rcSky.left, m_rcSky.top, sky.nSide, sky.nSide, m_dcSky, 0, 0, SRCCOPY);
@@ -116,8 +117,7 @@ void CStatusPpg::DrawSignalBars(const SatelliteInfo* pSatellites) {
   m_nBarWidth = bars.nBarWidth;
   m_nBarHeight = bars.nBarHeight;
   m_nBarGap = bars.nBarGap;
-  const SatelliteViewTools tools{m_brNull, m_penGrid, m_brSlot, m_brUsed, m_brNotUsed};
-  ComposeSignalBars(m_dcBars, bars, tools, pSatellites);
+  ComposeSignalBars(m_dcBars, bars, Tools(), pSatellites);
 
   HDC dc = GetDC(m_hWnd);
   BitBlt(dc, m_rcBars.left, m_rcBars.top, m_rcBars.right - m_rcBars.left, m_rcBars.bottom - m_rcBars.top, m_dcBars,

@@ -10,6 +10,7 @@
 #include "platform/afx/afx.h"
 
 class CGPSReadThread;
+struct SatelliteViewTools;
 
 class CStatusPpg : public CPropertyPage {
  public:
@@ -48,6 +49,8 @@ class CStatusPpg : public CPropertyPage {
  private:
   // Shows a field's new text and remembers it; see the setters.
   void SetField(CStatic& control, std::wstring& strMember, std::wstring strText);
+  // The drawing objects the two views use.
+  SatelliteViewTools Tools() const;
 
   std::wstring m_strDate;
   std::wstring m_strTime;

@@ -1,6 +1,17 @@
 // Everything the program's classes use of the platform: the core layer's
 // types, handles, messages and threads, the resources, the user interface
 // API and the application framework.
+//
+// A page derives from CPropertyPage, names its portrait template in its
+// constructor, binds and exchanges its controls in DoDataExchange
+// (DDX_Control, DDX_CBStringExact, DDX_Text), and lists its handlers in
+// GetMessageMap with the builders of message_map.h (OnWmSize, OnWmPaint,
+// OnWmDestroy, OnWmTimer, OnBnClicked, OnMessage), chained to
+// CPropertyPage::GetThisMessageMap(). Its OnInitDialog calls the base first
+// (the combo strings of the template, then UpdateData(FALSE)). Timers are
+// SetTimer/KillTimer on the page; messages posted to its window from any
+// thread arrive on the user-interface thread in order; message boxes are
+// AfxMessageBox with a string id and MB_* flags.
 #pragma once
 
 #include "platform/afx/bitmap.h"

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "platform/afx/win_app.h"
-#include "platform/core/current_user_hive.h"
 #include "platform/core/registry.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/ui_application.h"
@@ -63,7 +62,6 @@ int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator) {
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return 1;
   QApplication::setApplicationName(QString::fromWCharArray(app->m_pszAppName));
-  CoreSetRegistryHive(HKEY_CURRENT_USER, std::make_shared<CurrentUserHive>());
   StartMessagePump();
   if (!app->InitInstance()) return app->ExitInstance();
   return app->Run();

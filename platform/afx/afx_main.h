@@ -6,8 +6,8 @@
 
 // Reads the port options (--port COMn:=PATH, --simulate[=COMn:], which runs
 // `startSimulator`) into the COM device table, creates the QApplication,
-// reads --screen WxH, keeps HKEY_CURRENT_USER in the user's registry file
-// (current_user_hive.h), starts the user-interface message pump, calls the application object's
+// reads --screen WxH (the settings stay in the user's registry file, the
+// registry's HKEY_CURRENT_USER), starts the user-interface message pump, calls the application object's
 // InitInstance and then ExitInstance (or Run when InitInstance returns TRUE)
 // and returns the exit code. A command line that cannot be read prints the
 // usage and gives 2.

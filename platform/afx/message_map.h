@@ -3,18 +3,11 @@
 // class's table. The first matching entry, most derived class first,
 // handles the message; an unmatched message goes to DefWindowProc.
 //
-// A class declares
-//     const AFX_MSGMAP* GetMessageMap() const override;
-// and defines it with the entry builders below, for example
-//     const AFX_MSGMAP* CAboutPpg::GetMessageMap() const {
-//       static const AFX_MSGMAP map{CPropertyPage::GetThisMessageMap(), {
-//           OnWmSize(&CAboutPpg::OnSize),
-//           OnWmDestroy(&CAboutPpg::OnDestroy),
-//           OnWmPaint(&CAboutPpg::OnPaint),
-//       }};
-//       return &map;
-//     }
-// (GetThisMessageMap of a class returns the map of that class itself.)
+// A class overrides GetMessageMap and returns a function-local static
+// AFX_MSGMAP whose base is its base class's GetThisMessageMap() and whose
+// entries come from the builders below, given the class's member handlers
+// (for example OnWmSize(&CAboutPpg::OnSize)). GetThisMessageMap of a class
+// returns the map of that class itself.
 #pragma once
 
 #include <functional>

@@ -1,5 +1,7 @@
 #include "platform/core/registry_tree.h"
 
+#include "platform/core/utf8.h"
+
 #include <locale.h>
 
 #include <algorithm>
@@ -57,25 +59,7 @@ bool DecodeUtf8(std::string_view bytes, std::wstring& out) {
 
 // Characters that are not Unicode scalar values become U+FFFD.
 void EncodeUtf8(std::wstring_view text, std::string& out) {
-  for (wchar_t wc : text) {
-    auto c = static_cast<char32_t>(wc);
-    if (!IsScalar(c)) c = 0xFFFD;
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
+  for (wchar_t wc : text) AppendUtf8(out, static_cast<char32_t>(wc));
 }
 
 // UTF-16LE code units to characters; a lone surrogate fails.

@@ -59,7 +59,6 @@ struct DLGITEMTEMPLATE {
 // Messages beyond the base set.
 constexpr UINT WM_ENABLE = 0x000A;
 constexpr UINT WM_NCDESTROY = 0x0082;
-constexpr UINT WM_SETFONT = 0x0030;
 
 // Window styles.
 constexpr DWORD WS_POPUP = 0x80000000u;
@@ -109,9 +108,7 @@ constexpr UINT CB_INSERTSTRING = 0x014A;
 constexpr UINT CB_SELECTSTRING = 0x014D;
 constexpr UINT CB_SETCURSEL = 0x014E;
 constexpr UINT CB_FINDSTRINGEXACT = 0x0158;
-constexpr LRESULT CB_OKAY = 0;
 constexpr LRESULT CB_ERR = -1;
-constexpr LRESULT CB_ERRSPACE = -2;
 
 // List box selection (walked by the layout code, never sent to our
 // controls: the program's templates hold no list box).

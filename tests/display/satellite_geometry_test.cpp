@@ -102,27 +102,4 @@ TEST(SatelliteGeometry, SlotsStandAtFixedPlaces) {
   EXPECT_EQ(SlotLeft(portrait, 11), 214);
 }
 
-TEST(SatelliteGeometry, BarTopsAreClampedToTheSlot) {
-  struct {
-    int nHeight;
-    double dSNR;
-    int nTop;
-  } const cases[] = {
-      {36, 25, 18}, {36, 1, 35}, {36, 60, 1}, {36, 50, 1}, {36, 0.01, 35}, {36, -5, 35}, {22, 25, 11}, {72, 25, 36},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(BarTop(c.nHeight, c.dSNR), c.nTop) << c.nHeight << "/" << c.dSNR;
-  }
-}
-
-TEST(SatelliteGeometry, LabelsAreTwoDigits) {
-  EXPECT_EQ(SatelliteLabel(7), L"07");
-  EXPECT_EQ(SatelliteLabel(32), L"32");
-  EXPECT_EQ(SatelliteLabel(120), L"20");
-  EXPECT_EQ(SnrLabel(49.5), L"50");
-  EXPECT_EQ(SnrLabel(49.4), L"49");
-  EXPECT_EQ(SnrLabel(5), L"05");
-  EXPECT_EQ(SnrLabel(120), L"120");
-}
-
 }  // namespace

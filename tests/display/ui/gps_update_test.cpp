@@ -128,7 +128,7 @@ TEST_F(GpsUpdateTest, PicturesOfTheDemoPageOnEveryScreen) {
                                       std::pair{640, 480}, std::pair{240, 240}, std::pair{480, 480}}) {
     OpenPage(width, height);
     ShowAllGroups(record);
-    SavePicture("gps_info_" + std::to_string(width) + "x" + std::to_string(height));
+    SavePicture("gps-info-demo-" + std::to_string(width) + "x" + std::to_string(height));
     ClosePage();
   }
 }

@@ -4,9 +4,12 @@
 
 #include <map>
 
+#include "acquisition/gps_read_thread.h"
+#include "display/satellite_geometry.h"
 #include "platform/ui/gdi_objects.h"
 #include "platform/ui/ui_window.h"
 #include "resources/resource_ids.h"
+#include "resources/string_table.h"
 #include "tests/display/ui/info_page_fixture.h"
 
 namespace {
@@ -129,10 +132,41 @@ TEST_F(StatusPageTest, RotationKeepsTheTextsAndMovesTheViews) {
   EXPECT_TRUE(PageShows(page, sky, StatusPageProbe::SkyImage(m_page)));
   EXPECT_TRUE(PageShows(page, bars, StatusPageProbe::BarsImage(m_page)));
 
+  // Without a reader thread the views come back empty.
+  EXPECT_EQ(CountColor(StatusPageProbe::SkyImage(m_page), {0, 0, 209, 209}, RGB(0, 0, 0)), 0);
+
   ResizeScreen(480, 480);
   EXPECT_EQ(ShownTexts(Page()), kNineTexts);
   EXPECT_EQ(StatusPageProbe::Orientation(m_page), 0);
   EXPECT_EQ(StatusPageProbe::SkyRect(m_page).left, 266);
+}
+
+TEST_F(StatusPageTest, RotationRedrawsTheReaderThreadsSatellites) {
+  // A reader thread that is never started, holding the demo sky.
+  CGPSReadThread reader(nullptr, nullptr, 1024, nullptr, nullptr);
+  CFieldArray fields;
+  for (UINT id = IDS_DEMO_GSA; id <= IDS_DEMO_GSV3; ++id) {
+    reader.DecodeLine(FindStringResource(id), fields);
+  }
+  OpenPage(480, 640);
+  m_page.m_pReadThread = &reader;
+  ResizeScreen(640, 480);
+  m_page.m_pReadThread = nullptr;
+
+  // Landscape places; every demo satellite is used, so the labels are
+  // black, and twelve bars stand in their slots.
+  const QImage& sky = StatusPageProbe::SkyImage(m_page);
+  EXPECT_GT(CountColor(sky, {0, 0, 209, 209}, RGB(0, 0, 0)), 0);
+  const QImage& bars = StatusPageProbe::BarsImage(m_page);
+  const SignalBarGeometry geometry = SignalBarGeometryFor(640, 480);
+  for (int i = 0; i < 12; ++i) {
+    const int left = SlotLeft(geometry, i);
+    EXPECT_GT(CountColor(bars, {left, 1, left + geometry.nBarWidth, geometry.nBarHeight + 1}, RGB(0, 0, 128)), 0)
+        << i;
+  }
+  const QImage& page = PageImage(Page());
+  EXPECT_TRUE(PageShows(page, {264, 12, 473, 221}, sky));
+  EXPECT_TRUE(PageShows(page, {254, 244, 640, 324}, bars));
 }
 
 TEST_F(StatusPageTest, ASizeOfTheSameShapeLeavesTheViewsInPlace) {

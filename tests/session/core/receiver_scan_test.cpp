@@ -174,15 +174,6 @@ TEST(ReceiverScanTest, CountsTheEntriesAgainAfterEveryEntry) {
   EXPECT_TRUE(none.tries.empty());
 }
 
-TEST(ReceiverScanTest, AnEntryWithoutDeviceNameIsTriedUnderTheEmptyName) {
-  FakeActiveDrivers table({});
-  SimulatedClock clock;
-  ScriptedPort port;
-  const ScanPortList odd{[] { return 1; }, [](int) { return std::wstring(L"no colon"); }};
-  EXPECT_FALSE(ScanForReceiver(odd, port));
-  EXPECT_EQ(port.tries.front(), (Attempt{L"", 4800}));
-}
-
 TEST(ReceiverScanTest, DriverFilterWordsMatchWithLetterCase) {
   const std::pair<std::wstring, bool> cases[] = {
       {L"", true},

@@ -132,20 +132,6 @@ TEST_F(SetupSettingsTest, AHandSetDemoModeSurvivesOk) {
   EXPECT_NE(ReadText(file_).find("\"Note\"=\"set by hand\""), std::string::npos);
 }
 
-TEST_F(SetupSettingsTest, AValueOfAnotherTypeGivesItsDefault) {
-  WriteFile(
-      "Windows Registry Editor Version 5.00\n\n"
-      "[HKEY_CURRENT_USER\\Software\\Tavrin\\Zelmora]\n"
-      "\"PortName\"=dword:00000003\n"
-      "\"BaudRate\"=\"9600\"\n"
-      "\"DemoMode\"=hex:01\n");
-  ProfileApp app;
-  const SetupSettings settings = ReadSetupSettings(app);
-  EXPECT_EQ(settings.strPort, L"COM1:");
-  EXPECT_EQ(settings.nBaudRate, 4800);
-  EXPECT_EQ(settings.nDemoMode, 0);
-}
-
 TEST_F(SetupSettingsTest, ACorruptFileIsMovedAsideAndTheDefaultsApply) {
   const std::string broken = "Windows Registry Editor Version 5.00\n\n\"PortName\"=\"COM4:\"\n";
   WriteFile(broken);
