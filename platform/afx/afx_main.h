@@ -6,9 +6,9 @@
 
 // Reads the port options (--port COMn:=PATH, --simulate[=COMn:], which runs
 // `startSimulator`) into the COM device table, creates the QApplication,
-// reads --screen WxH (the settings stay in the user's registry file, the
-// registry's HKEY_CURRENT_USER), starts the user-interface message pump, calls the application object's
-// InitInstance and then ExitInstance (or Run when InitInstance returns TRUE)
-// and returns the exit code. A command line that cannot be read prints the
-// usage and gives 2.
+// reads --screen WxH, starts the user-interface message pump, calls the
+// application object's InitInstance and then ExitInstance (or Run when
+// InitInstance returns TRUE) and returns the exit code. The settings stay in
+// the user's registry file, the registry's HKEY_CURRENT_USER. A command line
+// that cannot be read prints the usage and gives 2.
 int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator);
