@@ -30,14 +30,14 @@ std::wstring TextOf(HWND window) {
 HWND ShownPage(HWND sheet) { return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
 
 // Whether every control of the page sits at its rectangle in `layout`.
-::testing::AssertionResult LaidOut(HWND page, const DialogPage& spec, DialogLayout layout) {
-  for (const DialogControl& control : spec.controls) {
+::testing::AssertionResult LaidOut(HWND page, const DialogPage& table, DialogLayout layout) {
+  for (const DialogControl& control : table.controls) {
     const DialogRect& r = control.rects[layout];
     RECT expected{r.x, r.y, r.x + r.cx, r.y + r.cy};
     MapDialogRect(page, &expected);
     QWidget* widget = UiWindow::FromHandle(GetDlgItem(page, control.id))->Widget();
     if (widget->pos() != QPoint(expected.left, expected.top) || widget->width() != expected.right - expected.left) {
-      return ::testing::AssertionFailure() << "control " << control.id << " of " << spec.templateIds[0];
+      return ::testing::AssertionFailure() << "control " << control.id << " of " << table.templateIds[0];
     }
   }
   return ::testing::AssertionSuccess();

@@ -64,11 +64,11 @@ class RelayoutTest : public ::testing::TestWithParam<Relayout> {};
 // rectangle, labels and buttons with their template texts, the edit box and
 // the combo boxes with what they held.
 TEST_P(RelayoutTest, ControlsMoveAndKeepTheirContents) {
-  const DialogPage& spec = DialogPages()[GetParam().page];
-  HWND page = CreatePage(nullptr, spec.templateIds[kPortraitLayout]);
+  const DialogPage& table = DialogPages()[GetParam().page];
+  HWND page = CreatePage(nullptr, table.templateIds[kPortraitLayout]);
   ASSERT_NE(page, nullptr);
   bool firstCombo = true;
-  for (const DialogControl& control : spec.controls) {
+  for (const DialogControl& control : table.controls) {
     HWND item = GetDlgItem(page, control.id);
     switch (control.windowClass) {
       case DialogClass::ComboBox:
@@ -88,10 +88,10 @@ TEST_P(RelayoutTest, ControlsMoveAndKeepTheirContents) {
   }
 
   SetScreenSize(GetParam().layout == kLandscapeLayout ? 320 : 240, GetParam().layout == kPortraitLayout ? 320 : 240);
-  EXPECT_TRUE(ApplyDialogLayout(nullptr, page, spec.templateIds[GetParam().layout]));
+  EXPECT_TRUE(ApplyDialogLayout(nullptr, page, table.templateIds[GetParam().layout]));
 
   firstCombo = true;
-  for (const DialogControl& control : spec.controls) {
+  for (const DialogControl& control : table.controls) {
     HWND item = GetDlgItem(page, control.id);
     const DialogRect& r = control.rects[GetParam().layout];
     RECT expected{r.x, r.y, r.x + r.cx, r.y + r.cy};
