@@ -67,9 +67,16 @@ void CWinThread::ThreadMain(std::shared_ptr<WaitableObject> ended) {
   {
     std::lock_guard lock(KernelLock());
     CoreRemoveThreadQueue(id);
+  }
+  // The end is announced while the thread still takes part in simulated time:
+  // leaving first would let time run on, with nobody holding it, until the
+  // owner waiting for the end is released. Nothing after this touches the
+  // object, which the owner may now delete.
+  ended->Set();
+  {
+    std::lock_guard lock(KernelLock());
     CurrentClock().LeaveTime();
   }
-  ended->Set();
 }
 
 BOOL CWinThread::InitInstance() { return TRUE; }

@@ -125,6 +125,35 @@ TEST(SimulatedTime, TestThreadSleepRunsAWorkerThroughItsPolls) {
   for (size_t i = 0; i < poller.ticks.size(); ++i) EXPECT_EQ(poller.ticks[i], 1000 + 200 * i);
 }
 
+// A worker that ends without sleeping takes no simulated time, however long
+// its end takes in real time, even while another thread ticks in short sleeps:
+// the owner's wait for the end must not let time run on.
+TEST(SimulatedTime, JoiningAWorkerLetsNoTimePass) {
+  SimulatedClock clock(1000);
+  struct Ticker : CWinThread {
+    int Run() override {
+      while (!stop) Sleep(1);
+      return 0;
+    }
+    std::atomic<bool> stop{false};
+  } ticker;
+  ASSERT_TRUE(ticker.CreateThread());
+  Sleep(5);
+  for (int i = 0; i < 200; ++i) {
+    struct Quick : CWinThread {
+      BOOL InitInstance() override { return FALSE; }
+    } quick;
+    const DWORD before = GetTickCount();
+    if (!quick.CreateThread()) break;
+    quick.Join();
+    const DWORD after = GetTickCount();
+    EXPECT_EQ(after, before) << "round " << i;
+    if (after != before) break;
+  }
+  ticker.stop = true;
+  ticker.Join();
+}
+
 TEST(SimulatedTime, EqualDeadlinesWakeInTheOrderTheySlept) {
   SimulatedClock clock;
   std::vector<int> order;
