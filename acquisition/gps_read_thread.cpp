@@ -55,9 +55,7 @@ BOOL CGPSReadThread::StopThread(HANDLE hStopEvent) {
   return TRUE;
 }
 
-void CGPSReadThread::Post(UINT message, WPARAM wParam) const {
-  PostMessageW(m_pParent->m_hWnd, message, wParam, 0);
-}
+void CGPSReadThread::Post(UINT message, WPARAM wParam) const { PostMessageW(m_pParent->m_hWnd, message, wParam, 0); }
 
 int CGPSReadThread::Run() {
   ResetEvent(m_hStopEvent);

@@ -44,8 +44,7 @@ BOOL CGPSRecord::CheckSentence(const std::wstring& strLine) const {
   }
   sum &= 0xFF;
   static constexpr wchar_t kHexDigits[] = L"0123456789ABCDEF";
-  return (strLine[length - 2] == kHexDigits[sum >> 4] && strLine[length - 1] == kHexDigits[sum & 0xF]) ? TRUE
-                                                                                                         : FALSE;
+  return (strLine[length - 2] == kHexDigits[sum >> 4] && strLine[length - 1] == kHexDigits[sum & 0xF]) ? TRUE : FALSE;
 }
 
 int CGPSRecord::DecodeLine(const std::wstring& strLine, CFieldArray& fields) {

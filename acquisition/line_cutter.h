@@ -27,7 +27,7 @@ class CLineCutter {
   void EndLine();
 
   std::function<void(const std::wstring&)> m_onLine;
-  std::wstring m_strHeld;        // the line so far
-  bool m_bPendingCR = false;     // the last read ended with a CR not yet in m_strHeld
-  bool m_bPendingCRLost = false; // that CR came after a 0 byte of its piece
+  std::wstring m_strHeld;         // the line so far
+  bool m_bPendingCR = false;      // the last read ended with a CR not yet in m_strHeld
+  bool m_bPendingCRLost = false;  // that CR came after a 0 byte of its piece
 };

@@ -33,16 +33,17 @@ void CAboutPpg::OnPaint() {
   HDC memory = CreateCompatibleDC(dc);
   SelectObject(memory, logo);
   int scale = GetSystemMetrics(SM_CXSCREEN) > 320 ? 2 : 1;
-  StretchBlt(dc, 11 * scale, 10 * scale, kLogoWidth * scale, kLogoHeight * scale, memory, 0, 0, kLogoWidth,
-             kLogoHeight, SRCCOPY);
+  StretchBlt(dc, 11 * scale, 10 * scale, kLogoWidth * scale, kLogoHeight * scale, memory, 0, 0, kLogoWidth, kLogoHeight,
+             SRCCOPY);
   DeleteDC(memory);
 }
 
 const AFX_MSGMAP* CAboutPpg::GetMessageMap() const {
-  static const AFX_MSGMAP map{CPropertyPage::GetThisMessageMap(), {
-      OnWmSize(&CAboutPpg::OnSize),
-      OnWmDestroy(&CAboutPpg::OnDestroy),
-      OnWmPaint(&CAboutPpg::OnPaint),
-  }};
+  static const AFX_MSGMAP map{CPropertyPage::GetThisMessageMap(),
+                              {
+                                  OnWmSize(&CAboutPpg::OnSize),
+                                  OnWmDestroy(&CAboutPpg::OnDestroy),
+                                  OnWmPaint(&CAboutPpg::OnPaint),
+                              }};
   return &map;
 }

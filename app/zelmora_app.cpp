@@ -18,8 +18,8 @@ BOOL CZelmoraApp::InitInstance() {
   HWND owner = nullptr;
   {
     std::wstring title = AfxLoadString(IDS_TITLE);
-    owner = CreateWindowExW(0, L"static", title.c_str(), 0, 0, 0, 10, 10, nullptr, nullptr,
-                            AfxGetInstanceHandle(), nullptr);
+    owner = CreateWindowExW(0, L"static", title.c_str(), 0, 0, 0, 10, 10, nullptr, nullptr, AfxGetInstanceHandle(),
+                            nullptr);
   }
   CWnd ownerWnd;
   ownerWnd.Attach(owner);

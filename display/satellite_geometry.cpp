@@ -21,7 +21,7 @@ struct ShapeMeasures {
   int nBarWidth, nBarHeight, nBarGap;
 };
 constexpr ShapeMeasures kShapes[] = {
-    {117, 6, 237, 126, 121, 3, 182, 240, 238, 13, 36, 6},   // portrait
+    {117, 6, 237, 126, 121, 3, 182, 240, 238, 13, 36, 6},    // portrait
     {132, 6, 236, 110, 105, 127, 122, 320, 162, 13, 22, 2},  // landscape
     {133, 5, 211, 83, 79, 3, 126, 240, 162, 13, 18, 6},      // square
 };
@@ -109,9 +109,7 @@ int SlotLeft(const SignalBarGeometry& bars, int i) {
   return (bars.nBarWidth + bars.nBarGap) * i - (bars.nBarWidth + 1) / 2 + 12 * bars.nScale;
 }
 
-int SlotTextLeft(const SignalBarGeometry& bars, int i) {
-  return (bars.nBarWidth + bars.nBarGap) * i + 5 * bars.nScale;
-}
+int SlotTextLeft(const SignalBarGeometry& bars, int i) { return (bars.nBarWidth + bars.nBarGap) * i + 5 * bars.nScale; }
 
 int BarTop(int nBarHeight, double dSNR) {
   const int top = TruncateToInt(nBarHeight - (nBarHeight - 1) * dSNR * 0.02);

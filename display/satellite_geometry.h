@@ -23,14 +23,14 @@ int DrawingScale(int nScreenWidth);
 // The sky plot of one screen, in the pixels of the page (rcSky) and of its
 // square image (the rest).
 struct SkyPlotGeometry {
-  RECT rcSky;            // on the page; W wide and W high
-  int nSide;             // W, the side of the drawn square
-  int nCentre;           // t, the centre's x and y
-  int nMargin;           // m, from the image's edge to the outer ring
-  int nRadius;           // R, the outer ring's radius: the horizon
-  int nRingStep;         // d, between two rings
-  int nBackground;       // which background: 0 portrait, 1 landscape, 2 square
-  int nBackgroundSide;   // N, the background picture's side (121, 105, 79)
+  RECT rcSky;           // on the page; W wide and W high
+  int nSide;            // W, the side of the drawn square
+  int nCentre;          // t, the centre's x and y
+  int nMargin;          // m, from the image's edge to the outer ring
+  int nRadius;          // R, the outer ring's radius: the horizon
+  int nRingStep;        // d, between two rings
+  int nBackground;      // which background: 0 portrait, 1 landscape, 2 square
+  int nBackgroundSide;  // N, the background picture's side (121, 105, 79)
 };
 SkyPlotGeometry SkyPlotGeometryFor(int nScreenWidth, int nScreenHeight);
 
@@ -49,11 +49,11 @@ POINT SatellitePoint(const SkyPlotGeometry& sky, double dElevation, double dAzim
 // The signal bars of one screen: the chart's place on the page and the
 // slots' measures in the chart's image.
 struct SignalBarGeometry {
-  RECT rcBars;      // on the page
-  int nScale;       // s
-  int nBarWidth;    // w
-  int nBarHeight;   // H, the full height of a slot (rows 1 to H)
-  int nBarGap;      // g, between two slots
+  RECT rcBars;     // on the page
+  int nScale;      // s
+  int nBarWidth;   // w
+  int nBarHeight;  // H, the full height of a slot (rows 1 to H)
+  int nBarGap;     // g, between two slots
 };
 SignalBarGeometry SignalBarGeometryFor(int nScreenWidth, int nScreenHeight);
 

@@ -8,10 +8,10 @@
 namespace {
 
 constexpr DialogInitRecord kBaudRates[] = {
-    {IDC_SETUP_BAUD, kDialogInitAddString, "1200"},  {IDC_SETUP_BAUD, kDialogInitAddString, "2400"},
-    {IDC_SETUP_BAUD, kDialogInitAddString, "4800"},  {IDC_SETUP_BAUD, kDialogInitAddString, "9600"},
-    {IDC_SETUP_BAUD, kDialogInitAddString, "14400"}, {IDC_SETUP_BAUD, kDialogInitAddString, "19200"},
-    {IDC_SETUP_BAUD, kDialogInitAddString, "38400"}, {IDC_SETUP_BAUD, kDialogInitAddString, "57600"},
+    {IDC_SETUP_BAUD, kDialogInitAddString, "1200"},   {IDC_SETUP_BAUD, kDialogInitAddString, "2400"},
+    {IDC_SETUP_BAUD, kDialogInitAddString, "4800"},   {IDC_SETUP_BAUD, kDialogInitAddString, "9600"},
+    {IDC_SETUP_BAUD, kDialogInitAddString, "14400"},  {IDC_SETUP_BAUD, kDialogInitAddString, "19200"},
+    {IDC_SETUP_BAUD, kDialogInitAddString, "38400"},  {IDC_SETUP_BAUD, kDialogInitAddString, "57600"},
     {IDC_SETUP_BAUD, kDialogInitAddString, "115200"},
 };
 

@@ -16,7 +16,10 @@ constexpr DialogControl kSetupControls[] = {
     {IDC_SETUP_BAUD_LABEL, Static, kLabelStyle, L"Baud Rate:", {{{99, 5, 37, 8}, {4, 18, 37, 8}, {4, 18, 37, 8}}}},
     {IDC_SETUP_SCAN, Button, kButtonStyle, L"Scan", {{{4, 18, 42, 12}, {4, 32, 40, 12}, {4, 32, 40, 12}}}},
     {IDC_SETUP_START_STOP, Button, kButtonStyle, L"", {{{49, 18, 42, 12}, {47, 32, 40, 12}, {47, 32, 40, 12}}}},
-    {IDC_SETUP_COLD_START, Button, kDisabledButtonStyle, L"Cold Start",
+    {IDC_SETUP_COLD_START,
+     Button,
+     kDisabledButtonStyle,
+     L"Cold Start",
      {{{137, 18, 42, 12}, {93, 32, 40, 12}, {93, 32, 40, 12}}}},
     {IDC_SETUP_RAW_TEXT, Edit, kRawTextStyle, L"", {{{4, 32, 175, 59}, {4, 47, 129, 44}, {4, 47, 129, 85}}}},
 };

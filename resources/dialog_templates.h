@@ -62,7 +62,7 @@ struct DialogPage {
   const wchar_t* caption;
   std::array<WORD, kDialogLayoutCount> templateIds;
   std::array<DialogRect, kDialogLayoutCount> frames;  // position and size of the page
-  std::span<const DialogControl> controls;        // in template order
+  std::span<const DialogControl> controls;            // in template order
 };
 
 // The Setup, GPS Info and About pages, in that order.

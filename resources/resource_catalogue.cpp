@@ -25,8 +25,7 @@ class Catalogue {
   Catalogue() {
     for (const DialogPage& page : DialogPages()) {
       for (std::size_t layout = 0; layout < kDialogLayoutCount; ++layout) {
-        AddOwned(RT_DIALOG, page.templateIds[layout],
-                 BuildDialogTemplate(page, static_cast<DialogLayout>(layout)));
+        AddOwned(RT_DIALOG, page.templateIds[layout], BuildDialogTemplate(page, static_cast<DialogLayout>(layout)));
       }
     }
     for (UINT id : {IDD_SETUP_PORTRAIT, IDD_SETUP_LANDSCAPE, IDD_SETUP_SQUARE}) {

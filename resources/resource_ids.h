@@ -17,13 +17,13 @@ constexpr UINT IDD_GPSINFO_SQUARE = 112;
 constexpr UINT IDD_GPSINFO_PORTRAIT = 113;
 
 // Setup page controls.
-constexpr UINT IDC_SETUP_RAW_TEXT = 1000;     // Edit: the last raw sentences
+constexpr UINT IDC_SETUP_RAW_TEXT = 1000;  // Edit: the last raw sentences
 constexpr UINT IDC_SETUP_PORT_LABEL = 200;
 constexpr UINT IDC_SETUP_BAUD_LABEL = 1002;
-constexpr UINT IDC_SETUP_BAUD = 1009;         // ComboBox: speeds
-constexpr UINT IDC_SETUP_START_STOP = 1011;   // Button: Start GPS / Stop GPS
-constexpr UINT IDC_SETUP_COLD_START = 1012;   // Button, created disabled
-constexpr UINT IDC_SETUP_PORT = 1013;         // ComboBox: port labels
+constexpr UINT IDC_SETUP_BAUD = 1009;        // ComboBox: speeds
+constexpr UINT IDC_SETUP_START_STOP = 1011;  // Button: Start GPS / Stop GPS
+constexpr UINT IDC_SETUP_COLD_START = 1012;  // Button, created disabled
+constexpr UINT IDC_SETUP_PORT = 1013;        // ComboBox: port labels
 constexpr UINT IDC_SETUP_SCAN = 1014;
 
 // GPS Info page controls: each value field with its label.

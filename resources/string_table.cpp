@@ -26,7 +26,7 @@ const std::size_t kStringTableSize = std::size(kStringTable);
 
 const wchar_t* FindStringResource(UINT id) {
   const auto* end = kStringTable + kStringTableSize;
-  const auto* it = std::lower_bound(kStringTable, end, id,
-                                    [](const StringTableEntry& e, UINT key) { return e.id < key; });
+  const auto* it =
+      std::lower_bound(kStringTable, end, id, [](const StringTableEntry& e, UINT key) { return e.id < key; });
   return (it != end && it->id == id) ? it->text : nullptr;
 }

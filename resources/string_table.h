@@ -6,11 +6,11 @@
 
 #include "platform/core/win_types.h"
 
-constexpr UINT IDS_TITLE = 128;        // program title
+constexpr UINT IDS_TITLE = 128;  // program title
 constexpr UINT IDS_START_GPS = 129;
 constexpr UINT IDS_STOP_GPS = 130;
 constexpr UINT IDS_COMPASS_LETTERS = 131;  // sky plot letters N, W, S, E
-constexpr UINT IDS_DMS_FORMAT = 132;   // degrees, minutes, seconds
+constexpr UINT IDS_DMS_FORMAT = 132;       // degrees, minutes, seconds
 constexpr UINT IDS_SPEED_FORMAT = 133;
 constexpr UINT IDS_COURSE_FORMAT = 134;
 constexpr UINT IDS_COMPASS_POINTS = 135;  // eight names joined by line feeds

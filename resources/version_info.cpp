@@ -29,9 +29,7 @@ std::size_t BeginBlock(ResourceWriter& out, const std::wstring& key, WORD valueL
   return start;
 }
 
-void EndBlock(ResourceWriter& out, std::size_t start) {
-  out.PatchWord(start, static_cast<WORD>(out.Size() - start));
-}
+void EndBlock(ResourceWriter& out, std::size_t start) { out.PatchWord(start, static_cast<WORD>(out.Size() - start)); }
 
 DWORD High(const std::array<WORD, 4>& v) { return (static_cast<DWORD>(v[0]) << 16) | v[1]; }
 DWORD Low(const std::array<WORD, 4>& v) { return (static_cast<DWORD>(v[2]) << 16) | v[3]; }

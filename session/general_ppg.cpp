@@ -15,10 +15,10 @@
 
 namespace {
 
-constexpr UINT kStartDelayMs = 100;      // after a Start GPS click
-constexpr UINT kRestartDelayMs = 1500;   // after a failed open the user retries, or a lost receiver
+constexpr UINT kStartDelayMs = 100;     // after a Start GPS click
+constexpr UINT kRestartDelayMs = 1500;  // after a failed open the user retries, or a lost receiver
 constexpr UINT kPortRefreshMs = 3000;
-constexpr int kReadBufferSize = 1024;    // bytes per read, and the raw text's length
+constexpr int kReadBufferSize = 1024;  // bytes per read, and the raw text's length
 
 }  // namespace
 
@@ -242,15 +242,16 @@ void CGeneralPpg::ShowRawText(const std::wstring& text) {
 }
 
 const AFX_MSGMAP* CGeneralPpg::GetMessageMap() const {
-  static const AFX_MSGMAP map{CPropertyPage::GetThisMessageMap(), {
-      OnWmSize(&CGeneralPpg::OnSize),
-      OnBnClicked(IDC_SETUP_SCAN, &CGeneralPpg::OnScan),
-      OnBnClicked(IDC_SETUP_START_STOP, &CGeneralPpg::OnStartStop),
-      OnWmTimer(&CGeneralPpg::OnTimer),
-      OnMessage(WM_GPSUPDATE, &CGeneralPpg::OnGpsUpdate),
-      OnMessage(WM_GPSLOST, &CGeneralPpg::OnGpsLost),
-      OnBnClicked(IDC_SETUP_COLD_START, &CGeneralPpg::OnColdStart),
-      OnWmDestroy(&CGeneralPpg::OnDestroy),
-  }};
+  static const AFX_MSGMAP map{CPropertyPage::GetThisMessageMap(),
+                              {
+                                  OnWmSize(&CGeneralPpg::OnSize),
+                                  OnBnClicked(IDC_SETUP_SCAN, &CGeneralPpg::OnScan),
+                                  OnBnClicked(IDC_SETUP_START_STOP, &CGeneralPpg::OnStartStop),
+                                  OnWmTimer(&CGeneralPpg::OnTimer),
+                                  OnMessage(WM_GPSUPDATE, &CGeneralPpg::OnGpsUpdate),
+                                  OnMessage(WM_GPSLOST, &CGeneralPpg::OnGpsLost),
+                                  OnBnClicked(IDC_SETUP_COLD_START, &CGeneralPpg::OnColdStart),
+                                  OnWmDestroy(&CGeneralPpg::OnDestroy),
+                              }};
   return &map;
 }

@@ -39,8 +39,8 @@ class CGeneralPpg : public CPropertyPage {
   HANDLE m_hStopEvent;            // the workers' stop handshake
   std::wstring m_strPort;         // the port's label ("COM1: serial8250")
   int m_nBaudRate;
-  std::wstring m_strBaudRate;     // the speed as the baud list shows it
-  int m_nDemoMode;                // non-zero: canned sentences replace the received ones
+  std::wstring m_strBaudRate;  // the speed as the baud list shows it
+  int m_nDemoMode;             // non-zero: canned sentences replace the received ones
   CComboBox m_cbPort;
   CComboBox m_cbBaudRate;
   CButton m_btnScan;

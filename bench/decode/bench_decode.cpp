@@ -26,8 +26,8 @@ namespace {
 // iteration.
 void SetSentenceCounters(benchmark::State& state, long long sentences) {
   const auto perIteration = static_cast<double>(sentences);
-  state.counters["ns_per_sentence"] = benchmark::Counter(
-      perIteration, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["ns_per_sentence"] =
+      benchmark::Counter(perIteration, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
   state.counters["sentences_per_s"] = benchmark::Counter(perIteration, benchmark::Counter::kIsIterationInvariantRate);
 }
 
@@ -141,8 +141,7 @@ void BM_ZelmoraDecodeTool(benchmark::State& state) {
   }
   std::remove(path);
   SetSentenceCounters(state, kLogSentences);
-  state.counters["wall_ns_per_sentence"] =
-      wallSeconds * 1e9 / static_cast<double>(state.iterations() * kLogSentences);
+  state.counters["wall_ns_per_sentence"] = wallSeconds * 1e9 / static_cast<double>(state.iterations() * kLogSentences);
 }
 BENCHMARK(BM_ZelmoraDecodeTool)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
 

@@ -23,8 +23,8 @@ std::vector<std::string> Epoch(long long n) {
   const double lat = 2411.1630 + static_cast<double>(n % 1000) * 0.0137;
   const double lon = 12036.6100 + static_cast<double>(n % 977) * 0.0211;
   std::vector<std::string> out;
-  std::snprintf(buffer, sizeof buffer, "GPGGA,%02d%02d%02d.000,%.4f,N,%.4f,E,1,08,1.1,%.1f,M,15.2,M,,0000", hh, mm,
-                ss, lat, lon, 120.0 + static_cast<double>(n % 50));
+  std::snprintf(buffer, sizeof buffer, "GPGGA,%02d%02d%02d.000,%.4f,N,%.4f,E,1,08,1.1,%.1f,M,15.2,M,,0000", hh, mm, ss,
+                lat, lon, 120.0 + static_cast<double>(n % 50));
   out.push_back(WithChecksum(buffer));
   out.push_back(WithChecksum("GPGSA,A,3,01,03,05,07,09,11,13,15,,,,,1.8,1.1,1.4"));
   for (int m = 1; m <= 3; ++m) {

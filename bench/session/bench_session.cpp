@@ -166,7 +166,8 @@ void BM_ShowRawText(benchmark::State& state) {
   page.CreatePageWindow(nullptr);
   std::string lines;
   for (int i = 0; lines.size() < 2100; ++i) {
-    lines += "$GPGSV,3,1,10,05,82,031,48,06,37,304,37,07,24,081,40,15,41,226," + std::to_string(10 + i % 90) + "*7A\r\n";
+    lines +=
+        "$GPGSV,3,1,10,05,82,031,48,06,37,304,37,07,24,081,40,15,41,226," + std::to_string(10 + i % 90) + "*7A\r\n";
   }
   const std::wstring texts[2] = {std::wstring(lines.end() - 1024, lines.end()),
                                  std::wstring(lines.end() - 1100, lines.end() - 76)};
@@ -218,7 +219,9 @@ std::set<int> ThreadIds() {
 
 struct Delays {
   std::vector<double> ms;
-  double Mean() const { return ms.empty() ? 0.0 : std::accumulate(ms.begin(), ms.end(), 0.0) / static_cast<double>(ms.size()); }
+  double Mean() const {
+    return ms.empty() ? 0.0 : std::accumulate(ms.begin(), ms.end(), 0.0) / static_cast<double>(ms.size());
+  }
   double Max() const { return ms.empty() ? 0.0 : *std::max_element(ms.begin(), ms.end()); }
   double Percentile(double p) const {
     if (ms.empty()) return 0.0;

@@ -120,8 +120,8 @@ void CStatusPpg::DrawSignalBars(const SatelliteInfo* pSatellites) {
   ComposeSignalBars(m_dcBars, bars, Tools(), pSatellites);
 
   HDC dc = GetDC(m_hWnd);
-  BitBlt(dc, m_rcBars.left, m_rcBars.top, m_rcBars.right - m_rcBars.left, m_rcBars.bottom - m_rcBars.top, m_dcBars,
-         0, 0, SRCCOPY);
+  BitBlt(dc, m_rcBars.left, m_rcBars.top, m_rcBars.right - m_rcBars.left, m_rcBars.bottom - m_rcBars.top, m_dcBars, 0,
+         0, SRCCOPY);
   ReleaseDC(m_hWnd, dc);
 }
 
@@ -198,8 +198,8 @@ void CStatusPpg::OnPaint() {
   CPaintDC dc(this);
   BitBlt(dc, m_rcSky.left, m_rcSky.top, m_rcSky.right - m_rcSky.left, m_rcSky.bottom - m_rcSky.top, m_dcSky, 0, 0,
          SRCCOPY);
-  BitBlt(dc, m_rcBars.left, m_rcBars.top, m_rcBars.right - m_rcBars.left, m_rcBars.bottom - m_rcBars.top, m_dcBars,
-         0, 0, SRCCOPY);
+  BitBlt(dc, m_rcBars.left, m_rcBars.top, m_rcBars.right - m_rcBars.left, m_rcBars.bottom - m_rcBars.top, m_dcBars, 0,
+         0, SRCCOPY);
 }
 
 void CStatusPpg::OnDestroy() {

@@ -30,8 +30,8 @@ void DDX_CBStringExact(CDataExchange* dx, int id, std::wstring& value) {
     value = std::move(text);
     return;
   }
-  LRESULT found = ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                 reinterpret_cast<LPARAM>(value.c_str()));
+  LRESULT found =
+      ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(value.c_str()));
   if (found != CB_ERR) ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
 }
 

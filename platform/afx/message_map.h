@@ -78,7 +78,6 @@ AFX_MSGMAP_ENTRY OnBnClicked(UINT id, void (C::*handler)()) {
 // Any message, for the program's own: handler(wParam, lParam) -> result.
 template <class C>
 AFX_MSGMAP_ENTRY OnMessage(UINT message, LRESULT (C::*handler)(WPARAM, LPARAM)) {
-  return {message, 0, 0, [handler](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {
-            return (static_cast<C*>(w)->*handler)(wp, lp);
-          }};
+  return {message, 0, 0,
+          [handler](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { return (static_cast<C*>(w)->*handler)(wp, lp); }};
 }

@@ -24,10 +24,10 @@ std::wstring TemplateTitle(UINT id) {
 // The dialog-initialisation texts are in the ANSI code page (Windows-1252):
 // bytes 0x80-0x9F have their own characters, the rest are Latin-1.
 wchar_t FromCodePage1252(BYTE byte) {
-  static constexpr wchar_t kHigh[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  static constexpr wchar_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
   return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : static_cast<wchar_t>(byte);
 }
 
@@ -57,8 +57,7 @@ void ExecuteDlgInit(HWND dialog, UINT templateId) {
 
 }  // namespace
 
-CPropertyPage::CPropertyPage(UINT templateId, UINT captionId)
-    : m_nIDTemplate(templateId), m_bFirstSetActive(true) {
+CPropertyPage::CPropertyPage(UINT templateId, UINT captionId) : m_nIDTemplate(templateId), m_bFirstSetActive(true) {
   if (captionId != 0) {
     const wchar_t* caption = nullptr;
     int length = ::LoadStringW(AfxGetResourceHandle(), captionId, reinterpret_cast<LPWSTR>(&caption), 0);
@@ -102,9 +101,10 @@ const std::wstring& CPropertyPage::Caption() const { return m_strCaption; }
 LRESULT CPropertyPage::HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
 
 const AFX_MSGMAP* CPropertyPage::GetThisMessageMap() {
-  static const AFX_MSGMAP map{CWnd::GetThisMessageMap(), {
-      OnMessage(WM_INITDIALOG, &CPropertyPage::HandleInitDialog),
-  }};
+  static const AFX_MSGMAP map{CWnd::GetThisMessageMap(),
+                              {
+                                  OnMessage(WM_INITDIALOG, &CPropertyPage::HandleInitDialog),
+                              }};
   return &map;
 }
 

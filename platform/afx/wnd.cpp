@@ -121,12 +121,14 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 const AFX_MSGMAP* CWnd::GetThisMessageMap() {
-  static const AFX_MSGMAP map{nullptr, {
-      {WM_NCDESTROY, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {
-         w->OnNcDestroy();
-         return 0;
-       }},
-  }};
+  static const AFX_MSGMAP map{nullptr,
+                              {
+                                  {WM_NCDESTROY, 0, 0,
+                                   [](CWnd* w, WPARAM, LPARAM) -> LRESULT {
+                                     w->OnNcDestroy();
+                                     return 0;
+                                   }},
+                              }};
   return &map;
 }
 

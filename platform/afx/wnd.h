@@ -60,7 +60,6 @@ class CWnd : public CWndHandle {
   // The object that owns the window's messages, or null.
   static CWnd* FromHandlePermanent(HWND window);
 
-
  protected:
   static const AFX_MSGMAP* GetThisMessageMap();
   virtual void DoDataExchange(CDataExchange* dx);

@@ -28,15 +28,18 @@ std::optional<RegistryKeySnapshot> ActiveDriversHive::ReadKey(const std::wstring
   if (key == L"drivers") return RegistryKeySnapshot{{L"Active"}, {}};
   if (key == kActive) {
     RegistryKeySnapshot snapshot;
-    for (const ComDevice& device : ComDeviceTable::Active().Devices()) snapshot.subKeys.push_back(EntryName(device.number));
+    for (const ComDevice& device : ComDeviceTable::Active().Devices())
+      snapshot.subKeys.push_back(EntryName(device.number));
     return snapshot;
   }
   if (key.size() <= kActive.size() + 1 || key.compare(0, kActive.size() + 1, kActive + L"\\") != 0) return std::nullopt;
   std::wstring entry = key.substr(kActive.size() + 1);
   for (const ComDevice& device : ComDeviceTable::Active().Devices()) {
     if (EntryName(device.number) != entry) continue;
-    return RegistryKeySnapshot{
-        {}, {{L"Name", StringValue(device.name)}, {L"Key", StringValue(device.key)}, {L"PnpId", StringValue(device.pnpId)}}};
+    return RegistryKeySnapshot{{},
+                               {{L"Name", StringValue(device.name)},
+                                {L"Key", StringValue(device.key)},
+                                {L"PnpId", StringValue(device.pnpId)}}};
   }
   return std::nullopt;
 }

@@ -15,5 +15,5 @@ constexpr UINT CP_ACP = 0;
 // the number of characters written (or needed), 0 for an unsupported code
 // page, bad arguments or a buffer that is too small. dwFlags changes nothing
 // for a single-byte code page.
-int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
-                        LPWSTR lpWideCharStr, int cchWideChar);
+int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte, LPWSTR lpWideCharStr,
+                        int cchWideChar);

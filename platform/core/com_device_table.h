@@ -20,11 +20,11 @@
 #include <vector>
 
 struct ComDevice {
-  unsigned number;      // 3 for "COM3:"
-  std::wstring name;    // "COM3:"
-  std::string path;     // "/dev/ttyACM0"
-  std::wstring key;     // the driver's path: "Drivers\USB\Serial\cdc_acm", "Drivers\Virtual\GPS"
-  std::wstring pnpId;   // USB product string, or empty
+  unsigned number;     // 3 for "COM3:"
+  std::wstring name;   // "COM3:"
+  std::string path;    // "/dev/ttyACM0"
+  std::wstring key;    // the driver's path: "Drivers\USB\Serial\cdc_acm", "Drivers\Virtual\GPS"
+  std::wstring pnpId;  // USB product string, or empty
 };
 
 class ComDeviceTable {

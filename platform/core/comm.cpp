@@ -67,9 +67,9 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSEC
     std::lock_guard lock(g_openerLock);
     opener = g_opener;
   }
-  std::unique_ptr<CommPort> port = opener
-      ? opener(fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes)
-      : OpenTermios(fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
+  std::unique_ptr<CommPort> port =
+      opener ? opener(fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes)
+             : OpenTermios(fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes);
   if (!port) return INVALID_HANDLE_VALUE;
   return CoreAddHandle(std::make_shared<CommFile>(std::move(port)));
 }

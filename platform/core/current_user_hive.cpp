@@ -28,7 +28,6 @@ LONG CurrentUserHive::SetValue(const std::wstring& path, const std::wstring& nam
   if (!RegistryTree::IsValidPath(path) || !RegistryTree::IsValidValueName(name)) {
     return static_cast<LONG>(ERROR_INVALID_PARAMETER);
   }
-  const int error =
-      RegistryStore(File()).Update([&](RegistryTree& tree) { return tree.SetValue(path, name, value); });
+  const int error = RegistryStore(File()).Update([&](RegistryTree& tree) { return tree.SetValue(path, name, value); });
   return static_cast<LONG>(ErrorFromErrno(error));
 }

@@ -17,7 +17,8 @@ HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, 
     SetLastError(ERROR_NOT_SUPPORTED);
     return nullptr;
   }
-  return CoreAddHandle(std::make_shared<WaitableObject>(HandleType::Event, manualReset != FALSE, initialState != FALSE));
+  return CoreAddHandle(
+      std::make_shared<WaitableObject>(HandleType::Event, manualReset != FALSE, initialState != FALSE));
 }
 
 BOOL EventModify(HANDLE handle, DWORD function) {
@@ -41,4 +42,3 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   if (!object) return WAIT_FAILED;
   return object->Wait(milliseconds);
 }
-

@@ -4,7 +4,6 @@
 #include "platform/core/handle_table.h"
 #include "platform/core/win_types.h"
 
-
 constexpr DWORD EVENT_RESET = 2;
 constexpr DWORD EVENT_SET = 3;
 

@@ -40,8 +40,8 @@ std::function<void()> MessageQueue::Post(const MSG& msg) {
 }
 
 bool MessageQueue::Take(MSG* out, HWND hwnd, UINT first, UINT last, bool remove) {
-  auto it = std::find_if(messages_.begin(), messages_.end(),
-                         [&](const MSG& msg) { return Matches(msg, hwnd, first, last); });
+  auto it =
+      std::find_if(messages_.begin(), messages_.end(), [&](const MSG& msg) { return Matches(msg, hwnd, first, last); });
   if (it == messages_.end()) return false;
   *out = *it;
   if (remove) messages_.erase(it);

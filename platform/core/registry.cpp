@@ -16,7 +16,9 @@ namespace {
 class RegistryKey final : public KernelObject {
  public:
   RegistryKey(std::shared_ptr<RegistryHive> hive, std::wstring path, RegistryKeySnapshot snapshot)
-      : KernelObject(HandleType::RegistryKey), hive(std::move(hive)), path(std::move(path)),
+      : KernelObject(HandleType::RegistryKey),
+        hive(std::move(hive)),
+        path(std::move(path)),
         snapshot(std::move(snapshot)) {}
   std::shared_ptr<RegistryHive> hive;
   std::wstring path;
@@ -129,7 +131,8 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWOR
 }
 
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataBytes) {
-  if (reserved != nullptr || (data != nullptr && dataBytes == nullptr)) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
+  if (reserved != nullptr || (data != nullptr && dataBytes == nullptr))
+    return static_cast<LONG>(ERROR_INVALID_PARAMETER);
   auto open = LookupKey(key);
   if (!open) return static_cast<LONG>(ERROR_INVALID_HANDLE);
   std::wstring wanted = valueName != nullptr ? valueName : L"";

@@ -1,9 +1,8 @@
 // The registry functions the program calls. Each predefined root is served by
 // a RegistryHive: HKEY_LOCAL_MACHINE by the view of the COM device table
 // (Drivers\Active), HKEY_CURRENT_USER by the user's registry file
-// (current_user_hive.h) unless CoreSetRegistryHive installs another store. Open keys are handles in the kernel handle table.
-// Byte counts of string values are in bytes of WCHAR, as the callers'
-// sizeof(buffer) gives them.
+// (current_user_hive.h) unless CoreSetRegistryHive installs another store. Open keys are handles in the kernel handle
+// table. Byte counts of string values are in bytes of WCHAR, as the callers' sizeof(buffer) gives them.
 #pragma once
 
 #include "platform/core/registry_hive.h"

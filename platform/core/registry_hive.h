@@ -13,8 +13,8 @@
 #include <vector>
 
 struct RegistryValue {
-  DWORD type;               // REG_SZ, REG_DWORD ...
-  std::vector<BYTE> data;   // REG_SZ: the WCHARs with their terminator
+  DWORD type;              // REG_SZ, REG_DWORD ...
+  std::vector<BYTE> data;  // REG_SZ: the WCHARs with their terminator
 };
 
 struct RegistryKeySnapshot {

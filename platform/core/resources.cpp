@@ -71,9 +71,7 @@ ResourceModule::~ResourceModule() {
   Registry().modules.erase(this);
 }
 
-HMODULE ResourceModule::Handle() const {
-  return reinterpret_cast<HMODULE>(const_cast<ResourceModule*>(this));
-}
+HMODULE ResourceModule::Handle() const { return reinterpret_cast<HMODULE>(const_cast<ResourceModule*>(this)); }
 
 const ResourceModule* ResourceModule::FromHandle(HMODULE module) {
   if (module == nullptr) return &ProgramModule();
@@ -113,9 +111,7 @@ const std::wstring* ResourceModule::FindString(UINT id) const {
   return it != m_strings.end() ? &it->second : nullptr;
 }
 
-HMODULE GetModuleHandleW(LPCWSTR moduleName) {
-  return moduleName == nullptr ? ProgramModule().Handle() : nullptr;
-}
+HMODULE GetModuleHandleW(LPCWSTR moduleName) { return moduleName == nullptr ? ProgramModule().Handle() : nullptr; }
 
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
   const ResourceModule* owner = ResourceModule::FromHandle(module);

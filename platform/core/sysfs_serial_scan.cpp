@@ -124,10 +124,11 @@ std::vector<SysfsSerialDevice> ScanSysfsSerialDevices(const std::string& sysfsRo
       info.pnpId = Utf8ToWide(ReadAttribute(*usb / "product").value_or(""));
       std::string port = interface.string();
       port = port.substr(port.find(':') == std::string::npos ? port.size() : port.find(':'));
-      std::string id = "usb:" + ReadAttribute(*usb / "idVendor").value_or("") + ":" +
-                       ReadAttribute(*usb / "idProduct").value_or("");
+      std::string id =
+          "usb:" + ReadAttribute(*usb / "idVendor").value_or("") + ":" + ReadAttribute(*usb / "idProduct").value_or("");
       auto serial = ReadAttribute(*usb / "serial");
-      info.identity = serial && !serial->empty() ? id + ":" + *serial + port : id + "@" + usb->filename().string() + port;
+      info.identity =
+          serial && !serial->empty() ? id + ":" + *serial + port : id + "@" + usb->filename().string() + port;
     } else {
       info.key = L"Drivers\\BuiltIn\\Serial\\" + Utf8ToWide(driver);
       info.identity = "tty:" + info.ttyName;

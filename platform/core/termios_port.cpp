@@ -51,7 +51,9 @@ SteadyClock::time_point After(std::uint64_t milliseconds) {
 }  // namespace
 
 std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD access) {
-  int mode = (access & GENERIC_READ) && (access & GENERIC_WRITE) ? O_RDWR : (access & GENERIC_WRITE) ? O_WRONLY : O_RDONLY;
+  int mode = (access & GENERIC_READ) && (access & GENERIC_WRITE) ? O_RDWR
+             : (access & GENERIC_WRITE)                          ? O_WRONLY
+                                                                 : O_RDONLY;
   int fd = open(path.c_str(), mode | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return Fail(-1, errno);
   // The handheld's exclusive open: a second program (or a second open in this
@@ -97,10 +99,18 @@ BOOL TermiosPort::GetState(DCB* dcb) {
   dcb->fOutX = (tio.c_iflag & IXON) ? 1 : 0;
   dcb->fInX = (tio.c_iflag & IXOFF) ? 1 : 0;
   switch (tio.c_cflag & CSIZE) {
-    case CS5: dcb->ByteSize = 5; break;
-    case CS6: dcb->ByteSize = 6; break;
-    case CS7: dcb->ByteSize = 7; break;
-    default: dcb->ByteSize = 8; break;
+    case CS5:
+      dcb->ByteSize = 5;
+      break;
+    case CS6:
+      dcb->ByteSize = 6;
+      break;
+    case CS7:
+      dcb->ByteSize = 7;
+      break;
+    default:
+      dcb->ByteSize = 8;
+      break;
   }
   dcb->Parity = !(tio.c_cflag & PARENB) ? NOPARITY : (tio.c_cflag & PARODD) ? ODDPARITY : EVENPARITY;
   dcb->StopBits = (tio.c_cflag & CSTOPB) ? TWOSTOPBITS : ONESTOPBIT;
@@ -201,14 +211,14 @@ bool TermiosPort::WaitFor(short events, int milliseconds) {
 
 BOOL TermiosPort::Read(void* buffer, DWORD toRead, DWORD* read) {
   const COMMTIMEOUTS t = Timeouts();
-  const bool immediate = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
-                         t.ReadTotalTimeoutConstant == 0;
+  const bool immediate =
+      t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
   const bool firstByteOnly = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
                              t.ReadTotalTimeoutConstant != MAXDWORD;
   const bool hasTotal = firstByteOnly || t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0;
-  const std::uint64_t total = firstByteOnly ? t.ReadTotalTimeoutConstant
-                                            : std::uint64_t{t.ReadTotalTimeoutMultiplier} * toRead +
-                                                  t.ReadTotalTimeoutConstant;
+  const std::uint64_t total = firstByteOnly
+                                  ? t.ReadTotalTimeoutConstant
+                                  : std::uint64_t{t.ReadTotalTimeoutMultiplier} * toRead + t.ReadTotalTimeoutConstant;
   const bool hasInterval = !firstByteOnly && t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD;
   const SteadyClock::time_point totalDeadline = After(total);
   SteadyClock::time_point intervalDeadline{};

@@ -12,4 +12,4 @@ namespace sim {
 // degenerate satellites give nothing.
 Dilution ComputeDilution(const std::vector<SatelliteView>& satellites, int fix_mode);
 
-} // namespace sim
+}  // namespace sim

@@ -15,4 +15,4 @@ bool SetRawLine(int fd, std::uint32_t baud);
 // no separate input speed is set); 0 when it cannot be read.
 std::uint32_t ReadLineSpeed(int fd);
 
-} // namespace sim
+}  // namespace sim

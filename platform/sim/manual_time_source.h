@@ -14,27 +14,27 @@
 namespace sim {
 
 class ManualTimeSource : public TimeSource {
-public:
-    explicit ManualTimeSource(std::uint64_t start_ms = 0);
+ public:
+  explicit ManualTimeSource(std::uint64_t start_ms = 0);
 
-    std::uint64_t NowMs() override;
-    bool WaitFor(std::uint32_t ms, std::stop_token stop) override;
+  std::uint64_t NowMs() override;
+  bool WaitFor(std::uint32_t ms, std::stop_token stop) override;
 
-    // Moves the time on by ms, then waits until every thread that was
-    // waiting before the move waits again for a later time. A thread must
-    // not be stopped while Advance runs: it would never come back.
-    void Advance(std::uint32_t ms);
+  // Moves the time on by ms, then waits until every thread that was
+  // waiting before the move waits again for a later time. A thread must
+  // not be stopped while Advance runs: it would never come back.
+  void Advance(std::uint32_t ms);
 
-    // Waits until count threads wait for a time still to come.
-    void WaitForSleepers(std::size_t count);
+  // Waits until count threads wait for a time still to come.
+  void WaitForSleepers(std::size_t count);
 
-private:
-    std::size_t SleepersLocked() const;
+ private:
+  std::size_t SleepersLocked() const;
 
-    std::mutex mutex_;
-    std::condition_variable_any changed_;
-    std::uint64_t now_ms_;
-    std::multiset<std::uint64_t> deadlines_;
+  std::mutex mutex_;
+  std::condition_variable_any changed_;
+  std::uint64_t now_ms_;
+  std::multiset<std::uint64_t> deadlines_;
 };
 
-} // namespace sim
+}  // namespace sim

@@ -17,4 +17,4 @@ std::vector<std::string> GsvSentences(const EpochReport& report);
 std::string RmcSentence(const EpochReport& report);
 std::string VtgSentence(const EpochReport& report);
 
-} // namespace sim
+}  // namespace sim

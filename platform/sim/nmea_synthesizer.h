@@ -15,32 +15,32 @@ namespace sim {
 // The sentences of one type in one epoch (GSV has several). A lower priority
 // number is more important when the line cannot carry everything.
 struct SentenceGroup {
-    std::string type;
-    int priority = 0;
-    std::vector<std::string> sentences;
+  std::string type;
+  int priority = 0;
+  std::vector<std::string> sentences;
 };
 
 class NmeaSynthesizer {
-public:
-    // utc_start_ms: the UTC time of receiver time 0.
-    explicit NmeaSynthesizer(std::int64_t utc_start_ms);
+ public:
+  // utc_start_ms: the UTC time of receiver time 0.
+  explicit NmeaSynthesizer(std::int64_t utc_start_ms);
 
-    void SetManySatellites(bool many_satellites);
-    void ColdStart(std::uint64_t t_ms);
+  void SetManySatellites(bool many_satellites);
+  void ColdStart(std::uint64_t t_ms);
 
-    // The epoch at receiver time t_ms (milliseconds since start, never
-    // earlier than the previous call) as sentence groups in the order the
-    // receiver sends them: GGA, GLL, GSA, GSV, RMC, VTG.
-    std::vector<SentenceGroup> Epoch(std::uint64_t t_ms);
+  // The epoch at receiver time t_ms (milliseconds since start, never
+  // earlier than the previous call) as sentence groups in the order the
+  // receiver sends them: GGA, GLL, GSA, GSV, RMC, VTG.
+  std::vector<SentenceGroup> Epoch(std::uint64_t t_ms);
 
-private:
-    // What the receiver knows at t_ms; moves the track and sky on to t_ms.
-    EpochReport Report(std::uint64_t t_ms);
+ private:
+  // What the receiver knows at t_ms; moves the track and sky on to t_ms.
+  EpochReport Report(std::uint64_t t_ms);
 
-    std::int64_t utc_start_ms_;
-    std::uint64_t last_ms_ = 0;
-    Track track_;
-    Sky sky_;
+  std::int64_t utc_start_ms_;
+  std::uint64_t last_ms_ = 0;
+  Track track_;
+  Sky sky_;
 };
 
-} // namespace sim
+}  // namespace sim

@@ -33,4 +33,4 @@ std::string LongitudeFields(double degrees);
 std::string UtcTimeField(std::int64_t utc_ms);
 std::string DateField(std::int64_t utc_ms);
 
-} // namespace sim
+}  // namespace sim

@@ -14,34 +14,34 @@
 namespace sim {
 
 class PseudoTerminal {
-public:
-    // A new pseudo-terminal whose slave is raw at baud; null with a reason
-    // in error on failure.
-    static std::unique_ptr<PseudoTerminal> Open(std::uint32_t baud, std::string* error);
+ public:
+  // A new pseudo-terminal whose slave is raw at baud; null with a reason
+  // in error on failure.
+  static std::unique_ptr<PseudoTerminal> Open(std::uint32_t baud, std::string* error);
 
-    ~PseudoTerminal();
-    PseudoTerminal(const PseudoTerminal&) = delete;
-    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+  ~PseudoTerminal();
+  PseudoTerminal(const PseudoTerminal&) = delete;
+  PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    const std::string& SlavePath() const { return slave_path_; }
+  const std::string& SlavePath() const { return slave_path_; }
 
-    // What the program has written, without waiting.
-    std::string Read();
+  // What the program has written, without waiting.
+  std::string Read();
 
-    // Hands bytes to the program's side; returns how many the terminal took.
-    // When its buffer is full (nobody reads) the rest is lost, as bytes are
-    // on a serial line nobody listens to.
-    std::size_t Write(std::string_view bytes);
+  // Hands bytes to the program's side; returns how many the terminal took.
+  // When its buffer is full (nobody reads) the rest is lost, as bytes are
+  // on a serial line nobody listens to.
+  std::size_t Write(std::string_view bytes);
 
-    // The speed the slave is set to.
-    std::uint32_t LineSpeed() const;
+  // The speed the slave is set to.
+  std::uint32_t LineSpeed() const;
 
-private:
-    PseudoTerminal(int master, int slave, std::string slave_path);
+ private:
+  PseudoTerminal(int master, int slave, std::string slave_path);
 
-    int master_;
-    int slave_;
-    std::string slave_path_;
+  int master_;
+  int slave_;
+  std::string slave_path_;
 };
 
-} // namespace sim
+}  // namespace sim

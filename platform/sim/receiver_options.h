@@ -8,38 +8,38 @@
 namespace sim {
 
 struct Faults {
-    // Share of sentences, in percent (0 to 100), sent with a wrong checksum.
-    unsigned corrupt_percent = 0;
-    // Each second one sentence is cut in two by a pause longer than the
-    // program's 200 ms poll, so its halves arrive in different reads.
-    bool split_lines = false;
-    // Every this many seconds a burst of noise (bytes without "$") goes out
-    // between two sentences; 0 for never.
-    unsigned noise_every_s = 0;
-    // 13 to 16 satellites in view instead of 8 to 14 (four GSV messages).
-    bool many_satellites = false;
+  // Share of sentences, in percent (0 to 100), sent with a wrong checksum.
+  unsigned corrupt_percent = 0;
+  // Each second one sentence is cut in two by a pause longer than the
+  // program's 200 ms poll, so its halves arrive in different reads.
+  bool split_lines = false;
+  // Every this many seconds a burst of noise (bytes without "$") goes out
+  // between two sentences; 0 for never.
+  unsigned noise_every_s = 0;
+  // 13 to 16 satellites in view instead of 8 to 14 (four GSV messages).
+  bool many_satellites = false;
 };
 
 struct ReceiverOptions {
-    std::uint32_t baud = 4800;
-    // A recorded NMEA log to play instead of synthesised sentences.
-    std::string replay_path;
-    // UTC of the receiver's start, in seconds since 1970 (the receiver keeps
-    // time from there on its own clock).
-    std::int64_t utc_start_s = 1'710'000'000;
-    // The receiver falls silent silence_after_ms after its start, for
-    // silence_for_ms (0: never).
-    std::uint64_t silence_after_ms = 0;
-    std::uint32_t silence_for_ms = 0;
-    Faults faults;
+  std::uint32_t baud = 4800;
+  // A recorded NMEA log to play instead of synthesised sentences.
+  std::string replay_path;
+  // UTC of the receiver's start, in seconds since 1970 (the receiver keeps
+  // time from there on its own clock).
+  std::int64_t utc_start_s = 1'710'000'000;
+  // The receiver falls silent silence_after_ms after its start, for
+  // silence_for_ms (0: never).
+  std::uint64_t silence_after_ms = 0;
+  std::uint32_t silence_for_ms = 0;
+  Faults faults;
 };
 
 struct ReceiverStats {
-    std::uint64_t sentences_sent = 0;   // complete sentences put on the line
-    std::uint64_t bytes_sent = 0;       // bytes delivered to the program's side
-    std::uint64_t bytes_received = 0;   // bytes the program wrote
-    std::uint64_t cold_starts = 0;      // cold-start commands honoured
-    std::uint32_t line_speed = 0;       // the speed the program's side is set to
+  std::uint64_t sentences_sent = 0;  // complete sentences put on the line
+  std::uint64_t bytes_sent = 0;      // bytes delivered to the program's side
+  std::uint64_t bytes_received = 0;  // bytes the program wrote
+  std::uint64_t cold_starts = 0;     // cold-start commands honoured
+  std::uint32_t line_speed = 0;      // the speed the program's side is set to
 };
 
-} // namespace sim
+}  // namespace sim

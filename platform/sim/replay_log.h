@@ -10,27 +10,27 @@
 namespace sim {
 
 class ReplayLog {
-public:
-    // Reads a log file; nullopt with a reason in error when it cannot be read
-    // or holds no sentence.
-    static std::optional<ReplayLog> Load(const std::string& path, std::string* error);
+ public:
+  // Reads a log file; nullopt with a reason in error when it cannot be read
+  // or holds no sentence.
+  static std::optional<ReplayLog> Load(const std::string& path, std::string* error);
 
-    // Cuts the text of a log: lines starting with '#' are the capturer's
-    // comments and are left out; every line is sent ending in CR LF (a line
-    // that already ends in CR keeps its own ending). An epoch ends where a
-    // line carries another UTC time than the epoch has seen, or after 20
-    // lines when no line tells the time.
-    explicit ReplayLog(std::string_view text);
+  // Cuts the text of a log: lines starting with '#' are the capturer's
+  // comments and are left out; every line is sent ending in CR LF (a line
+  // that already ends in CR keeps its own ending). An epoch ends where a
+  // line carries another UTC time than the epoch has seen, or after 20
+  // lines when no line tells the time.
+  explicit ReplayLog(std::string_view text);
 
-    std::size_t EpochCount() const { return epochs_.size(); }
+  std::size_t EpochCount() const { return epochs_.size(); }
 
-    // The next epoch's lines; after the last epoch the log starts over.
-    // The log must not be empty.
-    const std::vector<std::string>& NextEpoch();
+  // The next epoch's lines; after the last epoch the log starts over.
+  // The log must not be empty.
+  const std::vector<std::string>& NextEpoch();
 
-private:
-    std::vector<std::vector<std::string>> epochs_;
-    std::size_t next_ = 0;
+ private:
+  std::vector<std::vector<std::string>> epochs_;
+  std::size_t next_ = 0;
 };
 
-} // namespace sim
+}  // namespace sim

@@ -9,13 +9,13 @@
 namespace sim {
 
 class SystemTimeSource : public TimeSource {
-public:
-    std::uint64_t NowMs() override;
-    bool WaitFor(std::uint32_t ms, std::stop_token stop) override;
+ public:
+  std::uint64_t NowMs() override;
+  bool WaitFor(std::uint32_t ms, std::stop_token stop) override;
 
-private:
-    std::mutex mutex_;
-    std::condition_variable_any wake_;
+ private:
+  std::mutex mutex_;
+  std::condition_variable_any wake_;
 };
 
-} // namespace sim
+}  // namespace sim

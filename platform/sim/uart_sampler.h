@@ -10,35 +10,35 @@
 namespace sim {
 
 class UartSampler {
-public:
-    // line_baud: the speed the line is driven at; uart_baud: the speed this
-    // UART samples at. Both must be non-zero.
-    UartSampler(std::uint32_t line_baud, std::uint32_t uart_baud);
+ public:
+  // line_baud: the speed the line is driven at; uart_baud: the speed this
+  // UART samples at. Both must be non-zero.
+  UartSampler(std::uint32_t line_baud, std::uint32_t uart_baud);
 
-    // The next bit on the line (0 or 1).
-    void Push(int level);
-    // count idle (1) bits on the line.
-    void PushIdle(std::uint64_t count);
+  // The next bit on the line (0 or 1).
+  void Push(int level);
+  // count idle (1) bits on the line.
+  void PushIdle(std::uint64_t count);
 
-    // The bytes received since the last call.
-    std::string Take();
+  // The bytes received since the last call.
+  std::string Take();
 
-private:
-    // Line bit index under sample number k (0 start, 1-8 data, 9 stop) of a
-    // frame whose start edge is at line bit edge_.
-    std::uint64_t SampleBit(int k) const;
-    void Sample(int level);
+ private:
+  // Line bit index under sample number k (0 start, 1-8 data, 9 stop) of a
+  // frame whose start edge is at line bit edge_.
+  std::uint64_t SampleBit(int k) const;
+  void Sample(int level);
 
-    std::uint64_t line_baud_;
-    std::uint64_t uart_baud_;
-    bool garbage_;                 // the speeds are too far apart to read anything
-    std::uint64_t next_bit_ = 0;   // index of the next line bit
-    int previous_level_ = 1;
-    bool in_frame_ = false;
-    std::uint64_t edge_ = 0;
-    int sample_ = 0;               // next sample of the frame
-    unsigned data_ = 0;
-    std::string received_;
+  std::uint64_t line_baud_;
+  std::uint64_t uart_baud_;
+  bool garbage_;                // the speeds are too far apart to read anything
+  std::uint64_t next_bit_ = 0;  // index of the next line bit
+  int previous_level_ = 1;
+  bool in_frame_ = false;
+  std::uint64_t edge_ = 0;
+  int sample_ = 0;  // next sample of the frame
+  unsigned data_ = 0;
+  std::string received_;
 };
 
-} // namespace sim
+}  // namespace sim

@@ -67,9 +67,7 @@ LRESULT ComboBoxWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void ComboBoxWindow::Move(int x, int y, int cx, int) {
-  UiWindow::Move(x, y, cx, m_combo->sizeHint().height());
-}
+void ComboBoxWindow::Move(int x, int y, int cx, int) { UiWindow::Move(x, y, cx, m_combo->sizeHint().height()); }
 
 LRESULT ComboBoxWindow::Insert(int index, LPCWSTR text) {
   int count = static_cast<int>(m_items.size());
@@ -112,8 +110,7 @@ LRESULT ComboBoxWindow::Find(int startAfter, LPCWSTR text, bool prefix) const {
   for (int step = 0; step < count; ++step) {
     int index = (first + step) % count;
     QString item = QString::fromStdWString(m_items[static_cast<std::size_t>(index)]);
-    bool match = prefix ? item.startsWith(wanted, Qt::CaseInsensitive)
-                        : item.compare(wanted, Qt::CaseInsensitive) == 0;
+    bool match = prefix ? item.startsWith(wanted, Qt::CaseInsensitive) : item.compare(wanted, Qt::CaseInsensitive) == 0;
     if (match) return index;
   }
   return CB_ERR;

@@ -9,9 +9,7 @@ namespace {
 // The page's widget: hands painting and invalidation to its window.
 class PageWidget : public QWidget {
  public:
-  explicit PageWidget(DialogWindow* window) : m_window(window) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-  }
+  explicit PageWidget(DialogWindow* window) : m_window(window) { setAttribute(Qt::WA_OpaquePaintEvent); }
   void Forget() { m_window = nullptr; }
 
  protected:

@@ -10,8 +10,7 @@ EditWindow::EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
   m_editor->setReadOnly((style & ES_READONLY) != 0);
   m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
   m_editor->setVerticalScrollBarPolicy((style & WS_VSCROLL) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-  m_editor->setHorizontalScrollBarPolicy((style & WS_HSCROLL) != 0 ? Qt::ScrollBarAlwaysOn
-                                                                    : Qt::ScrollBarAlwaysOff);
+  m_editor->setHorizontalScrollBarPolicy((style & WS_HSCROLL) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   if ((style & WS_BORDER) == 0) m_editor->setFrameShape(QFrame::NoFrame);
   m_editor->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   ShowText();

@@ -77,8 +77,8 @@ bool ClipCopy(const QImage& to, const QImage& from, CopyArea& area) {
   cx = std::min({cx, to.width() - x, from.width() - srcX});
   cy = std::min({cy, to.height() - y, from.height() - srcY});
   if (cx <= 0 || cy <= 0) return false;
-  area = CopyArea{static_cast<int>(x), static_cast<int>(y), static_cast<int>(srcX), static_cast<int>(srcY),
-                  static_cast<int>(cx), static_cast<int>(cy)};
+  area = CopyArea{static_cast<int>(x),    static_cast<int>(y),  static_cast<int>(srcX),
+                  static_cast<int>(srcY), static_cast<int>(cx), static_cast<int>(cy)};
   return true;
 }
 
@@ -234,8 +234,7 @@ BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, 
   return TRUE;
 }
 
-BOOL StretchBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, int srcCx, int srcCy,
-                DWORD rop) {
+BOOL StretchBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, int srcCx, int srcCy, DWORD rop) {
   if (rop != SRCCOPY || cx <= 0 || cy <= 0 || srcCx <= 0 || srcCy <= 0) return FALSE;
   DeviceContext* target = FindDc(dst);
   DeviceContext* source = FindDc(src);
@@ -249,8 +248,8 @@ BOOL StretchBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int sr
     return static_cast<int>((2LL * i + 1) * sourceSize / (2LL * size));
   };
   const int firstColumn = static_cast<int>(std::clamp(-static_cast<long long>(x), 0LL, static_cast<long long>(cx)));
-  const int endColumn = static_cast<int>(
-      std::clamp(static_cast<long long>(to->width()) - x, static_cast<long long>(firstColumn), static_cast<long long>(cx)));
+  const int endColumn = static_cast<int>(std::clamp(static_cast<long long>(to->width()) - x,
+                                                    static_cast<long long>(firstColumn), static_cast<long long>(cx)));
   // The source column of each destination column, -1 outside the source image.
   std::vector<int> columns;
   for (int i = firstColumn; i < endColumn; ++i) {
@@ -326,8 +325,8 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   QFontMetrics metrics(font);
   QRect box(rect->left, rect->top, metrics.horizontalAdvance(shown), metrics.height());
   QPainter painter(image);
-  if ((format & DT_NOCLIP) == 0) painter.setClipRect(QRect(QPoint(rect->left, rect->top),
-                                                            QPoint(rect->right - 1, rect->bottom - 1)));
+  if ((format & DT_NOCLIP) == 0)
+    painter.setClipRect(QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1)));
   if (context->bkMode == OPAQUE) painter.fillRect(box, QColor(Qt::white));
   painter.setFont(font);
   painter.setPen(QColor(ToRgb(context->textColor)));

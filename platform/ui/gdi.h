@@ -55,8 +55,7 @@ COLORREF SetTextColor(HDC dc, COLORREF color);
 BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, DWORD rop);
 // Maps to: a nearest-neighbour copy from the source rectangle onto the
 // destination rectangle (SRCCOPY).
-BOOL StretchBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, int srcCx, int srcCy,
-                DWORD rop);
+BOOL StretchBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, int srcCx, int srcCy, DWORD rop);
 // Maps to: filling [left, right) x [top, bottom) with the brush's colour.
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 // Maps to: an ellipse inside [left, right) x [top, bottom), outlined with the

@@ -15,8 +15,8 @@ struct GdiObject {
   explicit GdiObject(Type t) : type(t) {}
   virtual ~GdiObject();
   Type type;
-  bool stock = false;        // permanent, never deleted
-  int selections = 0;        // contexts it is selected into
+  bool stock = false;  // permanent, never deleted
+  int selections = 0;  // contexts it is selected into
 };
 
 struct GdiPen : GdiObject {

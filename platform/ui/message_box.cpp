@@ -20,11 +20,16 @@ MessageBoxes& Boxes() {
 
 QMessageBox::Icon IconOf(UINT icon) {
   switch (icon) {
-    case MB_ICONHAND: return QMessageBox::Critical;
-    case MB_ICONQUESTION: return QMessageBox::Question;
-    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
-    case MB_ICONASTERISK: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case MB_ICONHAND:
+      return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+      return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+      return QMessageBox::Warning;
+    case MB_ICONASTERISK:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
   }
 }
 
@@ -40,8 +45,8 @@ QWidget* OwnerWidget(HWND owner) {
 }  // namespace
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  MessageBoxRecord record{text != nullptr ? text : L"", caption != nullptr ? caption : L"Error",
-                          type & MB_ICONMASK, type & MB_TYPEMASK};
+  MessageBoxRecord record{text != nullptr ? text : L"", caption != nullptr ? caption : L"Error", type & MB_ICONMASK,
+                          type & MB_TYPEMASK};
   MessageBoxes& boxes = Boxes();
   boxes.shown.push_back(record);
   if (boxes.answerer) {
@@ -50,8 +55,8 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   }
   if (QApplication::instance() == nullptr) return 0;
 
-  QMessageBox box(IconOf(record.icon), QString::fromStdWString(record.caption),
-                  QString::fromStdWString(record.text), QMessageBox::NoButton, OwnerWidget(owner));
+  QMessageBox box(IconOf(record.icon), QString::fromStdWString(record.caption), QString::fromStdWString(record.text),
+                  QMessageBox::NoButton, OwnerWidget(owner));
   int escape = IDOK;
   switch (record.buttons) {
     case MB_YESNO:
@@ -70,11 +75,16 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   }
   box.exec();
   switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Yes: return IDYES;
-    case QMessageBox::No: return IDNO;
-    case QMessageBox::Ok: return IDOK;
-    case QMessageBox::Cancel: return IDCANCEL;
-    default: return escape;
+    case QMessageBox::Yes:
+      return IDYES;
+    case QMessageBox::No:
+      return IDNO;
+    case QMessageBox::Ok:
+      return IDOK;
+    case QMessageBox::Cancel:
+      return IDCANCEL;
+    default:
+      return escape;
   }
 }
 

@@ -108,9 +108,8 @@ SheetWindow::SheetWindow(PropertySheetClient& client, UiWindow* owner, const std
   m_tabs->setExpanding(true);
   m_tabs->setFocusPolicy(Qt::NoFocus);
   for (int i = 0; i < client.PageCount(); ++i) m_tabs->addTab(QString::fromStdWString(client.PageCaption(i)));
-  QObject::connect(m_tabs, &QTabBar::currentChanged, [self](int index) {
-    SendMessageW(self, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
-  });
+  QObject::connect(m_tabs, &QTabBar::currentChanged,
+                   [self](int index) { SendMessageW(self, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); });
 
   auto* rotate = new QShortcut(QKeySequence(QStringLiteral("Ctrl+R")), m_frame);
   QObject::connect(rotate, &QShortcut::activated, [] { RotateScreen(); });
@@ -198,8 +197,8 @@ void SheetWindow::SizePage(int index) {
   auto& sent = m_sentSizes[static_cast<std::size_t>(index)];
   if (sent == std::make_pair(width, height)) return;
   sent = {width, height};
-  SendMessageW(page, WM_SIZE, SIZE_RESTORED, static_cast<LPARAM>(MAKELONG(static_cast<WORD>(width),
-                                                                           static_cast<WORD>(height))));
+  SendMessageW(page, WM_SIZE, SIZE_RESTORED,
+               static_cast<LPARAM>(MAKELONG(static_cast<WORD>(width), static_cast<WORD>(height))));
 }
 
 bool SheetWindow::Activate(int index) {

@@ -13,8 +13,8 @@ void TimerTable::Set(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc, DWOR
 }
 
 bool TimerTable::Kill(HWND window, UINT_PTR id) {
-  auto it = std::find_if(m_timers.begin(), m_timers.end(),
-                         [&](const Timer& t) { return t.window == window && t.id == id; });
+  auto it =
+      std::find_if(m_timers.begin(), m_timers.end(), [&](const Timer& t) { return t.window == window && t.id == id; });
   if (it == m_timers.end()) return false;
   m_timers.erase(it);
   return true;

@@ -28,11 +28,16 @@ bool SameClassName(LPCWSTR a, const wchar_t* b) {
 UiWindow::Kind ControlKind(const NameOrOrdinal& windowClass) {
   if (windowClass.isOrdinal) {
     switch (windowClass.ordinal) {
-      case 0x80: return UiWindow::Kind::Button;
-      case 0x81: return UiWindow::Kind::Edit;
-      case 0x82: return UiWindow::Kind::Static;
-      case 0x85: return UiWindow::Kind::ComboBox;
-      default: return UiWindow::Kind::Plain;
+      case 0x80:
+        return UiWindow::Kind::Button;
+      case 0x81:
+        return UiWindow::Kind::Edit;
+      case 0x82:
+        return UiWindow::Kind::Static;
+      case 0x85:
+        return UiWindow::Kind::ComboBox;
+      default:
+        return UiWindow::Kind::Plain;
     }
   }
   const wchar_t* name = windowClass.name.c_str();
@@ -45,11 +50,16 @@ UiWindow::Kind ControlKind(const NameOrOrdinal& windowClass) {
 
 UiWindow* CreateControl(UiWindow::Kind kind, UiWindow* parent, int id, DWORD style, std::wstring text) {
   switch (kind) {
-    case UiWindow::Kind::Button: return new ButtonWindow(parent, id, style, std::move(text));
-    case UiWindow::Kind::Edit: return new EditWindow(parent, id, style, std::move(text));
-    case UiWindow::Kind::Static: return new StaticWindow(parent, id, style, std::move(text));
-    case UiWindow::Kind::ComboBox: return new ComboBoxWindow(parent, id, style, std::move(text));
-    default: return nullptr;
+    case UiWindow::Kind::Button:
+      return new ButtonWindow(parent, id, style, std::move(text));
+    case UiWindow::Kind::Edit:
+      return new EditWindow(parent, id, style, std::move(text));
+    case UiWindow::Kind::Static:
+      return new StaticWindow(parent, id, style, std::move(text));
+    case UiWindow::Kind::ComboBox:
+      return new ComboBoxWindow(parent, id, style, std::move(text));
+    default:
+      return nullptr;
   }
 }
 
@@ -88,8 +98,8 @@ void ShowTemplateImage(HINSTANCE instance, UiWindow* control, WORD ordinal) {
 
 }  // namespace
 
-HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int, int, int, int, HWND parent,
-                     HMENU, HINSTANCE, LPVOID) {
+HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int, int, int, int, HWND parent, HMENU,
+                     HINSTANCE, LPVOID) {
   if (className == nullptr || IS_INTRESOURCE(className) || !SameClassName(className, L"static")) return nullptr;
   if ((style & WS_CHILD) != 0) return nullptr;
   UiWindow* parentWindow = UiWindow::FromHandle(parent);
@@ -145,8 +155,8 @@ BOOL EnableWindow(HWND window, BOOL enable) {
 int GetWindowTextW(HWND window, LPWSTR text, int maxCount) {
   if (text == nullptr || maxCount <= 0) return 0;
   text[0] = L'\0';
-  return static_cast<int>(SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(maxCount),
-                                       reinterpret_cast<LPARAM>(text)));
+  return static_cast<int>(
+      SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(maxCount), reinterpret_cast<LPARAM>(text)));
 }
 
 int GetWindowTextLengthW(HWND window) { return static_cast<int>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)); }

@@ -10,8 +10,8 @@
 // Maps to: a window object without a widget, never shown, for class
 // "static" (the program's hidden owner window); it keeps its text and
 // enabled state. Null for any other class and for child windows.
-HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 
 // Maps to: WM_DESTROY to the window and then to its children, removal from
 // the window table, deletion of the widgets; FALSE for an invalid handle.

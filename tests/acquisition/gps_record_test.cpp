@@ -107,8 +107,8 @@ TEST_F(DecodeTest, CannedSentencesFillTheRecord) {
   expected.m_dLatitude = Degrees(2411.1630);
   expected.m_dLongitude = Degrees(12036.6100);
   expected.m_dAltitude = 0.0;
-  const double sky[12][4] = {{1, 6, 157, 10},  {3, 62, 104, 21}, {5, 20, 208, 26},  {7, 56, 57, 25},
-                             {9, 86, 250, 46}, {11, 17, 120, 8}, {13, 89, 164, 49}, {15, 8, 225, 4},
+  const double sky[12][4] = {{1, 6, 157, 10},  {3, 62, 104, 21},  {5, 20, 208, 26},  {7, 56, 57, 25},
+                             {9, 86, 250, 46}, {11, 17, 120, 8},  {13, 89, 164, 49}, {15, 8, 225, 4},
                              {17, 39, 335, 2}, {19, 80, 104, 11}, {21, 69, 147, 10}, {23, 56, 217, 22}};
   for (int i = 0; i < 12; ++i) {
     expected.m_nUsedPRN[i] = 2 * i + 1;
@@ -227,8 +227,8 @@ TEST_F(DecodeTest, DemoModeSubstitutesCannedSentences) {
   std::vector<int> results;
   std::thread([&] {
     const std::wstring lines[] = {
-        L"$GPGSA,garbage", L"$GPGSV,x", L"$GPGSV,x", L"$GPGSV,x", L"$GPGSV,x",
-        L"$GPRMC,", L"$GPGGA,", L"$GPGLL,4916.45,N,12311.12,W,225444,A*31"};
+        L"$GPGSA,garbage", L"$GPGSV,x", L"$GPGSV,x", L"$GPGSV,x",
+        L"$GPGSV,x",       L"$GPRMC,",  L"$GPGGA,",  L"$GPGLL,4916.45,N,12311.12,W,225444,A*31"};
     for (const std::wstring& line : lines) {
       results.push_back(demo.DecodeLine(line, m_fields));
     }

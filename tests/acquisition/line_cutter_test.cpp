@@ -24,7 +24,7 @@ TEST(LineCutterTest, CutsAtCrLfOnly) {
   EXPECT_EQ(Cut({"$GPGGA,1\r\n$GPRMC,2\r\n"}), (Lines{L"$GPGGA,1", L"$GPRMC,2"}));
   EXPECT_EQ(Cut({"A\rB\nC\r\n"}), Lines{L"A\rB\nC"});  // lone CR and LF stay in the line
   EXPECT_EQ(Cut({"\r\n\r\n"}), (Lines{L"", L""}));
-  EXPECT_EQ(Cut({"A\r\r\n"}), Lines{L"A\r"});          // CR CR LF ends a line that ends in CR
+  EXPECT_EQ(Cut({"A\r\r\n"}), Lines{L"A\r"});  // CR CR LF ends a line that ends in CR
   EXPECT_EQ(Cut({"no line end"}), Lines{});
 }
 
@@ -42,8 +42,8 @@ TEST(LineCutterTest, JoinsLinesAcrossReads) {
 
 TEST(LineCutterTest, LosesTheBytesAfterAZeroInEachPiece) {
   EXPECT_EQ(Cut({"AB\0CD\r\nEF\r\n"s}), (Lines{L"AB", L"EF"}));
-  EXPECT_EQ(Cut({"AB\0C"s, "DE\r\n"}), Lines{L"ABDE"});      // the next read is a new piece
-  EXPECT_EQ(Cut({"A\0B\r"s, "C\r\n"}), Lines{L"AC"});        // the CR after the 0 is lost too
+  EXPECT_EQ(Cut({"AB\0C"s, "DE\r\n"}), Lines{L"ABDE"});  // the next read is a new piece
+  EXPECT_EQ(Cut({"A\0B\r"s, "C\r\n"}), Lines{L"AC"});    // the CR after the 0 is lost too
   EXPECT_EQ(Cut({"A\0B\r"s, "\nC\r\n"}), (Lines{L"A", L"C"}));
 }
 

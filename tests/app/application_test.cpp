@@ -110,8 +110,8 @@ TEST_F(ApplicationTest, EveryPageFollowsEveryScreenShape) {
       SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(i), 0);
       pages[i] = ShownPage(sheet);
     }
-    for (Shape shape : {Shape{240, 320}, Shape{320, 240}, Shape{240, 240}, Shape{480, 640}, Shape{640, 480},
-                        Shape{480, 480}}) {
+    for (Shape shape :
+         {Shape{240, 320}, Shape{320, 240}, Shape{240, 240}, Shape{480, 640}, Shape{640, 480}, Shape{480, 480}}) {
       SetScreenSize(shape.width, shape.height);
       EXPECT_EQ(UiWindow::FromHandle(sheet)->Widget()->size(), QSize(shape.width, shape.height));
       DialogLayout layout = LayoutOf(shape.width, shape.height);
@@ -136,7 +136,8 @@ TEST_F(ApplicationTest, EveryPageFollowsEveryScreenShape) {
     emit rotate->activated();
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 240);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 320);
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(LaidOut(pages[i], DialogPages()[static_cast<std::size_t>(i)], kPortraitLayout));
+    for (int i = 0; i < 3; ++i)
+      EXPECT_TRUE(LaidOut(pages[i], DialogPages()[static_cast<std::size_t>(i)], kPortraitLayout));
     SendMessageW(sheet, WM_CLOSE, 0, 0);
   });
 }
@@ -146,7 +147,8 @@ TEST_F(ApplicationTest, TheSetupPageReadsItsSettingsUnderTheMakersKey) {
   hive->CreateKey(key);
   hive->SetValue(key, L"PortName", StringValue(L"COM3: USB"));
   DWORD speed = 1200;
-  hive->SetValue(key, L"BaudRate", RegistryValue{REG_DWORD, {reinterpret_cast<BYTE*>(&speed), reinterpret_cast<BYTE*>(&speed) + 4}});
+  hive->SetValue(key, L"BaudRate",
+                 RegistryValue{REG_DWORD, {reinterpret_cast<BYTE*>(&speed), reinterpret_cast<BYTE*>(&speed) + 4}});
   Run([&](HWND sheet) {
     HWND setup = ShownPage(sheet);
     EXPECT_EQ(SendDlgItemMessageW(setup, IDC_SETUP_PORT, CB_GETCURSEL, 0, 0), 2);

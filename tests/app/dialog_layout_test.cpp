@@ -119,14 +119,15 @@ TEST_P(RelayoutTest, ControlsMoveAndKeepTheirContents) {
   SetScreenSize(480, 640);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pages, RelayoutTest,
-    ::testing::Values(Relayout{0, kLandscapeLayout}, Relayout{0, kSquareLayout}, Relayout{0, kPortraitLayout},
-                      Relayout{1, kLandscapeLayout}, Relayout{1, kSquareLayout}, Relayout{1, kPortraitLayout},
-                      Relayout{2, kLandscapeLayout}, Relayout{2, kSquareLayout}, Relayout{2, kPortraitLayout}),
-    [](const ::testing::TestParamInfo<Relayout>& info) {
-      return std::to_string(DialogPages()[info.param.page].templateIds[info.param.layout]);
-    });
+INSTANTIATE_TEST_SUITE_P(Pages, RelayoutTest,
+                         ::testing::Values(Relayout{0, kLandscapeLayout}, Relayout{0, kSquareLayout},
+                                           Relayout{0, kPortraitLayout}, Relayout{1, kLandscapeLayout},
+                                           Relayout{1, kSquareLayout}, Relayout{1, kPortraitLayout},
+                                           Relayout{2, kLandscapeLayout}, Relayout{2, kSquareLayout},
+                                           Relayout{2, kPortraitLayout}),
+                         [](const ::testing::TestParamInfo<Relayout>& info) {
+                           return std::to_string(DialogPages()[info.param.page].templateIds[info.param.layout]);
+                         });
 
 // Templates of a test module: `first` and `second` differ in their items.
 class OddTemplatesTest : public ::testing::Test {
@@ -150,7 +151,8 @@ class OddTemplatesTest : public ::testing::Test {
   }
   void TearDown() override { DestroyWindow(page); }
   static DialogControl Label(WORD id, const wchar_t* text, short x, short y) {
-    return DialogControl{id, DialogClass::Static, kLabelStyle, text, {DialogRect{x, y, 30, 8}, {x, y, 30, 8}, {x, y, 30, 8}}};
+    return DialogControl{
+        id, DialogClass::Static, kLabelStyle, text, {DialogRect{x, y, 30, 8}, {x, y, 30, 8}, {x, y, 30, 8}}};
   }
   QPoint PositionOf(HWND item) const { return UiWindow::FromHandle(item)->Widget()->pos(); }
 

@@ -58,8 +58,8 @@ TEST_P(CorpusTest, DecoderOutputMatchesTheReviewedOutput) {
   const std::vector<std::string> expectedLines = Lines(expected);
   const std::size_t common = std::min(actualLines.size(), expectedLines.size());
   for (std::size_t i = 0; i < common; ++i) {
-    ASSERT_EQ(actualLines[i], expectedLines[i]) << "first difference in output line " << i + 1
-                                                << " (run make golden only for a reviewed change)";
+    ASSERT_EQ(actualLines[i], expectedLines[i])
+        << "first difference in output line " << i + 1 << " (run make golden only for a reviewed change)";
   }
   EXPECT_EQ(actualLines.size(), expectedLines.size());
 }
@@ -68,7 +68,8 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusTest);
 INSTANTIATE_TEST_SUITE_P(Logs, CorpusTest, testing::ValuesIn(GoldenLogs()),
                          [](const testing::TestParamInfo<std::string>& info) {
                            std::string name = info.param;
-                           std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+                           std::replace_if(
+                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
                            return name;
                          });
 

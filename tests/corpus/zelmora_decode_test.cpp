@@ -50,9 +50,9 @@ const std::string kCannedRmcOutput =
 
 TEST(ZelmoraDecodeTest, CannedSentences) {
   const std::vector<std::string> sky = {
-      Satellite(1, 6, 157, 10, true),  Satellite(3, 62, 104, 21, true), Satellite(5, 20, 208, 26, true),
-      Satellite(7, 56, 57, 25, true),  Satellite(9, 86, 250, 46, true), Satellite(11, 17, 120, 8, true),
-      Satellite(13, 89, 164, 49, true), Satellite(15, 8, 225, 4, true), Satellite(17, 39, 335, 2, true),
+      Satellite(1, 6, 157, 10, true),   Satellite(3, 62, 104, 21, true),  Satellite(5, 20, 208, 26, true),
+      Satellite(7, 56, 57, 25, true),   Satellite(9, 86, 250, 46, true),  Satellite(11, 17, 120, 8, true),
+      Satellite(13, 89, 164, 49, true), Satellite(15, 8, 225, 4, true),   Satellite(17, 39, 335, 2, true),
       Satellite(19, 80, 104, 11, true), Satellite(21, 69, 147, 10, true), Satellite(23, 56, 217, 22, true)};
   const ToolResult result = RunDecodeTool({"--stats"}, kCanned);
   EXPECT_EQ(result.exitStatus, 0);
@@ -60,11 +60,17 @@ TEST(ZelmoraDecodeTest, CannedSentences) {
             "{\"line\":1,\"group\":1,\"altitude\":0,\"show\":{\"altitude\":\"0.0\"}}\n"
             "{\"line\":2,\"group\":2,\"fix\":3,\"pdop\":7.5,\"used\":[1,3,5,7,9,11,13,15,17,19,21,23],"
             "\"show\":{\"fix\":\"3D\",\"pdop\":\"7.5\"}}\n"
-            "{\"line\":3,\"group\":3," + Satellites({sky.begin(), sky.begin() + 4}) + "}\n"
-            "{\"line\":4,\"group\":3," + Satellites({sky.begin(), sky.begin() + 8}) + "}\n"
-            "{\"line\":5,\"group\":3," + Satellites(sky) + "}\n"
-            "{\"line\":6," + kCannedRmcOutput +
-            "{\"stats\":{\"lines\":6,\"decoded\":6,\"dropped\":0}}\n");
+            "{\"line\":3,\"group\":3," +
+                Satellites({sky.begin(), sky.begin() + 4}) +
+                "}\n"
+                "{\"line\":4,\"group\":3," +
+                Satellites({sky.begin(), sky.begin() + 8}) +
+                "}\n"
+                "{\"line\":5,\"group\":3," +
+                Satellites(sky) +
+                "}\n"
+                "{\"line\":6," +
+                kCannedRmcOutput + "{\"stats\":{\"lines\":6,\"decoded\":6,\"dropped\":0}}\n");
 }
 
 TEST(ZelmoraDecodeTest, ShowsLocalTimeOfTz) {
@@ -89,35 +95,41 @@ TEST(ZelmoraDecodeTest, AdversarialLines) {
   line(Sentence("GPRMC,,V,,,,,,,,,N"));                                      // 6 void, empty
   line(Sentence("GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50"));     // 7 nine fields
   line(Sentence("GPGGA"));                                                   // 8 head without comma
-  line("$GPGGA,1,2,N,3,E,1,07,2.0,45.5,M\0,,,*00"s);                        // 9 cut at the 0 byte
-  line(Sentence("GPGGA,1,2,N,3,E,1,07,2.0,46.5,M,,,") + "\0garbage"s);      // 10 garbage after 0 lost
+  line("$GPGGA,1,2,N,3,E,1,07,2.0,45.5,M\0,,,*00"s);                         // 9 cut at the 0 byte
+  line(Sentence("GPGGA,1,2,N,3,E,1,07,2.0,46.5,M,,,") + "\0garbage"s);       // 10 garbage after 0 lost
   // 11: a sentence whose CR ends the first read of 1024 bytes and whose LF starts the next.
   const std::string split = Sentence("GPGGA,1,2,N,3,E,1,07,2.0,47.5,M,,,");
-  line(std::string(1024 - input.size() - split.size() - 3, '#'));          // filler line, number 11
+  line(std::string(1024 - input.size() - split.size() - 3, '#'));  // filler line, number 11
   input += split + "\r";
   ASSERT_EQ(input.size(), 1024u);
   input += "\n";
-  input += std::string(10240, 'x') + "\r\n";                                 // 13: 10 KB, no known head
-  line(Sentence("GPGGA,1,2,N,3,E,1,07,2.0,48.5,M,,,"));                      // 14
-  input += std::string(10240, 'y');                                          // no line end: never a line
+  input += std::string(10240, 'x') + "\r\n";             // 13: 10 KB, no known head
+  line(Sentence("GPGGA,1,2,N,3,E,1,07,2.0,48.5,M,,,"));  // 14
+  input += std::string(10240, 'y');                      // no line end: never a line
 
   const ToolResult result = RunDecodeTool({"--stats"}, input);
   const std::string none = Satellites({});
   EXPECT_EQ(result.out,
             "{\"line\":1,\"dropped\":\"check\"}\n"
             "{\"line\":2,\"dropped\":\"check\"}\n"
-            "{\"line\":3,\"group\":3," + none + "}\n"
-            "{\"line\":4,\"group\":3," + none + "}\n"
-            "{\"line\":5,\"group\":3," + Satellites({Satellite(12, 45, 180, 0, false)}) + "}\n"
-            "{\"line\":6,\"group\":4,\"date\":0,\"time\":0,\"speed\":0,\"course\":0,\"ns\":\"\",\"ew\":\"\","
-            "\"latitude\":0,\"longitude\":0,\"show\":{\"date\":\"\",\"time\":\"\",\"speed\":\"0.0 km/h\","
-            "\"course\":\"N 0\u00B0\",\"latitude\":\"N 0\u00B00'0\\\"\",\"longitude\":\"E 0\u00B00'0\\\"\"}}\n"
-            "{\"line\":7,\"dropped\":\"fields\"}\n"
-            "{\"line\":9,\"dropped\":\"check\"}\n"
-            "{\"line\":10,\"group\":1,\"altitude\":46.5,\"show\":{\"altitude\":\"46.5\"}}\n"
-            "{\"line\":12,\"group\":1,\"altitude\":47.5,\"show\":{\"altitude\":\"47.5\"}}\n"
-            "{\"line\":14,\"group\":1,\"altitude\":48.5,\"show\":{\"altitude\":\"48.5\"}}\n"
-            "{\"stats\":{\"lines\":14,\"decoded\":7,\"dropped\":4}}\n");
+            "{\"line\":3,\"group\":3," +
+                none +
+                "}\n"
+                "{\"line\":4,\"group\":3," +
+                none +
+                "}\n"
+                "{\"line\":5,\"group\":3," +
+                Satellites({Satellite(12, 45, 180, 0, false)}) +
+                "}\n"
+                "{\"line\":6,\"group\":4,\"date\":0,\"time\":0,\"speed\":0,\"course\":0,\"ns\":\"\",\"ew\":\"\","
+                "\"latitude\":0,\"longitude\":0,\"show\":{\"date\":\"\",\"time\":\"\",\"speed\":\"0.0 km/h\","
+                "\"course\":\"N 0\u00B0\",\"latitude\":\"N 0\u00B00'0\\\"\",\"longitude\":\"E 0\u00B00'0\\\"\"}}\n"
+                "{\"line\":7,\"dropped\":\"fields\"}\n"
+                "{\"line\":9,\"dropped\":\"check\"}\n"
+                "{\"line\":10,\"group\":1,\"altitude\":46.5,\"show\":{\"altitude\":\"46.5\"}}\n"
+                "{\"line\":12,\"group\":1,\"altitude\":47.5,\"show\":{\"altitude\":\"47.5\"}}\n"
+                "{\"line\":14,\"group\":1,\"altitude\":48.5,\"show\":{\"altitude\":\"48.5\"}}\n"
+                "{\"stats\":{\"lines\":14,\"decoded\":7,\"dropped\":4}}\n");
 }
 
 TEST(ZelmoraDecodeTest, OverflowingNumbersPrintAsInfinity) {

@@ -85,15 +85,15 @@ TEST_F(FormatTest, InvalidDateOrTimeShowsNothing) {
     int time;
     const wchar_t* expectedDate;
   } cases[] = {
-      {0, 13348, L""},         // no date received yet
-      {90307, 246000, L""},    // hour 24
-      {90307, 6000, L""},      // minute 60
-      {90307, 60, L""},        // second 60
-      {91307, 13348, L""},     // month 13
-      {320307, 13348, L""},    // day 32
+      {0, 13348, L""},       // no date received yet
+      {90307, 246000, L""},  // hour 24
+      {90307, 6000, L""},    // minute 60
+      {90307, 60, L""},      // second 60
+      {91307, 13348, L""},   // month 13
+      {320307, 13348, L""},  // day 32
       {-90307, 13348, L""},
-      {90307, -1, L""},        // "-000001" is no time
-      {1090307, 13348, L""},   // seven digits
+      {90307, -1, L""},            // "-000001" is no time
+      {1090307, 13348, L""},       // seven digits
       {310207, 0, L"2007/03/03"},  // a day past the month's end runs on
   };
   for (const auto& c : cases) {
@@ -109,11 +109,21 @@ TEST_F(FormatTest, CourseShowsCompassPointAndWholeDegrees) {
     double course;
     const wchar_t* expected;
   } cases[] = {
-      {0.0, L"N 0\u00B0"},         {22.4, L"N 22\u00B0"},     {22.5, L"NE 22\u00B0"},
-      {101.5, L"E 101\u00B0"},     {337.49, L"NW 337\u00B0"}, {337.5, L"N 337\u00B0"},
-      {359.9, L"N 359\u00B0"},     {360.0, L"N 360\u00B0"},   {725.0, L"N 725\u00B0"},
-      {-60.0, L"NW -60\u00B0"},    {-0.5, L"N 0\u00B0"},      {-22.6, L"NW -22\u00B0"},
-      {-360.0, L"N -360\u00B0"},   {-405.0, L"NW -405\u00B0"}, {1e300, L"NW 2147483647\u00B0"},
+      {0.0, L"N 0\u00B0"},
+      {22.4, L"N 22\u00B0"},
+      {22.5, L"NE 22\u00B0"},
+      {101.5, L"E 101\u00B0"},
+      {337.49, L"NW 337\u00B0"},
+      {337.5, L"N 337\u00B0"},
+      {359.9, L"N 359\u00B0"},
+      {360.0, L"N 360\u00B0"},
+      {725.0, L"N 725\u00B0"},
+      {-60.0, L"NW -60\u00B0"},
+      {-0.5, L"N 0\u00B0"},
+      {-22.6, L"NW -22\u00B0"},
+      {-360.0, L"N -360\u00B0"},
+      {-405.0, L"NW -405\u00B0"},
+      {1e300, L"NW 2147483647\u00B0"},
       {-inf, L"N -2147483648\u00B0"},
   };
   for (const auto& c : cases) {

@@ -76,8 +76,8 @@ TEST(SatelliteGeometry, SatellitesByElevationAndAzimuth) {
     double dElevation, dAzimuth;
     POINT point;
   } const cases[] = {
-      {0, 90, {113, 60}}, {0, 0, {60, 7}},    {45, 45, {86, 33}},  {0, 180, {60, 113}},
-      {0, 270, {7, 60}},  {90, 0, {60, 59}},  {90, 90, {60, 60}},  {30, 135, {92, 92}},
+      {0, 90, {113, 60}}, {0, 0, {60, 7}},   {45, 45, {86, 33}}, {0, 180, {60, 113}},
+      {0, 270, {7, 60}},  {90, 0, {60, 59}}, {90, 90, {60, 60}}, {30, 135, {92, 92}},
   };
   for (const auto& c : cases) {
     const POINT point = SatellitePoint(sky, c.dElevation, c.dAzimuth);

@@ -12,8 +12,7 @@
 class ByteReader {
  public:
   explicit ByteReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
-  ByteReader(const void* data, std::size_t size)
-      : m_bytes(static_cast<const std::uint8_t*>(data), size) {}
+  ByteReader(const void* data, std::size_t size) : m_bytes(static_cast<const std::uint8_t*>(data), size) {}
 
   std::uint8_t U8() { return At(m_pos++); }
   std::uint16_t U16() {

@@ -47,8 +47,8 @@ TEST(DialogInit, EachSetupTemplateAddsTheNineSpeedsToTheBaudCombo) {
 }
 
 TEST(DialogInit, OnlyTheSetupTemplatesHaveOne) {
-  for (UINT id : {IDD_ABOUT_LANDSCAPE, IDD_ABOUT_SQUARE, IDD_ABOUT_PORTRAIT, IDD_GPSINFO_LANDSCAPE,
-                  IDD_GPSINFO_SQUARE, IDD_GPSINFO_PORTRAIT}) {
+  for (UINT id : {IDD_ABOUT_LANDSCAPE, IDD_ABOUT_SQUARE, IDD_ABOUT_PORTRAIT, IDD_GPSINFO_LANDSCAPE, IDD_GPSINFO_SQUARE,
+                  IDD_GPSINFO_PORTRAIT}) {
     EXPECT_EQ(FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_DLGINIT), nullptr) << id;
   }
 }

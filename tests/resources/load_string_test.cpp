@@ -103,8 +103,8 @@ TEST(LoadString, DecodesSurrogatePairsAndStopsAtACutBlock) {
   const BYTE block[] = {
       2, 0, 0x3D, 0xD8, 0x01, 0xDE,  // id 16: U+1F601
       0, 0,                          // id 17: empty
-      1, 0, 'A', 0,                  // id 18: "A"
-      5, 0, 'B', 0,                  // id 19: claims five units, has one
+      1, 0, 'A',  0,                 // id 18: "A"
+      5, 0, 'B',  0,                 // id 19: claims five units, has one
   };
   const ResourceEntry entries[] = {{RT_STRING, MAKEINTRESOURCEW(2), 1028, block}};
   const ResourceModule module(entries);

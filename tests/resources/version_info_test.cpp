@@ -99,8 +99,8 @@ TEST(VersionRecord, CarriesTheProgramsVersionAndNames) {
     EXPECT_EQ(v.strings.at(key), value);
   }
   // The maker's lines: who made it, the legal notice, and where to find it.
-  for (const auto& [key, part] : {std::pair{L"CompanyName", L"Tavrin"}, {L"LegalCopyright", L"Tavrin"},
-                                  {L"Comments", L"tavrin.example"}}) {
+  for (const auto& [key, part] :
+       {std::pair{L"CompanyName", L"Tavrin"}, {L"LegalCopyright", L"Tavrin"}, {L"Comments", L"tavrin.example"}}) {
     ASSERT_TRUE(v.strings.count(key)) << "no " << key;
     EXPECT_NE(v.strings.at(key).find(part), std::wstring::npos) << key;
   }

@@ -41,11 +41,11 @@ class RecordingPort : public CommPort {
     return r_.Result("GetCommState", call);
   }
   BOOL SetState(const DCB& d) override {
-    return r_.Result("SetCommState", "SetCommState " + std::to_string(d.BaudRate) + " flags=" + Hex(DcbFlags(d)) +
-                                         " " + std::to_string(d.ByteSize) + "," + std::to_string(d.Parity) + "," +
+    return r_.Result("SetCommState", "SetCommState " + std::to_string(d.BaudRate) + " flags=" + Hex(DcbFlags(d)) + " " +
+                                         std::to_string(d.ByteSize) + "," + std::to_string(d.Parity) + "," +
                                          std::to_string(d.StopBits) + " XonLim=" + std::to_string(d.XonLim) +
-                                         " XonChar=" + std::to_string(d.XonChar) + " EvtChar=" +
-                                         std::to_string(d.EvtChar));
+                                         " XonChar=" + std::to_string(d.XonChar) +
+                                         " EvtChar=" + std::to_string(d.EvtChar));
   }
   BOOL SetTimeouts(const COMMTIMEOUTS& t) override {
     return r_.Result("SetCommTimeouts", "SetCommTimeouts " + Hex(t.ReadIntervalTimeout) + "," +

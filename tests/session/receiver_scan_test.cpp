@@ -82,8 +82,7 @@ TEST_F(ReceiverScanTest, AReceiverAt9600OnTheThirdPortIsFoundAfterEveryOtherSpee
 
     // Start GPS then runs on the port and speed found.
     Click(IDC_SETUP_START_STOP);
-    ASSERT_TRUE(PassUntil([&] { return SetupText(IDC_SETUP_RAW_TEXT).find(L"$GPRMC,") != std::wstring::npos; },
-                          3000));
+    ASSERT_TRUE(PassUntil([&] { return SetupText(IDC_SETUP_RAW_TEXT).find(L"$GPRMC,") != std::wstring::npos; }, 3000));
     EXPECT_EQ(log_->Speeds().back(), (std::pair<std::wstring, DWORD>{L"COM3:", 9600}));
   });
   EXPECT_FALSE(StoredString(L"PortName").has_value()) << "the scan saves nothing";

@@ -233,10 +233,9 @@ TEST_F(SessionControlTest, TheRawBoxShowsItsEndAndIsLeftAloneWhileItsTextStaysTh
   RunSheet([&] {
     StartSession();
     ASSERT_TRUE(PassUntil([&] { return SetupText(IDC_SETUP_RAW_TEXT).size() >= 1000; }, 10000));
-    QScrollBar* scroll =
-        dynamic_cast<EditWindow*>(UiWindow::FromHandle(GetDlgItem(setup_->m_hWnd, IDC_SETUP_RAW_TEXT)))
-            ->Editor()
-            ->verticalScrollBar();
+    QScrollBar* scroll = dynamic_cast<EditWindow*>(UiWindow::FromHandle(GetDlgItem(setup_->m_hWnd, IDC_SETUP_RAW_TEXT)))
+                             ->Editor()
+                             ->verticalScrollBar();
     ASSERT_GT(scroll->maximum(), 0);
     EXPECT_EQ(scroll->value(), scroll->maximum()) << "the newest line is in view";
     // With the receiver silent, announcements change nothing in the box:

@@ -160,17 +160,16 @@ void SessionTest::SetUp() {
   ClearMessageBoxesShown();
   SetMessageBoxAnswerer([](const MessageBoxRecord&) { return IDOK; });
 
-  dir_ = std::filesystem::temp_directory_path() /
-         ("zelmora-session-" + std::to_string(getpid()) + "-" +
-          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  dir_ = std::filesystem::temp_directory_path() / ("zelmora-session-" + std::to_string(getpid()) + "-" +
+                                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
   std::filesystem::create_directories(dir_ / "sys" / "class" / "tty");
   ComDeviceTable::Sources sources;
   sources.sysfsRoot = (dir_ / "sys").string();
   sources.numberFile = (dir_ / "com-ports").string();
   table_ = std::make_unique<ComDeviceTable>(sources);
   ComDeviceTable::SetActive(table_.get());
-  CoreSetCommOpener([this, table = table_.get(), log = log_](LPCWSTR name, DWORD access, DWORD, DWORD, DWORD)
-                        -> std::unique_ptr<CommPort> {
+  CoreSetCommOpener([this, table = table_.get(), log = log_](LPCWSTR name, DWORD access, DWORD, DWORD,
+                                                             DWORD) -> std::unique_ptr<CommPort> {
     std::string path = table->PathOf(name);
     if (path.empty()) return nullptr;
     if (onOpen_) onOpen_();
@@ -308,15 +307,15 @@ std::wstring SessionTest::SetupText(UINT id) { return WindowText(GetDlgItem(setu
 
 std::wstring SessionTest::InfoText(UINT id) { return WindowText(GetDlgItem(info_->m_hWnd, static_cast<int>(id))); }
 
-bool SessionTest::Enabled(UINT id) { return IsWindowEnabled(GetDlgItem(setup_->m_hWnd, static_cast<int>(id))) != FALSE; }
+bool SessionTest::Enabled(UINT id) {
+  return IsWindowEnabled(GetDlgItem(setup_->m_hWnd, static_cast<int>(id))) != FALSE;
+}
 
 void SessionTest::SavePicture(HWND window, const std::string& name) {
   EXPECT_TRUE(SaveWindowPicture(window, std::string(ZELMORA_BINARY_DIR) + "/pictures/" + name)) << name;
 }
 
-void SessionTest::WriteSetting(LPCWSTR name, DWORD value) {
-  app_.WriteProfileInt(L"", name, static_cast<int>(value));
-}
+void SessionTest::WriteSetting(LPCWSTR name, DWORD value) { app_.WriteProfileInt(L"", name, static_cast<int>(value)); }
 
 void SessionTest::WriteSetting(LPCWSTR name, LPCWSTR value) { app_.WriteProfileString(L"", name, value); }
 
@@ -347,6 +346,4 @@ std::optional<DWORD> SessionTest::StoredNumber(LPCWSTR name) {
   return number;
 }
 
-bool SessionTest::ThreadAlive(int tid) {
-  return std::filesystem::exists("/proc/self/task/" + std::to_string(tid));
-}
+bool SessionTest::ThreadAlive(int tid) { return std::filesystem::exists("/proc/self/task/" + std::to_string(tid)); }

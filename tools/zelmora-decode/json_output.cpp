@@ -15,7 +15,6 @@ void AppendInteger(std::string& out, long long value) {
   out.append(buffer, result.ptr);
 }
 
-
 void AppendKey(std::string& out, std::string_view key) {
   out.push_back('"');
   out.append(key);

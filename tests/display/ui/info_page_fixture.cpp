@@ -9,8 +9,8 @@
 #include "platform/ui/ui_application.h"
 #include "resources/resource_ids.h"
 
-const int kInfoFieldIds[9] = {IDC_INFO_DATE, IDC_INFO_TIME,      IDC_INFO_SPEED, IDC_INFO_COURSE, IDC_INFO_FIX,
-                              IDC_INFO_LAT,  IDC_INFO_LON, IDC_INFO_ALTITUDE, IDC_INFO_PDOP};
+const int kInfoFieldIds[9] = {IDC_INFO_DATE, IDC_INFO_TIME, IDC_INFO_SPEED,    IDC_INFO_COURSE, IDC_INFO_FIX,
+                              IDC_INFO_LAT,  IDC_INFO_LON,  IDC_INFO_ALTITUDE, IDC_INFO_PDOP};
 
 const QImage& StatusPageProbe::SkyImage(const CStatusPpg& page) {
   return *GdiBitmapImage(page.m_bmpSky.GetSafeHandle());
@@ -71,8 +71,7 @@ TextInk InkOf(const std::wstring& text) {
   return result;
 }
 
-int TextMismatches(const QImage& image, const std::wstring& text, int left, int top, COLORREF color,
-                   const RECT& clip) {
+int TextMismatches(const QImage& image, const std::wstring& text, int left, int top, COLORREF color, const RECT& clip) {
   const TextInk ink = InkOf(text);
   int mismatches = 0;
   int inked = 0;

@@ -14,8 +14,9 @@
 
 namespace {
 
-const std::vector<std::wstring> kNineTexts = {L"2007/03/09", L"01:33:48", L"11.3 km/h",   L"E 101\u00B0", L"3D",
-                                              L"N 24\u00B011'9\"", L"E 120\u00B036'36\"", L"0.0", L"7.5"};
+const std::vector<std::wstring> kNineTexts = {L"2007/03/09",         L"01:33:48", L"11.3 km/h",
+                                              L"E 101\u00B0",        L"3D",       L"N 24\u00B011'9\"",
+                                              L"E 120\u00B036'36\"", L"0.0",      L"7.5"};
 
 void SetNineTexts(CStatusPpg& page, const std::vector<std::wstring>& texts) {
   page.SetDateTime(texts[0], texts[1]);
@@ -161,8 +162,7 @@ TEST_F(StatusPageTest, RotationRedrawsTheReaderThreadsSatellites) {
   const SignalBarGeometry geometry = SignalBarGeometryFor(640, 480);
   for (int i = 0; i < 12; ++i) {
     const int left = SlotLeft(geometry, i);
-    EXPECT_GT(CountColor(bars, {left, 1, left + geometry.nBarWidth, geometry.nBarHeight + 1}, RGB(0, 0, 128)), 0)
-        << i;
+    EXPECT_GT(CountColor(bars, {left, 1, left + geometry.nBarWidth, geometry.nBarHeight + 1}, RGB(0, 0, 128)), 0) << i;
   }
   const QImage& page = PageImage(Page());
   EXPECT_TRUE(PageShows(page, {264, 12, 473, 221}, sky));

@@ -21,10 +21,11 @@ class CBasePage : public CPropertyPage {
 
  protected:
   static const AFX_MSGMAP* GetThisMessageMap() {
-    static const AFX_MSGMAP map{CPropertyPage::GetThisMessageMap(), {
-        OnMessage(kPing, &CBasePage::OnBasePing),
-        OnWmTimer(&CBasePage::OnTimer),
-    }};
+    static const AFX_MSGMAP map{CPropertyPage::GetThisMessageMap(),
+                                {
+                                    OnMessage(kPing, &CBasePage::OnBasePing),
+                                    OnWmTimer(&CBasePage::OnTimer),
+                                }};
     return &map;
   }
   LRESULT OnBasePing(WPARAM, LPARAM) {
@@ -37,11 +38,12 @@ class CBasePage : public CPropertyPage {
 class CDerivedPage : public CBasePage {
  public:
   const AFX_MSGMAP* GetMessageMap() const override {
-    static const AFX_MSGMAP map{CBasePage::GetThisMessageMap(), {
-        OnMessage(kPing, &CDerivedPage::OnPing),
-        OnBnClicked(IDC_ABOUT_VERSION, &CDerivedPage::OnVersion),
-        OnMessage(kPing, &CDerivedPage::OnSecondPing),
-    }};
+    static const AFX_MSGMAP map{CBasePage::GetThisMessageMap(),
+                                {
+                                    OnMessage(kPing, &CDerivedPage::OnPing),
+                                    OnBnClicked(IDC_ABOUT_VERSION, &CDerivedPage::OnVersion),
+                                    OnMessage(kPing, &CDerivedPage::OnSecondPing),
+                                }};
     return &map;
   }
 

@@ -56,8 +56,8 @@ TEST_F(PropertySheetTest, PagesAreMadeWhenFirstShownAndLiveUntilTheSheetCloses) 
     Sheet(WM_CLOSE);
   });
   EXPECT_EQ(result, IDCANCEL);
-  EXPECT_EQ(PageLog(), (Log{"A:init", "A:active", "A:leave", "B:init", "B:active", "B:leave", "A:active",
-                            "A:destroy", "B:destroy"}));
+  EXPECT_EQ(PageLog(), (Log{"A:init", "A:active", "A:leave", "B:init", "B:active", "B:leave", "A:active", "A:destroy",
+                            "B:destroy"}));
   EXPECT_EQ(first.m_hWnd, nullptr);
   EXPECT_EQ(second.m_hWnd, nullptr);
   EXPECT_EQ(sheet.m_hWnd, nullptr);

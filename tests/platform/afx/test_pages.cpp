@@ -14,9 +14,7 @@ BOOL CLoggingPage::OnInitDialog() {
   return CPropertyPage::OnInitDialog();
 }
 
-void CLoggingPage::OnOK() {
-  PageLog().push_back(m_name + (::IsWindow(m_hWnd) ? ":ok" : ":ok-without-window"));
-}
+void CLoggingPage::OnOK() { PageLog().push_back(m_name + (::IsWindow(m_hWnd) ? ":ok" : ":ok-without-window")); }
 
 BOOL CLoggingPage::OnSetActive() {
   PageLog().push_back(m_name + ":active");
@@ -36,10 +34,11 @@ void CLoggingPage::OnDestroy() {
 }
 
 const AFX_MSGMAP* CLoggingPage::GetMessageMap() const {
-  static const AFX_MSGMAP map{CPropertyPage::GetThisMessageMap(), {
-      OnWmSize(&CLoggingPage::OnSize),
-      OnWmDestroy(&CLoggingPage::OnDestroy),
-  }};
+  static const AFX_MSGMAP map{CPropertyPage::GetThisMessageMap(),
+                              {
+                                  OnWmSize(&CLoggingPage::OnSize),
+                                  OnWmDestroy(&CLoggingPage::OnDestroy),
+                              }};
   return &map;
 }
 

@@ -22,7 +22,7 @@ TEST(MultiByteToWideCharTest, MapsEveryByteToOneWindows1252Character) {
   EXPECT_EQ(wide[0x9D], 0x9D);
   EXPECT_EQ(wide[0x9F], 0x178);
   EXPECT_EQ(wide[0xA0], 0xA0);
-  EXPECT_EQ(wide[0xB0], 0xB0);    // degree sign
+  EXPECT_EQ(wide[0xB0], 0xB0);  // degree sign
   EXPECT_EQ(wide[0xFF], 0xFF);
 }
 

@@ -49,7 +49,8 @@ class ComDeviceTableTest : public ::testing::Test {
   std::vector<std::string> Listing(ComDeviceTable& table) {
     std::vector<std::string> lines;
     for (const ComDevice& d : table.Devices()) {
-      std::wstring line = d.name + L" " + std::wstring(d.path.begin(), d.path.end()) + L" " + d.key + L" [" + d.pnpId + L"]";
+      std::wstring line =
+          d.name + L" " + std::wstring(d.path.begin(), d.path.end()) + L" " + d.key + L" [" + d.pnpId + L"]";
       lines.emplace_back(line.begin(), line.end());
     }
     return lines;
@@ -81,7 +82,7 @@ TEST_F(ComDeviceTableTest, PhantomCheckPrefersTheSysfsTypeAndKeepsBusyPorts) {
     bool listed;
   };
   const Case cases[] = {
-      {"0", 4, false}, {"4", 0, true}, {nullptr, 0, false}, {nullptr, 4, true},
+      {"0", 4, false},        {"4", 0, true},          {nullptr, 0, false},      {nullptr, 4, true},
       {nullptr, -EIO, false}, {nullptr, -EBUSY, true}, {nullptr, -EACCES, true},
   };
   for (const Case& c : cases) {

@@ -81,8 +81,8 @@ TEST_F(CurrentUserRegistryTest, KeysAndValuesGoThroughTheFile) {
   EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
   RegCloseKey(key);
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Missing", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\A\\\\B", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\A\\\\B", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
             ERROR_INVALID_PARAMETER);
 }
 

@@ -8,8 +8,9 @@
 
 class FakeSysfs {
  public:
-  FakeSysfs() : root_(std::filesystem::temp_directory_path() / ("zelmora-sysfs-" + std::to_string(getpid()) + "-" +
-                                                               std::to_string(counter_++))) {
+  FakeSysfs()
+      : root_(std::filesystem::temp_directory_path() /
+              ("zelmora-sysfs-" + std::to_string(getpid()) + "-" + std::to_string(counter_++))) {
     std::filesystem::create_directories(root_ / "sys" / "class" / "tty");
     std::filesystem::create_directories(root_ / "sys" / "devices");
   }
@@ -36,7 +37,8 @@ class FakeSysfs {
   void Tty(const std::string& name, const std::string& device) const {
     std::filesystem::path entry = root_ / "sys" / "class" / "tty" / name;
     std::filesystem::create_directories(entry);
-    if (!device.empty()) std::filesystem::create_directory_symlink(root_ / "sys" / "devices" / device, entry / "device");
+    if (!device.empty())
+      std::filesystem::create_directory_symlink(root_ / "sys" / "devices" / device, entry / "device");
   }
   void RemoveTty(const std::string& name) const { std::filesystem::remove_all(root_ / "sys" / "class" / "tty" / name); }
 

@@ -27,9 +27,9 @@ TEST(WcsToDoubleTest, ReadsTheHandheldsDecimalSyntaxOnly) {
       {L".25", 0.25},
       {L"1e3", 1000.0},
       {L"1.5E-2*7C", 0.015},
-      {L"2e", 2.0},        // an exponent without digits is not part of the number
+      {L"2e", 2.0},  // an exponent without digits is not part of the number
       {L"2e+", 2.0},
-      {L"0x1A", 0.0},      // no hexadecimal: "0" then a stop
+      {L"0x1A", 0.0},  // no hexadecimal: "0" then a stop
       {L"inf", 0.0},
       {L"-infinity", 0.0},
       {L"nan", 0.0},
@@ -44,7 +44,9 @@ TEST(WcsToDoubleTest, ReadsTheHandheldsDecimalSyntaxOnly) {
       {L"0.000000000000000000000000000001", 1e-30},
       {L"12345678901234567890123", 1.2345678901234568e22},
       {L"9007199254740993", 9007199254740992.0},  // beyond 2^53: rounds to even
-      {L"1\u00A0" L"5", 1.0},
+      {L"1\u00A0"
+       L"5",
+       1.0},
   };
   for (const DoubleCase& c : cases) {
     SCOPED_TRACE(testing::Message() << "text index " << (&c - cases));
@@ -63,7 +65,8 @@ TEST(WcsToDoubleTest, AgreesWithTheCLibraryOnRandomDecimals) {
     const int fracDigits = static_cast<int>(random() % 14);
     for (int d = 0; d < intDigits; ++d) text.push_back(static_cast<char>('0' + random() % 10));
     text.push_back('.');
-    for (int d = 0; d < fracDigits + (intDigits == 0 ? 1 : 0); ++d) text.push_back(static_cast<char>('0' + random() % 10));
+    for (int d = 0; d < fracDigits + (intDigits == 0 ? 1 : 0); ++d)
+      text.push_back(static_cast<char>('0' + random() % 10));
     if (random() % 5 == 0) text += "e" + std::to_string(static_cast<int>(random() % 80) - 40);
     const std::wstring wide(text.begin(), text.end());
     ASSERT_EQ(WcsToDouble(wide), strtod_l(text.c_str(), nullptr, c)) << text;

@@ -40,8 +40,8 @@ class PortOptions : public ::testing::Test {
 };
 
 TEST_F(PortOptions, PinsPortsStartsTheSimulatorAndLeavesOtherArguments) {
-  ASSERT_TRUE(Parse({"Zelmora", "--port", "COM4:=/dev/ttyUSB0", "-style", "fusion", "--port=com5=/dev/rfcomm0",
-                     "--simulate=COM2:"}));
+  ASSERT_TRUE(Parse(
+      {"Zelmora", "--port", "COM4:=/dev/ttyUSB0", "-style", "fusion", "--port=com5=/dev/rfcomm0", "--simulate=COM2:"}));
   EXPECT_EQ(Remaining(), (std::vector<std::string>{"Zelmora", "-style", "fusion"}));
   EXPECT_EQ(argv[static_cast<std::size_t>(argc)], nullptr);
   EXPECT_EQ(table->PathOf(L"COM4:"), "/dev/ttyUSB0");
@@ -55,9 +55,12 @@ TEST_F(PortOptions, PinsPortsStartsTheSimulatorAndLeavesOtherArguments) {
 }
 
 TEST_F(PortOptions, MalformedOptionsAreRefusedWithAMessage) {
-  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
-           {"Zelmora", "--port"}, {"Zelmora", "--port", "COM4:"}, {"Zelmora", "--port", "COM0:=/dev/ttyS0"},
-           {"Zelmora", "--port=LPT1:=/dev/lp0"}, {"Zelmora", "--port", "COM4:="}, {"Zelmora", "--simulate=COM:"}}) {
+  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{{"Zelmora", "--port"},
+                                                                             {"Zelmora", "--port", "COM4:"},
+                                                                             {"Zelmora", "--port", "COM0:=/dev/ttyS0"},
+                                                                             {"Zelmora", "--port=LPT1:=/dev/lp0"},
+                                                                             {"Zelmora", "--port", "COM4:="},
+                                                                             {"Zelmora", "--simulate=COM:"}}) {
     std::string error;
     EXPECT_FALSE(Parse(args, &error)) << args.back();
     EXPECT_FALSE(error.empty());

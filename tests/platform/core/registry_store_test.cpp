@@ -31,9 +31,7 @@ std::string ReadText(const fs::path& file) {
   return text.str();
 }
 
-void WriteText(const fs::path& file, const std::string& text) {
-  std::ofstream(file, std::ios::binary) << text;
-}
+void WriteText(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
 
 // Files in `dir` other than the file itself and its lock file.
 std::vector<std::string> Leftovers(const fs::path& dir) {
@@ -80,9 +78,9 @@ TEST_F(RegistryStoreTest, FirstChangeCreatesTheFileInAFreshDirectory) {
   RegistryStore store(file_.string());
   EXPECT_FALSE(store.Load().HasKey(kAppKey));
   EXPECT_EQ(store.Update([](RegistryTree& tree) {
-              tree.SetValue(kAppKey, L"PortName", StringValue(L"COM1:"));
-              return tree.SetValue(kAppKey, L"BaudRate", NumberValue(4800));
-            }),
+    tree.SetValue(kAppKey, L"PortName", StringValue(L"COM1:"));
+    return tree.SetValue(kAppKey, L"BaudRate", NumberValue(4800));
+  }),
             0);
   EXPECT_EQ(ReadText(file_),
             "Windows Registry Editor Version 5.00\n\n"
@@ -175,7 +173,8 @@ TEST_F(RegistryStoreTest, AReadOnlyDirectoryKeepsTheOldFile) {
   const std::string before = ReadText(file_);
   fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
   WithoutFilePrivileges user;
-  if (::faccessat(AT_FDCWD, dir_.c_str(), W_OK, AT_EACCESS) == 0) GTEST_SKIP() << "this process can write to a read-only directory";
+  if (::faccessat(AT_FDCWD, dir_.c_str(), W_OK, AT_EACCESS) == 0)
+    GTEST_SKIP() << "this process can write to a read-only directory";
 
   EXPECT_NE(SetNumber(store, kAppKey, L"BaudRate", 4800), 0);
   EXPECT_EQ(ReadText(file_), before);
@@ -199,7 +198,8 @@ TEST_F(RegistryStoreTest, AFileThatCannotBeReadIsNotReplaced) {
   fs::permissions(file_, fs::perms::none);
   {
     WithoutFilePrivileges user;
-    if (::faccessat(AT_FDCWD, file_.c_str(), R_OK, AT_EACCESS) == 0) GTEST_SKIP() << "this process can read a file without permissions";
+    if (::faccessat(AT_FDCWD, file_.c_str(), R_OK, AT_EACCESS) == 0)
+      GTEST_SKIP() << "this process can read a file without permissions";
     EXPECT_NE(SetNumber(store, kAppKey, L"DemoMode", 1), 0);
   }
   fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write);

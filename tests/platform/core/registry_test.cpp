@@ -88,7 +88,8 @@ TEST_F(ActiveDrivers, BuffersTooSmallAndMissingKeysAreReported) {
             ERROR_MORE_DATA);
   EXPECT_EQ(bytes, (std::wcslen(L"u-blox 7 - GPS/GNSS Receiver") + 1) * sizeof(WCHAR));
   EXPECT_EQ(RegQueryValueExW(entry, L"Missing", nullptr, nullptr, nullptr, &bytes), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegSetValueExW(entry, L"Name", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"COM9:"), 12), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegSetValueExW(entry, L"Name", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"COM9:"), 12),
+            ERROR_ACCESS_DENIED);
   RegCloseKey(entry);
   RegCloseKey(active);
 

@@ -88,10 +88,12 @@ TEST(RegistryTreeTest, ReadsWhatAPersonOrTheRegistryEditorWrites) {
   std::optional<RegistryTree> tree = RegistryTree::Parse(crlfWithComments);
   ASSERT_TRUE(tree);
   EXPECT_TRUE(SameValue(*tree->FindValue(L"Software\\tavrin\\zelmora", L"demomode"), NumberValue(1)));
-  EXPECT_TRUE(SameValue(*tree->FindValue(L"Software\\Tavrin\\Zelmora", L"Bytes"), RegistryValue{REG_BINARY, {1, 2, 3}}));
+  EXPECT_TRUE(
+      SameValue(*tree->FindValue(L"Software\\Tavrin\\Zelmora", L"Bytes"), RegistryValue{REG_BINARY, {1, 2, 3}}));
 
   // The registry editor's own export: UTF-16LE with its byte-order mark.
-  const std::u16string utf16 = u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"P\"=\"\u00e9\"\r\n";
+  const std::u16string utf16 =
+      u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"P\"=\"\u00e9\"\r\n";
   std::string bytes(utf16.size() * 2, '\0');
   for (std::size_t i = 0; i < utf16.size(); ++i) {
     bytes[2 * i] = static_cast<char>(utf16[i] & 0xFF);

@@ -24,106 +24,95 @@ constexpr const char* kTool = ZELMORA_BINARY_DIR "/tools/zelmora-receiver/zelmor
 constexpr int kDeadlineMs = 10'000;
 
 class Tool {
-public:
-    explicit Tool(std::vector<std::string> args)
-    {
-        int out[2];
-        EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        args.insert(args.begin(), kTool);
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        EXPECT_EQ(posix_spawn(&pid_, kTool, &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        out_ = out[0];
+ public:
+  explicit Tool(std::vector<std::string> args) {
+    int out[2];
+    EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    args.insert(args.begin(), kTool);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    EXPECT_EQ(posix_spawn(&pid_, kTool, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    out_ = out[0];
+  }
+  ~Tool() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
     }
-    ~Tool()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        close(out_);
-    }
+    close(out_);
+  }
 
-    // Standard output up to its first newline, or everything until it ends.
-    std::string ReadLine()
-    {
-        std::string text;
-        char c;
-        while (Wait(out_) && read(out_, &c, 1) == 1 && c != '\n')
-            text += c;
-        return text;
-    }
+  // Standard output up to its first newline, or everything until it ends.
+  std::string ReadLine() {
+    std::string text;
+    char c;
+    while (Wait(out_) && read(out_, &c, 1) == 1 && c != '\n') text += c;
+    return text;
+  }
 
-    // The exit status after signal (0 for none).
-    int Finish(int signal)
-    {
-        if (signal != 0)
-            kill(pid_, signal);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
+  // The exit status after signal (0 for none).
+  int Finish(int signal) {
+    if (signal != 0) kill(pid_, signal);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
 
-    static bool Wait(int fd)
-    {
-        pollfd ready{fd, POLLIN, 0};
-        return poll(&ready, 1, kDeadlineMs) == 1;
-    }
+  static bool Wait(int fd) {
+    pollfd ready{fd, POLLIN, 0};
+    return poll(&ready, 1, kDeadlineMs) == 1;
+  }
 
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
 };
 
-TEST(ZelmoraReceiverTool, HelpAndBadArguments)
-{
-    Tool help({"--help"});
-    EXPECT_EQ(help.ReadLine(), "Usage: zelmora-receiver [options]");
-    EXPECT_EQ(help.Finish(0), 0);
+TEST(ZelmoraReceiverTool, HelpAndBadArguments) {
+  Tool help({"--help"});
+  EXPECT_EQ(help.ReadLine(), "Usage: zelmora-receiver [options]");
+  EXPECT_EQ(help.Finish(0), 0);
 
-    for (std::vector<std::string> args :
-         {std::vector<std::string>{"--baud", "0"}, {"--silence", "5"}, {"--frobnicate"}, {"--baud"}}) {
-        Tool bad(args);
-        EXPECT_EQ(bad.Finish(0), 2) << args[0];
-    }
-    Tool missing({"--replay", "/nonexistent/capture.log"});
-    EXPECT_EQ(missing.Finish(0), 1);
+  for (std::vector<std::string> args :
+       {std::vector<std::string>{"--baud", "0"}, {"--silence", "5"}, {"--frobnicate"}, {"--baud"}}) {
+    Tool bad(args);
+    EXPECT_EQ(bad.Finish(0), 2) << args[0];
+  }
+  Tool missing({"--replay", "/nonexistent/capture.log"});
+  EXPECT_EQ(missing.Finish(0), 1);
 }
 
-TEST(ZelmoraReceiverTool, PrintsAPortThatCarriesSentencesAndStopsOnASignal)
-{
-    for (int signal : {SIGINT, SIGTERM}) {
-        Tool tool({"--baud=115200", "--many-satellites"});
-        const std::string path = tool.ReadLine();
-        ASSERT_TRUE(path.starts_with("/dev/pts/")) << path;
+TEST(ZelmoraReceiverTool, PrintsAPortThatCarriesSentencesAndStopsOnASignal) {
+  for (int signal : {SIGINT, SIGTERM}) {
+    Tool tool({"--baud=115200", "--many-satellites"});
+    const std::string path = tool.ReadLine();
+    ASSERT_TRUE(path.starts_with("/dev/pts/")) << path;
 
-        const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        ASSERT_GE(fd, 0);
-        termios tio{};
-        tcgetattr(fd, &tio);
-        cfmakeraw(&tio);
-        cfsetspeed(&tio, B115200);
-        tcsetattr(fd, TCSANOW, &tio);
-        std::string bytes;
-        char buffer[512];
-        while (bytes.find("$GPGSV,4,4,") == std::string::npos && Tool::Wait(fd)) {
-            const ssize_t count = read(fd, buffer, sizeof buffer);
-            if (count > 0)
-                bytes.append(buffer, static_cast<std::size_t>(count));
-        }
-        EXPECT_NE(bytes.find("$GPGSV,4,4,"), std::string::npos) << bytes;
-        close(fd);
-        EXPECT_EQ(tool.Finish(signal), 0) << strsignal(signal);
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    termios tio{};
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    cfsetspeed(&tio, B115200);
+    tcsetattr(fd, TCSANOW, &tio);
+    std::string bytes;
+    char buffer[512];
+    while (bytes.find("$GPGSV,4,4,") == std::string::npos && Tool::Wait(fd)) {
+      const ssize_t count = read(fd, buffer, sizeof buffer);
+      if (count > 0) bytes.append(buffer, static_cast<std::size_t>(count));
     }
+    EXPECT_NE(bytes.find("$GPGSV,4,4,"), std::string::npos) << bytes;
+    close(fd);
+    EXPECT_EQ(tool.Finish(signal), 0) << strsignal(signal);
+  }
 }
 
-} // namespace
+}  // namespace

@@ -31,8 +31,7 @@ TEST(GetActiveDriverValueTest, FindsTheEntryByItsExactName) {
 
 TEST(GetActiveDriverValueTest, TheLastEntryWithTheNameDecides) {
   FakeActiveDrivers table({
-      Driver(L"01", L"COM1:", L"First\\Serial"),
-      Driver(L"02", L"COM1:", L"Second\\Serial"),
+      Driver(L"01", L"COM1:", L"First\\Serial"), Driver(L"02", L"COM1:", L"Second\\Serial"),
       FakeDriver{L"03", {{L"Name", StringValue(L"COM1:")}}},  // no Key: the earlier one stays
   });
   EXPECT_EQ(GetActiveDriverValue(L"COM1:", L"Key"), L"Second\\Serial");

@@ -70,8 +70,8 @@ TEST(PortListTest, RefreshReplacesChangedLabelsInPlaceAndKeepsTheSelection) {
       Driver(L"02", L"COM2:", L"Drivers\\BuiltIn\\Serial"),
       Driver(L"04", L"COM4:", L"Drivers\\USB\\Serial\\cdc_acm", L"GPS Mouse"),
   });
-  const std::vector<std::wstring> now = {L"COM1:", L"COM2: Serial", L"COM3:", L"COM4: GPS Mouse", L"COM5:",
-                                         L"COM6:", L"COM7:",        L"COM8:", L"COM9:"};
+  const std::vector<std::wstring> now = {L"COM1:", L"COM2: Serial", L"COM3:", L"COM4: GPS Mouse", L"COM5:", L"COM6:",
+                                         L"COM7:", L"COM8:",        L"COM9:"};
   std::vector<std::wstring> cardGone = now;
   cardGone[3] = L"COM4: Old Card";
   std::vector<std::wstring> caseOnly = now;
@@ -80,12 +80,9 @@ TEST(PortListTest, RefreshReplacesChangedLabelsInPlaceAndKeepsTheSelection) {
   twoChanged[1] = L"COM2:";
   twoChanged[6] = L"COM7: Gone";
   const RefreshCase cases[] = {
-      {"the selected entry changes", cardGone, 3, now, 3},
-      {"another entry changes", cardGone, 1, now, 1},
-      {"no selection", twoChanged, -1, now, -1},
-      {"two entries change", twoChanged, 6, now, 6},
-      {"letter case only", caseOnly, 3, caseOnly, 3},
-      {"nothing changes", now, 0, now, 0},
+      {"the selected entry changes", cardGone, 3, now, 3}, {"another entry changes", cardGone, 1, now, 1},
+      {"no selection", twoChanged, -1, now, -1},           {"two entries change", twoChanged, 6, now, 6},
+      {"letter case only", caseOnly, 3, caseOnly, 3},      {"nothing changes", now, 0, now, 0},
   };
   for (const RefreshCase& c : cases) {
     FakeComboBox list;

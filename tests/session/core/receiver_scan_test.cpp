@@ -34,7 +34,7 @@ struct Attempt {
 class ScriptedPort final : public ScanPort {
  public:
   std::map<std::wstring, std::map<DWORD, std::string>> script;  // port -> speed -> bytes
-  std::vector<std::wstring> openable;                            // ports that open without a script
+  std::vector<std::wstring> openable;                           // ports that open without a script
   std::vector<Attempt> tries;
   std::vector<Attempt> opened;
   std::vector<DWORD> listenedMs;

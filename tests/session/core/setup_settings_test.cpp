@@ -93,8 +93,8 @@ struct WriteCase {
 TEST_F(SetupSettingsTest, OkStoresTheDeviceNameAndTheSpeedAsANumber) {
   const WriteCase cases[] = {
       {L"COM3: u-blox 7 - GPS/GNSS Receiver", L"9600", L"COM3:", 9600},
-      {L"", L"4800", L"", 4800},            // no port selected
-      {L"COM2", L"", L"", 0},               // no colon, no speed
+      {L"", L"4800", L"", 4800},  // no port selected
+      {L"COM2", L"", L"", 0},     // no colon, no speed
       {L"COM4: Serial", L" \t+115200 bps", L"COM4:", 115200},
       {L"COM5:", L"baud", L"COM5:", 0},
       {L"COM6:", L"-5", L"COM6:", -5},
