@@ -5,7 +5,7 @@ FUZZ_SECONDS ?= 30
 WERROR := $(if $(CI),ON,OFF)
 CMAKE_COMMON := -DZELMORA_WERROR=$(WERROR)
 
-.PHONY: all deps build test asan tsan bench fuzz run golden clean
+.PHONY: all deps build test asan tsan bench fuzz run golden clean format check-format
 
 all: build
 
@@ -48,6 +48,13 @@ golden: build
 
 run: build
 	scripts/run-zelmora build
+
+# The house style (.clang-format) on every C++ file of the repository.
+format: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+check-format: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
 	rm -rf build build-asan build-tsan build-bench build-fuzz
