@@ -3,7 +3,8 @@ JOBS ?= $(shell nproc)
 BUILD_TYPE ?= RelWithDebInfo
 FUZZ_SECONDS ?= 30
 WERROR := $(if $(CI),ON,OFF)
-CMAKE_COMMON := -DZELMORA_WERROR=$(WERROR)
+CCACHE := $(shell command -v ccache)
+CMAKE_COMMON := -DZELMORA_WERROR=$(WERROR) $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE))
 
 .PHONY: all deps build test asan tsan bench fuzz run golden clean format check-format
 

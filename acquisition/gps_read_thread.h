@@ -14,6 +14,12 @@
 
 class CSerialCom;
 
+// The reader thread's private messages to its owner window, lParam 0.
+// WM_GPSUPDATE: wParam 0 raw text, 1 altitude, 2 fix and PDOP, 3 satellites,
+// 4 date, time, position, speed and course. WM_GPSLOST: the receiver fell silent.
+constexpr UINT WM_GPSUPDATE = 0x07FD;
+constexpr UINT WM_GPSLOST = 0x07FE;
+
 class CGPSReadThread : public CWinThread, public CGPSRecord {
  public:
   // The owner window, the open port, the bytes per read (also the raw

@@ -1,10 +1,11 @@
 #include "app/zelmora_app.h"
 
-#include "app/about_ppg.h"
 #include "app/sheet.h"
-#include "display/ui/status_ppg.h"
+#include "pages/about_page.h"
+#include "pages/gps_info_page.h"
+#include "pages/setup_page.h"
+#include "resources/resource_catalogue.h"
 #include "resources/string_table.h"
-#include "session/general_ppg.h"
 
 CZelmoraApp::CZelmoraApp() = default;
 
@@ -12,6 +13,7 @@ CZelmoraApp::~CZelmoraApp() = default;
 
 // The handheld shell's one-time start-up call has no counterpart on Linux.
 BOOL CZelmoraApp::InitInstance() {
+  RegisterProgramResources();
   SetRegistryKey(L"Tavrin");
 
   // The owner window: never shown, it owns the sheet for the whole run.

@@ -18,12 +18,17 @@ function(zelmora_library name)
   endif()
 endfunction()
 
-# zelmora_test(NAME [QT] [DEPS lib...])
+# zelmora_test(NAME [QT] [RESOURCES] [DEPS lib...])
 # Builds every .cpp of the current test folder into one GoogleTest program
 # and registers its tests with ctest. Qt tests run on the offscreen platform.
+# RESOURCES registers the program's resources before the tests run.
 function(zelmora_test name)
-  cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;RESOURCES" "" "DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(ARG_RESOURCES)
+    list(APPEND sources ${PROJECT_SOURCE_DIR}/tests/support/program_resources.cpp)
+    list(APPEND ARG_DEPS zel_resources)
+  endif()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "resources/resource_catalogue.h"
+
 #include "platform/core/resources.h"
 #include "resources/dialog_init.h"
 #include "resources/dialog_templates.h"
@@ -72,3 +74,5 @@ std::span<const ResourceEntry> ProgramResourceCatalogue() {
   static const Catalogue catalogue;
   return catalogue.Entries();
 }
+
+void RegisterProgramResources() { SetProgramResources(ProgramResourceCatalogue()); }

@@ -6,7 +6,8 @@
 
 #include "app/zelmora_app.h"
 #include "platform/afx/afx_main.h"
-#include "platform/sim/simulated_receiver.h"
+#include "resources/resource_catalogue.h"
+#include "simulator/simulated_receiver.h"
 
 CZelmoraApp theApp;
 
@@ -26,4 +27,7 @@ std::string StartSimulatedReceiver(unsigned) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return AfxWinMain(argc, argv, &StartSimulatedReceiver); }
+int main(int argc, char** argv) {
+  RegisterProgramResources();
+  return AfxWinMain(argc, argv, &StartSimulatedReceiver);
+}

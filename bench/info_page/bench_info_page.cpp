@@ -7,8 +7,8 @@
 #include <string>
 
 #include "acquisition/gps_record.h"
-#include "display/ui/gps_update.h"
-#include "display/ui/status_ppg.h"
+#include "pages/gps_update.h"
+#include "pages/gps_info_page.h"
 #include "platform/ui/screen.h"
 #include "resources/resource_ids.h"
 #include "platform/ui/ui_application.h"

@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "platform/core/com_device_table.h"
-#include "session/core/port_list.h"
+#include "session/port_list.h"
 #include "tests/platform/core/fake_sysfs.h"
-#include "tests/session/core/fake_combo_box.h"
+#include "tests/session/fake_combo_box.h"
 
 namespace {
 

@@ -34,12 +34,12 @@
 #include "platform/afx/memory_registry_hive.h"
 #include "platform/core/com_device_table.h"
 #include "platform/core/registry.h"
-#include "platform/sim/simulated_receiver.h"
+#include "simulator/simulated_receiver.h"
 #include "platform/ui/edit_window.h"
 #include "platform/ui/property_sheet_window.h"
 #include "platform/ui/ui_application.h"
 #include "platform/ui/ui_window.h"
-#include "session/general_ppg.h"
+#include "pages/setup_page.h"
 #include "resources/resource_ids.h"
 
 extern char** environ;

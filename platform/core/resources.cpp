@@ -1,7 +1,10 @@
 #include "platform/core/resources.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -17,9 +20,17 @@ ModuleRegistry& Registry() {
   return registry;
 }
 
+std::atomic<const ResourceModule*> g_programModule{nullptr};
+
+// The program's module handle: one value for the whole run, whichever
+// catalogue stands behind it, so a handle taken before SetProgramResources
+// (the application object's, say) names the catalogue set later.
+char g_programModuleTag;
+
 const ResourceModule& ProgramModule() {
-  static const ResourceModule program(ProgramResourceCatalogue());
-  return program;
+  static const ResourceModule empty({});
+  const ResourceModule* program = g_programModule.load(std::memory_order_acquire);
+  return program != nullptr ? *program : empty;
 }
 
 wchar_t FoldAscii(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
@@ -74,7 +85,7 @@ ResourceModule::~ResourceModule() {
 HMODULE ResourceModule::Handle() const { return reinterpret_cast<HMODULE>(const_cast<ResourceModule*>(this)); }
 
 const ResourceModule* ResourceModule::FromHandle(HMODULE module) {
-  if (module == nullptr) return &ProgramModule();
+  if (module == nullptr || module == GetModuleHandleW(nullptr)) return &ProgramModule();
   const auto* candidate = reinterpret_cast<const ResourceModule*>(module);
   std::lock_guard<std::mutex> guard(Registry().lock);
   return Registry().modules.count(candidate) != 0 ? candidate : nullptr;
@@ -111,7 +122,24 @@ const std::wstring* ResourceModule::FindString(UINT id) const {
   return it != m_strings.end() ? &it->second : nullptr;
 }
 
-HMODULE GetModuleHandleW(LPCWSTR moduleName) { return moduleName == nullptr ? ProgramModule().Handle() : nullptr; }
+void SetProgramResources(std::span<const ResourceEntry> entries) {
+  static std::mutex lock;
+  // Never freed, not even at exit: handles taken from a module stay valid
+  // after a change, and the modules must not outlive the registry of modules.
+  static auto* const modules = new std::vector<std::unique_ptr<const ResourceModule>>;
+  std::lock_guard<std::mutex> guard(lock);
+  const ResourceModule* current = g_programModule.load(std::memory_order_acquire);
+  if (current != nullptr && current->Entries().data() == entries.data() &&
+      current->Entries().size() == entries.size()) {
+    return;
+  }
+  modules->push_back(std::make_unique<const ResourceModule>(entries));
+  g_programModule.store(modules->back().get(), std::memory_order_release);
+}
+
+HMODULE GetModuleHandleW(LPCWSTR moduleName) {
+  return moduleName == nullptr ? reinterpret_cast<HMODULE>(&g_programModuleTag) : nullptr;
+}
 
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type) {
   const ResourceModule* owner = ResourceModule::FromHandle(module);

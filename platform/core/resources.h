@@ -2,12 +2,12 @@
 // handheld's binary resource formats (dialog templates, string blocks, DIBs,
 // icons, version record), found and loaded with the handheld's functions.
 //
-// The program's module is the catalogue that the resources library
-// (zel_resources) defines through ProgramResourceCatalogue(). Its instance
-// handle is GetModuleHandleW(nullptr); a null HMODULE or HINSTANCE given to
-// the functions below means that module too, as it does for the executable
-// on the handheld. Tests may build a ResourceModule of their own and pass its
-// Handle().
+// The program's module is the catalogue the program hands over with
+// SetProgramResources() at start-up (the layer does not know the program's
+// resources). Its instance handle is GetModuleHandleW(nullptr); a null
+// HMODULE or HINSTANCE given to the functions below means that module too,
+// as it does for the executable on the handheld. Tests may build a
+// ResourceModule of their own and pass its Handle().
 #pragma once
 
 #include <cstdint>
@@ -44,8 +44,11 @@ struct ResourceEntry {
   std::span<const BYTE> data;
 };
 
-// The program's resource catalogue. Declared here, defined by zel_resources.
-std::span<const ResourceEntry> ProgramResourceCatalogue();
+// Makes `entries` the program's module, the one a null module handle names.
+// Until a program calls it, that module holds no resources. The entries must
+// live for the rest of the process; so do the modules set before, so that
+// handles taken from them stay valid.
+void SetProgramResources(std::span<const ResourceEntry> entries);
 
 // A module's resources. The object's address is its HMODULE, so it must
 // outlive every handle and pointer taken from it; the entries' bytes are
@@ -58,6 +61,7 @@ class ResourceModule {
   ResourceModule& operator=(const ResourceModule&) = delete;
 
   HMODULE Handle() const;
+  std::span<const ResourceEntry> Entries() const { return m_entries; }
   // The live module behind a handle; the program's module for nullptr;
   // nullptr for anything else.
   static const ResourceModule* FromHandle(HMODULE module);

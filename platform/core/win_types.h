@@ -89,10 +89,6 @@ constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_USER = 0x0400;
 
-// The program's private messages from the reader thread to the Setup page.
-constexpr UINT WM_GPSUPDATE = 0x07FD;
-constexpr UINT WM_GPSLOST = 0x07FE;
-
 struct POINT {
   LONG x;
   LONG y;

@@ -15,7 +15,7 @@
 #include "platform/core/com_device_table.h"
 #include "platform/core/event.h"
 #include "platform/core/window_core.h"
-#include "platform/sim/simulated_receiver.h"
+#include "simulator/simulated_receiver.h"
 #include "serial/serial_com.h"
 
 namespace {

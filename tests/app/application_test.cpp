@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "display/ui/status_ppg.h"
+#include "pages/gps_info_page.h"
 #include "platform/ui/property_sheet_window.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/ui_application.h"

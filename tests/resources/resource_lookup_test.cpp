@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/core/resources.h"
+#include "resources/resource_catalogue.h"
 #include "resources/resource_ids.h"
 #include "tests/resources/resource_bytes.h"
 

@@ -1,129 +1,225 @@
-// The Scan button over real pseudo-terminals on simulated time: every port
-// that opens costs 2000 ms of it.
-#include <QCursor>
-#include <QGuiApplication>
+#include "session/receiver_scan.h"
 
-#include "platform/ui/message_box.h"
-#include "resources/resource_ids.h"
-#include "session_fixture.h"
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fake_active_drivers.h"
+#include "platform/core/com_device_table.h"
+#include "platform/core/simulated_clock.h"
+#include "session/port_list.h"
 
 namespace {
 
-using Tries = std::vector<std::pair<std::wstring, DWORD>>;
-
-class ReceiverScanTest : public SessionTest {
- protected:
-  void SetUp() override {
-    SessionTest::SetUp();
-    onOpen_ = [this] {
-      scanButtonEnabledDuringOpens_ |= Enabled(IDC_SETUP_SCAN);
-      const QCursor* cursor = QGuiApplication::overrideCursor();
-      waitCursorDuringOpens_ &= cursor != nullptr && cursor->shape() == Qt::WaitCursor;
-    };
-  }
-  // Scan; the simulated time it took.
-  DWORD Scan() {
-    const DWORD start = GetTickCount();
-    Click(IDC_SETUP_SCAN);
-    return GetTickCount() - start;
-  }
-  std::wstring SelectedPort() {
-    std::wstring text;
-    setup_->m_cbPort.GetLBText(setup_->m_cbPort.GetCurSel(), text);
-    return text;
-  }
-  std::wstring SelectedSpeed() {
-    std::wstring text;
-    setup_->m_cbBaudRate.GetLBText(setup_->m_cbBaudRate.GetCurSel(), text);
-    return text;
-  }
-  static Tries Round(DWORD speed, std::initializer_list<const wchar_t*> ports) {
-    Tries tries;
-    for (const wchar_t* port : ports) tries.emplace_back(port, speed);
-    return tries;
-  }
-
-  bool scanButtonEnabledDuringOpens_ = false;
-  bool waitCursorDuringOpens_ = true;
+struct Attempt {
+  std::wstring port;
+  DWORD baud;
+  bool operator==(const Attempt&) const = default;
 };
 
-TEST_F(ReceiverScanTest, AReceiverAt9600OnTheThirdPortIsFoundAfterEveryOtherSpeedBeforeIt) {
-  AddMutePort(1);
-  sim::ReceiverOptions fast;
-  fast.baud = 115200;
-  AddReceiver(2, fast);
-  sim::ReceiverOptions receiver;
-  receiver.baud = 9600;
-  AddReceiver(3, receiver);
-  AddMutePort(4);
-  SetDriverKey(4, L"Drivers\\BuiltIn\\IrDA\\irsir");
-  AddMutePort(5);
-  SetDriverKey(5, L"");
-  RunSheet([&] {
-    const DWORD took = Scan();
-    Tries expected;
-    for (DWORD speed : {4800u, 57600u}) {
-      Tries round = Round(speed, {L"COM1:", L"COM2:", L"COM3:", L"COM5:"});
-      expected.insert(expected.end(), round.begin(), round.end());
-    }
-    Tries last = Round(9600, {L"COM1:", L"COM2:", L"COM3:"});
-    expected.insert(expected.end(), last.begin(), last.end());
-    EXPECT_EQ(log_->Speeds(), expected) << "COM4:'s driver is no serial driver";
-    EXPECT_EQ(took, 2000u * expected.size());
-    EXPECT_EQ(SelectedPort().rfind(L"COM3: ", 0), 0u) << "the whole label is selected";
-    EXPECT_EQ(setup_->m_cbPort.GetCurSel(), 2);
-    EXPECT_EQ(SelectedSpeed(), L"9600");
-    EXPECT_TRUE(MessageBoxesShown().empty()) << "a successful scan says nothing";
-    EXPECT_FALSE(scanButtonEnabledDuringOpens_);
-    EXPECT_TRUE(waitCursorDuringOpens_);
-    EXPECT_TRUE(Enabled(IDC_SETUP_SCAN));
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(log_->OpenPorts(), 0);
+// Ports that open when a script says what they deliver at a speed; every
+// other open fails. Records the opens, the time each one was listened to
+// and how much each read asked for.
+class ScriptedPort final : public ScanPort {
+ public:
+  std::map<std::wstring, std::map<DWORD, std::string>> script;  // port -> speed -> bytes
+  std::vector<std::wstring> openable;                           // ports that open without a script
+  std::vector<Attempt> tries;
+  std::vector<Attempt> opened;
+  std::vector<DWORD> listenedMs;
+  std::vector<DWORD> wanted;
+  bool open = false;
 
-    // Start GPS then runs on the port and speed found.
-    Click(IDC_SETUP_START_STOP);
-    ASSERT_TRUE(PassUntil([&] { return SetupText(IDC_SETUP_RAW_TEXT).find(L"$GPRMC,") != std::wstring::npos; }, 3000));
-    EXPECT_EQ(log_->Speeds().back(), (std::pair<std::wstring, DWORD>{L"COM3:", 9600}));
-  });
-  EXPECT_FALSE(StoredString(L"PortName").has_value()) << "the scan saves nothing";
+  BOOL Open(LPCWSTR portName, DWORD baudRate, BYTE byteSize, BYTE parity, BYTE stopBits) override {
+    EXPECT_FALSE(open) << "the previous port was not closed";
+    EXPECT_EQ(byteSize, 8);
+    EXPECT_EQ(parity, 0);
+    EXPECT_EQ(stopBits, 0);
+    tries.push_back({portName, baudRate});
+    const bool scripted = script.count(portName) != 0;
+    if (!scripted && std::find(openable.begin(), openable.end(), portName) == openable.end()) return FALSE;
+    opened.push_back({portName, baudRate});
+    openedAt_ = GetTickCount();
+    open = true;
+    return TRUE;
+  }
+  BOOL Read(LPVOID buffer, DWORD bytesWanted, LPDWORD bytesRead) override {
+    listenedMs.push_back(GetTickCount() - openedAt_);
+    wanted.push_back(bytesWanted);
+    std::string data;
+    const auto port = script.find(opened.back().port);
+    if (port != script.end() && port->second.count(opened.back().baud) != 0) data = port->second[opened.back().baud];
+    const DWORD n = std::min<DWORD>(bytesWanted, static_cast<DWORD>(data.size()));
+    std::memcpy(buffer, data.data(), n);
+    *bytesRead = n;
+    return TRUE;
+  }
+  BOOL Close() override {
+    open = false;
+    return TRUE;
+  }
+
+ private:
+  DWORD openedAt_ = 0;
+};
+
+// The nine labels as the page's list holds them.
+ScanPortList NineEntries() {
+  auto labels = std::make_shared<std::vector<std::wstring>>();
+  for (int n = 0; n < kPortCount; ++n) labels->push_back(PortLabel(PortDeviceName(n)));
+  return ScanPortList{[labels] { return static_cast<int>(labels->size()); }, [labels](int n) { return (*labels)[n]; }};
 }
 
-TEST_F(ReceiverScanTest, WhatCountsAsAReceiver) {
-  struct Case {
-    const char* name;
-    std::string bytes;
-    bool found;
-  };
-  const std::string rmc = "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
-  const Case cases[] = {
-      {"NMEA sentences", rmc, true},
-      {"SiRF sentences alone", "$PSRF151,3,1485,147236.00,1*3F\r\n", true},
-      {"a zero byte before the sentence", std::string("\x01\x00", 2) + rmc, false},
-      {"another talker", "$GNRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*02\r\n", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TearDown();
-    SetUp();
-    AddChattyPort(1, c.bytes);
-    RunSheet([&] {
-      SelectSpeed(L"1200");
-      const DWORD took = Scan();
-      if (c.found) {
-        EXPECT_EQ(took, 2000u);
-        EXPECT_EQ(SelectedSpeed(), L"4800");
-        EXPECT_TRUE(MessageBoxesShown().empty());
-      } else {
-        EXPECT_EQ(took, 7u * 2000u) << "COM1: at every speed";
-        EXPECT_EQ(SelectedSpeed(), L"1200");
-        ASSERT_EQ(MessageBoxesShown().size(), 1u);
-        EXPECT_EQ(MessageBoxesShown()[0].text, L"GPS not found.");
-        EXPECT_EQ(MessageBoxesShown()[0].icon, MB_ICONEXCLAMATION);
-        EXPECT_EQ(MessageBoxesShown()[0].buttons, MB_OK);
-      }
-      EXPECT_TRUE(Enabled(IDC_SETUP_SCAN));
-    });
+const char kGga[] = "$GPGGA,120000.000,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+
+TEST(ReceiverScanTest, FindsAReceiverAt9600OnTheThirdPortAfterTryingEveryPortAt4800And57600) {
+  FakeActiveDrivers table({
+      Driver(L"01", L"COM1:", L"Drivers\\BuiltIn\\Serial"),
+      Driver(L"02", L"COM2:", L"Drivers\\PCMCIA\\Card"),
+      Driver(L"03", L"COM3:", L"Drivers\\USB\\GPS"),
+      Driver(L"04", L"COM4:", L"Drivers\\BuiltIn\\IrDA"),
+  });
+  SimulatedClock clock(1000);
+  ScriptedPort port;
+  port.openable = {L"COM1:", L"COM2:"};
+  port.script[L"COM3:"] = {{4800, std::string(300, '\xF3')}, {9600, kGga}};
+
+  const std::optional<ReceiverFound> found = ScanForReceiver(NineEntries(), port);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->entry, 2);
+  EXPECT_EQ(found->baudRate, 9600u);
+
+  // COM4:'s driver is no serial, card or GPS driver: never opened. COM5: to
+  // COM9: have no driver entry: tried at every speed (and fail to open).
+  std::vector<Attempt> expected;
+  for (DWORD speed : {4800u, 57600u}) {
+    for (const wchar_t* name : {L"COM1:", L"COM2:", L"COM3:", L"COM5:", L"COM6:", L"COM7:", L"COM8:", L"COM9:"}) {
+      expected.push_back({name, speed});
+    }
   }
+  for (const wchar_t* name : {L"COM1:", L"COM2:", L"COM3:"}) expected.push_back({name, 9600});
+  EXPECT_EQ(port.tries, expected);
+  EXPECT_EQ(port.opened.size(), 9u);
+  EXPECT_FALSE(port.open);
+  // Each opened port was listened to for two seconds of (simulated) time and
+  // asked for a full buffer.
+  EXPECT_EQ(port.listenedMs, std::vector<DWORD>(9, kScanListenMs));
+  EXPECT_EQ(port.wanted, std::vector<DWORD>(9, kScanBufferSize));
+  EXPECT_EQ(GetTickCount(), 1000u + 9 * kScanListenMs);
+}
+
+struct SearchCase {
+  const char* what;
+  std::string data;
+  bool found;
+};
+
+TEST(ReceiverScanTest, RecognisesNmeaAndSirfSentencesBeforeTheFirstZeroByte) {
+  std::string full(kScanBufferSize - 3, 'x');
+  full += "$GP";
+  std::string fullWithZero = full;
+  fullWithZero[100] = '\0';
+  const SearchCase cases[] = {
+      {"a GGA sentence", kGga, true},
+      {"SiRF sentences only", "$PSRF103,00,01,00,01*25\r\n", true},
+      {"a talker other than GP", "$GNGGA,1*00\r\n$BDGSV,1*00\r\n", false},
+      {"noise", std::string(500, '\x55'), false},
+      {"a zero byte before $GP", std::string("junk\0$GPGGA,1*00\r\n", 19), false},
+      {"a zero byte before $PS", std::string("\0$PSRF103", 9), false},
+      {"$GP cut by the end of the buffer", std::string(kScanBufferSize - 2, 'x') + "$GP", false},
+      {"$GP in the last bytes of a full buffer", full, true},
+      {"a full buffer with a zero byte", fullWithZero, false},
+      {"nothing", "", false},
+  };
+  SimulatedClock clock;
+  for (const SearchCase& c : cases) {
+    FakeActiveDrivers table({});
+    ScriptedPort port;
+    port.script[L"COM1:"] = {{4800, c.data}};
+    const ScanPortList one{[] { return 1; }, [](int) { return std::wstring(L"COM1:"); }};
+    const std::optional<ReceiverFound> found = ScanForReceiver(one, port);
+    EXPECT_EQ(found.has_value(), c.found) << c.what;
+    EXPECT_EQ(port.opened.size(), c.found ? 1u : std::size(kScanSpeeds)) << c.what;
+  }
+}
+
+TEST(ReceiverScanTest, CountsTheEntriesAgainAfterEveryEntry) {
+  FakeActiveDrivers table({});
+  SimulatedClock clock;
+  ScriptedPort port;
+  int asked = 0;
+  const ScanPortList shrinking{[&asked] { return ++asked > 3 ? 2 : 9; },
+                               [](int n) { return PortDeviceName(n) + L" label"; }};
+  EXPECT_FALSE(ScanForReceiver(shrinking, port));
+  ASSERT_GE(port.tries.size(), 3u);
+  EXPECT_EQ(port.tries[2], (Attempt{L"COM3:", 4800}));
+  for (std::size_t i = 3; i < port.tries.size(); ++i) {
+    EXPECT_TRUE(port.tries[i].port == L"COM1:" || port.tries[i].port == L"COM2:");
+  }
+
+  ScriptedPort none;
+  const ScanPortList empty{[] { return 0; }, [](int) { return std::wstring(); }};
+  EXPECT_FALSE(ScanForReceiver(empty, none));
+  EXPECT_TRUE(none.tries.empty());
+}
+
+TEST(ReceiverScanTest, DriverFilterWordsMatchWithLetterCase) {
+  const std::pair<std::wstring, bool> cases[] = {
+      {L"", true},
+      {L"Drivers\\BuiltIn\\Serial", true},
+      {L"Drivers\\PCMCIA\\Card", true},
+      {L"Drivers\\Virtual\\GPS", true},
+      {L"Drivers\\USB\\Serial\\cdc_acm", true},
+      {L"Drivers\\BuiltIn\\serial", false},
+      {L"Drivers\\pcmcia", false},
+      {L"Drivers\\Gps", false},
+      {L"Drivers\\BuiltIn\\IrDA", false},
+  };
+  for (const auto& [key, tried] : cases) EXPECT_EQ(MayHoldReceiver(key), tried) << std::string(key.begin(), key.end());
+}
+
+// The scan with its own CSerialCom over a real pseudo-terminal pinned as
+// COM2: whose other side stays silent: the port is opened at every speed in
+// turn and nothing is found.
+TEST(ReceiverScanTest, TriesARealPortAtEverySpeed) {
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (master < 0) GTEST_SKIP() << "no pseudo-terminals on this machine";
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  const std::string slave = ::ptsname(master);
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("zelmora-scan-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir / "sys" / "class" / "tty");
+  ComDeviceTable::Sources sources;
+  sources.sysfsRoot = (dir / "sys").string();
+  sources.numberFile = (dir / "com-ports").string();
+  ComDeviceTable devices(sources);
+  devices.PinPort(2, slave);
+  ComDeviceTable::SetActive(&devices);
+
+  SimulatedClock clock(0);
+  const ScanPortList list = NineEntries();
+  EXPECT_EQ(list.text(1).substr(0, 6), L"COM2: ");
+  EXPECT_FALSE(ScanForReceiver(list));
+  EXPECT_EQ(GetTickCount(), std::size(kScanSpeeds) * kScanListenMs) << "only COM2: opened, at every speed";
+  termios line{};
+  ASSERT_EQ(::tcgetattr(master, &line), 0);
+  EXPECT_EQ(::cfgetispeed(&line), static_cast<speed_t>(B115200)) << "the last speed tried";
+
+  ComDeviceTable::SetActive(nullptr);
+  ::close(master);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

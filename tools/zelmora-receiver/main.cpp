@@ -1,8 +1,8 @@
 // zelmora-receiver: the simulated GPS receiver on its own. Prints the path of
 // its pseudo-terminal on standard output and runs until SIGINT or SIGTERM.
 
-#include "platform/sim/receiver_options.h"
-#include "platform/sim/simulated_receiver.h"
+#include "simulator/receiver_options.h"
+#include "simulator/simulated_receiver.h"
 
 #include <charconv>
 #include <chrono>

@@ -91,10 +91,10 @@ class ApplicationTest : public ::testing::Test {
 TEST_F(ApplicationTest, ProfileFunctionsLiveUnderTheRegistryKeyAndTheApplicationName) {
   CWinApp app;
   EXPECT_EQ(AfxGetApp(), &app);
-  EXPECT_EQ(std::wstring(AfxGetAppName()), L"test_afx") << "the executable's base name";
+  EXPECT_EQ(std::wstring(AfxGetAppName()), L"test_platform_afx") << "the executable's base name";
   app.SetRegistryKey(L"Tavrin");
-  EXPECT_EQ(app.ProfileKey(L""), L"Software\\Tavrin\\test_afx");
-  EXPECT_EQ(app.ProfileKey(L"Ports"), L"Software\\Tavrin\\test_afx\\Ports");
+  EXPECT_EQ(app.ProfileKey(L""), L"Software\\Tavrin\\test_platform_afx");
+  EXPECT_EQ(app.ProfileKey(L"Ports"), L"Software\\Tavrin\\test_platform_afx\\Ports");
 
   EXPECT_EQ(app.GetProfileString(L"", L"PortName", L"COM1:"), L"COM1:");
   EXPECT_EQ(app.GetProfileInt(L"", L"BaudRate", 4800), 4800u);
@@ -102,12 +102,12 @@ TEST_F(ApplicationTest, ProfileFunctionsLiveUnderTheRegistryKeyAndTheApplication
   EXPECT_TRUE(app.WriteProfileInt(L"", L"BaudRate", 9600));
   EXPECT_EQ(app.GetProfileString(L"", L"portname", L"COM1:"), L"COM3:");
   EXPECT_EQ(app.GetProfileInt(L"", L"BaudRate", 4800), 9600u);
-  std::optional<RegistryKeySnapshot> key = hive->ReadKey(L"software\\tavrin\\TEST_AFX");
+  std::optional<RegistryKeySnapshot> key = hive->ReadKey(L"software\\tavrin\\TEST_PLATFORM_AFX");
   ASSERT_TRUE(key.has_value());
   ASSERT_EQ(key->values.size(), 2u);
   EXPECT_EQ(key->values[1].first, L"BaudRate");
   EXPECT_EQ(key->values[1].second.type, REG_DWORD);
-  EXPECT_EQ(hive->ReadKey(L"Software\\Tavrin")->subKeys, std::vector<std::wstring>{L"test_afx"});
+  EXPECT_EQ(hive->ReadKey(L"Software\\Tavrin")->subKeys, std::vector<std::wstring>{L"test_platform_afx"});
   // A value of the other type reads as missing.
   EXPECT_EQ(app.GetProfileInt(L"", L"PortName", 5), 5u);
   EXPECT_EQ(app.GetProfileString(L"", L"BaudRate", L"x"), L"x");

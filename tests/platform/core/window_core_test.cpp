@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr UINT kPrivateMessage = WM_USER + 1;
+
 struct RecordingWindow : CoreWindow {
   std::vector<std::pair<UINT, WPARAM>> received;
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
@@ -28,7 +30,7 @@ TEST(WindowCore, PostsFromAnotherThreadArriveInOrderOnTheOwner) {
   std::atomic<int> wakes{0};
   CoreSetQueueWaker([&] { ++wakes; });
   std::thread poster([&] {
-    for (WPARAM i = 0; i < 100; ++i) EXPECT_TRUE(PostMessageW(hwnd, WM_GPSUPDATE, i, 0));
+    for (WPARAM i = 0; i < 100; ++i) EXPECT_TRUE(PostMessageW(hwnd, kPrivateMessage, i, 0));
   });
   poster.join();
   EXPECT_EQ(wakes.load(), 100);
@@ -42,12 +44,12 @@ TEST(WindowCore, PostsFromAnotherThreadArriveInOrderOnTheOwner) {
 TEST(WindowCore, MessagesToAGoneWindowAreDropped) {
   RecordingWindow window;
   HWND hwnd = CoreRegisterWindow(&window);
-  EXPECT_TRUE(PostMessageW(hwnd, WM_GPSLOST, 0, 0));
+  EXPECT_TRUE(PostMessageW(hwnd, kPrivateMessage, 0, 0));
   CoreUnregisterWindow(hwnd);
   EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_FALSE(PostMessageW(hwnd, WM_GPSLOST, 1, 0));
+  EXPECT_FALSE(PostMessageW(hwnd, kPrivateMessage, 1, 0));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
-  EXPECT_EQ(SendMessageW(hwnd, WM_GPSLOST, 2, 0), 0);
+  EXPECT_EQ(SendMessageW(hwnd, kPrivateMessage, 2, 0), 0);
   MSG msg;
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(DispatchMessageW(&msg), 0);

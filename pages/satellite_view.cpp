@@ -1,0 +1,132 @@
+#include "pages/satellite_view.h"
+
+#include "acquisition/gps_record_data.h"
+#include "platform/core/numbers.h"
+#include "platform/core/resources.h"
+#include "platform/ui/gdi.h"
+#include "resources/string_table.h"
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kLetterGrey = RGB(128, 128, 128);
+
+SIZE TextSize(HDC dc, const std::wstring& strText) {
+  SIZE size{0, 0};
+  GetTextExtentExPointW(dc, strText.c_str(), static_cast<int>(strText.size()), 0, nullptr, nullptr, &size);
+  return size;
+}
+
+// Draws a text whose left edge is `left`, or one pixel further right when its
+// width is odd; the caller's centre line gives the vertical place.
+void DrawSlotText(HDC dc, const std::wstring& strText, int left, int centreY, const SIZE& size) {
+  DrawTextCentered(dc, strText, left + (size.cx + 1) / 2, centreY, DT_NOCLIP, FALSE);
+}
+
+}  // namespace
+
+BOOL DrawTextCentered(HDC dc, const std::wstring& strText, int x, int y, UINT nFormat, BOOL bHalo) {
+  const SIZE size = TextSize(dc, strText);
+  const int left = TruncateToInt(x - size.cx * 0.5 + 0.5);
+  const int top = TruncateToInt(y - size.cy * 0.5 + 0.5);
+  return DrawTextHalo(dc, strText, left, top, nFormat, bHalo);
+}
+
+BOOL DrawTextHalo(HDC dc, const std::wstring& strText, int left, int top, UINT nFormat, BOOL bHalo) {
+  const int count = static_cast<int>(strText.size());
+  if (bHalo) {
+    const COLORREF previous = SetTextColor(dc, kWhite);
+    const POINT around[] = {{left - 1, top}, {left + 1, top}, {left, top - 1}, {left, top + 1}};
+    for (const POINT& at : around) {
+      RECT rect{at.x, at.y, 0, 0};
+      DrawTextW(dc, strText.c_str(), count, &rect, nFormat);
+    }
+    SetTextColor(dc, previous);
+  }
+  RECT rect{left, top, 0, 0};
+  return DrawTextW(dc, strText.c_str(), count, &rect, nFormat) != 0 ? TRUE : FALSE;
+}
+
+BOOL DrawLine(HDC dc, int x1, int y1, int x2, int y2) {
+  const POINT points[] = {{x1, y1}, {x2, y2}};
+  return Polyline(dc, points, 2);
+}
+
+void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, const SatelliteViewTools& tools,
+                    const SatelliteInfo* pSatellites) {
+  const int side = sky.nSide;
+  BitBlt(dcSky, 0, 0, side, side, nullptr, 0, 0, WHITENESS);
+  StretchBlt(dcSky, 0, 0, side, side, dcBackground, 0, 0, sky.nBackgroundSide, sky.nBackgroundSide, SRCCOPY);
+  const HGDIOBJ previousBrush = SelectObject(dcSky, tools.brNull);
+  const HGDIOBJ previousPen = SelectObject(dcSky, tools.penGrid);
+
+  for (int k = 0; k < 3; ++k) {
+    const RECT box = SkyRingBox(sky, k);
+    Ellipse(dcSky, box.left, box.top, box.right, box.bottom);
+  }
+  const int t = sky.nCentre;
+  const int m = sky.nMargin;
+  DrawLine(dcSky, t, m - 1, t, 2 * t - m + 1);
+  DrawLine(dcSky, m - 1, t, 2 * t - m + 1, t);
+
+  wchar_t letters[8] = {};
+  const int letterCount = LoadStringW(GetModuleHandleW(nullptr), IDS_COMPASS_LETTERS, letters, 8);
+  SetTextColor(dcSky, kLetterGrey);
+  for (int i = 0; i < 4 && i < letterCount; ++i) {
+    const POINT centre = CompassLetterCentre(sky, i);
+    DrawTextCentered(dcSky, std::wstring(1, letters[i]), centre.x, centre.y, DT_NOCLIP, TRUE);
+  }
+
+  if (pSatellites != nullptr) {
+    for (int i = 0; i < kSatelliteCount; ++i) {
+      const SatelliteInfo& satellite = pSatellites[i];
+      if (satellite.nPRN == 0) {
+        continue;
+      }
+      const POINT point = SatellitePoint(sky, satellite.dElevation, satellite.dAzimuth);
+      SetTextColor(dcSky, satellite.bUsed ? kBlack : kRed);
+      DrawTextCentered(dcSky, SatelliteLabel(satellite.nPRN), point.x + 1, point.y + 1, DT_NOCLIP, TRUE);
+    }
+  }
+
+  SelectObject(dcSky, previousBrush);
+  SelectObject(dcSky, previousPen);
+}
+
+void ComposeSignalBars(HDC dcBars, const SignalBarGeometry& bars, const SatelliteViewTools& tools,
+                       const SatelliteInfo* pSatellites) {
+  const RECT& chart = bars.rcBars;
+  BitBlt(dcBars, 0, 0, chart.right - chart.left, chart.bottom - chart.top, nullptr, 0, 0, WHITENESS);
+  const HGDIOBJ previousBrush = SelectObject(dcBars, tools.brNull);
+
+  const int w = bars.nBarWidth;
+  const int h = bars.nBarHeight;
+  for (int i = 0; i < kSatelliteCount; ++i) {
+    const int left = SlotLeft(bars, i);
+    const RECT slot{left, 1, left + w, h + 1};
+    FillRect(dcBars, &slot, tools.brSlot);
+    if (pSatellites == nullptr || pSatellites[i].nPRN == 0) {
+      continue;
+    }
+    const SatelliteInfo& satellite = pSatellites[i];
+    const int textLeft = SlotTextLeft(bars, i);
+    if (satellite.dSNR != 0) {
+      const RECT bar{left, BarTop(h, satellite.dSNR), left + w, h + 1};
+      FillRect(dcBars, &bar, satellite.bUsed ? tools.brUsed : tools.brNotUsed);
+      // The number sits on the bar, its bottom edge on the slot's bottom.
+      const std::wstring snr = SnrLabel(satellite.dSNR);
+      const SIZE size = TextSize(dcBars, snr);
+      SetTextColor(dcBars, kWhite);
+      DrawSlotText(dcBars, snr, textLeft, h + 1 - (size.cy + 1) / 2, size);
+    }
+    // The label goes below the slot.
+    const std::wstring label = SatelliteLabel(satellite.nPRN);
+    const SIZE size = TextSize(dcBars, label);
+    SetTextColor(dcBars, kBlack);
+    DrawSlotText(dcBars, label, textLeft, h + 2 * bars.nScale + (size.cy + 1) / 2, size);
+  }
+
+  SelectObject(dcBars, previousBrush);
+}

@@ -1,0 +1,257 @@
+#include "pages/setup_page.h"
+
+#include <optional>
+
+#include "acquisition/gps_read_thread.h"
+#include "layout/dialog_layout.h"
+#include "pages/gps_update.h"
+#include "pages/gps_info_page.h"
+#include "platform/core/numbers.h"
+#include "resources/resource_ids.h"
+#include "resources/string_table.h"
+#include "session/port_list.h"
+#include "session/receiver_scan.h"
+#include "session/setup_settings.h"
+
+namespace {
+
+constexpr UINT kStartDelayMs = 100;     // after a Start GPS click
+constexpr UINT kRestartDelayMs = 1500;  // after a failed open the user retries, or a lost receiver
+constexpr UINT kPortRefreshMs = 3000;
+constexpr int kReadBufferSize = 1024;  // bytes per read, and the raw text's length
+
+}  // namespace
+
+CGeneralPpg::CGeneralPpg()
+    : CPropertyPage(IDD_SETUP_PORTRAIT),
+      m_pStatusPage(nullptr),
+      m_pReadThread(nullptr),
+      m_hStartEvent(CreateEventW(nullptr, FALSE, TRUE, nullptr)),
+      m_hStopEvent(CreateEventW(nullptr, FALSE, TRUE, nullptr)),
+      m_nBaudRate(0),
+      m_nDemoMode(0) {
+  const SetupSettings settings = ReadSetupSettings(*AfxGetApp());
+  m_strPort = settings.strPort;
+  m_nBaudRate = settings.nBaudRate;
+  m_nDemoMode = settings.nDemoMode;
+}
+
+CGeneralPpg::~CGeneralPpg() {
+  CloseHandle(m_hStartEvent);
+  CloseHandle(m_hStopEvent);
+}
+
+void CGeneralPpg::DoDataExchange(CDataExchange* dx) {
+  DDX_CBStringExact(dx, IDC_SETUP_PORT, m_strPort);
+  DDX_Control(dx, IDC_SETUP_PORT, m_cbPort);
+  DDX_CBStringExact(dx, IDC_SETUP_BAUD, m_strBaudRate);
+  DDX_Control(dx, IDC_SETUP_BAUD, m_cbBaudRate);
+  DDX_Control(dx, IDC_SETUP_SCAN, m_btnScan);
+  DDX_Control(dx, IDC_SETUP_START_STOP, m_btnStartStop);
+  DDX_Control(dx, IDC_SETUP_COLD_START, m_btnColdStart);
+  DDX_Control(dx, IDC_SETUP_RAW_TEXT, m_editRaw);
+}
+
+BOOL CGeneralPpg::OnInitDialog() {
+  CPropertyPage::OnInitDialog();
+  FillPortList(m_cbPort, m_strPort);
+  m_strBaudRate = FormatText(L"%d", {m_nBaudRate});
+  m_btnStartStop.SetWindowText(AfxLoadString(IDS_START_GPS).c_str());
+  UpdateData(FALSE);
+  SetTimer(IDT_PORT_REFRESH, kPortRefreshMs, nullptr);
+  return TRUE;
+}
+
+void CGeneralPpg::OnOK() {
+  m_nBaudRate = WriteSetupSettings(*AfxGetApp(), m_strPort, m_strBaudRate, m_nDemoMode);
+  CPropertyPage::OnOK();
+}
+
+void CGeneralPpg::OnSize(UINT, int, int) {
+  UINT layout = ChooseLayoutTemplate(IDD_SETUP_LANDSCAPE, IDD_SETUP_SQUARE, IDD_SETUP_PORTRAIT);
+  ApplyDialogLayout(AfxGetInstanceHandle(), m_hWnd, layout);
+  m_btnStartStop.SetWindowText(AfxLoadString(m_btnColdStart.IsWindowEnabled() ? IDS_STOP_GPS : IDS_START_GPS).c_str());
+}
+
+void CGeneralPpg::OnScan() {
+  BeginWaitCursor();
+  m_btnScan.EnableWindow(FALSE);
+  const ScanPortList list{[this] { return m_cbPort.GetCount(); },
+                          [this](int n) {
+                            std::wstring text;
+                            m_cbPort.GetLBText(n, text);
+                            return text;
+                          }};
+  const std::optional<ReceiverFound> found = ScanForReceiver(list);
+  if (found) {
+    m_cbPort.GetLBText(found->entry, m_strPort);
+    m_strBaudRate = FormatText(L"%d", {static_cast<int>(found->baudRate)});
+    UpdateData(FALSE);
+  }
+  m_btnScan.EnableWindow(TRUE);
+  EndWaitCursor();
+  if (!found) AfxMessageBox(IDS_GPS_NOT_FOUND, MB_ICONEXCLAMATION | MB_OK);
+}
+
+void CGeneralPpg::OnStartStop() {
+  // Whether a session runs is told by the Cold Start button alone.
+  if (m_btnColdStart.IsWindowEnabled()) {
+    StopGps();
+  } else {
+    SetTimer(IDT_START_GPS, kStartDelayMs, nullptr);
+  }
+}
+
+void CGeneralPpg::OnTimer(UINT_PTR nIDEvent) {
+  if (nIDEvent == IDT_PORT_REFRESH) {
+    if (m_cbPort.IsWindowEnabled()) RefreshPortList(m_cbPort);
+  } else {
+    StartGps(nIDEvent);
+  }
+  CPropertyPage::OnTimer(nIDEvent);
+}
+
+void CGeneralPpg::StartGps(UINT_PTR nIDEvent) {
+  KillTimer(nIDEvent);
+  ShowRunningLook(TRUE);
+  ShowRawText(L"");
+  ClearStatusPage();
+
+  UpdateData(TRUE);
+  const std::wstring strDevice = DeviceNameOf(m_strPort);
+  m_nBaudRate = WcsToLong(m_strBaudRate);
+  BeginWaitCursor();
+  const BOOL bOpened = m_serial.Open(strDevice.c_str(), static_cast<DWORD>(m_nBaudRate), 8, NOPARITY, ONESTOPBIT);
+  EndWaitCursor();
+
+  if (!bOpened) {
+    AfxMessageBox(IDS_CANNOT_OPEN_PORT, MB_ICONEXCLAMATION | MB_OK);
+    if (AfxMessageBox(IDS_TRY_AGAIN, MB_ICONQUESTION | MB_YESNO) == IDYES) {
+      SetTimer(IDT_START_GPS, kRestartDelayMs, nullptr);
+    }
+  } else {
+    m_pReadThread = new CGPSReadThread(this, &m_serial, kReadBufferSize, m_hStartEvent, m_hStopEvent);
+    m_pStatusPage->m_pReadThread = m_pReadThread;
+    if (m_nDemoMode != 0) {
+      m_pReadThread->LoadDemoSentences();
+      m_pReadThread->m_bDemo = TRUE;
+    }
+    // A thread the system will not give would leave the handshake waiting
+    // for ever: the session ends here as if the port had not opened.
+    if (!m_pReadThread->StartThread(m_hStartEvent)) {
+      DropWorker();
+      m_serial.Close();
+      AfxMessageBox(IDS_CANNOT_OPEN_PORT, MB_ICONEXCLAMATION | MB_OK);
+    }
+  }
+  ShowRunningLook(m_serial.m_hCom != INVALID_HANDLE_VALUE);
+}
+
+void CGeneralPpg::StopGps() {
+  // A reconnect still pending belongs to the session the user stops here.
+  KillTimer(IDT_START_GPS);
+  EndSession();
+  ShowRunningLook(FALSE);
+}
+
+void CGeneralPpg::EndSession() {
+  if (m_pReadThread != nullptr) {
+    m_pReadThread->StopThread(m_hStopEvent);
+    DropWorker();
+  }
+  if (m_serial.m_hCom != INVALID_HANDLE_VALUE) m_serial.Close();
+}
+
+void CGeneralPpg::DropWorker() {
+  CGPSReadThread* pWorker = m_pReadThread;
+  m_pStatusPage->m_pReadThread = nullptr;
+  m_pReadThread = nullptr;
+  // The worker may still be on its way out of the thread after the stop
+  // handshake; the object goes once the thread has ended.
+  pWorker->Join();
+  delete pWorker;
+}
+
+void CGeneralPpg::ShowRunningLook(BOOL bRunning) {
+  m_cbPort.EnableWindow(!bRunning);
+  m_cbBaudRate.EnableWindow(!bRunning);
+  m_btnScan.EnableWindow(!bRunning);
+  m_btnStartStop.SetWindowText(AfxLoadString(bRunning ? IDS_STOP_GPS : IDS_START_GPS).c_str());
+  m_btnColdStart.EnableWindow(bRunning);
+}
+
+void CGeneralPpg::ClearStatusPage() {
+  m_pStatusPage->SetDateTime(L"", L"");
+  m_pStatusPage->SetSpeed(L"");
+  m_pStatusPage->SetCourse(L"");
+  m_pStatusPage->SetFix(L"");
+  m_pStatusPage->SetLatitude(L"");
+  m_pStatusPage->SetLongitude(L"");
+  m_pStatusPage->SetAltitude(L"");
+  m_pStatusPage->SetPdop(L"");
+  m_pStatusPage->DrawSkyView(nullptr);
+  m_pStatusPage->DrawSignalBars(nullptr);
+}
+
+LRESULT CGeneralPpg::OnGpsUpdate(WPARAM wParam, LPARAM) {
+  // Notices of a worker already given up find no worker and are dropped.
+  if (m_pReadThread == nullptr) return 0;
+  const GPSRecordData record = m_pReadThread->Snapshot();
+  ShowGpsGroup(*m_pStatusPage, record, wParam);
+  ShowRawText(record.m_strRawText);
+  return 0;
+}
+
+LRESULT CGeneralPpg::OnGpsLost(WPARAM, LPARAM) {
+  // A notice still queued from a worker that was stopped meanwhile must not
+  // start a session the user has ended.
+  if (m_pReadThread == nullptr) return 0;
+  EndSession();
+  SetTimer(IDT_START_GPS, kRestartDelayMs, nullptr);
+  return 0;
+}
+
+void CGeneralPpg::OnColdStart() {
+  // SiRF input message 104: navigation initialisation, reset configuration 4
+  // (cold start), sent without its terminating zero.
+  char szColdStart[] = "$PSRF104,0,0,0,96000,237759,1946,12,4*1D\r\n";
+  static_assert(sizeof(szColdStart) == 43);
+  if (m_serial.m_hCom != INVALID_HANDLE_VALUE) {
+    DWORD dwWritten = 0;
+    m_serial.Write(szColdStart, 42, &dwWritten);
+  }
+}
+
+void CGeneralPpg::OnDestroy() {
+  CPropertyPage::OnDestroy();
+  KillTimer(IDT_PORT_REFRESH);
+  KillTimer(IDT_START_GPS);
+  StopGps();
+}
+
+void CGeneralPpg::ShowRawText(const std::wstring& text) {
+  std::wstring current;
+  m_editRaw.GetWindowText(current);
+  if (current == text) return;
+  m_editRaw.SetWindowText(text.c_str());
+  const int nLines = m_editRaw.GetLineCount();
+  const int nCaretLine = m_editRaw.LineIndex(-1);
+  m_editRaw.LineScroll(nLines - nCaretLine);
+  const int nLength = static_cast<int>(text.size());
+  m_editRaw.SetSel(nLength, nLength);  // EM_SETSEL, then EM_SCROLLCARET
+}
+
+const AFX_MSGMAP* CGeneralPpg::GetMessageMap() const {
+  static const AFX_MSGMAP map{CPropertyPage::GetThisMessageMap(),
+                              {
+                                  OnWmSize(&CGeneralPpg::OnSize),
+                                  OnBnClicked(IDC_SETUP_SCAN, &CGeneralPpg::OnScan),
+                                  OnBnClicked(IDC_SETUP_START_STOP, &CGeneralPpg::OnStartStop),
+                                  OnWmTimer(&CGeneralPpg::OnTimer),
+                                  OnMessage(WM_GPSUPDATE, &CGeneralPpg::OnGpsUpdate),
+                                  OnMessage(WM_GPSLOST, &CGeneralPpg::OnGpsLost),
+                                  OnBnClicked(IDC_SETUP_COLD_START, &CGeneralPpg::OnColdStart),
+                                  OnWmDestroy(&CGeneralPpg::OnDestroy),
+                              }};
+  return &map;
+}

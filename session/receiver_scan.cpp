@@ -1,0 +1,64 @@
+#include "session/receiver_scan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "platform/core/clock.h"
+#include "serial/serial_com.h"
+#include "session/active_driver.h"
+#include "session/port_list.h"
+
+namespace {
+
+class SerialScanPort final : public ScanPort {
+ public:
+  BOOL Open(LPCWSTR portName, DWORD baudRate, BYTE byteSize, BYTE parity, BYTE stopBits) override {
+    return m_serial.Open(portName, baudRate, byteSize, parity, stopBits);
+  }
+  BOOL Read(LPVOID buffer, DWORD bytesWanted, LPDWORD bytesRead) override {
+    return m_serial.Read(buffer, bytesWanted, bytesRead);
+  }
+  BOOL Close() override { return m_serial.Close(); }
+
+ private:
+  CSerialCom m_serial;
+};
+
+}  // namespace
+
+ScanPort::~ScanPort() = default;
+
+bool MayHoldReceiver(const std::wstring& driverKey) {
+  return driverKey.empty() || driverKey.find(L"Serial") != std::wstring::npos ||
+         driverKey.find(L"PCMCIA") != std::wstring::npos || driverKey.find(L"GPS") != std::wstring::npos;
+}
+
+bool HoldsReceiverSentence(char* data, DWORD size) {
+  data[size] = '\0';
+  return std::strstr(data, "$GP") != nullptr || std::strstr(data, "$PS") != nullptr;
+}
+
+std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort& port) {
+  const auto buffer = std::make_unique<char[]>(kScanBufferSize + 1);
+  for (DWORD speed : kScanSpeeds) {
+    for (int n = 0; n < list.count(); ++n) {
+      const std::wstring name = DeviceNameOf(list.text(n));
+      if (!MayHoldReceiver(GetActiveDriverValue(name.c_str(), L"Key"))) continue;
+      if (!port.Open(name.c_str(), speed, 8, 0, 0)) continue;
+      Sleep(kScanListenMs);
+      DWORD bytesRead = 0;
+      if (!port.Read(buffer.get(), kScanBufferSize, &bytesRead)) bytesRead = 0;
+      port.Close();
+      if (bytesRead > 0 && HoldsReceiverSentence(buffer.get(), std::min(bytesRead, kScanBufferSize))) {
+        return ReceiverFound{n, speed};
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list) {
+  SerialScanPort port;
+  return ScanForReceiver(list, port);
+}

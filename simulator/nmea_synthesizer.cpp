@@ -1,0 +1,58 @@
+#include "simulator/nmea_synthesizer.h"
+
+#include "simulator/dilution.h"
+#include "simulator/nmea_sentences.h"
+
+#include <algorithm>
+
+namespace sim {
+
+namespace {
+
+constexpr std::uint32_t kTrackSeed = 20070309;
+constexpr std::uint32_t kSkySeed = 1946;
+constexpr double kGeoidSeparationM = -19.6;
+
+}  // namespace
+
+NmeaSynthesizer::NmeaSynthesizer(std::int64_t utc_start_ms)
+    : utc_start_ms_(utc_start_ms), track_(kTrackSeed), sky_(kSkySeed, false) {}
+
+void NmeaSynthesizer::SetManySatellites(bool many_satellites) { sky_.SetManySatellites(many_satellites); }
+
+void NmeaSynthesizer::ColdStart(std::uint64_t t_ms) { sky_.ColdStart(t_ms); }
+
+EpochReport NmeaSynthesizer::Report(std::uint64_t t_ms) {
+  const double seconds = static_cast<double>(t_ms - last_ms_) / 1000.0;
+  last_ms_ = t_ms;
+  track_.Advance(seconds);
+  sky_.Advance(seconds);
+
+  EpochReport report;
+  report.utc_ms = utc_start_ms_ + static_cast<std::int64_t>(t_ms);
+  report.satellites = sky_.View(t_ms);
+  const auto used = std::count_if(report.satellites.begin(), report.satellites.end(),
+                                  [](const SatelliteView& sat) { return sat.used; });
+  report.fix_mode = used >= 4 ? 3 : used == 3 ? 2 : 1;
+  if (report.fix_mode == 1) {
+    for (SatelliteView& sat : report.satellites) sat.used = false;
+  }
+  report.latitude = track_.Latitude();
+  report.longitude = track_.Longitude();
+  report.altitude_m = track_.AltitudeM();
+  report.geoid_separation_m = kGeoidSeparationM;
+  report.speed_knots = track_.SpeedKnots();
+  report.course_deg = track_.CourseDeg();
+  report.dilution = ComputeDilution(report.satellites, report.fix_mode);
+  return report;
+}
+
+std::vector<SentenceGroup> NmeaSynthesizer::Epoch(std::uint64_t t_ms) {
+  const EpochReport report = Report(t_ms);
+  return {
+      {"GGA", 1, {GgaSentence(report)}}, {"GLL", 4, {GllSentence(report)}}, {"GSA", 2, {GsaSentence(report)}},
+      {"GSV", 3, GsvSentences(report)},  {"RMC", 0, {RmcSentence(report)}}, {"VTG", 5, {VtgSentence(report)}},
+  };
+}
+
+}  // namespace sim

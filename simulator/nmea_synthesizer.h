@@ -1,0 +1,46 @@
+// The receiver's navigation output, synthesised: once a second a report of
+// position, motion and sky, turned into the sentences of one epoch.
+#pragma once
+
+#include "simulator/epoch_report.h"
+#include "simulator/sky.h"
+#include "simulator/track.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// The sentences of one type in one epoch (GSV has several). A lower priority
+// number is more important when the line cannot carry everything.
+struct SentenceGroup {
+  std::string type;
+  int priority = 0;
+  std::vector<std::string> sentences;
+};
+
+class NmeaSynthesizer {
+ public:
+  // utc_start_ms: the UTC time of receiver time 0.
+  explicit NmeaSynthesizer(std::int64_t utc_start_ms);
+
+  void SetManySatellites(bool many_satellites);
+  void ColdStart(std::uint64_t t_ms);
+
+  // The epoch at receiver time t_ms (milliseconds since start, never
+  // earlier than the previous call) as sentence groups in the order the
+  // receiver sends them: GGA, GLL, GSA, GSV, RMC, VTG.
+  std::vector<SentenceGroup> Epoch(std::uint64_t t_ms);
+
+ private:
+  // What the receiver knows at t_ms; moves the track and sky on to t_ms.
+  EpochReport Report(std::uint64_t t_ms);
+
+  std::int64_t utc_start_ms_;
+  std::uint64_t last_ms_ = 0;
+  Track track_;
+  Sky sky_;
+};
+
+}  // namespace sim

@@ -1,0 +1,79 @@
+// The simulated receiver without its plumbing: on receiver time (milliseconds
+// since its start) it runs one epoch a second, puts the epoch's sentences on
+// its serial line with the faults asked for, and honours the cold-start
+// command. It does no I/O and reads no clock, so it can be driven step by
+// step.
+#pragma once
+
+#include "simulator/nmea_synthesizer.h"
+#include "simulator/receiver_options.h"
+#include "simulator/replay_log.h"
+#include "simulator/uart_line.h"
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sim {
+
+class ReceiverEngine {
+ public:
+  // With a replay log the epochs come from the log, else they are
+  // synthesised. options.replay_path is not read here.
+  ReceiverEngine(const ReceiverOptions& options, std::optional<ReplayLog> replay);
+
+  void SetFaults(const Faults& faults);
+  // Nothing is sent from now_ms for for_ms; what was queued is dropped.
+  void GoSilent(std::uint64_t now_ms, std::uint32_t for_ms);
+
+  // Runs the receiver up to now_ms and returns what the program's UART,
+  // set to line_speed, received meanwhile.
+  std::string Advance(std::uint64_t now_ms, std::uint32_t line_speed);
+
+  // Bytes the program wrote, arriving at now_ms from a UART set to
+  // line_speed. At another speed than the receiver's they are noise to it.
+  void Receive(std::uint64_t now_ms, std::string_view bytes, std::uint32_t line_speed);
+
+  // sentences_sent, bytes_sent (bytes returned by Advance), bytes_received
+  // and cold_starts; line_speed is left 0.
+  ReceiverStats Stats() const;
+
+ private:
+  struct Piece {
+    std::string bytes;
+    std::uint32_t pause_after_ms = 0;
+    bool is_sentence = true;
+  };
+
+  void RunEpoch(std::uint64_t t_ms);
+  std::vector<std::string> SynthesisedEpoch(std::uint64_t t_ms);
+  std::vector<Piece> WithFaults(std::vector<std::string> sentences);
+  void HandleCommand(std::string_view line, std::uint64_t now_ms);
+  void ColdStart(std::uint64_t now_ms);
+  bool SilentAt(std::uint64_t t_ms) const;
+
+  Faults faults_;
+  std::optional<ReplayLog> replay_;
+  NmeaSynthesizer synthesizer_;
+  UartLine line_;
+  std::mt19937 fault_rng_;
+  std::uint64_t next_epoch_ms_ = 0;
+  std::uint64_t epochs_run_ = 0;
+  // Silence asked for at run time or after a cold start, and silence
+  // planned in the options.
+  std::uint64_t silent_from_ms_ = 0;
+  std::uint64_t silent_until_ms_ = 0;
+  std::uint64_t planned_from_ms_ = 0;
+  std::uint64_t planned_until_ms_ = 0;
+  std::set<std::string> left_out_;  // sentence types the line could not carry last second
+  std::string command_;             // what the program has written since its last CR LF
+  std::uint64_t bytes_sent_ = 0;
+  std::uint64_t bytes_received_ = 0;
+  std::uint64_t cold_starts_ = 0;
+};
+
+}  // namespace sim

@@ -1,0 +1,61 @@
+// The receiver's transmit line: bytes leave one frame at a time (start bit,
+// 8 data bits, stop bit, so baud / 10 bytes per second), pauses keep the line
+// idle, and the UART at the program's end delivers them as sent when it runs
+// at the same speed, or garbage when it does not.
+#pragma once
+
+#include "simulator/uart_sampler.h"
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+
+namespace sim {
+
+class UartLine {
+ public:
+  explicit UartLine(std::uint32_t baud);
+
+  // Queues bytes; after them the line stays idle for pause_after_ms.
+  // A chunk marked as a sentence counts as sent once its last bit is out.
+  void Send(std::string bytes, std::uint32_t pause_after_ms, bool is_sentence);
+
+  // Forgets everything not yet started; a frame under way is finished.
+  void Drop();
+
+  // Bit times still needed for what is queued, pauses included.
+  std::uint64_t BacklogBits() const;
+
+  // Runs the line up to now_ms (milliseconds since the line started) and
+  // returns what a UART set to uart_baud received meanwhile (nothing when
+  // uart_baud is 0).
+  std::string Advance(std::uint64_t now_ms, std::uint32_t uart_baud);
+
+  std::uint32_t Baud() const { return baud_; }
+  std::uint64_t SentencesSent() const { return sentences_sent_; }
+
+ private:
+  struct Chunk {
+    std::string bytes;
+    std::uint64_t pause_bits = 0;
+    bool is_sentence = false;
+  };
+
+  void Emit(int level, std::string& out);
+  void EmitIdle(std::uint64_t count);
+
+  std::uint32_t baud_;
+  std::deque<Chunk> queue_;
+  std::size_t next_byte_ = 0;    // in queue_.front()
+  std::uint64_t bit_clock_ = 0;  // bits that have left since the start
+  unsigned frame_ = 0;           // the frame under way, LSB first
+  int frame_bits_left_ = 0;
+  std::uint64_t pause_bits_left_ = 0;
+  bool frame_ends_sentence_ = false;
+  std::uint64_t sentences_sent_ = 0;
+  std::uint32_t uart_baud_ = 0;
+  std::optional<UartSampler> sampler_;  // only while the speeds differ
+};
+
+}  // namespace sim

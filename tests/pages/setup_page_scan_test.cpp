@@ -1,0 +1,129 @@
+// The Scan button over real pseudo-terminals on simulated time: every port
+// that opens costs 2000 ms of it.
+#include <QCursor>
+#include <QGuiApplication>
+
+#include "platform/ui/message_box.h"
+#include "resources/resource_ids.h"
+#include "session_fixture.h"
+
+namespace {
+
+using Tries = std::vector<std::pair<std::wstring, DWORD>>;
+
+class ReceiverScanTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    onOpen_ = [this] {
+      scanButtonEnabledDuringOpens_ |= Enabled(IDC_SETUP_SCAN);
+      const QCursor* cursor = QGuiApplication::overrideCursor();
+      waitCursorDuringOpens_ &= cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+    };
+  }
+  // Scan; the simulated time it took.
+  DWORD Scan() {
+    const DWORD start = GetTickCount();
+    Click(IDC_SETUP_SCAN);
+    return GetTickCount() - start;
+  }
+  std::wstring SelectedPort() {
+    std::wstring text;
+    setup_->m_cbPort.GetLBText(setup_->m_cbPort.GetCurSel(), text);
+    return text;
+  }
+  std::wstring SelectedSpeed() {
+    std::wstring text;
+    setup_->m_cbBaudRate.GetLBText(setup_->m_cbBaudRate.GetCurSel(), text);
+    return text;
+  }
+  static Tries Round(DWORD speed, std::initializer_list<const wchar_t*> ports) {
+    Tries tries;
+    for (const wchar_t* port : ports) tries.emplace_back(port, speed);
+    return tries;
+  }
+
+  bool scanButtonEnabledDuringOpens_ = false;
+  bool waitCursorDuringOpens_ = true;
+};
+
+TEST_F(ReceiverScanTest, AReceiverAt9600OnTheThirdPortIsFoundAfterEveryOtherSpeedBeforeIt) {
+  AddMutePort(1);
+  sim::ReceiverOptions fast;
+  fast.baud = 115200;
+  AddReceiver(2, fast);
+  sim::ReceiverOptions receiver;
+  receiver.baud = 9600;
+  AddReceiver(3, receiver);
+  AddMutePort(4);
+  SetDriverKey(4, L"Drivers\\BuiltIn\\IrDA\\irsir");
+  AddMutePort(5);
+  SetDriverKey(5, L"");
+  RunSheet([&] {
+    const DWORD took = Scan();
+    Tries expected;
+    for (DWORD speed : {4800u, 57600u}) {
+      Tries round = Round(speed, {L"COM1:", L"COM2:", L"COM3:", L"COM5:"});
+      expected.insert(expected.end(), round.begin(), round.end());
+    }
+    Tries last = Round(9600, {L"COM1:", L"COM2:", L"COM3:"});
+    expected.insert(expected.end(), last.begin(), last.end());
+    EXPECT_EQ(log_->Speeds(), expected) << "COM4:'s driver is no serial driver";
+    EXPECT_EQ(took, 2000u * expected.size());
+    EXPECT_EQ(SelectedPort().rfind(L"COM3: ", 0), 0u) << "the whole label is selected";
+    EXPECT_EQ(setup_->m_cbPort.GetCurSel(), 2);
+    EXPECT_EQ(SelectedSpeed(), L"9600");
+    EXPECT_TRUE(MessageBoxesShown().empty()) << "a successful scan says nothing";
+    EXPECT_FALSE(scanButtonEnabledDuringOpens_);
+    EXPECT_TRUE(waitCursorDuringOpens_);
+    EXPECT_TRUE(Enabled(IDC_SETUP_SCAN));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(log_->OpenPorts(), 0);
+
+    // Start GPS then runs on the port and speed found.
+    Click(IDC_SETUP_START_STOP);
+    ASSERT_TRUE(PassUntil([&] { return SetupText(IDC_SETUP_RAW_TEXT).find(L"$GPRMC,") != std::wstring::npos; }, 3000));
+    EXPECT_EQ(log_->Speeds().back(), (std::pair<std::wstring, DWORD>{L"COM3:", 9600}));
+  });
+  EXPECT_FALSE(StoredString(L"PortName").has_value()) << "the scan saves nothing";
+}
+
+TEST_F(ReceiverScanTest, WhatCountsAsAReceiver) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool found;
+  };
+  const std::string rmc = "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
+  const Case cases[] = {
+      {"NMEA sentences", rmc, true},
+      {"SiRF sentences alone", "$PSRF151,3,1485,147236.00,1*3F\r\n", true},
+      {"a zero byte before the sentence", std::string("\x01\x00", 2) + rmc, false},
+      {"another talker", "$GNRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*02\r\n", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    AddChattyPort(1, c.bytes);
+    RunSheet([&] {
+      SelectSpeed(L"1200");
+      const DWORD took = Scan();
+      if (c.found) {
+        EXPECT_EQ(took, 2000u);
+        EXPECT_EQ(SelectedSpeed(), L"4800");
+        EXPECT_TRUE(MessageBoxesShown().empty());
+      } else {
+        EXPECT_EQ(took, 7u * 2000u) << "COM1: at every speed";
+        EXPECT_EQ(SelectedSpeed(), L"1200");
+        ASSERT_EQ(MessageBoxesShown().size(), 1u);
+        EXPECT_EQ(MessageBoxesShown()[0].text, L"GPS not found.");
+        EXPECT_EQ(MessageBoxesShown()[0].icon, MB_ICONEXCLAMATION);
+        EXPECT_EQ(MessageBoxesShown()[0].buttons, MB_OK);
+      }
+      EXPECT_TRUE(Enabled(IDC_SETUP_SCAN));
+    });
+  }
+}
+
+}  // namespace
