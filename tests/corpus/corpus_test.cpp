@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kCorpus = fs::path(ZELMORA_SOURCE_DIR) / ".." / "shared" / "corpus";
+const fs::path kCorpus = fs::path(ZELMORA_SOURCE_DIR) / "tests" / "data";
 const fs::path kExpected = fs::path(ZELMORA_SOURCE_DIR) / "tests" / "corpus";
 constexpr const char* kSuffix = ".expected.jsonl";
 
@@ -47,9 +47,7 @@ class CorpusTest : public testing::TestWithParam<std::string> {};
 
 TEST_P(CorpusTest, DecoderOutputMatchesTheReviewedOutput) {
   const fs::path log = kCorpus / GetParam();
-  if (!fs::exists(log)) {
-    GTEST_SKIP() << "receiver log " << log << " is not present";
-  }
+  ASSERT_TRUE(fs::exists(log)) << "receiver log " << log << " is missing";
   const ToolResult result = RunDecodeTool({"--stats", log.string()}, "", "UTC");
   ASSERT_EQ(result.exitStatus, 0) << result.err;
   std::ifstream file(kExpected / (GetParam() + kSuffix), std::ios::binary);
@@ -74,9 +72,7 @@ INSTANTIATE_TEST_SUITE_P(Logs, CorpusTest, testing::ValuesIn(GoldenLogs()),
                          });
 
 TEST(CorpusCoverageTest, EveryLogHasReviewedOutput) {
-  if (!fs::is_directory(kCorpus)) {
-    GTEST_SKIP() << "receiver logs " << kCorpus << " are not present";
-  }
+  ASSERT_TRUE(fs::is_directory(kCorpus)) << "receiver logs " << kCorpus << " are missing";
   for (const auto& entry : fs::directory_iterator(kCorpus)) {
     if (entry.path().extension() == ".log") {
       EXPECT_TRUE(fs::exists(kExpected / (entry.path().filename().string() + kSuffix)))
