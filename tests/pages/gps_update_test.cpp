@@ -122,13 +122,28 @@ TEST_F(GpsUpdateTest, SatelliteGroupDrawsTheDemoSky) {
   EXPECT_EQ(CountColor(sky, {0, 0, 241, 241}, RGB(255, 0, 0)), 0);
 }
 
-TEST_F(GpsUpdateTest, PicturesOfTheDemoPageOnEveryScreen) {
+// On every screen the demo record fills all nine values, and the page shows
+// both drawings whole, inside the screen, where it placed them. The pictures
+// are kept under the build folder for people to look at.
+TEST_F(GpsUpdateTest, TheDemoPageOnEveryScreenShowsEveryValueAndBothDrawings) {
   const GPSRecordData record = DemoRecord();
   for (const auto& [width, height] : {std::pair{240, 320}, std::pair{480, 640}, std::pair{320, 240},
                                       std::pair{640, 480}, std::pair{240, 240}, std::pair{480, 480}}) {
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height);
+    SCOPED_TRACE(screen);
     OpenPage(width, height);
     ShowAllGroups(record);
-    SavePicture("gps-info-demo-" + std::to_string(width) + "x" + std::to_string(height));
+    for (int id : kInfoFieldIds) EXPECT_FALSE(ControlText(Page(), id).empty()) << "field " << id;
+    const QImage& page = PageImage(Page());
+    for (const RECT& rect : {StatusPageProbe::SkyRect(m_page), StatusPageProbe::BarsRect(m_page)}) {
+      EXPECT_GE(rect.left, 0);
+      EXPECT_GE(rect.top, 0);
+      EXPECT_LE(rect.right, width);
+      EXPECT_LE(rect.bottom, height);
+    }
+    EXPECT_TRUE(PageShows(page, StatusPageProbe::SkyRect(m_page), StatusPageProbe::SkyImage(m_page)));
+    EXPECT_TRUE(PageShows(page, StatusPageProbe::BarsRect(m_page), StatusPageProbe::BarsImage(m_page)));
+    SavePicture("gps-info-demo-" + screen);
     ClosePage();
   }
 }
