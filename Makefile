@@ -50,12 +50,14 @@ golden: build
 run: build
 	scripts/run-zelmora build
 
-# The house style (.clang-format) on every C++ file of the repository.
+# The house style (.clang-format) on every C++ file of the repository;
+# check-format also checks that ARCHITECTURE.md names every built folder.
 format: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 check-format: deps
 	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+	scripts/check-architecture
 
 clean:
 	rm -rf build build-asan build-tsan build-bench build-fuzz
