@@ -6,6 +6,7 @@
 
 #include "acquisition/line_cutter.h"
 #include "platform/core/clock.h"
+#include "platform/core/diagnostics.h"
 #include "platform/core/event.h"
 #include "platform/core/window_core.h"
 #include "serial/serial_com.h"
@@ -78,6 +79,7 @@ int CGPSReadThread::Run() {
   });
   DWORD windowStart = 0;
   unsigned emptyPolls = 0;
+  std::uint64_t bytesRead = 0;  // for the debug channel's account of a loss
 
   while (!m_bStop) {
     DWORD count = 0;
@@ -89,6 +91,7 @@ int CGPSReadThread::Run() {
       buffer[count] = '\0';
     }
     if (count > 0) {
+      bytesRead += count;
       cutter.Feed(buffer.get(), count);
       emptyPolls = 0;
     } else {
@@ -111,6 +114,8 @@ int CGPSReadThread::Run() {
       }
       windowStart = GetTickCount();
     } else if (emptyPolls > kSilentPolls) {
+      ZELMORA_DEBUG_LOG("reader: receiver lost: %u polls in a row (%u ms apart) brought no byte; %llu bytes before",
+                        emptyPolls, static_cast<unsigned>(kPollMs), static_cast<unsigned long long>(bytesRead));
       Post(WM_GPSLOST, 0);
       emptyPolls = 0;
     }

@@ -1,6 +1,7 @@
 #include "platform/core/com_device_table.h"
 
 #include "platform/core/config_files.h"
+#include "platform/core/diagnostics.h"
 #include "platform/core/utf8.h"
 
 #include <atomic>
@@ -154,7 +155,10 @@ std::vector<ComDevice> ComDeviceTable::Devices() {
     };
     unsigned number = freeNumber(true);
     if (number == 0 || number > kListedNumbers) number = freeNumber(false);
-    if (number == 0) continue;
+    if (number == 0) {
+      DebugLogOnChange("com " + device->devPath, "ports: " + device->devPath + " left out: every COM number is taken");
+      continue;
+    }
     table.emplace(number, ComDevice{number, ComName(number), device->devPath, device->key, device->pnpId});
     if (numbers.count(device->identity) == 0 || reserved.count(number) != 0) {
       std::erase_if(numbers, [&](const auto& item) { return item.second == number; });
@@ -165,7 +169,14 @@ std::vector<ComDevice> ComDeviceTable::Devices() {
   if (changed && !file.empty()) SaveNumbers(file, numbers);
 
   std::vector<ComDevice> devices;
-  for (auto& [number, entry] : table) devices.push_back(std::move(entry));
+  for (auto& [number, entry] : table) {
+    if (DebugEnabled()) {
+      DebugLogOnChange("com " + entry.path, "ports: " + WideToUtf8(entry.name) + " is " + entry.path + " (" +
+                                                WideToUtf8(entry.key) + ")" +
+                                                (number > kListedNumbers ? ", beyond COM9: so not offered" : ""));
+    }
+    devices.push_back(std::move(entry));
+  }
   return devices;
 }
 

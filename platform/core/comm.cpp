@@ -1,8 +1,10 @@
 #include "platform/core/comm.h"
 
 #include "platform/core/com_device_table.h"
+#include "platform/core/diagnostics.h"
 #include "platform/core/last_error.h"
 #include "platform/core/termios_port.h"
+#include "platform/core/utf8.h"
 
 #include <cstring>
 #include <mutex>
@@ -29,9 +31,11 @@ std::unique_ptr<CommPort> OpenTermios(LPCWSTR name, DWORD access, DWORD shareMod
   }
   std::string path = ComDeviceTable::Active().PathOf(name);
   if (path.empty()) {
+    ZELMORA_DEBUG_LOG("serial: %s names no device: nothing is listed under that number", WideToUtf8(name).c_str());
     SetLastError(ERROR_FILE_NOT_FOUND);
     return nullptr;
   }
+  ZELMORA_DEBUG_LOG("serial: opening %s as %s", WideToUtf8(name).c_str(), path.c_str());
   return TermiosPort::Open(path, access);
 }
 

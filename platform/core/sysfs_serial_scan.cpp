@@ -1,10 +1,12 @@
 #include "platform/core/sysfs_serial_scan.h"
 
+#include "platform/core/diagnostics.h"
 #include "platform/core/utf8.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -73,7 +75,12 @@ bool IsPhantom(const fs::path& entry, const std::string& devPath, const SerialTy
   // An unknown UART type, or a node that is not there or refuses to start,
   // is a port the firmware announced without hardware behind it. A port that
   // is busy or forbidden to us is real.
-  return type == PORT_UNKNOWN || type == -EIO || type == -ENXIO || type == -ENODEV || type == -ENOENT;
+  const bool phantom = type == PORT_UNKNOWN || type == -EIO || type == -ENXIO || type == -ENODEV || type == -ENOENT;
+  if (phantom && DebugEnabled()) {
+    const std::string why = type == PORT_UNKNOWN ? "its UART type is unknown" : std::string(std::strerror(-type));
+    DebugLogOnChange("tty " + devPath, "ports: " + devPath + " left out: no hardware behind it (" + why + ")");
+  }
+  return phantom;
 }
 
 // Sorts "ttyS2" before "ttyS10".
@@ -132,6 +139,10 @@ std::vector<SysfsSerialDevice> ScanSysfsSerialDevices(const std::string& sysfsRo
     } else {
       info.key = L"Drivers\\BuiltIn\\Serial\\" + Utf8ToWide(driver);
       info.identity = "tty:" + info.ttyName;
+    }
+    if (DebugEnabled()) {
+      DebugLogOnChange("tty " + info.devPath, "ports: " + info.devPath + " found: " + WideToUtf8(info.key) +
+                                                  (info.pnpId.empty() ? "" : " \"" + WideToUtf8(info.pnpId) + "\""));
     }
     found.push_back(std::move(info));
   }

@@ -1,5 +1,6 @@
 #include "platform/core/termios_port.h"
 
+#include "platform/core/diagnostics.h"
 #include "platform/core/last_error.h"
 #include "platform/core/termios_speed.h"
 
@@ -8,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -31,10 +33,18 @@ void CloseExclusive(int fd) {
   close(fd);
 }
 
-std::unique_ptr<CommPort> Fail(int fd, int err) {
+std::unique_ptr<CommPort> Fail(int fd, int err, const char* call, const std::string& path) {
+  ZELMORA_DEBUG_LOG("serial: %s(%s) failed: %s", call, path.c_str(), std::strerror(err));
   if (fd >= 0) CloseExclusive(fd);
   SetLastError(ErrorFromErrno(err));
   return nullptr;
+}
+
+// A failed call on an open port: said on the debug channel, then reported as
+// the last error.
+BOOL FailCall(const char* call, int fd, int err) {
+  ZELMORA_DEBUG_LOG("serial: %s on descriptor %d failed: %s", call, fd, std::strerror(err));
+  return FailWithErrno(err);
 }
 
 // Milliseconds left until `deadline`, clamped to what poll takes.
@@ -55,7 +65,7 @@ std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD acces
              : (access & GENERIC_WRITE)                          ? O_WRONLY
                                                                  : O_RDONLY;
   int fd = open(path.c_str(), mode | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return Fail(-1, errno);
+  if (fd < 0) return Fail(-1, errno, "open", path);
   // The handheld's exclusive open: a second program (or a second open in this
   // one) must not steal the receiver. flock holds against privileged
   // processes too; TIOCEXCL then stops other opens of the tty. The lock comes
@@ -63,31 +73,35 @@ std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD acces
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const int err = errno;
     close(fd);
-    return Fail(-1, err);
+    return Fail(-1, err, "flock", path);
   }
-  if (ioctl(fd, TIOCEXCL) != 0) return Fail(fd, errno);
+  if (ioctl(fd, TIOCEXCL) != 0) return Fail(fd, errno, "ioctl TIOCEXCL", path);
   // Turn off all line-discipline processing: a raw 8-bit channel without echo,
   // translation or flow control, whose reads never wait inside the kernel.
   termios tio{};
-  if (tcgetattr(fd, &tio) != 0) return Fail(fd, errno);
+  if (tcgetattr(fd, &tio) != 0) return Fail(fd, errno, "tcgetattr", path);
   cfmakeraw(&tio);
   tio.c_cflag |= CLOCAL | CREAD;
   tio.c_cflag &= ~(CSTOPB | CRTSCTS);
   tio.c_iflag &= ~(IXON | IXOFF | IXANY);
   tio.c_cc[VMIN] = 0;
   tio.c_cc[VTIME] = 0;
-  if (tcsetattr(fd, TCSANOW, &tio) != 0) return Fail(fd, errno);
+  if (tcsetattr(fd, TCSANOW, &tio) != 0) return Fail(fd, errno, "tcsetattr", path);
+  ZELMORA_DEBUG_LOG("serial: opened %s (descriptor %d)", path.c_str(), fd);
   return std::unique_ptr<CommPort>(new TermiosPort(fd));
 }
 
-TermiosPort::~TermiosPort() { CloseExclusive(fd_); }
+TermiosPort::~TermiosPort() {
+  ZELMORA_DEBUG_LOG("serial: closing descriptor %d", fd_);
+  CloseExclusive(fd_);
+}
 
 BOOL TermiosPort::GetState(DCB* dcb) {
   termios tio{};
-  if (tcgetattr(fd_, &tio) != 0) return FailWithErrno(errno);
+  if (tcgetattr(fd_, &tio) != 0) return FailCall("tcgetattr", fd_, errno);
   errno = 0;
   std::uint32_t speed = GetLineSpeed(fd_);
-  if (speed == 0 && errno != 0) return FailWithErrno(errno);
+  if (speed == 0 && errno != 0) return FailCall("reading the line speed", fd_, errno);
   *dcb = DCB{};
   dcb->DCBlength = sizeof(DCB);
   dcb->BaudRate = speed;
@@ -128,7 +142,7 @@ BOOL TermiosPort::SetState(const DCB& dcb) {
     return FALSE;
   }
   termios tio{};
-  if (tcgetattr(fd_, &tio) != 0) return FailWithErrno(errno);
+  if (tcgetattr(fd_, &tio) != 0) return FailCall("tcgetattr", fd_, errno);
   static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
   tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
   tio.c_cflag |= kSizes[dcb.ByteSize - 5];
@@ -144,9 +158,9 @@ BOOL TermiosPort::SetState(const DCB& dcb) {
     tio.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
     tio.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
   }
-  if (tcsetattr(fd_, TCSANOW, &tio) != 0) return FailWithErrno(errno);
+  if (tcsetattr(fd_, TCSANOW, &tio) != 0) return FailCall("tcsetattr", fd_, errno);
   std::uint32_t applied = 0;
-  if (!SetLineSpeed(fd_, dcb.BaudRate, &applied)) return FailWithErrno(errno);
+  if (!SetLineSpeed(fd_, dcb.BaudRate, &applied)) return FailCall("setting the line speed", fd_, errno);
   std::uint64_t difference = applied > dcb.BaudRate ? applied - dcb.BaudRate : dcb.BaudRate - applied;
   if (difference * 100 > std::uint64_t{dcb.BaudRate} * kSpeedTolerancePercent) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -171,7 +185,7 @@ BOOL TermiosPort::Purge(DWORD flags) {
   bool tx = flags & PURGE_TXCLEAR;
   if (!rx && !tx) return TRUE;
   int queue = rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH;
-  return tcflush(fd_, queue) == 0 ? TRUE : FailWithErrno(errno);
+  return tcflush(fd_, queue) == 0 ? TRUE : FailCall("tcflush", fd_, errno);
 }
 
 BOOL TermiosPort::Escape(DWORD function) {
@@ -191,7 +205,7 @@ BOOL TermiosPort::Escape(DWORD function) {
       return FALSE;
   }
   // A pseudo-terminal has no modem lines and refuses this.
-  return ioctl(fd_, request, &line) == 0 ? TRUE : FailWithErrno(errno);
+  return ioctl(fd_, request, &line) == 0 ? TRUE : FailCall("ioctl TIOCMBIS/TIOCMBIC", fd_, errno);
 }
 
 BOOL TermiosPort::SetMask(DWORD) { return TRUE; }
@@ -199,10 +213,11 @@ BOOL TermiosPort::SetMask(DWORD) { return TRUE; }
 bool TermiosPort::WaitFor(short events, int milliseconds) {
   pollfd pfd{fd_, events, 0};
   int ready = poll(&pfd, 1, milliseconds);
-  if (ready < 0 && errno != EINTR) return FailWithErrno(errno);
+  if (ready < 0 && errno != EINTR) return FailCall("poll", fd_, errno);
   // The device went away (a USB adapter pulled, the other end of a
   // pseudo-terminal closed): the tty is hung up and reads give nothing for ever.
   if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+    ZELMORA_DEBUG_LOG("serial: descriptor %d is hung up: the device has gone", fd_);
     SetLastError(ERROR_DEVICE_NOT_CONNECTED);
     return false;
   }
@@ -235,7 +250,7 @@ BOOL TermiosPort::Read(void* buffer, DWORD toRead, DWORD* read) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN) {
       *read = got;
-      return FailWithErrno(errno);
+      return FailCall("read", fd_, errno);
     }
     // Nothing more has arrived (a raw tty with VMIN 0 reads 0 bytes then),
     // or the device has gone, which only poll tells apart.
@@ -278,7 +293,7 @@ BOOL TermiosPort::Write(const void* buffer, DWORD toWrite, DWORD* written) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN) {
       *written = done;
-      return FailWithErrno(errno);
+      return FailCall("write", fd_, errno);
     }
     int wait = hasTotal ? MillisecondsUntil(deadline) : -1;
     if (wait == 0) break;

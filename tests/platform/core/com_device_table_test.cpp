@@ -1,5 +1,8 @@
 #include "platform/core/com_device_table.h"
 #include "fake_sysfs.h"
+#include "platform/core/comm.h"
+#include "platform/core/diagnostics.h"
+#include "platform/core/handle_table.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +76,38 @@ TEST_F(ComDeviceTableTest, ListsRealPortsWithDriversAndProductsAndSkipsPhantoms)
   EXPECT_EQ(table.PathOf(L"com2"), "/dev/ttyACM0");
   EXPECT_EQ(table.PathOf(L"COM9:"), "");
   EXPECT_EQ(table.PathOf(L"LPT1:"), "");
+}
+
+// ZELMORA_DEBUG's account of the port list: each device's fate once, not on
+// every refresh, and an open that fails with the system's reason.
+TEST_F(ComDeviceTableTest, TheDebugChannelExplainsEachPortOnceAndAFailedOpen) {
+  ComDeviceTable table(Sources());
+  ComDeviceTable::SetActive(&table);
+  table.PinPort(5, fs.Sysfs() + "/no-such-tty");
+
+  testing::internal::CaptureStderr();
+  table.Devices();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "off by default";
+
+  SetDebugEnabled(true);
+  testing::internal::CaptureStderr();
+  table.Devices();
+  table.Devices();
+  HANDLE port = CreateFileW(L"COM5:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const std::string said = testing::internal::GetCapturedStderr();
+  SetDebugEnabled(false);
+  ComDeviceTable::SetActive(nullptr);
+  EXPECT_EQ(port, INVALID_HANDLE_VALUE);
+
+  auto count = [&said](const std::string& text) {
+    std::size_t n = 0;
+    for (std::size_t at = said.find(text); at != std::string::npos; at = said.find(text, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("/dev/ttyS1 left out: no hardware behind it (its UART type is unknown)"), 1u) << said;
+  EXPECT_EQ(count("/dev/ttyACM0 found: Drivers\\USB\\Serial\\cdc_acm \"u-blox 7 - GPS/GNSS Receiver\""), 1u) << said;
+  EXPECT_EQ(count("COM2: is /dev/ttyACM0"), 1u) << said;
+  EXPECT_EQ(count("no-such-tty) failed: No such file or directory"), 1u) << said;
 }
 
 TEST_F(ComDeviceTableTest, PhantomCheckPrefersTheSysfsTypeAndKeepsBusyPorts) {
