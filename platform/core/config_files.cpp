@@ -61,3 +61,15 @@ bool WriteFileAtomically(const std::string& path, const std::string& contents) {
   errno = saved;
   return false;
 }
+
+FileStamp StampOf(const struct stat& info, time_t readAt) {
+  return FileStamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim, readAt};
+}
+
+bool Unchanged(const FileStamp& stamp, const struct stat& info) {
+  constexpr time_t kSettledSeconds = 2;
+  auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+  return stamp.device == info.st_dev && stamp.inode == info.st_ino && stamp.size == info.st_size &&
+         same(stamp.modified, info.st_mtim) && same(stamp.changed, info.st_ctim) &&
+         stamp.readAt - info.st_ctim.tv_sec >= kSettledSeconds;
+}

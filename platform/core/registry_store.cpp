@@ -114,32 +114,15 @@ class FileLock {
   int error_ = 0;
 };
 
-// The trees of the files read last, with what identifies the file's content:
-// a file with the same inode, size and times is not parsed again. Time stamps
-// are coarse: an edit of the same size in the same tick as the one read
-// before it would keep them, so a file changed less than two seconds before
-// it was read is parsed again the next time too.
+// The trees of the files read last: a file that has not changed since
+// (Unchanged) is not parsed again.
 struct Parsed {
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  timespec modified{};
-  timespec changed{};
-  time_t readAt = 0;
+  FileStamp stamp;
   std::shared_ptr<const RegistryTree> tree;
   std::vector<RegistryParseError> errors;
 };
-constexpr time_t kSettledSeconds = 2;
 std::mutex g_parsedLock;
 std::map<std::string, Parsed> g_parsed;
-
-bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
-
-bool SameFile(const Parsed& parsed, const struct stat& info) {
-  return parsed.device == info.st_dev && parsed.inode == info.st_ino && parsed.size == info.st_size &&
-         SameTime(parsed.modified, info.st_mtim) && SameTime(parsed.changed, info.st_ctim) &&
-         parsed.readAt - info.st_ctim.tv_sec >= kSettledSeconds;
-}
 
 std::string UtcStamp() {
   const std::time_t now = std::time(nullptr);
@@ -174,7 +157,7 @@ RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error,
   {
     std::lock_guard guard(g_parsedLock);
     const auto cached = g_parsed.find(file_);
-    if (cached != g_parsed.end() && SameFile(cached->second, info)) {
+    if (cached != g_parsed.end() && Unchanged(cached->second.stamp, info)) {
       tree = *cached->second.tree;
       if (errors != nullptr) *errors = cached->second.errors;
       return cached->second.errors.empty() ? ReadOutcome::kRead : ReadOutcome::kDamaged;
@@ -185,13 +168,13 @@ RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error,
   text.reserve(static_cast<std::size_t>(info.st_size));
   error = ReadAll(fd.get(), text);
   if (error != 0) return ReadOutcome::kUnreadable;
-  Parsed parsed{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim, readAt, nullptr, {}};
+  Parsed parsed{StampOf(info, readAt), nullptr, {}};
   tree = RegistryTree::ParseKeepingGood(text, parsed.errors);
   parsed.tree = std::make_shared<const RegistryTree>(tree);
   const bool damaged = !parsed.errors.empty();
   if (errors != nullptr) *errors = parsed.errors;
-  // A file that changed while it was read has times of its own now; the
-  // next read compares against them and parses it again.
+  // A file that changed while it was read has times after `readAt`, so the
+  // next read parses it again.
   {
     std::lock_guard guard(g_parsedLock);
     g_parsed[file_] = std::move(parsed);
