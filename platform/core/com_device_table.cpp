@@ -4,10 +4,17 @@
 #include "platform/core/diagnostics.h"
 #include "platform/core/utf8.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <ctime>
+#include <string_view>
 #include <cwctype>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -77,17 +84,43 @@ std::string ComDeviceTable::NumberFile() const {
   return dir.empty() ? std::string() : dir + "/com-ports";
 }
 
-// One line per device: "COM3:=usb:1546:01a7:0123:1.0".
+// One line per device: "COM3:=usb:1546:01a7:0123:1.0". The file is read
+// once and again only when it has changed (Unchanged), in one pass.
 std::map<std::string, unsigned> ComDeviceTable::LoadNumbers(const std::string& file) const {
-  std::map<std::string, unsigned> numbers;
-  std::ifstream in(file);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::size_t equals = line.find('=');
-    if (equals == std::string::npos) continue;
-    unsigned number = ParseComName(Utf8ToWide(line.substr(0, equals)));
-    if (number != 0) numbers[line.substr(equals + 1)] = number;
+  std::lock_guard lock(numbersLock_);
+  struct stat info {};
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 || ::fstat(fd, &info) != 0) {
+    if (fd >= 0) ::close(fd);
+    numbers_.reset();
+    return {};
   }
+  if (numbers_ && Unchanged(numbers_->stamp, info)) {
+    ::close(fd);
+    return numbers_->numbers;
+  }
+  const time_t readAt = std::time(nullptr);
+  std::string text;
+  text.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  std::map<std::string, unsigned> numbers;
+  std::string_view rest(text);
+  while (!rest.empty()) {
+    const std::string_view line = rest.substr(0, std::min(rest.find('\n'), rest.size()));
+    rest.remove_prefix(std::min(line.size() + 1, rest.size()));
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    const unsigned number = ParseComName(Utf8ToWide(std::string(line.substr(0, equals))));
+    if (number != 0) numbers[std::string(line.substr(equals + 1))] = number;
+  }
+  numbers_ = NumberFileRead{StampOf(info, readAt), numbers};
   return numbers;
 }
 

@@ -12,10 +12,12 @@
 // in the registry is a view of it (active_drivers_hive.h).
 #pragma once
 
+#include "platform/core/config_files.h"
 #include "platform/core/sysfs_serial_scan.h"
 
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,13 @@ class ComDeviceTable {
   void SaveNumbers(const std::string& file, const std::map<std::string, unsigned>& numbers) const;
 
   Sources sources_;
+  // The number file as last read.
+  struct NumberFileRead {
+    FileStamp stamp;
+    std::map<std::string, unsigned> numbers;
+  };
+  mutable std::mutex numbersLock_;
+  mutable std::optional<NumberFileRead> numbers_;
   std::mutex lock_;
   std::map<unsigned, std::string> pins_;
   std::map<unsigned, std::string> simulator_;

@@ -1,8 +1,10 @@
 #include "platform/core/port_options.h"
 
 #include "platform/core/com_device_table.h"
+#include "platform/core/termios_port.h"
 #include "platform/core/utf8.h"
 
+#include <cerrno>
 #include <optional>
 #include <vector>
 
@@ -36,6 +38,11 @@ bool ParsePortOptions(int& argc, char** argv, const SimulatorStarter& startSimul
       unsigned number = equals == std::string::npos ? 0 : PortNumber(value.substr(0, equals));
       std::string path = equals == std::string::npos ? std::string() : value.substr(equals + 1);
       if (number == 0 || path.empty()) return Fail(error, "--port " + value + ": expected COMn:=PATH, n from 1 to 255");
+      // Checked without opening it. A path that does not exist yet is kept:
+      // the adapter may be plugged in later.
+      std::string why;
+      const int refused = CheckSerialDevicePath(path, &why);
+      if (refused != 0 && refused != ENOENT) return Fail(error, "--port " + value + ": " + why);
       pins.emplace_back(number, path);
     } else if (i > 0 && (arg == "--simulate" || arg.rfind("--simulate=", 0) == 0)) {
       unsigned number = arg == "--simulate" ? 1 : PortNumber(arg.substr(11));

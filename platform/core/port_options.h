@@ -18,6 +18,7 @@ using SimulatorStarter = std::function<std::string(unsigned number)>;
 // and removes them from argv (argc updated, argv[argc] stays NULL), leaving
 // every other argument in its order. For --simulate it calls `startSimulator`.
 // False, with a message for the user in `error`, for a malformed option, a
-// missing hook or a simulator that did not start; the table may then hold
-// the pins read before the fault.
+// --port path that exists but is no serial device (a file, /dev/ptmx ...;
+// see CheckSerialDevicePath; the path is not opened), a missing hook or a simulator that did not start; the table may
+// then hold the pins read before the fault.
 bool ParsePortOptions(int& argc, char** argv, const SimulatorStarter& startSimulator, std::string* error);

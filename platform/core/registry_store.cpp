@@ -7,11 +7,18 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
 #include <system_error>
 #include <utility>
 
+#include "platform/core/clock.h"
 #include "platform/core/config_files.h"
 
 namespace {
@@ -50,31 +57,72 @@ int ReadAll(int fd, std::string& out) {
   }
 }
 
+// How long a change waits for another process to let go of the lock. A
+// holder that keeps it longer is stuck (or a backup tool): the program goes
+// on without the lock rather than hang.
+constexpr DWORD kLockWaitMs = 1500;
+constexpr DWORD kLockRetryMs = 50;
+
+// The lock files whose last wait ran out; while one is listed, a change tries
+// its lock once instead of waiting again, so that the three values of OK do
+// not each wait the full time.
+std::mutex g_stuckLock;
+std::set<std::string> g_stuck;
+
 // The exclusive lock on "<file>.lock", held while the object lives. The lock
 // file is created once and never removed: removing it would let two
 // processes lock two different files.
 class FileLock {
  public:
   explicit FileLock(const std::string& file)
-      : fd_(::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+      : name_(file + ".lock"), fd_(::open(name_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
     if (fd_.get() < 0) {
       error_ = errno;
       return;
     }
-    while (::flock(fd_.get(), LOCK_EX) != 0) {
-      if (errno != EINTR) {
+    bool stuck = false;
+    {
+      std::lock_guard guard(g_stuckLock);
+      stuck = g_stuck.count(name_) != 0;
+    }
+    const DWORD start = GetTickCount();
+    for (;;) {
+      if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0) break;
+      if (errno == EINTR) continue;
+      if (errno != EWOULDBLOCK) {
         error_ = errno;
         return;
       }
+      if (stuck || GetTickCount() - start >= kLockWaitMs) {
+        std::lock_guard guard(g_stuckLock);
+        g_stuck.insert(name_);
+        error_ = EWOULDBLOCK;
+        return;
+      }
+      Sleep(kLockRetryMs);
     }
+    std::lock_guard guard(g_stuckLock);
+    g_stuck.erase(name_);
   }
-  // 0 when the lock is held.
+  // 0 when the lock is held; EWOULDBLOCK when another process kept it.
   int error() const { return error_; }
+  const std::string& name() const { return name_; }
 
  private:
+  std::string name_;
   Fd fd_;
   int error_ = 0;
 };
+
+// The trees of the files read last: a file that has not changed since
+// (Unchanged) is not parsed again.
+struct Parsed {
+  FileStamp stamp;
+  std::shared_ptr<const RegistryTree> tree;
+  std::vector<RegistryParseError> errors;
+};
+std::mutex g_parsedLock;
+std::map<std::string, Parsed> g_parsed;
 
 std::string UtcStamp() {
   const std::time_t now = std::time(nullptr);
@@ -94,27 +142,52 @@ std::string RegistryStore::UserFile() {
   return dir.empty() ? std::string() : dir + "/registry.reg";
 }
 
-RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error) const {
+RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error,
+                                               std::vector<RegistryParseError>* errors) const {
   Fd fd(::open(file_.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     error = errno;
     return errno == ENOENT ? ReadOutcome::kMissing : ReadOutcome::kUnreadable;
   }
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0) {
+    error = errno;
+    return ReadOutcome::kUnreadable;
+  }
+  {
+    std::lock_guard guard(g_parsedLock);
+    const auto cached = g_parsed.find(file_);
+    if (cached != g_parsed.end() && Unchanged(cached->second.stamp, info)) {
+      tree = *cached->second.tree;
+      if (errors != nullptr) *errors = cached->second.errors;
+      return cached->second.errors.empty() ? ReadOutcome::kRead : ReadOutcome::kDamaged;
+    }
+  }
+  const time_t readAt = std::time(nullptr);
   std::string text;
+  text.reserve(static_cast<std::size_t>(info.st_size));
   error = ReadAll(fd.get(), text);
   if (error != 0) return ReadOutcome::kUnreadable;
-  std::optional<RegistryTree> parsed = RegistryTree::Parse(text);
-  if (!parsed) return ReadOutcome::kCorrupt;
-  tree = std::move(*parsed);
-  return ReadOutcome::kRead;
+  Parsed parsed{StampOf(info, readAt), nullptr, {}};
+  tree = RegistryTree::ParseKeepingGood(text, parsed.errors);
+  parsed.tree = std::make_shared<const RegistryTree>(tree);
+  const bool damaged = !parsed.errors.empty();
+  if (errors != nullptr) *errors = parsed.errors;
+  // A file that changed while it was read has times after `readAt`, so the
+  // next read parses it again.
+  {
+    std::lock_guard guard(g_parsedLock);
+    g_parsed[file_] = std::move(parsed);
+  }
+  return damaged ? ReadOutcome::kDamaged : ReadOutcome::kRead;
 }
 
 // Renames the unparsable file to a name of its own that no other file has:
 // renameat2 with RENAME_NOREPLACE refuses to replace an earlier one.
-int RegistryStore::MoveAside() const {
+int RegistryStore::MoveAside(std::string& target) const {
   const std::string stem = file_ + ".corrupt-" + UtcStamp();
   for (int n = 0; n < 100; ++n) {
-    const std::string target = n == 0 ? stem : stem + "-" + std::to_string(n);
+    target = n == 0 ? stem : stem + "-" + std::to_string(n);
     if (::renameat2(AT_FDCWD, file_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno == EINVAL) {
       // A file system without RENAME_NOREPLACE: link fails when the target
@@ -126,20 +199,43 @@ int RegistryStore::MoveAside() const {
   return EEXIST;
 }
 
+// Moves the damaged file aside, says which lines it could not use, and puts
+// the values that parsed back in place, so that they stay in force.
+int RegistryStore::Repair(const RegistryTree& good, const std::vector<RegistryParseError>& errors) const {
+  std::string aside;
+  const int error = MoveAside(aside);
+  if (error != 0) {
+    std::cerr << "Zelmora: " << file_
+              << " has lines that do not parse and cannot be moved aside: " << std::strerror(error) << "\n";
+    return error;
+  }
+  constexpr std::size_t kShown = 20;
+  for (std::size_t i = 0; i < errors.size() && i < kShown; ++i) {
+    std::cerr << "Zelmora: " << file_ << " line " << errors[i].line << ": " << errors[i].reason << "\n";
+  }
+  if (errors.size() > kShown) std::cerr << "Zelmora: ... and " << errors.size() - kShown << " more lines\n";
+  std::cerr << "Zelmora: the file as it was is kept as " << aside << "; the values that parsed stay in force\n";
+  const std::optional<RegistryKeySnapshot> root = good.Snapshot(L"");
+  if (root->subKeys.empty() && root->values.empty()) return 0;
+  return WriteAtomically(good.Format());
+}
+
 RegistryTree RegistryStore::Load() const {
   RegistryTree tree;
   int error = 0;
-  if (Read(tree, error) != ReadOutcome::kCorrupt) return tree;
+  if (Read(tree, error, nullptr) != ReadOutcome::kDamaged) return tree;
   // Check again under the lock: another instance may have moved it aside
-  // and written a good file since.
+  // and written a good file since. Without the lock, the values that parsed
+  // are read all the same and the file is left for a later change to mend.
   FileLock lock(file_);
-  if (lock.error() != 0) return RegistryTree{};
-  switch (Read(tree, error)) {
+  if (lock.error() != 0) return tree;
+  std::vector<RegistryParseError> errors;
+  switch (Read(tree, error, &errors)) {
     case ReadOutcome::kRead:
       return tree;
-    case ReadOutcome::kCorrupt:
-      MoveAside();
-      break;
+    case ReadOutcome::kDamaged:
+      Repair(tree, errors);
+      return tree;
     case ReadOutcome::kMissing:
     case ReadOutcome::kUnreadable:
       break;
@@ -153,24 +249,33 @@ int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) cons
   std::filesystem::create_directories(Directory(file_), created);
   if (created) return created.value();
   FileLock lock(file_);
-  if (lock.error() != 0) return lock.error();
+  if (lock.error() != 0 && lock.error() != EWOULDBLOCK) return lock.error();
+  // A lock that another process keeps: the change goes ahead without it.
+  // The write is still atomic; only a change that process makes at the same
+  // moment could be lost, which is better than a program that hangs.
+  if (lock.error() == EWOULDBLOCK) {
+    std::cerr << "Zelmora: " << lock.name() << " is held by another program; saving the settings without it\n";
+  }
 
   RegistryTree tree;
   int error = 0;
-  switch (Read(tree, error)) {
+  std::vector<RegistryParseError> errors;
+  switch (Read(tree, error, &errors)) {
     case ReadOutcome::kRead:
     case ReadOutcome::kMissing:
       break;
     case ReadOutcome::kUnreadable:
+      std::cerr << "Zelmora: cannot read the settings in " << file_ << ": " << std::strerror(error) << "\n";
       return error;
-    case ReadOutcome::kCorrupt:
-      error = MoveAside();
+    case ReadOutcome::kDamaged:
+      error = Repair(tree, errors);
       if (error != 0) return error;
-      tree = RegistryTree{};
       break;
   }
   if (!change(tree)) return 0;
-  return WriteAtomically(tree.Format());
+  error = WriteAtomically(tree.Format());
+  if (error != 0) std::cerr << "Zelmora: cannot save the settings in " << file_ << ": " << std::strerror(error) << "\n";
+  return error;
 }
 
 int RegistryStore::WriteAtomically(const std::string& text) const {

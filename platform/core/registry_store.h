@@ -10,25 +10,32 @@
 // line ends, so a person can read it and change a value by hand, e.g. set
 // "DemoMode"=dword:00000001 under [HKEY_CURRENT_USER\Software\Tavrin\Zelmora].
 //
-// The file is the only state: every read parses it afresh and every change
-// is one locked read-modify-write, so values that another running instance
-// (or the person with an editor) wrote in between are kept.
+// The file is the only state: every read looks at the file (a file whose
+// inode, size and times have not changed since the last read is not parsed
+// again) and every change is one locked read-modify-write, so values that
+// another running instance (or the person with an editor) wrote in between
+// are kept.
 //
 // - Writes are atomic (WriteFileAtomically: a temporary file in the same
-//   directory, flushed to the disk, replaces the old file by rename); the
-//   directory is flushed after that. A write that fails at any step
-//   (read-only directory, full disk) leaves the old file as it was.
+//   directory, flushed to the disk, replaces the old file by rename, keeping
+//   its mode); the directory is flushed after that. A write that fails at any
+//   step (read-only directory, full disk) leaves the old file as it was, and
+//   says so on standard error.
 // - Changes are serialised between processes and threads by flock(LOCK_EX)
 //   on "registry.reg.lock" beside the file, held from the re-read to the
-//   rename.
-// - A file that does not parse is never overwritten: it is renamed to
-//   "registry.reg.corrupt-<UTC time>" (with "-<n>" added when that name is
-//   taken), and the hive is empty afterwards, so every reader gets its
-//   defaults. While it cannot be renamed, every change fails.
+//   rename. The wait for it is bounded (1.5 s): when another process keeps
+//   it longer, reads go on without it and a change is written without it,
+//   with a note on standard error.
+// - A file with lines that do not parse is never overwritten: it is renamed
+//   to "registry.reg.corrupt-<UTC time>" (with "-<n>" added when that name
+//   is taken), the lines are reported on standard error with their numbers,
+//   and the values that did parse are written back, so they stay in force.
+//   While it cannot be renamed, every change fails.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/core/registry_tree.h"
 
@@ -44,7 +51,8 @@ class RegistryStore {
   const std::string& File() const { return file_; }
 
   // The hive as the file holds it now; empty when the file is missing or
-  // cannot be read, or when it did not parse (it is then moved aside).
+  // cannot be read. Of a damaged file, the values that parse (the file is
+  // then repaired as described above).
   RegistryTree Load() const;
 
   // Re-reads the file under the lock, lets `change` modify the hive (it
@@ -55,9 +63,12 @@ class RegistryStore {
   int Update(const std::function<bool(RegistryTree&)>& change) const;
 
  private:
-  enum class ReadOutcome { kRead, kMissing, kUnreadable, kCorrupt };
-  ReadOutcome Read(RegistryTree& tree, int& error) const;
-  int MoveAside() const;
+  enum class ReadOutcome { kRead, kMissing, kUnreadable, kDamaged };
+  // kDamaged: `tree` holds the values that parsed, `errors` (when given)
+  // the lines that did not.
+  ReadOutcome Read(RegistryTree& tree, int& error, std::vector<RegistryParseError>* errors) const;
+  int MoveAside(std::string& target) const;
+  int Repair(const RegistryTree& good, const std::vector<RegistryParseError>& errors) const;
   int WriteAtomically(const std::string& text) const;
 
   std::string file_;

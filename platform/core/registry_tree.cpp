@@ -396,7 +396,7 @@ bool RegistryTree::CreateKey(std::wstring_view path) {
     auto found = keys_.find(folded);
     if (found == keys_.end()) {
       spelled = spelled.empty() ? std::wstring(component) : spelled + L"\\" + std::wstring(component);
-      keys_[folded] = Key{spelled, {}};
+      keys_[folded] = Key{spelled, {}, {}};
       created = true;
     } else {
       spelled = found->second.path;
@@ -424,65 +424,126 @@ std::optional<RegistryKeySnapshot> RegistryTree::Snapshot(std::wstring_view path
 const RegistryValue* RegistryTree::FindValue(std::wstring_view path, std::wstring_view name) const {
   const auto key = keys_.find(FoldRegistryName(path));
   if (key == keys_.end()) return nullptr;
-  const std::wstring folded = FoldRegistryName(name);
-  for (const auto& [valueName, value] : key->second.values) {
-    if (FoldRegistryName(valueName) == folded) return &value;
-  }
-  return nullptr;
+  const auto found = key->second.index.find(FoldRegistryName(name));
+  return found == key->second.index.end() ? nullptr : &key->second.values[found->second].second;
 }
 
 bool RegistryTree::SetValue(std::wstring_view path, std::wstring_view name, RegistryValue value) {
   bool changed = CreateKey(path);
   Key& key = keys_[FoldRegistryName(path)];
-  const std::wstring folded = FoldRegistryName(name);
-  for (auto& [valueName, existing] : key.values) {
-    if (FoldRegistryName(valueName) != folded) continue;
-    changed = changed || !SameValue(existing, value);
-    existing = std::move(value);
-    return changed;
+  const auto [found, added] = key.index.try_emplace(FoldRegistryName(name), key.values.size());
+  if (added) {
+    key.values.emplace_back(std::wstring(name), std::move(value));
+    return true;
   }
-  key.values.emplace_back(std::wstring(name), std::move(value));
-  return true;
+  RegistryValue& existing = key.values[found->second].second;
+  changed = changed || !SameValue(existing, value);
+  existing = std::move(value);
+  return changed;
 }
 
 std::optional<RegistryTree> RegistryTree::Parse(std::string_view text) {
+  std::vector<RegistryParseError> errors;
+  RegistryTree tree = ParseKeepingGood(text, errors);
+  if (!errors.empty()) return std::nullopt;
+  return tree;
+}
+
+RegistryTree RegistryTree::ParseKeepingGood(std::string_view text, std::vector<RegistryParseError>& errors) {
+  // The lines as text; a line whose bytes are not UTF-8 stays empty and is
+  // reported. A UTF-16 file is decoded whole, as its line ends are two bytes.
   std::wstring wide;
-  if (!DecodeFile(text, wide)) return std::nullopt;
+  std::vector<std::pair<std::size_t, std::size_t>> spans;  // start and length in `wide`
+  std::vector<bool> undecodable;
+  if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF && static_cast<unsigned char>(text[1]) == 0xFE) {
+    if (!DecodeFile(text, wide)) {
+      errors.push_back({1, "the UTF-16 text does not decode"});
+      return RegistryTree{};
+    }
+    for (std::size_t start = 0; start < wide.size();) {
+      const std::size_t end = std::min(wide.find(L'\n', start), wide.size());
+      spans.emplace_back(start, end - start);
+      undecodable.push_back(false);
+      start = end + 1;
+    }
+  } else {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    wide.reserve(text.size());
+    while (!text.empty()) {
+      const std::size_t end = std::min(text.find('\n'), text.size());
+      const std::size_t start = wide.size();
+      const bool decoded = DecodeUtf8(text.substr(0, end), wide);
+      if (!decoded) wide.resize(start);
+      spans.emplace_back(start, wide.size() - start);
+      undecodable.push_back(!decoded);
+      text.remove_prefix(std::min(end + 1, text.size()));
+    }
+  }
   std::vector<std::wstring_view> lines;
-  std::wstring_view all(wide);
-  while (!all.empty()) {
-    const std::size_t end = std::min(all.find(L'\n'), all.size());
-    std::wstring_view line = all.substr(0, end);
+  lines.reserve(spans.size());
+  for (const auto& [start, length] : spans) {
+    std::wstring_view line(wide.data() + start, length);
     if (line.ends_with(L'\r')) line.remove_suffix(1);
     lines.push_back(line);
-    all.remove_prefix(std::min(end + 1, all.size()));
   }
-  if (lines.empty() || TrimRight(lines[0]) != kHeader) return std::nullopt;
 
   RegistryTree tree;
+  std::size_t first = 0;
+  if (lines.empty() || TrimRight(lines[0]) != kHeader) {
+    errors.push_back({1, "the first line is not \"Windows Registry Editor Version 5.00\""});
+    // A file that lost its header may still begin with a key.
+    first = !lines.empty() && !undecodable[0] && lines[0].starts_with(L'[') ? 0 : 1;
+  } else {
+    first = 1;
+  }
   std::optional<std::wstring> current;
-  for (std::size_t i = 1; i < lines.size(); ++i) {
+  for (std::size_t i = first; i < lines.size(); ++i) {
+    if (undecodable[i]) {
+      errors.push_back({i + 1, "the bytes are not UTF-8 text"});
+      continue;
+    }
     const std::wstring_view line = TrimRight(lines[i]);
     if (line.empty() || line.starts_with(L';')) continue;
     if (line.starts_with(L'[')) {
-      if (!line.ends_with(L']')) return std::nullopt;
+      // Until the next good key line, values have no key to go to.
+      current.reset();
+      if (!line.ends_with(L']')) {
+        errors.push_back({i + 1, "a key line without its closing \"]\""});
+        continue;
+      }
       const std::wstring_view full = line.substr(1, line.size() - 2);
-      if (!StartsWithFolded(full, kRoot)) return std::nullopt;
+      if (!StartsWithFolded(full, kRoot)) {
+        errors.push_back({i + 1, "a key outside HKEY_CURRENT_USER"});
+        continue;
+      }
       std::wstring_view path = full.substr(kRoot.size());
       if (!path.empty()) {
-        if (path.front() != L'\\') return std::nullopt;
+        if (path.front() != L'\\' || path.size() == 1) {
+          errors.push_back({i + 1, "a key outside HKEY_CURRENT_USER"});
+          continue;
+        }
         path.remove_prefix(1);
-        if (path.empty()) return std::nullopt;
       }
-      if (!IsValidPath(path)) return std::nullopt;
+      if (!IsValidPath(path)) {
+        errors.push_back({i + 1, "a key name that is empty, too long or holds a control character"});
+        continue;
+      }
       tree.CreateKey(path);
       current = std::wstring(path);
       continue;
     }
-    if (!current) return std::nullopt;
+    const std::size_t start = i;
+    if (!current) {
+      errors.push_back({start + 1, "a value outside a key"});
+      continue;
+    }
     std::wstring name;
     RegistryValue value;
-    if (!ParseValue(lines, i, name, value) || !IsValidValueName(name)) return std::nullopt;
+    if (!ParseValue(lines, i, name, value) || !IsValidValueName(name)) {
+      errors.push_back({start + 1, "a value line that does not parse"});
+      // A value broken inside its continuation lines leaves them unused.
+      continue;
+    }
     tree.SetValue(*current, name, std::move(value));
   }
   return tree;

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -30,6 +31,12 @@
 RegistryValue NumberValue(DWORD number);
 bool SameValue(const RegistryValue& a, const RegistryValue& b);
 
+// A line of a .reg text that ParseKeepingGood could not use.
+struct RegistryParseError {
+  std::size_t line;    // 1 for the first line
+  std::string reason;  // "a value outside a key" ...
+};
+
 class RegistryTree {
  public:
   // The tree written by `text`, or nothing when the text is not a .reg
@@ -39,6 +46,10 @@ class RegistryTree {
   // import instruction (a deletion with "-"). Comment lines (";") are
   // skipped and do not come back in Format's text.
   static std::optional<RegistryTree> Parse(std::string_view text);
+  // Every key and value of `text` that parses, and one entry in `errors`
+  // for each line that does not (the values under a key line that does not
+  // parse included). Takes time in proportion to the text's length.
+  static RegistryTree ParseKeepingGood(std::string_view text, std::vector<RegistryParseError>& errors);
 
   // The tree as UTF-8 text with LF line ends: the header line, then every
   // key in path order with its values in the order they were first set,
@@ -71,6 +82,9 @@ class RegistryTree {
   struct Key {
     std::wstring path;
     std::vector<std::pair<std::wstring, RegistryValue>> values;
+    // Folded value name -> position in `values`, so that a key with many
+    // values is filled and searched in constant time per value.
+    std::unordered_map<std::wstring, std::size_t> index;
   };
   // Orders folded paths component by component, so that a key's sub-keys
   // follow it directly.

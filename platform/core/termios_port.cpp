@@ -8,12 +8,15 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -58,14 +61,63 @@ SteadyClock::time_point After(std::uint64_t milliseconds) {
   return SteadyClock::now() + std::chrono::milliseconds(milliseconds);
 }
 
+// The devices of major 5 are aliases, not ports: /dev/tty (the caller's own
+// terminal), /dev/console, /dev/ptmx (every open makes a new
+// pseudo-terminal) and /dev/ttyprintk.
+constexpr unsigned kTtyAuxMajor = 5;
+
+std::string RefusalOf(const struct stat& info) {
+  if (!S_ISCHR(info.st_mode)) return "not a character device";
+  if (major(info.st_rdev) != kTtyAuxMajor) return {};
+  switch (minor(info.st_rdev)) {
+    case 0:
+      return "the controlling terminal, not a serial port";
+    case 2:
+      return "the pseudo-terminal multiplexer, not a serial port";
+    default:
+      return "a terminal alias, not a serial port";
+  }
+}
+
+std::unique_ptr<CommPort> Refuse(int fd, const std::string& path, const std::string& why) {
+  std::fprintf(stderr, "Zelmora: %s: %s; not opened as a port\n", path.c_str(), why.c_str());
+  if (fd >= 0) close(fd);
+  SetLastError(ErrorFromErrno(ENOTTY));
+  return nullptr;
+}
+
 }  // namespace
+
+int CheckSerialDevicePath(const std::string& path, std::string* why) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    const int err = errno;
+    if (why != nullptr) *why = std::strerror(err);
+    return err;
+  }
+  std::string refusal = RefusalOf(info);
+  if (refusal.empty()) return 0;
+  if (why != nullptr) *why = std::move(refusal);
+  return ENOTTY;
+}
 
 std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD access) {
   int mode = (access & GENERIC_READ) && (access & GENERIC_WRITE) ? O_RDWR
              : (access & GENERIC_WRITE)                          ? O_WRONLY
                                                                  : O_RDONLY;
+  // Only a character device that is a terminal is opened, checked before the
+  // open: opening a file, a FIFO or /dev/ptmx would already do harm.
+  struct stat before {};
+  if (stat(path.c_str(), &before) != 0) return Fail(-1, errno, "stat", path);
+  if (std::string why = RefusalOf(before); !why.empty()) return Refuse(-1, path, why);
   int fd = open(path.c_str(), mode | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return Fail(-1, errno, "open", path);
+  // The path may have been swapped between the check and the open.
+  struct stat opened {};
+  if (fstat(fd, &opened) != 0 || opened.st_rdev != before.st_rdev || !S_ISCHR(opened.st_mode)) {
+    return Refuse(fd, path, "replaced while it was opened");
+  }
+  if (!isatty(fd)) return Refuse(fd, path, "a character device that is not a terminal");
   // The handheld's exclusive open: a second program (or a second open in this
   // one) must not steal the receiver. flock holds against privileged
   // processes too; TIOCEXCL then stops other opens of the tty. The lock comes

@@ -18,11 +18,21 @@
 #include <mutex>
 #include <string>
 
+// Whether `path` may be opened as a port, from its stat alone: 0 for a
+// character device other than the terminal aliases (/dev/tty, /dev/console,
+// /dev/ptmx), else ENOTTY, or stat's errno (ENOENT ...), with the reason in
+// `why`.
+int CheckSerialDevicePath(const std::string& path, std::string* why);
+
 class TermiosPort final : public CommPort {
  public:
   // Opens `path` exclusively as a raw 8N1 line without flow control, keeping
   // its speed; nullptr with the last error set on failure (the descriptor is
-  // closed on every failure path).
+  // closed on every failure path). The path is checked first
+  // (CheckSerialDevicePath) and never opened when it fails; after the open
+  // (O_NOCTTY, so it never becomes the process's controlling terminal) it
+  // must be a terminal, then it is locked. Refusals say why on standard
+  // error with ERROR_INVALID_PARAMETER as the last error.
   static std::unique_ptr<CommPort> Open(const std::string& path, DWORD access);
   ~TermiosPort() override;
 

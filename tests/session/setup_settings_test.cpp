@@ -4,6 +4,7 @@
 #include "session/setup_settings.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -15,7 +16,9 @@
 #include <sstream>
 #include <string>
 
+#include "platform/core/clock.h"
 #include "platform/core/registry_tree.h"
+#include "platform/core/simulated_clock.h"
 #include "profile_app.h"
 #include "tests/platform/core/without_file_privileges.h"
 
@@ -148,6 +151,65 @@ TEST_F(SetupSettingsTest, ACorruptFileIsMovedAsideAndTheDefaultsApply) {
   EXPECT_EQ(aside, 1);
   WriteSetupSettings(app, L"COM2:", L"9600", 0);
   EXPECT_EQ(ReadSetupSettings(app).strPort, L"COM2:");
+}
+
+TEST_F(SetupSettingsTest, OneBadLineKeepsEveryGoodValue) {
+  const std::string damaged =
+      "Windows Registry Editor Version 5.00\n\n"
+      "[HKEY_CURRENT_USER\\Software\\Tavrin\\Zelmora]\n"
+      "\"PortName\"=\"COM4:\"\n"
+      "\"DemoMode\"=1\n"
+      "\"BaudRate\"=dword:00002580\n";
+  WriteFile(damaged);
+  ProfileApp app;
+  testing::internal::CaptureStderr();
+  const SetupSettings settings = ReadSetupSettings(app);
+  const std::string report = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(settings.strPort, L"COM4:");
+  EXPECT_EQ(settings.nBaudRate, 9600);
+  EXPECT_EQ(settings.nDemoMode, 0) << "only the missing value takes its default";
+  EXPECT_NE(report.find("line 5"), std::string::npos) << report;
+
+  // The damaged text is kept aside as it was; the file holds the good values
+  // and parses again.
+  int aside = 0;
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    if (!entry.path().filename().string().starts_with("registry.reg.corrupt-")) continue;
+    ++aside;
+    EXPECT_EQ(ReadText(entry.path()), damaged);
+  }
+  EXPECT_EQ(aside, 1);
+  ASSERT_TRUE(RegistryTree::Parse(ReadText(file_)));
+  ProfileApp nextRun;
+  EXPECT_EQ(ReadSetupSettings(nextRun).strPort, L"COM4:");
+  EXPECT_EQ(ReadSetupSettings(nextRun).nBaudRate, 9600);
+}
+
+TEST_F(SetupSettingsTest, ALockHeldByAnotherProgramDelaysStartAndOkOnlyBriefly) {
+  fs::create_directories(dir_);
+  // flock locks belong to an open file: a descriptor of the test's own
+  // stands for the other program.
+  const int holder = ::open((dir_ / "registry.reg.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  SimulatedClock clock(1000);
+
+  ProfileApp app;
+  testing::internal::CaptureStderr();
+  const DWORD start = GetTickCount();
+  const SetupSettings settings = ReadSetupSettings(app);
+  const DWORD started = GetTickCount();
+  WriteSetupSettings(app, L"COM2:", L"9600", settings.nDemoMode);
+  const DWORD saved = GetTickCount();
+  const std::string report = testing::internal::GetCapturedStderr();
+  ::close(holder);
+
+  EXPECT_LE(started - start, 2000u);
+  EXPECT_LE(saved - started, 2000u);
+  EXPECT_NE(report.find("registry.reg.lock is held by another program"), std::string::npos) << report;
+  ProfileApp nextRun;
+  EXPECT_EQ(ReadSetupSettings(nextRun).strPort, L"COM2:") << "OK's values were not dropped";
+  EXPECT_EQ(ReadSetupSettings(nextRun).nBaudRate, 9600);
 }
 
 TEST_F(SetupSettingsTest, AReadOnlyDirectoryKeepsTheOldSettingsAndReportsFailure) {

@@ -194,6 +194,33 @@ TEST_F(ComDeviceTableTest, NumberFileIsReadableAndRewrittenOnlyForNewDevices) {
   EXPECT_EQ(std::filesystem::last_write_time(fs.NumberFile()), before - std::chrono::hours(1));
 }
 
+TEST_F(ComDeviceTableTest, NumberFileEditedInPlaceIsReadAgainAndKeepsItsModeWhenRewritten) {
+  ComDeviceTable table(Sources());
+  table.Devices();
+  std::filesystem::permissions(fs.NumberFile(),
+                               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  // The same size, the same inode, at once: only the content tells.
+  {
+    std::fstream out(fs.NumberFile(), std::ios::in | std::ios::out);
+    out << "COM5:=tty:ttyS0\n";
+  }
+  std::map<std::string, std::wstring> names;
+  for (const ComDevice& d : table.Devices()) names[d.path] = d.name;
+  EXPECT_EQ(names["/dev/ttyS0"], L"COM5:");
+
+  // A new device rewrites the file, which keeps the mode the user gave it.
+  fs.UsbDevice("pci0000:00/usb1/1-3", "0403", "6001", "FT232R USB UART", "B7777777");
+  fs.Device("pci0000:00/usb1/1-3/1-3:1.0/ttyUSB1", "usb-serial", "ftdi_sio");
+  fs.Tty("ttyUSB1", "pci0000:00/usb1/1-3/1-3:1.0/ttyUSB1");
+  table.Devices();
+  std::ifstream in(fs.NumberFile());
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("B7777777"), std::string::npos) << text.str();
+  EXPECT_EQ(std::filesystem::status(fs.NumberFile()).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TEST(ComName, ParsesDeviceNames) {
   EXPECT_EQ(ParseComName(L"COM1:"), 1u);
   EXPECT_EQ(ParseComName(L"com12"), 12u);

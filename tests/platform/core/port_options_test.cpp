@@ -2,9 +2,15 @@
 #include "platform/core/port_options.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include <string>
 #include <vector>
+
+#include "tests/platform/core/open_watch.h"
 
 namespace {
 
@@ -66,6 +72,24 @@ TEST_F(PortOptions, MalformedOptionsAreRefusedWithAMessage) {
     EXPECT_FALSE(error.empty());
   }
   EXPECT_TRUE(started.empty());
+
+  // A --port at something that is no serial device is refused before the
+  // program starts, without opening it.
+  std::string pattern = (std::filesystem::temp_directory_path() / "zelmora-port-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+  const std::string file = pattern + "/passwd";
+  std::ofstream(file) << "root:x:0:0\n";
+  {
+    OpenWatch watch(pattern);
+    for (const std::string& path : {file, std::string("/dev/ptmx")}) {
+      std::string error;
+      EXPECT_FALSE(Parse({"Zelmora", "--port", "COM1:=" + path}, &error)) << path;
+      EXPECT_NE(error.find(path), std::string::npos) << error;
+      EXPECT_EQ(table->PathOf(L"COM1:"), "") << path;
+    }
+    EXPECT_EQ(watch.Opened(), "");
+  }
+  std::filesystem::remove_all(pattern);
 
   std::string error;
   starter = [](unsigned) { return std::string(); };

@@ -228,6 +228,39 @@ TEST_F(RegistryStoreTest, AFullDiskKeepsTheOldFile) {
   EXPECT_TRUE(Leftovers(dir_).empty());
 }
 
+TEST_F(RegistryStoreTest, RewritesKeepTheFileModeAndNewFilesFollowTheUmask) {
+  RegistryStore store(file_.string());
+  const mode_t savedMask = ::umask(027);
+  const int created = SetNumber(store, kAppKey, L"BaudRate", 9600);
+  ::umask(savedMask);
+  ASSERT_EQ(created, 0);
+  EXPECT_EQ(fs::status(file_).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  for (const fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write,
+                               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                   fs::perms::group_write | fs::perms::others_read}) {
+    fs::permissions(file_, mode);
+    ASSERT_EQ(SetNumber(store, kAppKey, L"BaudRate", static_cast<DWORD>(mode)), 0);
+    EXPECT_EQ(fs::status(file_).permissions(), mode);
+  }
+}
+
+TEST_F(RegistryStoreTest, AnEditOfTheSameSizeIsReadAtOnce) {
+  RegistryStore store(file_.string());
+  ASSERT_EQ(SetNumber(store, kAppKey, L"BaudRate", 0x1111), 0);
+  EXPECT_EQ(NumberIn(store.Load(), kAppKey, L"BaudRate"), 0x1111u);
+  // Rewritten in place within the same moment: same inode, same size.
+  std::string text = ReadText(file_);
+  const std::size_t at = text.find("00001111");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, 8, "00002222");
+  {
+    std::fstream out(file_, std::ios::binary | std::ios::in | std::ios::out);
+    out << text;
+  }
+  EXPECT_EQ(NumberIn(store.Load(), kAppKey, L"BaudRate"), 0x2222u);
+}
+
 TEST(RegistryStoreUserFileTest, FollowsTheXdgConfigurationDirectory) {
   const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
   const std::string xdg = savedXdg != nullptr ? savedXdg : "";

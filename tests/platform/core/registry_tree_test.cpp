@@ -144,6 +144,36 @@ TEST(RegistryTreeTest, RejectsTextThatIsNotAnExportOfTheUsersHive) {
   for (const std::string& text : cases) EXPECT_FALSE(RegistryTree::Parse(text)) << text;
 }
 
+TEST(RegistryTreeTest, KeepsTheGoodValuesOfADamagedTextAndNamesTheBadLines) {
+  struct Case {
+    std::string text;
+    std::vector<std::size_t> badLines;
+    std::vector<std::wstring> kept;  // value names found under HKEY_CURRENT_USER\A
+  };
+  const std::string header = "Windows Registry Editor Version 5.00\n\n";
+  const Case cases[] = {
+      {header + "[HKEY_CURRENT_USER\\A]\n\"P\"=1\n\"Q\"=dword:00000002\n", {4}, {L"Q"}},
+      {header + "[HKEY_CURRENT_USER\\A]\n\"P\"=\"\xC3\x28\"\n\"Q\"=\"ok\"\n", {4}, {L"Q"}},
+      {header + "[HKEY_LOCAL_MACHINE\\A]\n\"P\"=\"x\"\n[HKEY_CURRENT_USER\\A]\n\"Q\"=\"ok\"\n", {3, 4}, {L"Q"}},
+      {header + "[HKEY_CURRENT_USER\\A]\n\"P\"=hex:01,\\\n  zz\n\"Q\"=hex:02\n", {4}, {L"Q"}},
+      {"[HKEY_CURRENT_USER\\A]\n\"Q\"=\"header lost\"\n", {1}, {L"Q"}},
+      {"garbage\n[HKEY_CURRENT_USER\\A]\n\"Q\"=\"ok\"\n", {1}, {L"Q"}},
+      {header + "[HKEY_CURRENT_USER\\A]\r\n\"P\"=\"ok\"\r\n\"Q\"=\"ok\"\r\n", {}, {L"P", L"Q"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<RegistryParseError> errors;
+    const RegistryTree tree = RegistryTree::ParseKeepingGood(c.text, errors);
+    std::vector<std::size_t> lines;
+    for (const RegistryParseError& error : errors) lines.push_back(error.line);
+    EXPECT_EQ(lines, c.badLines) << c.text;
+    std::vector<std::wstring> kept;
+    if (const auto key = tree.Snapshot(L"A")) {
+      for (const auto& [name, value] : key->values) kept.push_back(name);
+    }
+    EXPECT_EQ(kept, c.kept) << c.text;
+  }
+}
+
 TEST(RegistryTreeTest, NamesCompareWithoutCaseAndKeepTheirSpelling) {
   RegistryTree tree;
   EXPECT_TRUE(tree.CreateKey(L"Software\\Tavrin"));

@@ -1,0 +1,87 @@
+// What TermiosPort::Open agrees to open: character devices that are
+// terminals, checked before the open, so that a file, a FIFO or the
+// pseudo-terminal multiplexer is never opened at all.
+#include "platform/core/termios_port.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/core/last_error.h"
+#include "tests/platform/core/open_watch.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TermiosOpenTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "zelmora-open-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path dir_;
+};
+
+TEST_F(TermiosOpenTest, RefusesWhatIsNoSerialDeviceWithoutOpeningIt) {
+  std::ofstream(dir_ / "file") << "root:x:0:0\n";
+  fs::create_directory(dir_ / "directory");
+  ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  fs::create_symlink("file", dir_ / "link");
+  OpenWatch watch(dir_.string());
+  ASSERT_TRUE(watch.Works());
+
+  struct Case {
+    std::string path;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {(dir_ / "file").string(), "not a character device"},
+      {(dir_ / "link").string(), "not a character device"},
+      {(dir_ / "directory").string(), "not a character device"},
+      {(dir_ / "fifo").string(), "not a character device"},
+      {"/dev/ptmx", "pseudo-terminal multiplexer"},
+      {"/dev/tty", "controlling terminal"},
+  };
+  for (const Case& c : cases) {
+    if (!fs::exists(c.path)) continue;
+    std::string why;
+    EXPECT_EQ(CheckSerialDevicePath(c.path, &why), ENOTTY) << c.path;
+    EXPECT_NE(why.find(c.reason), std::string::npos) << c.path << ": " << why;
+    testing::internal::CaptureStderr();
+    SetLastError(0);
+    EXPECT_EQ(TermiosPort::Open(c.path, GENERIC_READ | GENERIC_WRITE), nullptr) << c.path;
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER)) << c.path;
+    EXPECT_NE(said.find(c.path + ": " + why), std::string::npos) << said;
+  }
+  EXPECT_EQ(watch.Opened(), "") << "a refused path was opened";
+}
+
+TEST_F(TermiosOpenTest, OpensATerminalButNotAnotherCharacterDevice) {
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  const std::string slave = ::ptsname(master);
+  EXPECT_EQ(CheckSerialDevicePath(slave, nullptr), 0);
+  EXPECT_NE(TermiosPort::Open(slave, GENERIC_READ | GENERIC_WRITE), nullptr);
+  ::close(master);
+
+  // /dev/null passes the stat, is opened, and refused as no terminal.
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(TermiosPort::Open("/dev/null", GENERIC_READ | GENERIC_WRITE), nullptr);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("not a terminal"), std::string::npos);
+  EXPECT_EQ(CheckSerialDevicePath((dir_ / "missing").string(), nullptr), ENOENT);
+}
+
+}  // namespace
