@@ -30,8 +30,8 @@ bool ReadString(HKEY key, LPCWSTR name, std::wstring& text) {
 
 }  // namespace
 
-std::wstring GetActiveDriverValue(LPCWSTR deviceName, LPCWSTR valueName) {
-  std::wstring result;
+ActiveDriverValues ReadActiveDriverValues(const std::vector<std::wstring>& valueNames) {
+  ActiveDriverValues result;
   HKEY active = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Drivers\\Active", 0, KEY_READ, &active) != ERROR_SUCCESS) return result;
   for (DWORD index = 0;; ++index) {
@@ -42,12 +42,23 @@ std::wstring GetActiveDriverValue(LPCWSTR deviceName, LPCWSTR valueName) {
     HKEY driver = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &driver) != ERROR_SUCCESS) continue;
     std::wstring name;
-    std::wstring value;
-    if (ReadString(driver, L"Name", name) && name == deviceName && ReadString(driver, valueName, value)) {
-      result = value;
+    if (ReadString(driver, L"Name", name)) {
+      // Of several entries with the same name the last one with the value decides.
+      for (const std::wstring& valueName : valueNames) {
+        std::wstring value;
+        if (ReadString(driver, valueName.c_str(), value)) result[name][valueName] = value;
+      }
     }
     RegCloseKey(driver);
   }
   RegCloseKey(active);
   return result;
+}
+
+std::wstring GetActiveDriverValue(LPCWSTR deviceName, LPCWSTR valueName) {
+  const ActiveDriverValues values = ReadActiveDriverValues({valueName});
+  const auto entry = values.find(deviceName);
+  if (entry == values.end()) return {};
+  const auto value = entry->second.find(valueName);
+  return value == entry->second.end() ? std::wstring() : value->second;
 }

@@ -4,7 +4,9 @@
 // of the driver's configuration) and "PnpId" (a plug-and-play identifier).
 #pragma once
 
+#include <map>
 #include <string>
+#include <vector>
 
 #include "platform/core/win_types.h"
 
@@ -14,3 +16,9 @@
 // characters. Every sub-key is visited, so of several entries with the same
 // name the last one enumerated decides.
 std::wstring GetActiveDriverValue(LPCWSTR deviceName, LPCWSTR valueName);
+
+// Device name -> value name -> value, for every entry of the table and each
+// of `valueNames`, in one pass over the table: per device name and value the
+// same answer GetActiveDriverValue gives (missing values are left out).
+using ActiveDriverValues = std::map<std::wstring, std::map<std::wstring, std::wstring>>;
+ActiveDriverValues ReadActiveDriverValues(const std::vector<std::wstring>& valueNames);

@@ -30,8 +30,27 @@ std::wstring DriverDescription(const std::wstring& key, const std::wstring& pnpI
   return slash == std::wstring::npos ? key : key.substr(slash + 1);
 }
 
-std::wstring PortLabel(const std::wstring& deviceName) {
-  const std::wstring key = GetActiveDriverValue(deviceName.c_str(), L"Key");
-  const std::wstring pnpId = GetActiveDriverValue(deviceName.c_str(), L"PnpId");
+namespace {
+
+std::wstring LabelOf(const std::wstring& deviceName, const ActiveDriverValues& drivers) {
+  std::wstring key;
+  std::wstring pnpId;
+  if (const auto entry = drivers.find(deviceName); entry != drivers.end()) {
+    if (const auto value = entry->second.find(L"Key"); value != entry->second.end()) key = value->second;
+    if (const auto value = entry->second.find(L"PnpId"); value != entry->second.end()) pnpId = value->second;
+  }
   return Trim(FormatText(L"%s %s", {deviceName, DriverDescription(key, pnpId)}));
+}
+
+}  // namespace
+
+std::wstring PortLabel(const std::wstring& deviceName) {
+  return LabelOf(deviceName, ReadActiveDriverValues({L"Key", L"PnpId"}));
+}
+
+std::vector<std::wstring> PortLabels() {
+  const ActiveDriverValues drivers = ReadActiveDriverValues({L"Key", L"PnpId"});
+  std::vector<std::wstring> labels;
+  for (int n = 0; n < kPortCount; ++n) labels.push_back(LabelOf(PortDeviceName(n), drivers));
+  return labels;
 }

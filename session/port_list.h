@@ -9,6 +9,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/core/win_types.h"
 
@@ -26,6 +27,10 @@ std::wstring DeviceNameOf(const std::wstring& text);
 // the last component of its Key), with white space removed at both ends.
 std::wstring PortLabel(const std::wstring& deviceName);
 
+// The labels of the nine entries, in order, from one pass over the table of
+// active drivers.
+std::vector<std::wstring> PortLabels();
+
 // The description part of a label: `pnpId` when it is not empty, otherwise
 // what follows the last backslash of `key` (all of it without a backslash).
 std::wstring DriverDescription(const std::wstring& key, const std::wstring& pnpId);
@@ -34,9 +39,10 @@ std::wstring DriverDescription(const std::wstring& key, const std::wstring& pnpI
 // whose device name `savedPort` begins with.
 template <class ComboBox>
 void FillPortList(ComboBox& list, const std::wstring& savedPort) {
+  const std::vector<std::wstring> labels = PortLabels();
   for (int n = 0; n < kPortCount; ++n) {
     const std::wstring name = PortDeviceName(n);
-    list.AddString(PortLabel(name).c_str());
+    list.AddString(labels[static_cast<std::size_t>(n)].c_str());
     if (savedPort.starts_with(name)) list.SetCurSel(n);
   }
 }
@@ -46,8 +52,9 @@ void FillPortList(ComboBox& list, const std::wstring& savedPort) {
 // regard to letter case), and the selected index stays selected.
 template <class ComboBox>
 void RefreshPortList(ComboBox& list) {
+  const std::vector<std::wstring> labels = PortLabels();
   for (int n = 0; n < kPortCount; ++n) {
-    const std::wstring label = PortLabel(PortDeviceName(n));
+    const std::wstring& label = labels[static_cast<std::size_t>(n)];
     if (list.FindStringExact(-1, label.c_str()) >= 0) continue;
     const int selection = list.GetCurSel();
     list.DeleteString(static_cast<UINT>(n));

@@ -33,6 +33,9 @@ class PseudoTerminal {
   // on a serial line nobody listens to.
   std::size_t Write(std::string_view bytes);
 
+  // The master's descriptor, to wait for the program's writes.
+  int MasterFd() const { return master_; }
+
   // The speed the slave is set to.
   std::uint32_t LineSpeed() const;
 

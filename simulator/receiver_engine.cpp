@@ -78,6 +78,8 @@ std::string ReceiverEngine::Advance(std::uint64_t now_ms, std::uint32_t line_spe
   return out;
 }
 
+std::uint64_t ReceiverEngine::NextDueMs() const { return std::min(next_epoch_ms_, line_.NextDeliveryMs()); }
+
 void ReceiverEngine::RunEpoch(std::uint64_t t_ms) {
   if (SilentAt(t_ms)) {
     line_.Drop();

@@ -34,6 +34,10 @@ class ReceiverEngine {
   // set to line_speed, received meanwhile.
   std::string Advance(std::uint64_t now_ms, std::uint32_t line_speed);
 
+  // The next time (receiver time) at which Advance has something to do:
+  // bytes due for the program's UART, or the next epoch.
+  std::uint64_t NextDueMs() const;
+
   // Bytes the program wrote, arriving at now_ms from a UART set to
   // line_speed. At another speed than the receiver's they are noise to it.
   void Receive(std::uint64_t now_ms, std::string_view bytes, std::uint32_t line_speed);

@@ -1,12 +1,14 @@
 // The simulated GPS receiver: a ReceiverEngine behind a pseudo-terminal, run
-// by its own thread every 10 ms of its clock. Any program opens SlavePath()
-// like a serial port.
+// by its own thread on the layer's clock (platform/core/clock.h). The thread
+// sleeps until the engine's next byte or epoch is due, or until the program
+// writes; under a simulated clock it takes part in simulated time like the
+// program's own threads. Any program opens SlavePath() like a serial port.
 #pragma once
 
+#include "platform/core/waitable_object.h"
 #include "simulator/pseudo_terminal.h"
 #include "simulator/receiver_engine.h"
 #include "simulator/receiver_options.h"
-#include "simulator/time_source.h"
 
 #include <cstdint>
 #include <memory>
@@ -18,10 +20,7 @@ namespace sim {
 
 class SimulatedReceiver {
  public:
-  // On the system's monotonic clock.
   SimulatedReceiver();
-  // On time, which must outlive the receiver.
-  explicit SimulatedReceiver(TimeSource& time);
   // Stops the receiver if it runs.
   ~SimulatedReceiver();
 
@@ -54,22 +53,29 @@ class SimulatedReceiver {
   ReceiverStats Stats() const;
 
  private:
-  void Run(std::stop_token stop);
-  std::uint64_t NowLocked() const;
+  void Run();
+  void WatchInput();
+  std::uint64_t Now() const;
 
-  TimeSource& time_;
   mutable std::mutex mutex_;
-  // The pointers change only while no thread runs; the thread alone uses
-  // the terminal, the engine is shared under mutex_.
+  // Set when the program has written, and to stop the thread.
+  WaitableObject wake_{HandleType::Event, false, false};
+  // The pointers change only while no thread runs; the terminal's reads
+  // belong to the input watcher, its writes to the receiver's thread; the
+  // engine is shared under mutex_.
   std::unique_ptr<PseudoTerminal> pty_;
   std::unique_ptr<ReceiverEngine> engine_;
   std::string slave_path_;
+  std::string input_;  // what the program wrote and the engine has not heard
   bool running_ = false;
+  bool stopping_ = false;
+  int stop_fd_ = -1;  // an eventfd that ends the input watcher
   std::uint64_t start_ms_ = 0;
   std::uint64_t bytes_sent_ = 0;
   std::uint32_t line_speed_ = 0;
-  // Last, so that it is joined before anything it uses goes away.
-  std::jthread thread_;
+  // Last, so that they are joined before anything they use goes away.
+  std::thread watcher_;
+  std::thread thread_;
 };
 
 }  // namespace sim

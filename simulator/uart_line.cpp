@@ -34,6 +34,44 @@ std::uint64_t UartLine::BacklogBits() const {
   return bits;
 }
 
+std::uint64_t UartLine::NextDeliveryMs() const {
+  std::uint64_t bits = static_cast<std::uint64_t>(frame_bits_left_);
+  std::size_t bytes = 0;
+  bool found = false;
+  if (frame_bits_left_ > 0) {
+    bytes = 1;
+    // The frame under way was the last of its piece once the piece has left
+    // the queue.
+    found = next_byte_ == 0;
+  }
+  if (!found) {
+    bits += pause_bits_left_;
+    bool front = true;
+    for (const Chunk& chunk : queue_) {
+      const std::size_t left = chunk.bytes.size() - (front ? next_byte_ : 0);
+      front = false;
+      if (left == 0) {
+        bits += chunk.pause_bits;
+        continue;
+      }
+      const std::size_t take = std::min(kBatchBytes - bytes, left);
+      bits += take * kFrameBits;
+      bytes += take;
+      found = true;
+      break;
+    }
+    if (!found && bytes > 0) found = true;  // the frame under way ends a piece
+  }
+  if (!found && sampler_ && sampler_->InFrame()) {
+    // A UART at another speed still finishes the frame it is in.
+    bits = 2 * kFrameBits * baud_ / uart_baud_ + 1;
+    found = true;
+  }
+  if (!found) return UINT64_MAX;
+  const std::uint64_t bit = bit_clock_ + bits;
+  return (bit * 1000 + baud_ - 1) / baud_;
+}
+
 std::string UartLine::Advance(std::uint64_t now_ms, std::uint32_t uart_baud) {
   if (uart_baud != uart_baud_) {
     // A UART that has just been set to a new speed starts hunting afresh.

@@ -15,6 +15,8 @@ namespace sim {
 
 class UartLine {
  public:
+  static constexpr std::size_t kBatchBytes = 16;
+
   explicit UartLine(std::uint32_t baud);
 
   // Queues bytes; after them the line stays idle for pause_after_ms.
@@ -31,6 +33,12 @@ class UartLine {
   // returns what a UART set to uart_baud received meanwhile (nothing when
   // uart_baud is 0).
   std::string Advance(std::uint64_t now_ms, std::uint32_t uart_baud);
+
+  // When the line next hands the program something (milliseconds since the
+  // line started, never before now): the end of the next sentence or piece,
+  // or of its next kBatchBytes bytes if that comes first, as a UART's FIFO
+  // hands them up. UINT64_MAX while nothing is queued.
+  std::uint64_t NextDeliveryMs() const;
 
   std::uint32_t Baud() const { return baud_; }
   std::uint64_t SentencesSent() const { return sentences_sent_; }

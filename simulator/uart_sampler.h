@@ -20,6 +20,9 @@ class UartSampler {
   // count idle (1) bits on the line.
   void PushIdle(std::uint64_t count);
 
+  // Whether a frame has started and is not yet complete.
+  bool InFrame() const { return in_frame_; }
+
   // The bytes received since the last call.
   std::string Take();
 

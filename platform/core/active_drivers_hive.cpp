@@ -1,6 +1,6 @@
 #include "platform/core/active_drivers_hive.h"
 
-#include "platform/core/com_device_table.h"
+#include "platform/core/clock.h"
 
 #include <cwchar>
 #include <cwctype>
@@ -19,8 +19,22 @@ std::wstring EntryName(unsigned number) {
 }
 
 const std::wstring kActive = L"drivers\\active";
+// How long the entries' keys may be answered from the last reading of the
+// table: a pass over it takes microseconds, a refresh comes every 3 s.
+constexpr DWORD kPassMs = 1000;
 
 }  // namespace
+
+std::vector<ComDevice> ActiveDriversHive::Devices(bool afresh) {
+  const DWORD now = GetTickCount();
+  std::lock_guard lock(lock_);
+  if (afresh || !read_ || now - readAt_ > kPassMs) {
+    devices_ = ComDeviceTable::Active().Devices();
+    read_ = true;
+    readAt_ = now;
+  }
+  return devices_;
+}
 
 std::optional<RegistryKeySnapshot> ActiveDriversHive::ReadKey(const std::wstring& path) {
   std::wstring key = Lower(path);
@@ -28,13 +42,12 @@ std::optional<RegistryKeySnapshot> ActiveDriversHive::ReadKey(const std::wstring
   if (key == L"drivers") return RegistryKeySnapshot{{L"Active"}, {}};
   if (key == kActive) {
     RegistryKeySnapshot snapshot;
-    for (const ComDevice& device : ComDeviceTable::Active().Devices())
-      snapshot.subKeys.push_back(EntryName(device.number));
+    for (const ComDevice& device : Devices(true)) snapshot.subKeys.push_back(EntryName(device.number));
     return snapshot;
   }
   if (key.size() <= kActive.size() + 1 || key.compare(0, kActive.size() + 1, kActive + L"\\") != 0) return std::nullopt;
   std::wstring entry = key.substr(kActive.size() + 1);
-  for (const ComDevice& device : ComDeviceTable::Active().Devices()) {
+  for (const ComDevice& device : Devices(false)) {
     if (EntryName(device.number) != entry) continue;
     return RegistryKeySnapshot{{},
                                {{L"Name", StringValue(device.name)},

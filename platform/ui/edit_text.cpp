@@ -58,3 +58,21 @@ int EditText::ToDisplay(int index) const {
   }
   return position;
 }
+
+bool EditText::FindTrimAndAppend(const std::wstring& before, const std::wstring& after, std::size_t* trim) {
+  if (before.empty()) {
+    *trim = 0;
+    return true;
+  }
+  // The kept part is a suffix of `before` and a prefix of `after`; try the
+  // longest first. A 1 KB box's texts make this cheap even at its worst.
+  for (std::size_t start = 0; start < before.size(); ++start) {
+    const std::size_t kept = before.size() - start;
+    if (kept > after.size()) continue;
+    if (before.compare(start, kept, after, 0, kept) == 0) {
+      *trim = start;
+      return true;
+    }
+  }
+  return false;
+}

@@ -26,6 +26,11 @@ class EditText {
   // The widget's position of character `index`.
   int ToDisplay(int index) const;
 
+  // Whether `after` is `before` without its first *trim characters and with
+  // more at its end (the longest such overlap); false when `after` cannot be
+  // made that way, or keeps nothing of `before` that is not empty.
+  static bool FindTrimAndAppend(const std::wstring& before, const std::wstring& after, std::size_t* trim);
+
  private:
   std::wstring m_text;
   std::vector<int> m_lineStarts{0};

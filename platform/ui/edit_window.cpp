@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTextDocument>
 
 EditWindow::EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
     : UiWindow(Kind::Edit, parent, id, style, std::move(text)), m_editor(new QPlainTextEdit) {
@@ -13,6 +14,9 @@ EditWindow::EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
   m_editor->setHorizontalScrollBarPolicy((style & WS_HSCROLL) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   if ((style & WS_BORDER) == 0) m_editor->setFrameShape(QFrame::NoFrame);
   m_editor->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  // Nobody can undo in a read-only box; without this every edit in place
+  // would be kept for an undo.
+  if (m_editor->isReadOnly()) m_editor->document()->setUndoRedoEnabled(false);
   ShowText();
   AdoptWidget(m_editor);
 }
@@ -48,9 +52,38 @@ LRESULT EditWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void EditWindow::ShowText() {
   m_lines.Set(Text());
   m_caret = 0;
-  m_editor->setPlainText(QString::fromStdWString(m_lines.DisplayText()));
+  std::wstring shown = m_lines.DisplayText();
+  if (m_editor->isReadOnly()) {
+    // A log-like text that lost lines at its start and gained some at its end
+    // is edited in place: the widget then lays out only the changed lines
+    // instead of the whole text.
+    ShowByTrimAndAppend(shown);
+    m_editor->setTextCursor(QTextCursor(m_editor->document()));
+  } else {
+    m_editor->setPlainText(QString::fromStdWString(shown));
+  }
+  m_shown = std::move(shown);
   m_editor->verticalScrollBar()->setValue(0);
   m_editor->horizontalScrollBar()->setValue(0);
+}
+
+void EditWindow::ShowByTrimAndAppend(const std::wstring& shown) {
+  std::size_t trim = 0;
+  if (!EditText::FindTrimAndAppend(m_shown, shown, &trim)) {
+    m_editor->setPlainText(QString::fromStdWString(shown));
+    return;
+  }
+  QTextDocument* document = m_editor->document();
+  QTextCursor cursor(document);
+  if (trim > 0) {
+    cursor.setPosition(static_cast<int>(trim), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+  }
+  const std::size_t kept = m_shown.size() - trim;
+  if (kept < shown.size()) {
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QString::fromWCharArray(shown.data() + kept, static_cast<qsizetype>(shown.size() - kept)));
+  }
 }
 
 // The caret goes to `end` and the selection spans from `start`; -1 as start

@@ -20,8 +20,11 @@ class EditWindow : public UiWindow {
 
  private:
   void Select(int start, int end);
+  // Brings the widget from m_shown to `shown`, in place where it can.
+  void ShowByTrimAndAppend(const std::wstring& shown);
 
   QPlainTextEdit* m_editor;
   EditText m_lines;
+  std::wstring m_shown;  // what the widget shows
   int m_caret = 0;
 };

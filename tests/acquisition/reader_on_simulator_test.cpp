@@ -1,12 +1,11 @@
 // A minute of a real session: the reader thread reads the simulated receiver
-// through CSerialCom on a pseudo-terminal, on the real clock.
+// through CSerialCom on a pseudo-terminal, on simulated time (the reader's and
+// the receiver's threads take part in it), so the minute passes in moments.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -14,6 +13,7 @@
 #include "acquisition/gps_read_thread.h"
 #include "platform/core/com_device_table.h"
 #include "platform/core/event.h"
+#include "platform/core/simulated_clock.h"
 #include "platform/core/window_core.h"
 #include "simulator/simulated_receiver.h"
 #include "serial/serial_com.h"
@@ -23,20 +23,20 @@ namespace {
 struct Received {
   UINT message;
   WPARAM wParam;
-  std::chrono::steady_clock::time_point at;
+  DWORD at;  // tick count
 };
 
 class RecordingWindow : public CoreWindow {
  public:
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM) override {
-    received.push_back({msg, wParam, std::chrono::steady_clock::now()});
+    received.push_back({msg, wParam, GetTickCount()});
     return 0;
   }
   std::vector<Received> received;
 };
 
 TEST(ReaderOnSimulator, AMinuteWithASilenceInTheMiddle) {
-  using namespace std::chrono;
+  SimulatedClock clock;
   const auto dir = std::filesystem::temp_directory_path() / ("zelmora-reader-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir / "sys" / "class" / "tty");
   ComDeviceTable::Sources sources;
@@ -64,9 +64,9 @@ TEST(ReaderOnSimulator, AMinuteWithASilenceInTheMiddle) {
   auto thread = std::make_unique<CGPSReadThread>(&owner, &serial, 1024, hStart, hStop);
   ASSERT_TRUE(thread->StartThread(hStart));
 
-  const auto start = steady_clock::now();
-  while (steady_clock::now() - start < seconds(60)) {
-    std::this_thread::sleep_for(milliseconds(20));
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 60000) {
+    Sleep(20);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
@@ -100,7 +100,7 @@ TEST(ReaderOnSimulator, AMinuteWithASilenceInTheMiddle) {
   WPARAM last = 0;
   std::vector<double> lostAt;
   for (const Received& r : window.received) {
-    const double t = duration<double>(r.at - start).count();
+    const double t = (r.at - start) / 1000.0;
     if (r.message == WM_GPSLOST) {
       lostAt.push_back(t);
       continue;

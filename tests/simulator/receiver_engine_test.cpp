@@ -154,6 +154,51 @@ TEST(ReceiverEngine, OutputDoesNotDependOnHowTimeIsSliced) {
   }
 }
 
+// The receiver's thread wakes only when NextDueMs says so: it hands over what
+// a UART would have by then, each sentence's end in the millisecond its last
+// bit is out, in batches about a FIFO's size, waking far less often than once
+// per 10 ms.
+TEST(ReceiverEngine, WakingWhenDueDeliversWhatSteppingDoes) {
+  struct Case {
+    std::uint32_t baud;
+    std::uint32_t port;
+  };
+  for (const Case c : {Case{4800, 4800}, Case{115200, 115200}, Case{4800, 9600}, Case{9600, 4800}}) {
+    SCOPED_TRACE(testing::Message() << "receiver " << c.baud << ", port " << c.port);
+    sim::Faults faults;
+    faults.split_lines = true;
+    faults.noise_every_s = 3;
+    constexpr std::uint64_t kEndMs = 20'000;
+    sim::ReceiverEngine stepped(Options(c.baud, faults), std::nullopt);
+    Delivery reference;
+    Drive(stepped, 0, kEndMs, c.port, reference, 1);
+
+    sim::ReceiverEngine engine(Options(c.baud, faults), std::nullopt);
+    Delivery woken;
+    int wakes = 0;
+    for (std::uint64_t now = 0; now <= kEndMs; now = std::max(now + 1, engine.NextDueMs())) {
+      ++wakes;
+      const std::string batch = engine.Advance(now, c.port);
+      woken.bytes += batch;
+      woken.times.insert(woken.times.end(), batch.size(), now);
+      if (c.baud == c.port) {
+        EXPECT_LE(batch.size(), sim::UartLine::kBatchBytes + c.baud / 10'000 + 1) << "at " << now;
+      }
+    }
+    ASSERT_EQ(woken.bytes, reference.bytes.substr(0, woken.bytes.size()));
+    EXPECT_GE(woken.bytes.size() + sim::UartLine::kBatchBytes, reference.bytes.size());
+    if (c.baud == c.port) {
+      for (std::size_t i = 0; i < woken.bytes.size(); ++i) {
+        if (woken.bytes[i] == '\n') {
+          ASSERT_EQ(woken.times[i], reference.times[i]) << "line end at byte " << i;
+        }
+      }
+    }
+    // One wake per epoch, per piece and per FIFO load, give or take.
+    EXPECT_LT(wakes, static_cast<int>(kEndMs / 10) / 2);
+  }
+}
+
 TEST(ReceiverEngine, DeliversGarbageAtAnotherSpeed) {
   struct Case {
     std::uint32_t receiver;

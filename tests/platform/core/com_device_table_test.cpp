@@ -1,4 +1,6 @@
 #include "platform/core/com_device_table.h"
+#include "platform/core/active_drivers_hive.h"
+#include "platform/core/simulated_clock.h"
 #include "fake_sysfs.h"
 #include "platform/core/comm.h"
 #include "platform/core/diagnostics.h"
@@ -155,6 +157,37 @@ TEST_F(ComDeviceTableTest, NumbersStayWithTheirDevicesAcrossRunsAndAbsences) {
   for (const ComDevice& d : ComDeviceTable(Sources()).Devices()) names[d.path] = d.name;
   EXPECT_EQ(names["/dev/ttyACM0"], L"COM2:");
   EXPECT_EQ(names["/dev/ttyUSB1"], L"COM4:");
+}
+
+// A pass over the registry view (the list, then each entry) reads sysfs once;
+// the next pass, or an entry read later on its own, sees what was plugged in.
+TEST_F(ComDeviceTableTest, TheRegistryViewReadsTheTableOncePerPass) {
+  SimulatedClock clock;
+  ComDeviceTable table(Sources());
+  ComDeviceTable::SetActive(&table);
+  ActiveDriversHive hive;
+  std::optional<RegistryKeySnapshot> list = hive.ReadKey(L"Drivers\\Active");
+  ASSERT_TRUE(list.has_value());
+  EXPECT_EQ(list->subKeys, (std::vector<std::wstring>{L"01", L"02", L"03"}));
+  const std::size_t probesPerReading = probed.size();
+  EXPECT_GT(probesPerReading, 0u);
+
+  fs.UsbDevice("pci0000:00/usb1/1-3", "0403", "6001", "FT232R USB UART", "B7777777");
+  fs.Device("pci0000:00/usb1/1-3/1-3:1.0/ttyUSB1", "usb-serial", "ftdi_sio");
+  fs.Tty("ttyUSB1", "pci0000:00/usb1/1-3/1-3:1.0/ttyUSB1");
+  for (const std::wstring& entry : list->subKeys) EXPECT_TRUE(hive.ReadKey(L"Drivers\\Active\\" + entry)) << entry;
+  EXPECT_FALSE(hive.ReadKey(L"Drivers\\Active\\04")) << "one pass, one table";
+  EXPECT_EQ(probed.size(), probesPerReading);
+
+  list = hive.ReadKey(L"Drivers\\Active");
+  ASSERT_TRUE(list.has_value());
+  EXPECT_EQ(list->subKeys.size(), 4u);
+  EXPECT_EQ(probed.size(), 2 * probesPerReading);
+
+  fs.RemoveTty("ttyUSB1");
+  Sleep(3000);
+  EXPECT_FALSE(hive.ReadKey(L"Drivers\\Active\\04")) << "an entry read on its own is read afresh";
+  ComDeviceTable::SetActive(nullptr);
 }
 
 TEST_F(ComDeviceTableTest, PinsComeFirstAndShadowSysfsNumbersForTheTimeBeing) {

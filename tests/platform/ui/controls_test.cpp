@@ -2,10 +2,12 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QScrollBar>
 #include <gtest/gtest.h>
 #include <string>
 
+#include "platform/ui/edit_text.h"
 #include "platform/ui/edit_window.h"
 #include "platform/ui/ui_window.h"
 #include "resources/resource_ids.h"
@@ -176,6 +178,33 @@ TEST_F(ControlsTest, RawTextBoxScrollsToItsEndAsTheSetupPageAsks) {
   SetWindowTextW(edit, L"one\r\ntwo");
   EXPECT_EQ(bar->value(), 0);
   EXPECT_EQ(window->Editor()->toPlainText(), QStringLiteral("one\ntwo"));
+}
+
+TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
+  HWND edit = Item(IDC_SETUP_RAW_TEXT);
+  auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
+  ASSERT_NE(window, nullptr);
+  QPlainTextEdit* editor = window->Editor();
+  // The record's raw text: lines appended, the first 1024 characters kept,
+  // so a line is often cut in the middle, sometimes between CR and LF.
+  std::wstring log;
+  for (int i = 0; i < 120; ++i) {
+    log += L"$GPGSV,3," + std::to_wstring(i % 3 + 1) + L",12,01,06,157," + std::to_wstring(i) + L"*74\r\n";
+    if (i % 17 == 5) log += L"noise\rx\n";
+    if (log.size() > 1024) log.erase(0, log.size() - 1024);
+    SetWindowTextW(edit, log.c_str());
+    EditText expected;
+    expected.Set(log);
+    ASSERT_EQ(editor->toPlainText().toStdWString(), expected.DisplayText()) << "line " << i;
+    ASSERT_EQ(editor->document()->blockCount(), expected.LineCount()) << "line " << i;
+    EXPECT_EQ(editor->textCursor().position(), 0);
+  }
+  // A text unlike the one shown replaces it.
+  SetWindowTextW(edit, L"one\r\ntwo");
+  EXPECT_EQ(editor->toPlainText(), QStringLiteral("one\ntwo"));
+  SetWindowTextW(edit, L"");
+  EXPECT_EQ(editor->toPlainText(), QString());
+  EXPECT_FALSE(editor->document()->isUndoAvailable());
 }
 
 TEST(Windows, HandlesAreValidatedAndDestroyedWindowsGoQuiet) {

@@ -34,4 +34,22 @@ TEST(EditText, ShowsCrLfAsOneBreakAndMapsIndexes) {
   }
 }
 
+TEST(EditText, FindsWhatWasTrimmedAndWhatWasAppended) {
+  struct Case {
+    const wchar_t* before;
+    const wchar_t* after;
+    bool inPlace;
+    std::size_t trim;
+  };
+  for (Case c : {Case{L"", L"abc", true, 0}, Case{L"abc", L"abcde", true, 0}, Case{L"abcde", L"cdefg", true, 2},
+                 Case{L"abc", L"abc", true, 0}, Case{L"abcabc", L"abcabcX", true, 0}, Case{L"aaab", L"abX", true, 2},
+                 Case{L"abc", L"xyz", false, 0}, Case{L"abc", L"", false, 0}, Case{L"abcdef", L"cd", false, 0}}) {
+    std::size_t trim = 99;
+    EXPECT_EQ(EditText::FindTrimAndAppend(c.before, c.after, &trim), c.inPlace) << c.before << " -> " << c.after;
+    if (c.inPlace) {
+      EXPECT_EQ(trim, c.trim) << c.before << " -> " << c.after;
+    }
+  }
+}
+
 }  // namespace
