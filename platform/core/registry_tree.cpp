@@ -22,41 +22,6 @@ bool IsScalar(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); 
 
 bool IsControl(wchar_t c) { return c < 0x20 || c == 0x7F; }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool DecodeUtf8(std::string_view bytes, std::wstring& out) {
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const auto b0 = static_cast<unsigned char>(bytes[i]);
-    if (b0 < 0x80) {
-      out.push_back(static_cast<wchar_t>(b0));
-      ++i;
-      continue;
-    }
-    int extra = 0;
-    char32_t c = 0;
-    char32_t minimum = 0;
-    if ((b0 & 0xE0) == 0xC0) {
-      extra = 1, c = b0 & 0x1F, minimum = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-      extra = 2, c = b0 & 0x0F, minimum = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-      extra = 3, c = b0 & 0x07, minimum = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + static_cast<std::size_t>(extra) >= bytes.size()) return false;
-    for (int k = 1; k <= extra; ++k) {
-      const auto b = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
-      if ((b & 0xC0) != 0x80) return false;
-      c = (c << 6) | (b & 0x3F);
-    }
-    if (c < minimum || !IsScalar(c)) return false;
-    out.push_back(static_cast<wchar_t>(c));
-    i += static_cast<std::size_t>(extra) + 1;
-  }
-  return true;
-}
-
 // Characters that are not Unicode scalar values become U+FFFD.
 void EncodeUtf8(std::wstring_view text, std::string& out) {
   for (wchar_t wc : text) AppendUtf8(out, static_cast<char32_t>(wc));
