@@ -9,18 +9,15 @@
 #include <thread>
 #include <vector>
 
+#include "nmea/checksum.h"
 #include "resources/string_table.h"
 
 namespace {
 
 // "$" + body + "*" + the body's checksum in upper-case hexadecimal.
 std::wstring Sentence(const std::wstring& body) {
-  unsigned sum = 0;
-  for (wchar_t c : body) {
-    sum ^= static_cast<unsigned>(c);
-  }
-  const wchar_t* hex = L"0123456789ABCDEF";
-  return L"$" + body + L"*" + hex[(sum >> 4) & 0xF] + hex[sum & 0xF];
+  const std::uint8_t sum = NmeaChecksum(body);
+  return L"$" + body + L"*" + static_cast<wchar_t>(NmeaHexDigit(sum >> 4)) + static_cast<wchar_t>(NmeaHexDigit(sum));
 }
 
 // Compares every member of two records.
