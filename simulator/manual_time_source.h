@@ -31,10 +31,10 @@ class ManualTimeSource : public TimeSource {
  private:
   std::size_t SleepersLocked() const;
 
-  std::mutex mutex_;
-  std::condition_variable_any changed_;
-  std::uint64_t now_ms_;
-  std::multiset<std::uint64_t> deadlines_;
+  std::mutex m_mutex;
+  std::condition_variable_any m_changed;
+  std::uint64_t m_nowMs;
+  std::multiset<std::uint64_t> m_deadlines;
 };
 
 }  // namespace sim

@@ -20,14 +20,14 @@ TimeSource& SystemClock() {
 
 }  // namespace
 
-SimulatedReceiver::SimulatedReceiver() : time_(SystemClock()) {}
+SimulatedReceiver::SimulatedReceiver() : m_time(SystemClock()) {}
 
-SimulatedReceiver::SimulatedReceiver(TimeSource& time) : time_(time) {}
+SimulatedReceiver::SimulatedReceiver(TimeSource& time) : m_time(time) {}
 
 SimulatedReceiver::~SimulatedReceiver() { Stop(); }
 
 bool SimulatedReceiver::Start(const ReceiverOptions& options, std::string* error) {
-  if (thread_.joinable()) {
+  if (m_thread.joinable()) {
     *error = "the receiver runs already";
     return false;
   }
@@ -44,81 +44,81 @@ bool SimulatedReceiver::Start(const ReceiverOptions& options, std::string* error
   if (!pty) return false;
 
   {
-    std::lock_guard lock(mutex_);
-    slave_path_ = pty->SlavePath();
-    pty_ = std::move(pty);
-    engine_ = std::make_unique<ReceiverEngine>(options, std::move(replay));
-    start_ms_ = time_.NowMs();
-    bytes_sent_ = 0;
-    line_speed_ = options.baud;
-    running_ = true;
+    std::lock_guard lock(m_mutex);
+    m_slavePath = pty->SlavePath();
+    m_pty = std::move(pty);
+    m_engine = std::make_unique<ReceiverEngine>(options, std::move(replay));
+    m_startMs = m_time.NowMs();
+    m_bytesSent = 0;
+    m_lineSpeed = options.baud;
+    m_running = true;
   }
-  thread_ = std::jthread([this](std::stop_token stop) { Run(std::move(stop)); });
+  m_thread = std::jthread([this](std::stop_token stop) { Run(std::move(stop)); });
   return true;
 }
 
 void SimulatedReceiver::Stop() {
-  if (!thread_.joinable()) return;
-  thread_.request_stop();
-  thread_.join();
-  std::lock_guard lock(mutex_);
-  pty_.reset();
-  slave_path_.clear();
-  running_ = false;
+  if (!m_thread.joinable()) return;
+  m_thread.request_stop();
+  m_thread.join();
+  std::lock_guard lock(m_mutex);
+  m_pty.reset();
+  m_slavePath.clear();
+  m_running = false;
 }
 
 bool SimulatedReceiver::IsRunning() const {
-  std::lock_guard lock(mutex_);
-  return running_;
+  std::lock_guard lock(m_mutex);
+  return m_running;
 }
 
 std::string SimulatedReceiver::SlavePath() const {
-  std::lock_guard lock(mutex_);
-  return slave_path_;
+  std::lock_guard lock(m_mutex);
+  return m_slavePath;
 }
 
 void SimulatedReceiver::SetFaults(const Faults& faults) {
-  std::lock_guard lock(mutex_);
-  if (running_) engine_->SetFaults(faults);
+  std::lock_guard lock(m_mutex);
+  if (m_running) m_engine->SetFaults(faults);
 }
 
 void SimulatedReceiver::GoSilent(std::uint32_t ms) {
-  std::lock_guard lock(mutex_);
-  if (running_) engine_->GoSilent(NowLocked(), ms);
+  std::lock_guard lock(m_mutex);
+  if (m_running) m_engine->GoSilent(NowLocked(), ms);
 }
 
 ReceiverStats SimulatedReceiver::Stats() const {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(m_mutex);
   ReceiverStats stats;
-  if (engine_) stats = engine_->Stats();
+  if (m_engine) stats = m_engine->Stats();
   // What reached the program is what the terminal took, not what the line
   // carried.
-  stats.bytes_sent = bytes_sent_;
-  stats.line_speed = line_speed_;
+  stats.bytes_sent = m_bytesSent;
+  stats.line_speed = m_lineSpeed;
   return stats;
 }
 
-std::uint64_t SimulatedReceiver::NowLocked() const { return time_.NowMs() - start_ms_; }
+std::uint64_t SimulatedReceiver::NowLocked() const { return m_time.NowMs() - m_startMs; }
 
 void SimulatedReceiver::Run(std::stop_token stop) {
   do {
-    const std::string input = pty_->Read();
-    const std::uint32_t speed = pty_->LineSpeed();
+    const std::string input = m_pty->Read();
+    const std::uint32_t speed = m_pty->LineSpeed();
     std::string output;
     {
-      std::lock_guard lock(mutex_);
+      std::lock_guard lock(m_mutex);
       const std::uint64_t now = NowLocked();
-      output = engine_->Advance(now, speed);
+      output = m_engine->Advance(now, speed);
       // The program's bytes arrived during the step just run.
-      engine_->Receive(now, input, speed);
-      line_speed_ = speed;
+      m_engine->Receive(now, input, speed);
+      m_lineSpeed = speed;
     }
-    const std::size_t written = pty_->Write(output);
+    const std::size_t written = m_pty->Write(output);
     {
-      std::lock_guard lock(mutex_);
-      bytes_sent_ += written;
+      std::lock_guard lock(m_mutex);
+      m_bytesSent += written;
     }
-  } while (time_.WaitFor(kStepMs, stop));
+  } while (m_time.WaitFor(kStepMs, stop));
 }
 
 }  // namespace sim

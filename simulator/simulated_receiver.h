@@ -57,19 +57,19 @@ class SimulatedReceiver {
   void Run(std::stop_token stop);
   std::uint64_t NowLocked() const;
 
-  TimeSource& time_;
-  mutable std::mutex mutex_;
+  TimeSource& m_time;
+  mutable std::mutex m_mutex;
   // The pointers change only while no thread runs; the thread alone uses
-  // the terminal, the engine is shared under mutex_.
-  std::unique_ptr<PseudoTerminal> pty_;
-  std::unique_ptr<ReceiverEngine> engine_;
-  std::string slave_path_;
-  bool running_ = false;
-  std::uint64_t start_ms_ = 0;
-  std::uint64_t bytes_sent_ = 0;
-  std::uint32_t line_speed_ = 0;
+  // the terminal, the engine is shared under m_mutex.
+  std::unique_ptr<PseudoTerminal> m_pty;
+  std::unique_ptr<ReceiverEngine> m_engine;
+  std::string m_slavePath;
+  bool m_running = false;
+  std::uint64_t m_startMs = 0;
+  std::uint64_t m_bytesSent = 0;
+  std::uint32_t m_lineSpeed = 0;
   // Last, so that it is joined before anything it uses goes away.
-  std::jthread thread_;
+  std::jthread m_thread;
 };
 
 }  // namespace sim

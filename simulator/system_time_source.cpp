@@ -10,10 +10,10 @@ std::uint64_t SystemTimeSource::NowMs() {
 }
 
 bool SystemTimeSource::WaitFor(std::uint32_t ms, std::stop_token stop) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(m_mutex);
   // Nothing ever notifies this variable except a stop request, so the wait
   // ends either at the time-out or at the stop.
-  wake_.wait_for(lock, stop, std::chrono::milliseconds(ms), [] { return false; });
+  m_wake.wait_for(lock, stop, std::chrono::milliseconds(ms), [] { return false; });
   return !stop.stop_requested();
 }
 

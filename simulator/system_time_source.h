@@ -14,8 +14,8 @@ class SystemTimeSource : public TimeSource {
   bool WaitFor(std::uint32_t ms, std::stop_token stop) override;
 
  private:
-  std::mutex mutex_;
-  std::condition_variable_any wake_;
+  std::mutex m_mutex;
+  std::condition_variable_any m_wake;
 };
 
 }  // namespace sim

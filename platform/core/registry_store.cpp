@@ -19,16 +19,16 @@ namespace {
 // A descriptor closed when it goes out of scope.
 class Fd {
  public:
-  explicit Fd(int fd) : fd_(fd) {}
+  explicit Fd(int fd) : m_fd(fd) {}
   ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
+    if (m_fd >= 0) ::close(m_fd);
   }
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
+  int get() const { return m_fd; }
 
  private:
-  int fd_;
+  int m_fd;
 };
 
 std::string Directory(const std::string& file) {
@@ -56,24 +56,24 @@ int ReadAll(int fd, std::string& out) {
 class FileLock {
  public:
   explicit FileLock(const std::string& file)
-      : fd_(::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-    if (fd_.get() < 0) {
-      error_ = errno;
+      : m_fd(::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    if (m_fd.get() < 0) {
+      m_error = errno;
       return;
     }
-    while (::flock(fd_.get(), LOCK_EX) != 0) {
+    while (::flock(m_fd.get(), LOCK_EX) != 0) {
       if (errno != EINTR) {
-        error_ = errno;
+        m_error = errno;
         return;
       }
     }
   }
   // 0 when the lock is held.
-  int error() const { return error_; }
+  int error() const { return m_error; }
 
  private:
-  Fd fd_;
-  int error_ = 0;
+  Fd m_fd;
+  int m_error = 0;
 };
 
 std::string UtcStamp() {
@@ -87,7 +87,7 @@ std::string UtcStamp() {
 
 }  // namespace
 
-RegistryStore::RegistryStore(std::string file) : file_(std::move(file)) {}
+RegistryStore::RegistryStore(std::string file) : m_file(std::move(file)) {}
 
 std::string RegistryStore::UserFile() {
   const std::string dir = ConfigDirectory();
@@ -95,7 +95,7 @@ std::string RegistryStore::UserFile() {
 }
 
 RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error) const {
-  Fd fd(::open(file_.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(::open(m_file.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     error = errno;
     return errno == ENOENT ? ReadOutcome::kMissing : ReadOutcome::kUnreadable;
@@ -112,14 +112,14 @@ RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error) c
 // Renames the unparsable file to a name of its own that no other file has:
 // renameat2 with RENAME_NOREPLACE refuses to replace an earlier one.
 int RegistryStore::MoveAside() const {
-  const std::string stem = file_ + ".corrupt-" + UtcStamp();
+  const std::string stem = m_file + ".corrupt-" + UtcStamp();
   for (int n = 0; n < 100; ++n) {
     const std::string target = n == 0 ? stem : stem + "-" + std::to_string(n);
-    if (::renameat2(AT_FDCWD, file_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (::renameat2(AT_FDCWD, m_file.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno == EINVAL) {
       // A file system without RENAME_NOREPLACE: link fails when the target
       // exists, which gives the same guarantee.
-      if (::link(file_.c_str(), target.c_str()) == 0) return ::unlink(file_.c_str()) == 0 ? 0 : errno;
+      if (::link(m_file.c_str(), target.c_str()) == 0) return ::unlink(m_file.c_str()) == 0 ? 0 : errno;
     }
     if (errno != EEXIST) return errno;
   }
@@ -132,7 +132,7 @@ RegistryTree RegistryStore::Load() const {
   if (Read(tree, error) != ReadOutcome::kCorrupt) return tree;
   // Check again under the lock: another instance may have moved it aside
   // and written a good file since.
-  FileLock lock(file_);
+  FileLock lock(m_file);
   if (lock.error() != 0) return RegistryTree{};
   switch (Read(tree, error)) {
     case ReadOutcome::kRead:
@@ -148,11 +148,11 @@ RegistryTree RegistryStore::Load() const {
 }
 
 int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) const {
-  if (file_.empty()) return ENOENT;
+  if (m_file.empty()) return ENOENT;
   std::error_code created;
-  std::filesystem::create_directories(Directory(file_), created);
+  std::filesystem::create_directories(Directory(m_file), created);
   if (created) return created.value();
-  FileLock lock(file_);
+  FileLock lock(m_file);
   if (lock.error() != 0) return lock.error();
 
   RegistryTree tree;
@@ -174,10 +174,10 @@ int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) cons
 }
 
 int RegistryStore::WriteAtomically(const std::string& text) const {
-  if (!WriteFileAtomically(file_, text)) return errno;
+  if (!WriteFileAtomically(m_file, text)) return errno;
   // The rename is durable once the directory is; some file systems refuse
   // fsync on a directory, and the new file is in place either way.
-  Fd dir(::open(Directory(file_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Fd dir(::open(Directory(m_file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
   return 0;
 }

@@ -41,7 +41,7 @@ class RegistryStore {
   // empty when neither XDG_CONFIG_HOME nor HOME is set.
   static std::string UserFile();
 
-  const std::string& File() const { return file_; }
+  const std::string& File() const { return m_file; }
 
   // The hive as the file holds it now; empty when the file is missing or
   // cannot be read, or when it did not parse (it is then moved aside).
@@ -60,5 +60,5 @@ class RegistryStore {
   int MoveAside() const;
   int WriteAtomically(const std::string& text) const;
 
-  std::string file_;
+  std::string m_file;
 };

@@ -80,13 +80,13 @@ std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD acces
   return std::unique_ptr<CommPort>(new TermiosPort(fd));
 }
 
-TermiosPort::~TermiosPort() { CloseExclusive(fd_); }
+TermiosPort::~TermiosPort() { CloseExclusive(m_fd); }
 
 BOOL TermiosPort::GetState(DCB* dcb) {
   termios tio{};
-  if (tcgetattr(fd_, &tio) != 0) return FailWithErrno(errno);
+  if (tcgetattr(m_fd, &tio) != 0) return FailWithErrno(errno);
   errno = 0;
-  std::uint32_t speed = GetLineSpeed(fd_);
+  std::uint32_t speed = GetLineSpeed(m_fd);
   if (speed == 0 && errno != 0) return FailWithErrno(errno);
   *dcb = DCB{};
   dcb->DCBlength = sizeof(DCB);
@@ -128,7 +128,7 @@ BOOL TermiosPort::SetState(const DCB& dcb) {
     return FALSE;
   }
   termios tio{};
-  if (tcgetattr(fd_, &tio) != 0) return FailWithErrno(errno);
+  if (tcgetattr(m_fd, &tio) != 0) return FailWithErrno(errno);
   static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
   tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
   tio.c_cflag |= kSizes[dcb.ByteSize - 5];
@@ -144,9 +144,9 @@ BOOL TermiosPort::SetState(const DCB& dcb) {
     tio.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
     tio.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
   }
-  if (tcsetattr(fd_, TCSANOW, &tio) != 0) return FailWithErrno(errno);
+  if (tcsetattr(m_fd, TCSANOW, &tio) != 0) return FailWithErrno(errno);
   std::uint32_t applied = 0;
-  if (!SetLineSpeed(fd_, dcb.BaudRate, &applied)) return FailWithErrno(errno);
+  if (!SetLineSpeed(m_fd, dcb.BaudRate, &applied)) return FailWithErrno(errno);
   std::uint64_t difference = applied > dcb.BaudRate ? applied - dcb.BaudRate : dcb.BaudRate - applied;
   if (difference * 100 > std::uint64_t{dcb.BaudRate} * kSpeedTolerancePercent) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -156,14 +156,14 @@ BOOL TermiosPort::SetState(const DCB& dcb) {
 }
 
 BOOL TermiosPort::SetTimeouts(const COMMTIMEOUTS& timeouts) {
-  std::lock_guard lock(lock_);
-  timeouts_ = timeouts;
+  std::lock_guard lock(m_lock);
+  m_timeouts = timeouts;
   return TRUE;
 }
 
 COMMTIMEOUTS TermiosPort::Timeouts() {
-  std::lock_guard lock(lock_);
-  return timeouts_;
+  std::lock_guard lock(m_lock);
+  return m_timeouts;
 }
 
 BOOL TermiosPort::Purge(DWORD flags) {
@@ -171,7 +171,7 @@ BOOL TermiosPort::Purge(DWORD flags) {
   bool tx = flags & PURGE_TXCLEAR;
   if (!rx && !tx) return TRUE;
   int queue = rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH;
-  return tcflush(fd_, queue) == 0 ? TRUE : FailWithErrno(errno);
+  return tcflush(m_fd, queue) == 0 ? TRUE : FailWithErrno(errno);
 }
 
 BOOL TermiosPort::Escape(DWORD function) {
@@ -191,13 +191,13 @@ BOOL TermiosPort::Escape(DWORD function) {
       return FALSE;
   }
   // A pseudo-terminal has no modem lines and refuses this.
-  return ioctl(fd_, request, &line) == 0 ? TRUE : FailWithErrno(errno);
+  return ioctl(m_fd, request, &line) == 0 ? TRUE : FailWithErrno(errno);
 }
 
 BOOL TermiosPort::SetMask(DWORD) { return TRUE; }
 
 bool TermiosPort::WaitFor(short events, int milliseconds) {
-  pollfd pfd{fd_, events, 0};
+  pollfd pfd{m_fd, events, 0};
   int ready = poll(&pfd, 1, milliseconds);
   if (ready < 0 && errno != EINTR) return FailWithErrno(errno);
   // The device went away (a USB adapter pulled, the other end of a
@@ -226,7 +226,7 @@ BOOL TermiosPort::Read(void* buffer, DWORD toRead, DWORD* read) {
   auto* bytes = static_cast<unsigned char*>(buffer);
   DWORD got = 0;
   while (got < toRead) {
-    ssize_t n = ::read(fd_, bytes + got, toRead - got);
+    ssize_t n = ::read(m_fd, bytes + got, toRead - got);
     if (n > 0) {
       got += static_cast<DWORD>(n);
       if (hasInterval) intervalDeadline = After(t.ReadIntervalTimeout);
@@ -270,7 +270,7 @@ BOOL TermiosPort::Write(const void* buffer, DWORD toWrite, DWORD* written) {
   const auto* bytes = static_cast<const unsigned char*>(buffer);
   DWORD done = 0;
   while (done < toWrite) {
-    ssize_t n = ::write(fd_, bytes + done, toWrite - done);
+    ssize_t n = ::write(m_fd, bytes + done, toWrite - done);
     if (n > 0) {
       done += static_cast<DWORD>(n);
       continue;
