@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "nmea/checksum.h"
 #include "platform/core/crt_rand.h"
 #include "platform/core/numbers.h"
 #include "resources/string_table.h"
@@ -38,11 +39,7 @@ BOOL CGPSRecord::CheckSentence(const std::wstring& strLine) const {
   if (length < 9 || strLine.compare(0, 3, L"$GP") != 0 || strLine[length - 3] != L'*') {
     return FALSE;
   }
-  unsigned sum = 0;
-  for (std::size_t i = 1; i < length - 3; ++i) {
-    sum ^= static_cast<unsigned>(strLine[i]);
-  }
-  sum &= 0xFF;
+  const unsigned sum = NmeaChecksum(std::wstring_view(strLine).substr(1, length - 4));
   static constexpr wchar_t kHexDigits[] = L"0123456789ABCDEF";
   return (strLine[length - 2] == kHexDigits[sum >> 4] && strLine[length - 1] == kHexDigits[sum & 0xF]) ? TRUE : FALSE;
 }

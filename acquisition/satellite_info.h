@@ -9,4 +9,6 @@ struct SatelliteInfo {
   double dAzimuth = 0.0;    // degrees from true north
   double dSNR = 0.0;        // dB-Hz; 0 when the receiver does not track it
   BOOL bUsed = FALSE;       // its PRN was among the used PRNs when its $GPGSV came
+
+  bool operator==(const SatelliteInfo&) const = default;
 };

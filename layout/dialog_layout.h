@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/afx/afx.h"
+#include "platform/ui/dialog_template.h"
 
 // The template for the screen's shape, read afresh from the screen metrics:
 // height below width gives `landscape`, above gives `portrait`, equal gives
@@ -18,14 +19,12 @@ UINT ChooseLayoutTemplate(UINT landscape, UINT square, UINT portrait);
 // false for a missing or unreadable template, a control the page lacks, a
 // move that cannot be collected or applied, or two or more items with the
 // id 0xFFFF. The moves collected are applied in any case once the batch is
-// open.
+// open; an unreadable template moves nothing.
 bool ApplyDialogLayout(HINSTANCE instance, HWND page, UINT templateId);
 
 // Gives one control back what the template says of it. Only items whose
 // class is an ordinal are touched: a Button or Static gets its title text,
 // or with the icon or bitmap style the image its ordinal title names (the
 // old image destroyed, a missing one leaving the control alone); a ListBox
-// or ComboBox selects its current selection again. `classField` and
-// `titleField` point at the item's name-or-ordinal fields.
-void RefreshLayoutItem(HINSTANCE instance, HWND page, const DLGITEMTEMPLATE& item, const BYTE* classField,
-                       const BYTE* titleField);
+// or ComboBox selects its current selection again.
+void RefreshLayoutItem(HINSTANCE instance, HWND page, const DialogItemTemplate& item);

@@ -1,5 +1,6 @@
 #include "resources/picture_files.h"
 
+#include "platform/core/byte_reader.h"
 #include "resources/resource_writer.h"
 
 namespace {
@@ -10,21 +11,12 @@ constexpr std::size_t kIconDirSize = 6;
 constexpr std::size_t kIconDirEntrySize = 16;
 constexpr WORD kIconType = 1;
 
-DWORD ReadDword(std::span<const BYTE> bytes, std::size_t offset) {
-  return static_cast<DWORD>(bytes[offset]) | (static_cast<DWORD>(bytes[offset + 1]) << 8) |
-         (static_cast<DWORD>(bytes[offset + 2]) << 16) | (static_cast<DWORD>(bytes[offset + 3]) << 24);
-}
-
-WORD ReadWord(std::span<const BYTE> bytes, std::size_t offset) {
-  return static_cast<WORD>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-
 }  // namespace
 
 std::span<const BYTE> DibOfBmpFile(std::span<const BYTE> file) {
   if (file.size() < kBmpFileHeaderSize + kInfoHeaderSize || file[0] != 'B' || file[1] != 'M') return {};
-  const DWORD pixelsAt = ReadDword(file, 10);
-  if (ReadDword(file, kBmpFileHeaderSize) < kInfoHeaderSize || pixelsAt > file.size()) return {};
+  const DWORD pixelsAt = ReadLe32(file, 10);
+  if (ReadLe32(file, kBmpFileHeaderSize) < kInfoHeaderSize || pixelsAt > file.size()) return {};
   return file.subspan(kBmpFileHeaderSize);
 }
 
@@ -33,8 +25,8 @@ std::span<const BYTE> DibOfBmpFile(std::span<const BYTE> file) {
 // directory keeps the first six fields and puts the image's id in place of
 // its offset.
 std::optional<IconResources> IconResourcesOfIcoFile(std::span<const BYTE> file, WORD firstImageId) {
-  if (file.size() < kIconDirSize || ReadWord(file, 0) != 0 || ReadWord(file, 2) != kIconType) return std::nullopt;
-  const WORD count = ReadWord(file, 4);
+  if (file.size() < kIconDirSize || ReadLe16(file, 0) != 0 || ReadLe16(file, 2) != kIconType) return std::nullopt;
+  const WORD count = ReadLe16(file, 4);
   if (count == 0 || file.size() < kIconDirSize + count * kIconDirEntrySize) return std::nullopt;
   IconResources icon;
   ResourceWriter group;
@@ -43,8 +35,8 @@ std::optional<IconResources> IconResourcesOfIcoFile(std::span<const BYTE> file, 
   group.Word(count);
   for (WORD i = 0; i < count; ++i) {
     const std::span<const BYTE> entry = file.subspan(kIconDirSize + i * kIconDirEntrySize, kIconDirEntrySize);
-    const DWORD size = ReadDword(entry, 8);
-    const DWORD offset = ReadDword(entry, 12);
+    const DWORD size = ReadLe32(entry, 8);
+    const DWORD offset = ReadLe32(entry, 12);
     if (offset > file.size() || size > file.size() - offset) return std::nullopt;
     group.Bytes(entry.data(), 12);
     group.Word(static_cast<WORD>(firstImageId + i));

@@ -16,33 +16,33 @@ constexpr double kGeoidSeparationM = -19.6;
 }  // namespace
 
 NmeaSynthesizer::NmeaSynthesizer(std::int64_t utc_start_ms)
-    : utc_start_ms_(utc_start_ms), track_(kTrackSeed), sky_(kSkySeed, false) {}
+    : m_utcStartMs(utc_start_ms), m_track(kTrackSeed), m_sky(kSkySeed, false) {}
 
-void NmeaSynthesizer::SetManySatellites(bool many_satellites) { sky_.SetManySatellites(many_satellites); }
+void NmeaSynthesizer::SetManySatellites(bool many_satellites) { m_sky.SetManySatellites(many_satellites); }
 
-void NmeaSynthesizer::ColdStart(std::uint64_t t_ms) { sky_.ColdStart(t_ms); }
+void NmeaSynthesizer::ColdStart(std::uint64_t t_ms) { m_sky.ColdStart(t_ms); }
 
 EpochReport NmeaSynthesizer::Report(std::uint64_t t_ms) {
-  const double seconds = static_cast<double>(t_ms - last_ms_) / 1000.0;
-  last_ms_ = t_ms;
-  track_.Advance(seconds);
-  sky_.Advance(seconds);
+  const double seconds = static_cast<double>(t_ms - m_lastMs) / 1000.0;
+  m_lastMs = t_ms;
+  m_track.Advance(seconds);
+  m_sky.Advance(seconds);
 
   EpochReport report;
-  report.utc_ms = utc_start_ms_ + static_cast<std::int64_t>(t_ms);
-  report.satellites = sky_.View(t_ms);
+  report.utc_ms = m_utcStartMs + static_cast<std::int64_t>(t_ms);
+  report.satellites = m_sky.View(t_ms);
   const auto used = std::count_if(report.satellites.begin(), report.satellites.end(),
                                   [](const SatelliteView& sat) { return sat.used; });
   report.fix_mode = used >= 4 ? 3 : used == 3 ? 2 : 1;
   if (report.fix_mode == 1) {
     for (SatelliteView& sat : report.satellites) sat.used = false;
   }
-  report.latitude = track_.Latitude();
-  report.longitude = track_.Longitude();
-  report.altitude_m = track_.AltitudeM();
+  report.latitude = m_track.Latitude();
+  report.longitude = m_track.Longitude();
+  report.altitude_m = m_track.AltitudeM();
   report.geoid_separation_m = kGeoidSeparationM;
-  report.speed_knots = track_.SpeedKnots();
-  report.course_deg = track_.CourseDeg();
+  report.speed_knots = m_track.SpeedKnots();
+  report.course_deg = m_track.CourseDeg();
   report.dilution = ComputeDilution(report.satellites, report.fix_mode);
   return report;
 }

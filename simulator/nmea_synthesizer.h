@@ -37,10 +37,10 @@ class NmeaSynthesizer {
   // What the receiver knows at t_ms; moves the track and sky on to t_ms.
   EpochReport Report(std::uint64_t t_ms);
 
-  std::int64_t utc_start_ms_;
-  std::uint64_t last_ms_ = 0;
-  Track track_;
-  Sky sky_;
+  std::int64_t m_utcStartMs;
+  std::uint64_t m_lastMs = 0;
+  Track m_track;
+  Sky m_sky;
 };
 
 }  // namespace sim

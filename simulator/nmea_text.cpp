@@ -22,16 +22,7 @@ std::string AngleFields(double degrees, int degree_digits, char positive, char n
 
 }  // namespace
 
-std::uint8_t NmeaChecksum(std::string_view body) {
-  std::uint8_t sum = 0;
-  for (char c : body) sum ^= static_cast<std::uint8_t>(c);
-  return sum;
-}
-
-std::string HexByte(std::uint8_t value) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  return {kHex[value >> 4], kHex[value & 0x0F]};
-}
+std::string HexByte(std::uint8_t value) { return {NmeaHexDigit(value >> 4), NmeaHexDigit(value)}; }
 
 std::string FinishSentence(std::string_view body) {
   std::string sentence;

@@ -7,10 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace sim {
+#include "nmea/checksum.h"
 
-// XOR of every character of body (the text between "$" and "*").
-std::uint8_t NmeaChecksum(std::string_view body);
+namespace sim {
 
 // Two upper-case hex digits.
 std::string HexByte(std::uint8_t value);

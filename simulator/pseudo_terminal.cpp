@@ -46,18 +46,18 @@ std::unique_ptr<PseudoTerminal> PseudoTerminal::Open(std::uint32_t baud, std::st
 }
 
 PseudoTerminal::PseudoTerminal(int master, int slave, std::string slave_path)
-    : master_(master), slave_(slave), slave_path_(std::move(slave_path)) {}
+    : m_master(master), m_slave(slave), m_slavePath(std::move(slave_path)) {}
 
 PseudoTerminal::~PseudoTerminal() {
-  close(slave_);
-  close(master_);
+  close(m_slave);
+  close(m_master);
 }
 
 std::string PseudoTerminal::Read() {
   std::string bytes;
   char buffer[512];
   for (;;) {
-    const ssize_t count = read(master_, buffer, sizeof buffer);
+    const ssize_t count = read(m_master, buffer, sizeof buffer);
     if (count > 0) {
       bytes.append(buffer, static_cast<std::size_t>(count));
       continue;
@@ -70,7 +70,7 @@ std::string PseudoTerminal::Read() {
 std::size_t PseudoTerminal::Write(std::string_view bytes) {
   std::size_t written = 0;
   while (written < bytes.size()) {
-    const ssize_t count = write(master_, bytes.data() + written, bytes.size() - written);
+    const ssize_t count = write(m_master, bytes.data() + written, bytes.size() - written);
     if (count > 0) {
       written += static_cast<std::size_t>(count);
       continue;
@@ -81,6 +81,6 @@ std::size_t PseudoTerminal::Write(std::string_view bytes) {
   return written;
 }
 
-std::uint32_t PseudoTerminal::LineSpeed() const { return ReadLineSpeed(slave_); }
+std::uint32_t PseudoTerminal::LineSpeed() const { return ReadLineSpeed(m_slave); }
 
 }  // namespace sim

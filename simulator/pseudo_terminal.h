@@ -23,7 +23,7 @@ class PseudoTerminal {
   PseudoTerminal(const PseudoTerminal&) = delete;
   PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-  const std::string& SlavePath() const { return slave_path_; }
+  const std::string& SlavePath() const { return m_slavePath; }
 
   // What the program has written, without waiting.
   std::string Read();
@@ -34,7 +34,7 @@ class PseudoTerminal {
   std::size_t Write(std::string_view bytes);
 
   // The master's descriptor, to wait for the program's writes.
-  int MasterFd() const { return master_; }
+  int MasterFd() const { return m_master; }
 
   // The speed the slave is set to.
   std::uint32_t LineSpeed() const;
@@ -42,9 +42,9 @@ class PseudoTerminal {
  private:
   PseudoTerminal(int master, int slave, std::string slave_path);
 
-  int master_;
-  int slave_;
-  std::string slave_path_;
+  int m_master;
+  int m_slave;
+  std::string m_slavePath;
 };
 
 }  // namespace sim

@@ -33,85 +33,85 @@ bool ChecksumMatches(std::string_view sentence) {
 }  // namespace
 
 ReceiverEngine::ReceiverEngine(const ReceiverOptions& options, std::optional<ReplayLog> replay)
-    : faults_(options.faults),
-      replay_(std::move(replay)),
-      synthesizer_(options.utc_start_s * 1000),
-      line_(options.baud),
-      fault_rng_(kFaultSeed) {
-  synthesizer_.SetManySatellites(faults_.many_satellites);
+    : m_faults(options.faults),
+      m_replay(std::move(replay)),
+      m_synthesizer(options.utc_start_s * 1000),
+      m_line(options.baud),
+      m_faultRng(kFaultSeed) {
+  m_synthesizer.SetManySatellites(m_faults.many_satellites);
   if (options.silence_for_ms > 0) {
-    planned_from_ms_ = options.silence_after_ms;
-    planned_until_ms_ = options.silence_after_ms + options.silence_for_ms;
+    m_plannedFromMs = options.silence_after_ms;
+    m_plannedUntilMs = options.silence_after_ms + options.silence_for_ms;
   }
 }
 
 void ReceiverEngine::SetFaults(const Faults& faults) {
-  faults_ = faults;
-  faults_.corrupt_percent = std::min(faults_.corrupt_percent, 100u);
-  synthesizer_.SetManySatellites(faults_.many_satellites);
+  m_faults = faults;
+  m_faults.corrupt_percent = std::min(m_faults.corrupt_percent, 100u);
+  m_synthesizer.SetManySatellites(m_faults.many_satellites);
 }
 
 void ReceiverEngine::GoSilent(std::uint64_t now_ms, std::uint32_t for_ms) {
-  if (now_ms >= silent_from_ms_ && now_ms < silent_until_ms_) {
-    silent_until_ms_ = std::max(silent_until_ms_, now_ms + for_ms);
+  if (now_ms >= m_silentFromMs && now_ms < m_silentUntilMs) {
+    m_silentUntilMs = std::max(m_silentUntilMs, now_ms + for_ms);
   } else {
-    silent_from_ms_ = now_ms;
-    silent_until_ms_ = now_ms + for_ms;
+    m_silentFromMs = now_ms;
+    m_silentUntilMs = now_ms + for_ms;
   }
-  line_.Drop();
+  m_line.Drop();
 }
 
 bool ReceiverEngine::SilentAt(std::uint64_t t_ms) const {
-  return (t_ms >= silent_from_ms_ && t_ms < silent_until_ms_) || (t_ms >= planned_from_ms_ && t_ms < planned_until_ms_);
+  return (t_ms >= m_silentFromMs && t_ms < m_silentUntilMs) || (t_ms >= m_plannedFromMs && t_ms < m_plannedUntilMs);
 }
 
 std::string ReceiverEngine::Advance(std::uint64_t now_ms, std::uint32_t line_speed) {
   std::string out;
-  while (next_epoch_ms_ <= now_ms) {
+  while (m_nextEpochMs <= now_ms) {
     // Bring the line to the epoch first, so the epoch sees its true backlog.
-    out += line_.Advance(next_epoch_ms_, line_speed);
-    RunEpoch(next_epoch_ms_);
-    next_epoch_ms_ += kEpochMs;
+    out += m_line.Advance(m_nextEpochMs, line_speed);
+    RunEpoch(m_nextEpochMs);
+    m_nextEpochMs += kEpochMs;
   }
-  out += line_.Advance(now_ms, line_speed);
-  bytes_sent_ += out.size();
+  out += m_line.Advance(now_ms, line_speed);
+  m_bytesSent += out.size();
   return out;
 }
 
-std::uint64_t ReceiverEngine::NextDueMs() const { return std::min(next_epoch_ms_, line_.NextDeliveryMs()); }
+std::uint64_t ReceiverEngine::NextDueMs() const { return std::min(m_nextEpochMs, m_line.NextDeliveryMs()); }
 
 void ReceiverEngine::RunEpoch(std::uint64_t t_ms) {
   if (SilentAt(t_ms)) {
-    line_.Drop();
+    m_line.Drop();
     return;
   }
   // A receiver whose output buffer still holds more than a second's worth
   // loses this epoch (a replayed log or a line too slow even for RMC).
-  if (line_.BacklogBits() > line_.Baud()) return;
-  std::vector<std::string> sentences = replay_ ? replay_->NextEpoch() : SynthesisedEpoch(t_ms);
+  if (m_line.BacklogBits() > m_line.Baud()) return;
+  std::vector<std::string> sentences = m_replay ? m_replay->NextEpoch() : SynthesisedEpoch(t_ms);
   for (Piece& piece : WithFaults(std::move(sentences)))
-    line_.Send(std::move(piece.bytes), piece.pause_after_ms, piece.is_sentence);
-  ++epochs_run_;
+    m_line.Send(std::move(piece.bytes), piece.pause_after_ms, piece.is_sentence);
+  ++m_epochsRun;
 }
 
 std::vector<std::string> ReceiverEngine::SynthesisedEpoch(std::uint64_t t_ms) {
   // A second of line time carries baud / 10 bytes. What does not fit after
   // the backlog is left out, the least important types first, except that
   // a type left out last second goes before the others; RMC always goes.
-  std::vector<SentenceGroup> groups = synthesizer_.Epoch(t_ms);
+  std::vector<SentenceGroup> groups = m_synthesizer.Epoch(t_ms);
   std::vector<std::size_t> order(groups.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     const auto rank = [&](const SentenceGroup& g) {
-      return std::pair{g.priority == 0 ? 0 : left_out_.contains(g.type) ? 1 : 2, g.priority};
+      return std::pair{g.priority == 0 ? 0 : m_leftOut.contains(g.type) ? 1 : 2, g.priority};
     };
     return rank(groups[a]) < rank(groups[b]);
   });
 
-  const std::uint64_t backlog = line_.BacklogBits();
-  std::uint64_t room = backlog < line_.Baud() ? line_.Baud() - backlog : 0;
+  const std::uint64_t backlog = m_line.BacklogBits();
+  std::uint64_t room = backlog < m_line.Baud() ? m_line.Baud() - backlog : 0;
   std::vector<bool> chosen(groups.size(), false);
-  left_out_.clear();
+  m_leftOut.clear();
   for (std::size_t index : order) {
     const SentenceGroup& group = groups[index];
     std::uint64_t bits = 0;
@@ -120,7 +120,7 @@ std::vector<std::string> ReceiverEngine::SynthesisedEpoch(std::uint64_t t_ms) {
       chosen[index] = true;
       room -= std::min(room, bits);
     } else {
-      left_out_.insert(group.type);
+      m_leftOut.insert(group.type);
     }
   }
   std::vector<std::string> sentences;
@@ -135,18 +135,18 @@ std::vector<ReceiverEngine::Piece> ReceiverEngine::WithFaults(std::vector<std::s
   if (sentences.empty()) return pieces;
   std::uniform_int_distribution<unsigned> percent(0, 99);
   for (std::string& sentence : sentences) {
-    if (faults_.corrupt_percent > 0 && percent(fault_rng_) < faults_.corrupt_percent && ChecksumMatches(sentence)) {
+    if (m_faults.corrupt_percent > 0 && percent(m_faultRng) < m_faults.corrupt_percent && ChecksumMatches(sentence)) {
       // Any other value of the two digits is a wrong checksum.
       std::uniform_int_distribution<int> flip(1, 255);
       const auto wrong = static_cast<std::uint8_t>(
-          NmeaChecksum(std::string_view(sentence).substr(1, sentence.size() - 6)) ^ flip(fault_rng_));
+          NmeaChecksum(std::string_view(sentence).substr(1, sentence.size() - 6)) ^ flip(m_faultRng));
       sentence.replace(sentence.size() - 4, 2, HexByte(wrong));
     }
     pieces.push_back({std::move(sentence), 0, true});
   }
 
-  if (faults_.split_lines) {
-    const std::size_t index = epochs_run_ % pieces.size();
+  if (m_faults.split_lines) {
+    const std::size_t index = m_epochsRun % pieces.size();
     Piece& whole = pieces[index];
     const std::size_t half = whole.bytes.size() / 2;
     Piece head{whole.bytes.substr(0, half), kSplitPauseMs, false};
@@ -154,17 +154,17 @@ std::vector<ReceiverEngine::Piece> ReceiverEngine::WithFaults(std::vector<std::s
     pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(index), std::move(head));
   }
 
-  if (faults_.noise_every_s > 0 && (epochs_run_ + 1) % faults_.noise_every_s == 0) {
+  if (m_faults.noise_every_s > 0 && (m_epochsRun + 1) % m_faults.noise_every_s == 0) {
     std::uniform_int_distribution<std::size_t> length(kMinNoiseBytes, kMaxNoiseBytes);
     std::uniform_int_distribution<std::size_t> where(0, pieces.size());
     std::uniform_int_distribution<int> byte(0, 255);
-    Piece noise{std::string(length(fault_rng_), '\0'), 0, false};
+    Piece noise{std::string(length(m_faultRng), '\0'), 0, false};
     for (char& c : noise.bytes) {
       do {
-        c = static_cast<char>(byte(fault_rng_));
+        c = static_cast<char>(byte(m_faultRng));
       } while (c == '$');
     }
-    std::size_t at = where(fault_rng_);
+    std::size_t at = where(m_faultRng);
     // Not between the halves of a split sentence, which must stay a
     // sentence cut by a pause.
     if (at > 0 && pieces[at - 1].pause_after_ms > 0) ++at;
@@ -174,15 +174,15 @@ std::vector<ReceiverEngine::Piece> ReceiverEngine::WithFaults(std::vector<std::s
 }
 
 void ReceiverEngine::Receive(std::uint64_t now_ms, std::string_view bytes, std::uint32_t line_speed) {
-  bytes_received_ += bytes.size();
-  if (line_speed != line_.Baud()) return;
+  m_bytesReceived += bytes.size();
+  if (line_speed != m_line.Baud()) return;
   for (char c : bytes) {
-    command_.push_back(c);
-    if (command_.size() >= 2 && command_.ends_with("\r\n")) {
-      HandleCommand(std::string_view(command_).substr(0, command_.size() - 2), now_ms);
-      command_.clear();
-    } else if (command_.size() > kMaxCommandBytes) {
-      command_.clear();
+    m_command.push_back(c);
+    if (m_command.size() >= 2 && m_command.ends_with("\r\n")) {
+      HandleCommand(std::string_view(m_command).substr(0, m_command.size() - 2), now_ms);
+      m_command.clear();
+    } else if (m_command.size() > kMaxCommandBytes) {
+      m_command.clear();
     }
   }
 }
@@ -206,17 +206,17 @@ void ReceiverEngine::HandleCommand(std::string_view line, std::uint64_t now_ms) 
 }
 
 void ReceiverEngine::ColdStart(std::uint64_t now_ms) {
-  ++cold_starts_;
+  ++m_coldStarts;
   GoSilent(now_ms, kColdStartSilenceMs);
-  if (!replay_) synthesizer_.ColdStart(now_ms);
+  if (!m_replay) m_synthesizer.ColdStart(now_ms);
 }
 
 ReceiverStats ReceiverEngine::Stats() const {
   ReceiverStats stats;
-  stats.sentences_sent = line_.SentencesSent();
-  stats.bytes_sent = bytes_sent_;
-  stats.bytes_received = bytes_received_;
-  stats.cold_starts = cold_starts_;
+  stats.sentences_sent = m_line.SentencesSent();
+  stats.bytes_sent = m_bytesSent;
+  stats.bytes_received = m_bytesReceived;
+  stats.cold_starts = m_coldStarts;
   return stats;
 }
 

@@ -60,24 +60,24 @@ class ReceiverEngine {
   void ColdStart(std::uint64_t now_ms);
   bool SilentAt(std::uint64_t t_ms) const;
 
-  Faults faults_;
-  std::optional<ReplayLog> replay_;
-  NmeaSynthesizer synthesizer_;
-  UartLine line_;
-  std::mt19937 fault_rng_;
-  std::uint64_t next_epoch_ms_ = 0;
-  std::uint64_t epochs_run_ = 0;
+  Faults m_faults;
+  std::optional<ReplayLog> m_replay;
+  NmeaSynthesizer m_synthesizer;
+  UartLine m_line;
+  std::mt19937 m_faultRng;
+  std::uint64_t m_nextEpochMs = 0;
+  std::uint64_t m_epochsRun = 0;
   // Silence asked for at run time or after a cold start, and silence
   // planned in the options.
-  std::uint64_t silent_from_ms_ = 0;
-  std::uint64_t silent_until_ms_ = 0;
-  std::uint64_t planned_from_ms_ = 0;
-  std::uint64_t planned_until_ms_ = 0;
-  std::set<std::string> left_out_;  // sentence types the line could not carry last second
-  std::string command_;             // what the program has written since its last CR LF
-  std::uint64_t bytes_sent_ = 0;
-  std::uint64_t bytes_received_ = 0;
-  std::uint64_t cold_starts_ = 0;
+  std::uint64_t m_silentFromMs = 0;
+  std::uint64_t m_silentUntilMs = 0;
+  std::uint64_t m_plannedFromMs = 0;
+  std::uint64_t m_plannedUntilMs = 0;
+  std::set<std::string> m_leftOut;  // sentence types the line could not carry last second
+  std::string m_command;            // what the program has written since its last CR LF
+  std::uint64_t m_bytesSent = 0;
+  std::uint64_t m_bytesReceived = 0;
+  std::uint64_t m_coldStarts = 0;
 };
 
 }  // namespace sim

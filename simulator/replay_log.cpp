@@ -53,7 +53,7 @@ ReplayLog::ReplayLog(std::string_view text) {
   std::vector<std::string> epoch;
   std::string epoch_time;
   const auto close_epoch = [&] {
-    if (!epoch.empty()) epochs_.push_back(std::move(epoch));
+    if (!epoch.empty()) m_epochs.push_back(std::move(epoch));
     epoch.clear();
     epoch_time.clear();
   };
@@ -78,8 +78,8 @@ ReplayLog::ReplayLog(std::string_view text) {
 }
 
 const std::vector<std::string>& ReplayLog::NextEpoch() {
-  const std::vector<std::string>& epoch = epochs_[next_];
-  next_ = (next_ + 1) % epochs_.size();
+  const std::vector<std::string>& epoch = m_epochs[m_next];
+  m_next = (m_next + 1) % m_epochs.size();
   return epoch;
 }
 

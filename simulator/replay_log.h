@@ -22,15 +22,15 @@ class ReplayLog {
   // lines when no line tells the time.
   explicit ReplayLog(std::string_view text);
 
-  std::size_t EpochCount() const { return epochs_.size(); }
+  std::size_t EpochCount() const { return m_epochs.size(); }
 
   // The next epoch's lines; after the last epoch the log starts over.
   // The log must not be empty.
   const std::vector<std::string>& NextEpoch();
 
  private:
-  std::vector<std::vector<std::string>> epochs_;
-  std::size_t next_ = 0;
+  std::vector<std::vector<std::string>> m_epochs;
+  std::size_t m_next = 0;
 };
 
 }  // namespace sim

@@ -15,7 +15,7 @@ SimulatedReceiver::SimulatedReceiver() = default;
 SimulatedReceiver::~SimulatedReceiver() { Stop(); }
 
 bool SimulatedReceiver::Start(const ReceiverOptions& options, std::string* error) {
-  if (thread_.joinable()) {
+  if (m_thread.joinable()) {
     *error = "the receiver runs already";
     return false;
   }
@@ -37,43 +37,43 @@ bool SimulatedReceiver::Start(const ReceiverOptions& options, std::string* error
   }
 
   {
-    std::lock_guard lock(mutex_);
-    slave_path_ = pty->SlavePath();
-    pty_ = std::move(pty);
-    engine_ = std::make_unique<ReceiverEngine>(options, std::move(replay));
-    input_.clear();
-    stop_fd_ = stop_fd;
-    start_ms_ = Now();
-    bytes_sent_ = 0;
-    line_speed_ = options.baud;
-    running_ = true;
-    stopping_ = false;
+    std::lock_guard lock(m_mutex);
+    m_slavePath = pty->SlavePath();
+    m_pty = std::move(pty);
+    m_engine = std::make_unique<ReceiverEngine>(options, std::move(replay));
+    m_input.clear();
+    m_stopFd = stop_fd;
+    m_startMs = Now();
+    m_bytesSent = 0;
+    m_lineSpeed = options.baud;
+    m_running = true;
+    m_stopping = false;
   }
-  wake_.Reset();
+  m_wake.Reset();
   {
     // Under a simulated clock time must wait for the thread from now on.
     std::lock_guard lock(KernelLock());
     CurrentClock().ReserveThread();
   }
   try {
-    thread_ = std::thread([this] { Run(); });
+    m_thread = std::thread([this] { Run(); });
   } catch (const std::system_error& failure) {
     {
       std::lock_guard lock(KernelLock());
       CurrentClock().UnreserveThread();
     }
     *error = failure.what();
-    std::lock_guard lock(mutex_);
-    pty_.reset();
-    engine_.reset();
-    slave_path_.clear();
-    close(stop_fd_);
-    stop_fd_ = -1;
-    running_ = false;
+    std::lock_guard lock(m_mutex);
+    m_pty.reset();
+    m_engine.reset();
+    m_slavePath.clear();
+    close(m_stopFd);
+    m_stopFd = -1;
+    m_running = false;
     return false;
   }
   try {
-    watcher_ = std::thread([this] { WatchInput(); });
+    m_watcher = std::thread([this] { WatchInput(); });
   } catch (const std::system_error&) {
     // Without a watcher the receiver still hears the program, at its next
     // byte or epoch.
@@ -82,52 +82,52 @@ bool SimulatedReceiver::Start(const ReceiverOptions& options, std::string* error
 }
 
 void SimulatedReceiver::Stop() {
-  if (!thread_.joinable()) return;
+  if (!m_thread.joinable()) return;
   {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
+    std::lock_guard lock(m_mutex);
+    m_stopping = true;
   }
-  wake_.Set();
+  m_wake.Set();
   const std::uint64_t one = 1;
-  [[maybe_unused]] const ssize_t written = write(stop_fd_, &one, sizeof one);
-  thread_.join();
-  if (watcher_.joinable()) watcher_.join();
-  std::lock_guard lock(mutex_);
-  pty_.reset();
-  close(stop_fd_);
-  stop_fd_ = -1;
-  slave_path_.clear();
-  running_ = false;
+  [[maybe_unused]] const ssize_t written = write(m_stopFd, &one, sizeof one);
+  m_thread.join();
+  if (m_watcher.joinable()) m_watcher.join();
+  std::lock_guard lock(m_mutex);
+  m_pty.reset();
+  close(m_stopFd);
+  m_stopFd = -1;
+  m_slavePath.clear();
+  m_running = false;
 }
 
 bool SimulatedReceiver::IsRunning() const {
-  std::lock_guard lock(mutex_);
-  return running_;
+  std::lock_guard lock(m_mutex);
+  return m_running;
 }
 
 std::string SimulatedReceiver::SlavePath() const {
-  std::lock_guard lock(mutex_);
-  return slave_path_;
+  std::lock_guard lock(m_mutex);
+  return m_slavePath;
 }
 
 void SimulatedReceiver::SetFaults(const Faults& faults) {
-  std::lock_guard lock(mutex_);
-  if (running_) engine_->SetFaults(faults);
+  std::lock_guard lock(m_mutex);
+  if (m_running) m_engine->SetFaults(faults);
 }
 
 void SimulatedReceiver::GoSilent(std::uint32_t ms) {
-  std::lock_guard lock(mutex_);
-  if (running_) engine_->GoSilent(Now() - start_ms_, ms);
+  std::lock_guard lock(m_mutex);
+  if (m_running) m_engine->GoSilent(Now() - m_startMs, ms);
 }
 
 ReceiverStats SimulatedReceiver::Stats() const {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(m_mutex);
   ReceiverStats stats;
-  if (engine_) stats = engine_->Stats();
+  if (m_engine) stats = m_engine->Stats();
   // What reached the program is what the terminal took, not what the line
   // carried.
-  stats.bytes_sent = bytes_sent_;
-  stats.line_speed = line_speed_;
+  stats.bytes_sent = m_bytesSent;
+  stats.line_speed = m_lineSpeed;
   return stats;
 }
 
@@ -142,29 +142,29 @@ void SimulatedReceiver::Run() {
     CurrentClock().JoinTime();
   }
   for (;;) {
-    const std::uint32_t speed = pty_->LineSpeed();
+    const std::uint32_t speed = m_pty->LineSpeed();
     std::string output;
     std::uint64_t due = 0;
     std::uint64_t now = 0;
     {
-      std::lock_guard lock(mutex_);
-      if (stopping_) break;
-      now = Now() - start_ms_;
-      output = engine_->Advance(now, speed);
+      std::lock_guard lock(m_mutex);
+      if (m_stopping) break;
+      now = Now() - m_startMs;
+      output = m_engine->Advance(now, speed);
       // The program's bytes arrived during the time just run.
-      engine_->Receive(now, input_, speed);
-      input_.clear();
-      line_speed_ = speed;
-      due = engine_->NextDueMs();
+      m_engine->Receive(now, m_input, speed);
+      m_input.clear();
+      m_lineSpeed = speed;
+      due = m_engine->NextDueMs();
     }
-    const std::size_t written = pty_->Write(output);
+    const std::size_t written = m_pty->Write(output);
     {
-      std::lock_guard lock(mutex_);
-      bytes_sent_ += written;
+      std::lock_guard lock(m_mutex);
+      m_bytesSent += written;
     }
     // At least 1 ms, so that a due time already reached cannot spin.
     const std::uint64_t wait = due > now ? due - now : 1;
-    wake_.Wait(static_cast<DWORD>(std::min<std::uint64_t>(wait, INFINITE - 1)));
+    m_wake.Wait(static_cast<DWORD>(std::min<std::uint64_t>(wait, INFINITE - 1)));
   }
   {
     std::lock_guard lock(KernelLock());
@@ -173,19 +173,19 @@ void SimulatedReceiver::Run() {
 }
 
 void SimulatedReceiver::WatchInput() {
-  pollfd fds[2] = {{pty_->MasterFd(), POLLIN, 0}, {stop_fd_, POLLIN, 0}};
+  pollfd fds[2] = {{m_pty->MasterFd(), POLLIN, 0}, {m_stopFd, POLLIN, 0}};
   for (;;) {
     const int ready = poll(fds, 2, -1);
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0 || fds[1].revents != 0) return;
     if ((fds[0].revents & POLLIN) == 0) return;  // the terminal failed: the thread reads no more
-    std::string bytes = pty_->Read();
+    std::string bytes = m_pty->Read();
     if (bytes.empty()) continue;
     {
-      std::lock_guard lock(mutex_);
-      input_ += bytes;
+      std::lock_guard lock(m_mutex);
+      m_input += bytes;
     }
-    wake_.Set();
+    m_wake.Set();
   }
 }
 

@@ -57,25 +57,25 @@ class SimulatedReceiver {
   void WatchInput();
   std::uint64_t Now() const;
 
-  mutable std::mutex mutex_;
+  mutable std::mutex m_mutex;
   // Set when the program has written, and to stop the thread.
-  WaitableObject wake_{HandleType::Event, false, false};
+  WaitableObject m_wake{HandleType::Event, false, false};
   // The pointers change only while no thread runs; the terminal's reads
   // belong to the input watcher, its writes to the receiver's thread; the
-  // engine is shared under mutex_.
-  std::unique_ptr<PseudoTerminal> pty_;
-  std::unique_ptr<ReceiverEngine> engine_;
-  std::string slave_path_;
-  std::string input_;  // what the program wrote and the engine has not heard
-  bool running_ = false;
-  bool stopping_ = false;
-  int stop_fd_ = -1;  // an eventfd that ends the input watcher
-  std::uint64_t start_ms_ = 0;
-  std::uint64_t bytes_sent_ = 0;
-  std::uint32_t line_speed_ = 0;
+  // engine is shared under m_mutex.
+  std::unique_ptr<PseudoTerminal> m_pty;
+  std::unique_ptr<ReceiverEngine> m_engine;
+  std::string m_slavePath;
+  std::string m_input;  // what the program wrote and the engine has not heard
+  bool m_running = false;
+  bool m_stopping = false;
+  int m_stopFd = -1;  // an eventfd that ends the input watcher
+  std::uint64_t m_startMs = 0;
+  std::uint64_t m_bytesSent = 0;
+  std::uint32_t m_lineSpeed = 0;
   // Last, so that they are joined before anything they use goes away.
-  std::thread watcher_;
-  std::thread thread_;
+  std::thread m_watcher;
+  std::thread m_thread;
 };
 
 }  // namespace sim

@@ -26,29 +26,29 @@ constexpr double kMaxSnr = 52.0;
 
 }  // namespace
 
-Sky::Sky(std::uint32_t seed, bool many_satellites) : rng_(seed), many_satellites_(many_satellites) {
+Sky::Sky(std::uint32_t seed, bool many_satellites) : m_rng(seed), m_manySatellites(many_satellites) {
   Resize(PickCount(many_satellites));
 }
 
 void Sky::SetManySatellites(bool many_satellites) {
-  many_satellites_ = many_satellites;
-  const int count = static_cast<int>(satellites_.size());
+  m_manySatellites = many_satellites;
+  const int count = static_cast<int>(m_satellites.size());
   if ((many_satellites && count < 13) || (!many_satellites && count > 14)) Resize(PickCount(many_satellites));
 }
 
 int Sky::PickCount(bool many_satellites) {
   std::uniform_int_distribution<int> count =
       many_satellites ? std::uniform_int_distribution<int>(13, 16) : std::uniform_int_distribution<int>(8, 14);
-  return count(rng_);
+  return count(m_rng);
 }
 
 void Sky::Resize(int count) {
-  while (static_cast<int>(satellites_.size()) > count) {
-    std::uniform_int_distribution<std::size_t> pick(0, satellites_.size() - 1);
-    satellites_.erase(satellites_.begin() + static_cast<std::ptrdiff_t>(pick(rng_)));
+  while (static_cast<int>(m_satellites.size()) > count) {
+    std::uniform_int_distribution<std::size_t> pick(0, m_satellites.size() - 1);
+    m_satellites.erase(m_satellites.begin() + static_cast<std::ptrdiff_t>(pick(m_rng)));
   }
-  while (static_cast<int>(satellites_.size()) < count) satellites_.push_back(MakeSatellite());
-  std::sort(satellites_.begin(), satellites_.end(),
+  while (static_cast<int>(m_satellites.size()) < count) m_satellites.push_back(MakeSatellite());
+  std::sort(m_satellites.begin(), m_satellites.end(),
             [](const Satellite& a, const Satellite& b) { return a.prn < b.prn; });
 }
 
@@ -57,21 +57,21 @@ Sky::Satellite Sky::MakeSatellite() {
   std::uniform_int_distribution<int> prn(1, kMaxPrn);
   Satellite sat;
   do {
-    sat.prn = prn(rng_);
-  } while (std::any_of(satellites_.begin(), satellites_.end(), [&](const Satellite& s) { return s.prn == sat.prn; }));
+    sat.prn = prn(m_rng);
+  } while (std::any_of(m_satellites.begin(), m_satellites.end(), [&](const Satellite& s) { return s.prn == sat.prn; }));
 
   const auto trackable =
-      std::count_if(satellites_.begin(), satellites_.end(), [](const Satellite& s) { return s.trackable; });
-  sat.trackable = trackable < kAlwaysTrackable || unit(rng_) < kTrackableShare;
+      std::count_if(m_satellites.begin(), m_satellites.end(), [](const Satellite& s) { return s.trackable; });
+  sat.trackable = trackable < kAlwaysTrackable || unit(m_rng) < kTrackableShare;
   const double low = sat.trackable ? kMinTrackedElevation : kMinBlockedElevation;
   const double high = sat.trackable ? kMaxTrackedElevation : kMaxBlockedElevation;
-  sat.elevation = low + (high - low) * unit(rng_);
-  sat.azimuth = 360.0 * unit(rng_);
-  sat.elevation_rate = -0.05 + 0.1 * unit(rng_);
-  sat.azimuth_rate = -0.1 + 0.2 * unit(rng_);
-  sat.snr_offset = -4.0 + 8.0 * unit(rng_);
+  sat.elevation = low + (high - low) * unit(m_rng);
+  sat.azimuth = 360.0 * unit(m_rng);
+  sat.elevation_rate = -0.05 + 0.1 * unit(m_rng);
+  sat.azimuth_rate = -0.1 + 0.2 * unit(m_rng);
+  sat.snr_offset = -4.0 + 8.0 * unit(m_rng);
   sat.snr = TargetSnr(sat);
-  sat.appear_s = kFirstAppearS + (kLastAppearS - kFirstAppearS) * unit(rng_);
+  sat.appear_s = kFirstAppearS + (kLastAppearS - kFirstAppearS) * unit(m_rng);
   return sat;
 }
 
@@ -81,7 +81,7 @@ double Sky::TargetSnr(const Satellite& sat) const {
 
 void Sky::Advance(double seconds) {
   std::uniform_real_distribution<double> noise(-1.0, 1.0);
-  for (Satellite& sat : satellites_) {
+  for (Satellite& sat : m_satellites) {
     const double low = sat.trackable ? kMinTrackedElevation : kMinBlockedElevation;
     const double high = sat.trackable ? kMaxTrackedElevation : kMaxBlockedElevation;
     sat.elevation += sat.elevation_rate * seconds;
@@ -91,29 +91,29 @@ void Sky::Advance(double seconds) {
     }
     sat.azimuth = std::fmod(sat.azimuth + sat.azimuth_rate * seconds + 360.0, 360.0);
     const double pull = std::min(1.0, 0.2 * seconds);
-    sat.snr = std::clamp(sat.snr + (TargetSnr(sat) - sat.snr) * pull + noise(rng_), kMinSnr, kMaxSnr);
+    sat.snr = std::clamp(sat.snr + (TargetSnr(sat) - sat.snr) * pull + noise(m_rng), kMinSnr, kMaxSnr);
   }
 }
 
 void Sky::ColdStart(std::uint64_t t_ms) {
-  cold_start_ms_ = t_ms;
+  m_coldStartMs = t_ms;
   // Spread the satellites evenly over the acquisition window, in an order
   // that has nothing to do with their PRNs.
   std::vector<double> times;
-  const std::size_t count = satellites_.size();
+  const std::size_t count = m_satellites.size();
   for (std::size_t i = 0; i < count; ++i)
     times.push_back(kFirstAppearS + (kLastAppearS - kFirstAppearS) * static_cast<double>(i) /
                                         static_cast<double>(std::max<std::size_t>(count - 1, 1)));
-  std::shuffle(times.begin(), times.end(), rng_);
-  for (std::size_t i = 0; i < count; ++i) satellites_[i].appear_s = times[i];
+  std::shuffle(times.begin(), times.end(), m_rng);
+  for (std::size_t i = 0; i < count; ++i) m_satellites[i].appear_s = times[i];
 }
 
 std::vector<SatelliteView> Sky::View(std::uint64_t t_ms) const {
   const double since_reset =
-      cold_start_ms_ ? static_cast<double>(t_ms - *cold_start_ms_) / 1000.0 : std::numeric_limits<double>::infinity();
+      m_coldStartMs ? static_cast<double>(t_ms - *m_coldStartMs) / 1000.0 : std::numeric_limits<double>::infinity();
   std::vector<SatelliteView> view;
   std::vector<std::size_t> usable;
-  for (const Satellite& sat : satellites_) {
+  for (const Satellite& sat : m_satellites) {
     if (since_reset < sat.appear_s) continue;
     SatelliteView entry;
     entry.prn = sat.prn;

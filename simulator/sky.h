@@ -46,10 +46,10 @@ class Sky {
   Satellite MakeSatellite();
   double TargetSnr(const Satellite& sat) const;
 
-  std::mt19937 rng_;
-  bool many_satellites_;
-  std::vector<Satellite> satellites_;
-  std::optional<std::uint64_t> cold_start_ms_;
+  std::mt19937 m_rng;
+  bool m_manySatellites;
+  std::vector<Satellite> m_satellites;
+  std::optional<std::uint64_t> m_coldStartMs;
 };
 
 }  // namespace sim

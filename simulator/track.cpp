@@ -19,11 +19,11 @@ double Radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
 }  // namespace
 
 Track::Track(std::uint32_t seed)
-    : rng_(seed), latitude_(45.52310), longitude_(-122.67650), altitude_m_(51.0), heading_deg_(84.0) {
+    : m_rng(seed), m_latitude(45.52310), m_longitude(-122.67650), m_altitudeM(51.0), m_headingDeg(84.0) {
   NextLeg();
 }
 
-double Track::SpeedKnots() const { return speed_mps_ * kKnotsPerMps; }
+double Track::SpeedKnots() const { return m_speedMps * kKnotsPerMps; }
 
 void Track::Advance(double seconds) {
   // Whole-second steps keep the path the same however the time is sliced.
@@ -35,34 +35,34 @@ void Track::Advance(double seconds) {
 }
 
 void Track::Step(double seconds) {
-  leg_left_s_ -= seconds;
-  if (leg_left_s_ <= 0.0) NextLeg();
+  m_legLeftS -= seconds;
+  if (m_legLeftS <= 0.0) NextLeg();
 
   const double change =
-      std::clamp(target_speed_mps_ - speed_mps_, -kAccelerationMps2 * seconds, kAccelerationMps2 * seconds);
-  speed_mps_ += change;
-  if (speed_mps_ > 0.5) heading_deg_ = std::fmod(heading_deg_ + turn_rate_dps_ * seconds + 360.0, 360.0);
+      std::clamp(m_targetSpeedMps - m_speedMps, -kAccelerationMps2 * seconds, kAccelerationMps2 * seconds);
+  m_speedMps += change;
+  if (m_speedMps > 0.5) m_headingDeg = std::fmod(m_headingDeg + m_turnRateDps * seconds + 360.0, 360.0);
 
-  altitude_m_ += climb_rate_mps_ * seconds;
-  if (altitude_m_ < kMinAltitudeM || altitude_m_ > kMaxAltitudeM) {
-    altitude_m_ = std::clamp(altitude_m_, kMinAltitudeM, kMaxAltitudeM);
-    climb_rate_mps_ = -climb_rate_mps_;
+  m_altitudeM += m_climbRateMps * seconds;
+  if (m_altitudeM < kMinAltitudeM || m_altitudeM > kMaxAltitudeM) {
+    m_altitudeM = std::clamp(m_altitudeM, kMinAltitudeM, kMaxAltitudeM);
+    m_climbRateMps = -m_climbRateMps;
   }
 
-  const double distance = speed_mps_ * seconds;
-  const double heading = Radians(heading_deg_);
-  latitude_ += distance * std::cos(heading) / kEarthRadiusM * 180.0 / std::numbers::pi;
-  longitude_ +=
-      distance * std::sin(heading) / (kEarthRadiusM * std::cos(Radians(latitude_))) * 180.0 / std::numbers::pi;
+  const double distance = m_speedMps * seconds;
+  const double heading = Radians(m_headingDeg);
+  m_latitude += distance * std::cos(heading) / kEarthRadiusM * 180.0 / std::numbers::pi;
+  m_longitude +=
+      distance * std::sin(heading) / (kEarthRadiusM * std::cos(Radians(m_latitude))) * 180.0 / std::numbers::pi;
 }
 
 void Track::NextLeg() {
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  leg_left_s_ = 10.0 + 30.0 * unit(rng_);
+  m_legLeftS = 10.0 + 30.0 * unit(m_rng);
   // Now and then the vehicle stops; otherwise it drives at 10 to 90 km/h.
-  target_speed_mps_ = unit(rng_) < 0.1 ? 0.0 : 3.0 + 22.0 * unit(rng_);
-  turn_rate_dps_ = unit(rng_) < 0.5 ? 0.0 : -4.0 + 8.0 * unit(rng_);
-  climb_rate_mps_ = -0.5 + unit(rng_);
+  m_targetSpeedMps = unit(m_rng) < 0.1 ? 0.0 : 3.0 + 22.0 * unit(m_rng);
+  m_turnRateDps = unit(m_rng) < 0.5 ? 0.0 : -4.0 + 8.0 * unit(m_rng);
+  m_climbRateMps = -0.5 + unit(m_rng);
 }
 
 }  // namespace sim

@@ -13,26 +13,26 @@ class Track {
 
   void Advance(double seconds);
 
-  double Latitude() const { return latitude_; }
-  double Longitude() const { return longitude_; }
-  double AltitudeM() const { return altitude_m_; }
+  double Latitude() const { return m_latitude; }
+  double Longitude() const { return m_longitude; }
+  double AltitudeM() const { return m_altitudeM; }
   double SpeedKnots() const;
-  double CourseDeg() const { return heading_deg_; }
+  double CourseDeg() const { return m_headingDeg; }
 
  private:
   void Step(double seconds);
   void NextLeg();
 
-  std::mt19937 rng_;
-  double latitude_;
-  double longitude_;
-  double altitude_m_;
-  double speed_mps_ = 0.0;
-  double heading_deg_;
-  double target_speed_mps_ = 0.0;
-  double turn_rate_dps_ = 0.0;
-  double climb_rate_mps_ = 0.0;
-  double leg_left_s_ = 0.0;
+  std::mt19937 m_rng;
+  double m_latitude;
+  double m_longitude;
+  double m_altitudeM;
+  double m_speedMps = 0.0;
+  double m_headingDeg;
+  double m_targetSpeedMps = 0.0;
+  double m_turnRateDps = 0.0;
+  double m_climbRateMps = 0.0;
+  double m_legLeftS = 0.0;
 };
 
 }  // namespace sim

@@ -40,8 +40,8 @@ class UartLine {
   // hands them up. UINT64_MAX while nothing is queued.
   std::uint64_t NextDeliveryMs() const;
 
-  std::uint32_t Baud() const { return baud_; }
-  std::uint64_t SentencesSent() const { return sentences_sent_; }
+  std::uint32_t Baud() const { return m_baud; }
+  std::uint64_t SentencesSent() const { return m_sentencesSent; }
 
  private:
   struct Chunk {
@@ -53,17 +53,17 @@ class UartLine {
   void Emit(int level, std::string& out);
   void EmitIdle(std::uint64_t count);
 
-  std::uint32_t baud_;
-  std::deque<Chunk> queue_;
-  std::size_t next_byte_ = 0;    // in queue_.front()
-  std::uint64_t bit_clock_ = 0;  // bits that have left since the start
-  unsigned frame_ = 0;           // the frame under way, LSB first
-  int frame_bits_left_ = 0;
-  std::uint64_t pause_bits_left_ = 0;
-  bool frame_ends_sentence_ = false;
-  std::uint64_t sentences_sent_ = 0;
-  std::uint32_t uart_baud_ = 0;
-  std::optional<UartSampler> sampler_;  // only while the speeds differ
+  std::uint32_t m_baud;
+  std::deque<Chunk> m_queue;
+  std::size_t m_nextByte = 0;    // in m_queue.front()
+  std::uint64_t m_bitClock = 0;  // bits that have left since the start
+  unsigned m_frame = 0;          // the frame under way, LSB first
+  int m_frameBitsLeft = 0;
+  std::uint64_t m_pauseBitsLeft = 0;
+  bool m_frameEndsSentence = false;
+  std::uint64_t m_sentencesSent = 0;
+  std::uint32_t m_uartBaud = 0;
+  std::optional<UartSampler> m_sampler;  // only while the speeds differ
 };
 
 }  // namespace sim

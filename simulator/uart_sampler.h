@@ -21,27 +21,27 @@ class UartSampler {
   void PushIdle(std::uint64_t count);
 
   // Whether a frame has started and is not yet complete.
-  bool InFrame() const { return in_frame_; }
+  bool InFrame() const { return m_inFrame; }
 
   // The bytes received since the last call.
   std::string Take();
 
  private:
   // Line bit index under sample number k (0 start, 1-8 data, 9 stop) of a
-  // frame whose start edge is at line bit edge_.
+  // frame whose start edge is at line bit m_edge.
   std::uint64_t SampleBit(int k) const;
   void Sample(int level);
 
-  std::uint64_t line_baud_;
-  std::uint64_t uart_baud_;
-  bool garbage_;                // the speeds are too far apart to read anything
-  std::uint64_t next_bit_ = 0;  // index of the next line bit
-  int previous_level_ = 1;
-  bool in_frame_ = false;
-  std::uint64_t edge_ = 0;
-  int sample_ = 0;  // next sample of the frame
-  unsigned data_ = 0;
-  std::string received_;
+  std::uint64_t m_lineBaud;
+  std::uint64_t m_uartBaud;
+  bool m_garbage;               // the speeds are too far apart to read anything
+  std::uint64_t m_nextBit = 0;  // index of the next line bit
+  int m_previousLevel = 1;
+  bool m_inFrame = false;
+  std::uint64_t m_edge = 0;
+  int m_sample = 0;  // next sample of the frame
+  unsigned m_data = 0;
+  std::string m_received;
 };
 
 }  // namespace sim

@@ -4,16 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "nmea/checksum.h"
+
 namespace {
 
 std::string WithChecksum(const std::string& body) {
-  unsigned sum = 0;
-  for (unsigned char c : body) {
-    sum ^= c;
-  }
-  char tail[8];
-  std::snprintf(tail, sizeof tail, "*%02X\r\n", sum & 0xFF);
-  return "$" + body + tail;
+  const std::uint8_t sum = NmeaChecksum(body);
+  return "$" + body + "*" + NmeaHexDigit(sum >> 4) + NmeaHexDigit(sum) + "\r\n";
 }
 
 std::vector<std::string> Epoch(long long n) {

@@ -9,27 +9,15 @@
 
 #include "platform/core/com_device_table.h"
 #include "session/port_list.h"
-#include "tests/platform/core/fake_sysfs.h"
 #include "tests/session/fake_combo_box.h"
+#include "tests/support/fake_sysfs.h"
 
 namespace {
 
 class FourPorts {
  public:
   FourPorts() {
-    fs_.Device("pnp0/00:00", "pnp", "serial");
-    fs_.Device("pnp0/00:00/00:00:0/00:00:0.0", "serial-base", "port");
-    fs_.Tty("ttyS0", "pnp0/00:00/00:00:0/00:00:0.0");
-    fs_.Device("platform/serial8250", "platform", "serial8250");
-    fs_.Device("platform/serial8250/serial8250:0/serial8250:0.1", "serial-base", "port");
-    fs_.Tty("ttyS1", "platform/serial8250/serial8250:0/serial8250:0.1");
-    fs_.UsbDevice("pci0000:00/usb1/1-1", "0403", "6001", "FT232R USB UART", "A50285BI");
-    fs_.Device("pci0000:00/usb1/1-1/1-1:1.0", "usb", "ftdi_sio_if");
-    fs_.Device("pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0", "usb-serial", "ftdi_sio");
-    fs_.Tty("ttyUSB0", "pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0");
-    fs_.UsbDevice("pci0000:00/usb1/1-2", "1546", "01a7", "u-blox 7 - GPS/GNSS Receiver", "");
-    fs_.Device("pci0000:00/usb1/1-2/1-2:1.0", "usb", "cdc_acm");
-    fs_.Tty("ttyACM0", "pci0000:00/usb1/1-2/1-2:1.0");
+    fs_.FourPorts();
     ComDeviceTable::Sources sources;
     sources.sysfsRoot = fs_.Sysfs();
     sources.numberFile = fs_.NumberFile();

@@ -11,6 +11,7 @@
 #include "acquisition/gps_record.h"
 #include "acquisition/line_cutter.h"
 #include "display/gps_format.h"
+#include "nmea/checksum.h"
 
 namespace {
 
@@ -19,13 +20,9 @@ void RepairChecksum(std::wstring& line) {
   if (length < 9 || line[length - 3] != L'*') {
     return;
   }
-  unsigned sum = 0;
-  for (std::size_t i = 1; i < length - 3; ++i) {
-    sum ^= static_cast<unsigned>(line[i]);
-  }
-  const wchar_t* hex = L"0123456789ABCDEF";
-  line[length - 2] = hex[(sum >> 4) & 0xF];
-  line[length - 1] = hex[sum & 0xF];
+  const std::uint8_t sum = NmeaChecksum(std::wstring_view(line).substr(1, length - 4));
+  line[length - 2] = NmeaHexDigit(sum >> 4);
+  line[length - 1] = NmeaHexDigit(sum);
 }
 
 void Require(bool condition) {

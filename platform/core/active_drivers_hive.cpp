@@ -27,13 +27,13 @@ constexpr DWORD kPassMs = 1000;
 
 std::vector<ComDevice> ActiveDriversHive::Devices(bool afresh) {
   const DWORD now = GetTickCount();
-  std::lock_guard lock(lock_);
-  if (afresh || !read_ || now - readAt_ > kPassMs) {
-    devices_ = ComDeviceTable::Active().Devices();
-    read_ = true;
-    readAt_ = now;
+  std::lock_guard lock(m_lock);
+  if (afresh || !m_read || now - m_readAt > kPassMs) {
+    m_devices = ComDeviceTable::Active().Devices();
+    m_read = true;
+    m_readAt = now;
   }
-  return devices_;
+  return m_devices;
 }
 
 std::optional<RegistryKeySnapshot> ActiveDriversHive::ReadKey(const std::wstring& path) {

@@ -20,8 +20,8 @@ class ActiveDriversHive final : public RegistryHive {
  private:
   std::vector<ComDevice> Devices(bool afresh);
 
-  std::mutex lock_;
-  std::vector<ComDevice> devices_;
-  bool read_ = false;
-  DWORD readAt_ = 0;  // tick count of the last reading
+  std::mutex m_lock;
+  std::vector<ComDevice> m_devices;
+  bool m_read = false;
+  DWORD m_readAt = 0;  // tick count of the last reading
 };

@@ -53,7 +53,7 @@ unsigned ParseComName(const std::wstring& name) {
 
 ComDeviceTable::ComDeviceTable() : ComDeviceTable(Sources{}) {}
 
-ComDeviceTable::ComDeviceTable(Sources sources) : sources_(std::move(sources)) {}
+ComDeviceTable::ComDeviceTable(Sources sources) : m_sources(std::move(sources)) {}
 
 ComDeviceTable& ComDeviceTable::Active() {
   static auto* own = new ComDeviceTable;
@@ -65,21 +65,21 @@ void ComDeviceTable::SetActive(ComDeviceTable* table) { g_active = table; }
 
 bool ComDeviceTable::PinPort(unsigned number, const std::string& path) {
   if (number < 1 || number > kHighestNumber || path.empty()) return false;
-  std::lock_guard lock(lock_);
-  pins_[number] = path;
+  std::lock_guard lock(m_lock);
+  m_pins[number] = path;
   return true;
 }
 
 bool ComDeviceTable::PinSimulator(const std::string& path, unsigned number) {
   if (number < 1 || number > kHighestNumber || path.empty()) return false;
-  std::lock_guard lock(lock_);
-  simulator_.clear();
-  simulator_[number] = path;
+  std::lock_guard lock(m_lock);
+  m_simulator.clear();
+  m_simulator[number] = path;
   return true;
 }
 
 std::string ComDeviceTable::NumberFile() const {
-  if (!sources_.numberFile.empty()) return sources_.numberFile;
+  if (!m_sources.numberFile.empty()) return m_sources.numberFile;
   std::string dir = ConfigDirectory();
   return dir.empty() ? std::string() : dir + "/com-ports";
 }
@@ -87,17 +87,17 @@ std::string ComDeviceTable::NumberFile() const {
 // One line per device: "COM3:=usb:1546:01a7:0123:1.0". The file is read
 // once and again only when it has changed (Unchanged), in one pass.
 std::map<std::string, unsigned> ComDeviceTable::LoadNumbers(const std::string& file) const {
-  std::lock_guard lock(numbersLock_);
+  std::lock_guard lock(m_numbersLock);
   struct stat info {};
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0 || ::fstat(fd, &info) != 0) {
     if (fd >= 0) ::close(fd);
-    numbers_.reset();
+    m_numbers.reset();
     return {};
   }
-  if (numbers_ && Unchanged(numbers_->stamp, info)) {
+  if (m_numbers && Unchanged(m_numbers->stamp, info)) {
     ::close(fd);
-    return numbers_->numbers;
+    return m_numbers->numbers;
   }
   const time_t readAt = std::time(nullptr);
   std::string text;
@@ -120,7 +120,7 @@ std::map<std::string, unsigned> ComDeviceTable::LoadNumbers(const std::string& f
     const unsigned number = ParseComName(Utf8ToWide(std::string(line.substr(0, equals))));
     if (number != 0) numbers[std::string(line.substr(equals + 1))] = number;
   }
-  numbers_ = NumberFileRead{StampOf(info, readAt), numbers};
+  m_numbers = NumberFileRead{StampOf(info, readAt), numbers};
   return numbers;
 }
 
@@ -137,11 +137,12 @@ void ComDeviceTable::SaveNumbers(const std::string& file, const std::map<std::st
 std::vector<ComDevice> ComDeviceTable::Devices() {
   std::map<unsigned, std::string> pins, simulator;
   {
-    std::lock_guard lock(lock_);
-    pins = pins_;
-    simulator = simulator_;
+    std::lock_guard lock(m_lock);
+    pins = m_pins;
+    simulator = m_simulator;
   }
-  std::vector<SysfsSerialDevice> found = ScanSysfsSerialDevices(sources_.sysfsRoot, sources_.devRoot, sources_.probe);
+  std::vector<SysfsSerialDevice> found =
+      ScanSysfsSerialDevices(m_sources.sysfsRoot, m_sources.devRoot, m_sources.probe);
   std::map<unsigned, ComDevice> table;
   std::set<std::string> pinnedPaths;
 
@@ -217,9 +218,9 @@ std::string ComDeviceTable::PathOf(const std::wstring& deviceName) {
   unsigned number = ParseComName(deviceName);
   if (number == 0) return {};
   {
-    std::lock_guard lock(lock_);
-    if (auto pin = pins_.find(number); pin != pins_.end()) return pin->second;
-    if (auto sim = simulator_.find(number); sim != simulator_.end()) return sim->second;
+    std::lock_guard lock(m_lock);
+    if (auto pin = m_pins.find(number); pin != m_pins.end()) return pin->second;
+    if (auto sim = m_simulator.find(number); sim != m_simulator.end()) return sim->second;
   }
   for (const ComDevice& device : Devices()) {
     if (device.number == number) return device.path;

@@ -65,17 +65,17 @@ class ComDeviceTable {
   std::map<std::string, unsigned> LoadNumbers(const std::string& file) const;
   void SaveNumbers(const std::string& file, const std::map<std::string, unsigned>& numbers) const;
 
-  Sources sources_;
+  Sources m_sources;
   // The number file as last read.
   struct NumberFileRead {
     FileStamp stamp;
     std::map<std::string, unsigned> numbers;
   };
-  mutable std::mutex numbersLock_;
-  mutable std::optional<NumberFileRead> numbers_;
-  std::mutex lock_;
-  std::map<unsigned, std::string> pins_;
-  std::map<unsigned, std::string> simulator_;
+  mutable std::mutex m_numbersLock;
+  mutable std::optional<NumberFileRead> m_numbers;
+  std::mutex m_lock;
+  std::map<unsigned, std::string> m_pins;
+  std::map<unsigned, std::string> m_simulator;
 };
 
 // "COM<n>:" -> n (1..255), or 0 when `name` is not such a device name. The

@@ -14,11 +14,11 @@ namespace {
 // An open port in the handle table.
 class CommFile final : public KernelObject {
  public:
-  explicit CommFile(std::unique_ptr<CommPort> port) : KernelObject(HandleType::Comm), port_(std::move(port)) {}
-  CommPort& Port() { return *port_; }
+  explicit CommFile(std::unique_ptr<CommPort> port) : KernelObject(HandleType::Comm), m_port(std::move(port)) {}
+  CommPort& Port() { return *m_port; }
 
  private:
-  std::unique_ptr<CommPort> port_;
+  std::unique_ptr<CommPort> m_port;
 };
 
 std::mutex g_openerLock;

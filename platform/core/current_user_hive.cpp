@@ -6,9 +6,9 @@
 #include "platform/core/registry_store.h"
 #include "platform/core/registry_tree.h"
 
-CurrentUserHive::CurrentUserHive(std::string file) : file_(std::move(file)) {}
+CurrentUserHive::CurrentUserHive(std::string file) : m_file(std::move(file)) {}
 
-std::string CurrentUserHive::File() const { return file_.empty() ? RegistryStore::UserFile() : file_; }
+std::string CurrentUserHive::File() const { return m_file.empty() ? RegistryStore::UserFile() : m_file; }
 
 // Maps to a parse of the user's registry file.
 std::optional<RegistryKeySnapshot> CurrentUserHive::ReadKey(const std::wstring& path) {

@@ -27,5 +27,5 @@ class CurrentUserHive final : public RegistryHive {
  private:
   std::string File() const;
 
-  std::string file_;
+  std::string m_file;
 };

@@ -11,14 +11,14 @@ enum class HandleType { Event, Thread, Comm, RegistryKey };
 
 class KernelObject {
  public:
-  explicit KernelObject(HandleType type) : type_(type) {}
+  explicit KernelObject(HandleType type) : m_type(type) {}
   virtual ~KernelObject();
   KernelObject(const KernelObject&) = delete;
   KernelObject& operator=(const KernelObject&) = delete;
-  HandleType Type() const { return type_; }
+  HandleType Type() const { return m_type; }
 
  private:
-  HandleType type_;
+  HandleType m_type;
 };
 
 // Enters `object` in the table and returns its handle: a value never handed

@@ -33,24 +33,24 @@ bool Matches(const MSG& msg, HWND hwnd, UINT first, UINT last) {
 }  // namespace
 
 std::function<void()> MessageQueue::Post(const MSG& msg) {
-  messages_.push_back(msg);
-  for (KernelWaiter* waiter : waiters_) WakeWaiter(*waiter);
-  waiters_.clear();
-  return waker_;
+  m_messages.push_back(msg);
+  for (KernelWaiter* waiter : m_waiters) WakeWaiter(*waiter);
+  m_waiters.clear();
+  return m_waker;
 }
 
 bool MessageQueue::Take(MSG* out, HWND hwnd, UINT first, UINT last, bool remove) {
-  auto it =
-      std::find_if(messages_.begin(), messages_.end(), [&](const MSG& msg) { return Matches(msg, hwnd, first, last); });
-  if (it == messages_.end()) return false;
+  auto it = std::find_if(m_messages.begin(), m_messages.end(),
+                         [&](const MSG& msg) { return Matches(msg, hwnd, first, last); });
+  if (it == m_messages.end()) return false;
   *out = *it;
-  if (remove) messages_.erase(it);
+  if (remove) m_messages.erase(it);
   return true;
 }
 
 void MessageQueue::Wait(std::unique_lock<std::mutex>& lock) {
   KernelWaiter waiter;
-  waiters_.push_back(&waiter);
+  m_waiters.push_back(&waiter);
   CurrentClock().Block(lock, waiter, INFINITE);
 }
 

@@ -20,12 +20,12 @@ class MessageQueue {
   bool Take(MSG* out, HWND hwnd, UINT first, UINT last, bool remove);
   // Blocks until the next post. `lock` holds KernelLock.
   void Wait(std::unique_lock<std::mutex>& lock);
-  void SetWaker(std::function<void()> waker) { waker_ = std::move(waker); }
+  void SetWaker(std::function<void()> waker) { m_waker = std::move(waker); }
 
  private:
-  std::deque<MSG> messages_;
-  std::vector<KernelWaiter*> waiters_;
-  std::function<void()> waker_;
+  std::deque<MSG> m_messages;
+  std::vector<KernelWaiter*> m_waiters;
+  std::function<void()> m_waker;
 };
 
 // Thread identities and their queues, with KernelLock held.

@@ -26,16 +26,16 @@ namespace {
 // A descriptor closed when it goes out of scope.
 class Fd {
  public:
-  explicit Fd(int fd) : fd_(fd) {}
+  explicit Fd(int fd) : m_fd(fd) {}
   ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
+    if (m_fd >= 0) ::close(m_fd);
   }
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
+  int get() const { return m_fd; }
 
  private:
-  int fd_;
+  int m_fd;
 };
 
 std::string Directory(const std::string& file) {
@@ -75,43 +75,43 @@ std::set<std::string> g_stuck;
 class FileLock {
  public:
   explicit FileLock(const std::string& file)
-      : name_(file + ".lock"), fd_(::open(name_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-    if (fd_.get() < 0) {
-      error_ = errno;
+      : m_name(file + ".lock"), m_fd(::open(m_name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    if (m_fd.get() < 0) {
+      m_error = errno;
       return;
     }
     bool stuck = false;
     {
       std::lock_guard guard(g_stuckLock);
-      stuck = g_stuck.count(name_) != 0;
+      stuck = g_stuck.count(m_name) != 0;
     }
     const DWORD start = GetTickCount();
     for (;;) {
-      if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0) break;
+      if (::flock(m_fd.get(), LOCK_EX | LOCK_NB) == 0) break;
       if (errno == EINTR) continue;
       if (errno != EWOULDBLOCK) {
-        error_ = errno;
+        m_error = errno;
         return;
       }
       if (stuck || GetTickCount() - start >= kLockWaitMs) {
         std::lock_guard guard(g_stuckLock);
-        g_stuck.insert(name_);
-        error_ = EWOULDBLOCK;
+        g_stuck.insert(m_name);
+        m_error = EWOULDBLOCK;
         return;
       }
       Sleep(kLockRetryMs);
     }
     std::lock_guard guard(g_stuckLock);
-    g_stuck.erase(name_);
+    g_stuck.erase(m_name);
   }
   // 0 when the lock is held; EWOULDBLOCK when another process kept it.
-  int error() const { return error_; }
-  const std::string& name() const { return name_; }
+  int error() const { return m_error; }
+  const std::string& name() const { return m_name; }
 
  private:
-  std::string name_;
-  Fd fd_;
-  int error_ = 0;
+  std::string m_name;
+  Fd m_fd;
+  int m_error = 0;
 };
 
 // The trees of the files read last: a file that has not changed since
@@ -135,7 +135,7 @@ std::string UtcStamp() {
 
 }  // namespace
 
-RegistryStore::RegistryStore(std::string file) : file_(std::move(file)) {}
+RegistryStore::RegistryStore(std::string file) : m_file(std::move(file)) {}
 
 std::string RegistryStore::UserFile() {
   const std::string dir = ConfigDirectory();
@@ -144,7 +144,7 @@ std::string RegistryStore::UserFile() {
 
 RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error,
                                                std::vector<RegistryParseError>* errors) const {
-  Fd fd(::open(file_.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(::open(m_file.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     error = errno;
     return errno == ENOENT ? ReadOutcome::kMissing : ReadOutcome::kUnreadable;
@@ -156,7 +156,7 @@ RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error,
   }
   {
     std::lock_guard guard(g_parsedLock);
-    const auto cached = g_parsed.find(file_);
+    const auto cached = g_parsed.find(m_file);
     if (cached != g_parsed.end() && Unchanged(cached->second.stamp, info)) {
       tree = *cached->second.tree;
       if (errors != nullptr) *errors = cached->second.errors;
@@ -177,7 +177,7 @@ RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error,
   // next read parses it again.
   {
     std::lock_guard guard(g_parsedLock);
-    g_parsed[file_] = std::move(parsed);
+    g_parsed[m_file] = std::move(parsed);
   }
   return damaged ? ReadOutcome::kDamaged : ReadOutcome::kRead;
 }
@@ -185,14 +185,14 @@ RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error,
 // Renames the unparsable file to a name of its own that no other file has:
 // renameat2 with RENAME_NOREPLACE refuses to replace an earlier one.
 int RegistryStore::MoveAside(std::string& target) const {
-  const std::string stem = file_ + ".corrupt-" + UtcStamp();
+  const std::string stem = m_file + ".corrupt-" + UtcStamp();
   for (int n = 0; n < 100; ++n) {
     target = n == 0 ? stem : stem + "-" + std::to_string(n);
-    if (::renameat2(AT_FDCWD, file_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (::renameat2(AT_FDCWD, m_file.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno == EINVAL) {
       // A file system without RENAME_NOREPLACE: link fails when the target
       // exists, which gives the same guarantee.
-      if (::link(file_.c_str(), target.c_str()) == 0) return ::unlink(file_.c_str()) == 0 ? 0 : errno;
+      if (::link(m_file.c_str(), target.c_str()) == 0) return ::unlink(m_file.c_str()) == 0 ? 0 : errno;
     }
     if (errno != EEXIST) return errno;
   }
@@ -205,13 +205,13 @@ int RegistryStore::Repair(const RegistryTree& good, const std::vector<RegistryPa
   std::string aside;
   const int error = MoveAside(aside);
   if (error != 0) {
-    std::cerr << "Zelmora: " << file_
+    std::cerr << "Zelmora: " << m_file
               << " has lines that do not parse and cannot be moved aside: " << std::strerror(error) << "\n";
     return error;
   }
   constexpr std::size_t kShown = 20;
   for (std::size_t i = 0; i < errors.size() && i < kShown; ++i) {
-    std::cerr << "Zelmora: " << file_ << " line " << errors[i].line << ": " << errors[i].reason << "\n";
+    std::cerr << "Zelmora: " << m_file << " line " << errors[i].line << ": " << errors[i].reason << "\n";
   }
   if (errors.size() > kShown) std::cerr << "Zelmora: ... and " << errors.size() - kShown << " more lines\n";
   std::cerr << "Zelmora: the file as it was is kept as " << aside << "; the values that parsed stay in force\n";
@@ -227,7 +227,7 @@ RegistryTree RegistryStore::Load() const {
   // Check again under the lock: another instance may have moved it aside
   // and written a good file since. Without the lock, the values that parsed
   // are read all the same and the file is left for a later change to mend.
-  FileLock lock(file_);
+  FileLock lock(m_file);
   if (lock.error() != 0) return tree;
   std::vector<RegistryParseError> errors;
   switch (Read(tree, error, &errors)) {
@@ -244,11 +244,11 @@ RegistryTree RegistryStore::Load() const {
 }
 
 int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) const {
-  if (file_.empty()) return ENOENT;
+  if (m_file.empty()) return ENOENT;
   std::error_code created;
-  std::filesystem::create_directories(Directory(file_), created);
+  std::filesystem::create_directories(Directory(m_file), created);
   if (created) return created.value();
-  FileLock lock(file_);
+  FileLock lock(m_file);
   if (lock.error() != 0 && lock.error() != EWOULDBLOCK) return lock.error();
   // A lock that another process keeps: the change goes ahead without it.
   // The write is still atomic; only a change that process makes at the same
@@ -265,7 +265,7 @@ int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) cons
     case ReadOutcome::kMissing:
       break;
     case ReadOutcome::kUnreadable:
-      std::cerr << "Zelmora: cannot read the settings in " << file_ << ": " << std::strerror(error) << "\n";
+      std::cerr << "Zelmora: cannot read the settings in " << m_file << ": " << std::strerror(error) << "\n";
       return error;
     case ReadOutcome::kDamaged:
       error = Repair(tree, errors);
@@ -274,15 +274,16 @@ int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) cons
   }
   if (!change(tree)) return 0;
   error = WriteAtomically(tree.Format());
-  if (error != 0) std::cerr << "Zelmora: cannot save the settings in " << file_ << ": " << std::strerror(error) << "\n";
+  if (error != 0)
+    std::cerr << "Zelmora: cannot save the settings in " << m_file << ": " << std::strerror(error) << "\n";
   return error;
 }
 
 int RegistryStore::WriteAtomically(const std::string& text) const {
-  if (!WriteFileAtomically(file_, text)) return errno;
+  if (!WriteFileAtomically(m_file, text)) return errno;
   // The rename is durable once the directory is; some file systems refuse
   // fsync on a directory, and the new file is in place either way.
-  Fd dir(::open(Directory(file_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Fd dir(::open(Directory(m_file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
   return 0;
 }

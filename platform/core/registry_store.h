@@ -48,7 +48,7 @@ class RegistryStore {
   // empty when neither XDG_CONFIG_HOME nor HOME is set.
   static std::string UserFile();
 
-  const std::string& File() const { return file_; }
+  const std::string& File() const { return m_file; }
 
   // The hive as the file holds it now; empty when the file is missing or
   // cannot be read. Of a damaged file, the values that parse (the file is
@@ -71,5 +71,5 @@ class RegistryStore {
   int Repair(const RegistryTree& good, const std::vector<RegistryParseError>& errors) const;
   int WriteAtomically(const std::string& text) const;
 
-  std::string file_;
+  std::string m_file;
 };

@@ -22,41 +22,6 @@ bool IsScalar(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); 
 
 bool IsControl(wchar_t c) { return c < 0x20 || c == 0x7F; }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool DecodeUtf8(std::string_view bytes, std::wstring& out) {
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const auto b0 = static_cast<unsigned char>(bytes[i]);
-    if (b0 < 0x80) {
-      out.push_back(static_cast<wchar_t>(b0));
-      ++i;
-      continue;
-    }
-    int extra = 0;
-    char32_t c = 0;
-    char32_t minimum = 0;
-    if ((b0 & 0xE0) == 0xC0) {
-      extra = 1, c = b0 & 0x1F, minimum = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-      extra = 2, c = b0 & 0x0F, minimum = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-      extra = 3, c = b0 & 0x07, minimum = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + static_cast<std::size_t>(extra) >= bytes.size()) return false;
-    for (int k = 1; k <= extra; ++k) {
-      const auto b = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
-      if ((b & 0xC0) != 0x80) return false;
-      c = (c << 6) | (b & 0x3F);
-    }
-    if (c < minimum || !IsScalar(c)) return false;
-    out.push_back(static_cast<wchar_t>(c));
-    i += static_cast<std::size_t>(extra) + 1;
-  }
-  return true;
-}
-
 // Characters that are not Unicode scalar values become U+FFFD.
 void EncodeUtf8(std::wstring_view text, std::string& out) {
   for (wchar_t wc : text) AppendUtf8(out, static_cast<char32_t>(wc));
@@ -381,11 +346,11 @@ bool RegistryTree::IsValidValueName(std::wstring_view name) {
 }
 
 bool RegistryTree::HasKey(std::wstring_view path) const {
-  return path.empty() || keys_.count(FoldRegistryName(path)) != 0;
+  return path.empty() || m_keys.count(FoldRegistryName(path)) != 0;
 }
 
 bool RegistryTree::CreateKey(std::wstring_view path) {
-  if (keys_.empty()) keys_[L""] = Key{};
+  if (m_keys.empty()) m_keys[L""] = Key{};
   bool created = false;
   std::wstring spelled;
   std::size_t start = 0;
@@ -393,10 +358,10 @@ bool RegistryTree::CreateKey(std::wstring_view path) {
     const std::size_t end = std::min(path.find(L'\\', start), path.size());
     const std::wstring_view component = path.substr(start, end - start);
     const std::wstring folded = FoldRegistryName(path.substr(0, end));
-    auto found = keys_.find(folded);
-    if (found == keys_.end()) {
+    auto found = m_keys.find(folded);
+    if (found == m_keys.end()) {
       spelled = spelled.empty() ? std::wstring(component) : spelled + L"\\" + std::wstring(component);
-      keys_[folded] = Key{spelled, {}, {}};
+      m_keys[folded] = Key{spelled, {}, {}};
       created = true;
     } else {
       spelled = found->second.path;
@@ -408,12 +373,12 @@ bool RegistryTree::CreateKey(std::wstring_view path) {
 
 std::optional<RegistryKeySnapshot> RegistryTree::Snapshot(std::wstring_view path) const {
   const std::wstring folded = FoldRegistryName(path);
-  const auto key = keys_.find(folded);
-  if (key == keys_.end() && !path.empty()) return std::nullopt;
+  const auto key = m_keys.find(folded);
+  if (key == m_keys.end() && !path.empty()) return std::nullopt;
   RegistryKeySnapshot snapshot;
-  if (key != keys_.end()) snapshot.values = key->second.values;
+  if (key != m_keys.end()) snapshot.values = key->second.values;
   const std::wstring prefix = folded.empty() ? folded : folded + L"\\";
-  for (const auto& [childFolded, child] : keys_) {
+  for (const auto& [childFolded, child] : m_keys) {
     if (childFolded.empty() || !childFolded.starts_with(prefix)) continue;
     if (childFolded.find(L'\\', prefix.size()) != std::wstring::npos) continue;
     snapshot.subKeys.push_back(child.path.substr(prefix.size()));
@@ -422,15 +387,15 @@ std::optional<RegistryKeySnapshot> RegistryTree::Snapshot(std::wstring_view path
 }
 
 const RegistryValue* RegistryTree::FindValue(std::wstring_view path, std::wstring_view name) const {
-  const auto key = keys_.find(FoldRegistryName(path));
-  if (key == keys_.end()) return nullptr;
+  const auto key = m_keys.find(FoldRegistryName(path));
+  if (key == m_keys.end()) return nullptr;
   const auto found = key->second.index.find(FoldRegistryName(name));
   return found == key->second.index.end() ? nullptr : &key->second.values[found->second].second;
 }
 
 bool RegistryTree::SetValue(std::wstring_view path, std::wstring_view name, RegistryValue value) {
   bool changed = CreateKey(path);
-  Key& key = keys_[FoldRegistryName(path)];
+  Key& key = m_keys[FoldRegistryName(path)];
   const auto [found, added] = key.index.try_emplace(FoldRegistryName(name), key.values.size());
   if (added) {
     key.values.emplace_back(std::wstring(name), std::move(value));
@@ -552,7 +517,7 @@ RegistryTree RegistryTree::ParseKeepingGood(std::string_view text, std::vector<R
 std::string RegistryTree::Format() const {
   std::wstring text(kHeader);
   text += L"\n\n";
-  for (const auto& [folded, key] : keys_) {
+  for (const auto& [folded, key] : m_keys) {
     if (key.path.empty() && key.values.empty()) continue;
     text += L"[";
     text += kRoot;

@@ -92,7 +92,7 @@ class RegistryTree {
     bool operator()(const std::wstring& a, const std::wstring& b) const;
   };
 
-  std::map<std::wstring, Key, PathOrder> keys_;
+  std::map<std::wstring, Key, PathOrder> m_keys;
 };
 
 // The text compared without regard to letter case (Unicode simple case

@@ -6,6 +6,8 @@
 #include <set>
 #include <vector>
 
+#include "platform/core/byte_reader.h"
+
 namespace {
 
 // Every live module, so that a stale or foreign HMODULE is refused instead
@@ -45,19 +47,15 @@ bool SameResourceName(LPCWSTR a, LPCWSTR b) {
   return *a == *b;
 }
 
-WORD ReadWord(std::span<const BYTE> bytes, std::size_t offset) {
-  return static_cast<WORD>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-
 // One string of a block: `units` UTF-16 code units starting at `offset`,
 // surrogate pairs joined into one character.
 std::wstring DecodeUtf16(std::span<const BYTE> bytes, std::size_t offset, std::size_t units) {
   std::wstring text;
   text.reserve(units);
   for (std::size_t i = 0; i < units; ++i) {
-    wchar_t c = ReadWord(bytes, offset + 2 * i);
+    wchar_t c = ReadLe16(bytes, offset + 2 * i);
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units) {
-      const wchar_t low = ReadWord(bytes, offset + 2 * (i + 1));
+      const wchar_t low = ReadLe16(bytes, offset + 2 * (i + 1));
       if (low >= 0xDC00 && low <= 0xDFFF) {
         c = static_cast<wchar_t>(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
         ++i;
@@ -110,7 +108,7 @@ const std::wstring* ResourceModule::FindString(UINT id) const {
       if (block == 0) continue;
       std::size_t offset = 0;
       for (UINT index = 0; index < 16 && offset + 2 <= e.data.size(); ++index) {
-        const std::size_t units = ReadWord(e.data, offset);
+        const std::size_t units = ReadLe16(e.data, offset);
         offset += 2;
         if (offset + 2 * units > e.data.size()) break;
         if (units != 0) m_strings[(block - 1) * 16 + index] = DecodeUtf16(e.data, offset, units);

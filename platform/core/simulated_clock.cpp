@@ -8,9 +8,9 @@ namespace {
 thread_local bool t_participant = false;
 }  // namespace
 
-SimulatedClock::SimulatedClock(DWORD startTick, Mode mode) : mode_(mode), now_(startTick) {
-  if (mode_ == kAutoAdvance) {
-    participants_ = 1;
+SimulatedClock::SimulatedClock(DWORD startTick, Mode mode) : m_mode(mode), m_now(startTick) {
+  if (m_mode == kAutoAdvance) {
+    m_participants = 1;
     t_participant = true;
   }
   InstallClock(this);
@@ -19,26 +19,26 @@ SimulatedClock::SimulatedClock(DWORD startTick, Mode mode) : mode_(mode), now_(s
 SimulatedClock::~SimulatedClock() {
   {
     std::lock_guard lock(KernelLock());
-    assert(timed_.empty() && blocked_ == 0);
-    if (mode_ == kAutoAdvance) t_participant = false;
+    assert(m_timed.empty() && m_blocked == 0);
+    if (m_mode == kAutoAdvance) t_participant = false;
   }
   InstallClock(nullptr);
 }
 
-std::uint64_t SimulatedClock::NowMs() { return now_; }
+std::uint64_t SimulatedClock::NowMs() { return m_now; }
 
 void SimulatedClock::Advance(DWORD milliseconds) {
   std::unique_lock lock(KernelLock());
-  std::uint64_t target = now_ + milliseconds;
+  std::uint64_t target = m_now + milliseconds;
   while (FireEarliest(target)) {
-    settled_.wait(lock, [&] { return blocked_ == participants_; });
+    m_settled.wait(lock, [&] { return m_blocked == m_participants; });
   }
-  now_ = target;
+  m_now = target;
 }
 
 void SimulatedClock::WaitUntilBlocked(int count) {
   std::unique_lock lock(KernelLock());
-  settled_.wait(lock, [&] { return blocked_ >= count; });
+  m_settled.wait(lock, [&] { return m_blocked >= count; });
 }
 
 bool SimulatedClock::Block(std::unique_lock<std::mutex>& lock, KernelWaiter& waiter, DWORD timeoutMs) {
@@ -47,14 +47,14 @@ bool SimulatedClock::Block(std::unique_lock<std::mutex>& lock, KernelWaiter& wai
   waiter.timedOut = false;
   if (timeoutMs != INFINITE) {
     waiter.timed = true;
-    waiter.deadline = now_ + timeoutMs;
-    waiter.sequence = ++sequence_;
-    timed_.emplace(Key{waiter.deadline, waiter.sequence}, &waiter);
+    waiter.deadline = m_now + timeoutMs;
+    waiter.sequence = ++m_sequence;
+    m_timed.emplace(Key{waiter.deadline, waiter.sequence}, &waiter);
   }
   if (t_participant) {
     waiter.countedBlocked = true;
-    ++blocked_;
-    settled_.notify_all();
+    ++m_blocked;
+    m_settled.notify_all();
   }
   AdvanceIfAllBlocked();
   waiter.cv.wait(lock, [&] { return waiter.signalled || waiter.timedOut; });
@@ -64,11 +64,11 @@ bool SimulatedClock::Block(std::unique_lock<std::mutex>& lock, KernelWaiter& wai
 
 void SimulatedClock::Released(KernelWaiter& waiter) { Unblock(waiter); }
 
-void SimulatedClock::ReserveThread() { ++participants_; }
+void SimulatedClock::ReserveThread() { ++m_participants; }
 
 void SimulatedClock::UnreserveThread() {
-  --participants_;
-  settled_.notify_all();
+  --m_participants;
+  m_settled.notify_all();
   AdvanceIfAllBlocked();
 }
 
@@ -77,33 +77,33 @@ void SimulatedClock::JoinTime() { t_participant = true; }
 void SimulatedClock::LeaveTime() {
   if (!t_participant) return;
   t_participant = false;
-  --participants_;
-  settled_.notify_all();
+  --m_participants;
+  m_settled.notify_all();
   AdvanceIfAllBlocked();
 }
 
 void SimulatedClock::Unblock(KernelWaiter& waiter) {
   if (waiter.timed) {
-    timed_.erase(Key{waiter.deadline, waiter.sequence});
+    m_timed.erase(Key{waiter.deadline, waiter.sequence});
     waiter.timed = false;
   }
   if (waiter.countedBlocked) {
     waiter.countedBlocked = false;
-    --blocked_;
+    --m_blocked;
   }
 }
 
 void SimulatedClock::AdvanceIfAllBlocked() {
-  if (mode_ != kAutoAdvance) return;
-  while (participants_ > 0 && blocked_ == participants_) {
+  if (m_mode != kAutoAdvance) return;
+  while (m_participants > 0 && m_blocked == m_participants) {
     if (!FireEarliest(std::numeric_limits<std::uint64_t>::max())) return;
   }
 }
 
 bool SimulatedClock::FireEarliest(std::uint64_t limit) {
-  if (timed_.empty() || timed_.begin()->first.first > limit) return false;
-  KernelWaiter& waiter = *timed_.begin()->second;
-  if (waiter.deadline > now_) now_ = waiter.deadline;
+  if (m_timed.empty() || m_timed.begin()->first.first > limit) return false;
+  KernelWaiter& waiter = *m_timed.begin()->second;
+  if (waiter.deadline > m_now) m_now = waiter.deadline;
   waiter.timedOut = true;
   Unblock(waiter);
   waiter.cv.notify_one();

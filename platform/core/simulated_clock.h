@@ -62,11 +62,11 @@ class SimulatedClock final : public Clock {
   void AdvanceIfAllBlocked();
   bool FireEarliest(std::uint64_t limit);
 
-  Mode mode_;
-  std::uint64_t now_;
-  std::uint64_t sequence_ = 0;
-  int participants_ = 0;
-  int blocked_ = 0;
-  std::map<Key, KernelWaiter*> timed_;
-  std::condition_variable settled_;
+  Mode m_mode;
+  std::uint64_t m_now;
+  std::uint64_t m_sequence = 0;
+  int m_participants = 0;
+  int m_blocked = 0;
+  std::map<Key, KernelWaiter*> m_timed;
+  std::condition_variable m_settled;
 };

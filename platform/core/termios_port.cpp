@@ -144,16 +144,16 @@ std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD acces
 }
 
 TermiosPort::~TermiosPort() {
-  ZELMORA_DEBUG_LOG("serial: closing descriptor %d", fd_);
-  CloseExclusive(fd_);
+  ZELMORA_DEBUG_LOG("serial: closing descriptor %d", m_fd);
+  CloseExclusive(m_fd);
 }
 
 BOOL TermiosPort::GetState(DCB* dcb) {
   termios tio{};
-  if (tcgetattr(fd_, &tio) != 0) return FailCall("tcgetattr", fd_, errno);
+  if (tcgetattr(m_fd, &tio) != 0) return FailCall("tcgetattr", m_fd, errno);
   errno = 0;
-  std::uint32_t speed = GetLineSpeed(fd_);
-  if (speed == 0 && errno != 0) return FailCall("reading the line speed", fd_, errno);
+  std::uint32_t speed = GetLineSpeed(m_fd);
+  if (speed == 0 && errno != 0) return FailCall("reading the line speed", m_fd, errno);
   *dcb = DCB{};
   dcb->DCBlength = sizeof(DCB);
   dcb->BaudRate = speed;
@@ -194,7 +194,7 @@ BOOL TermiosPort::SetState(const DCB& dcb) {
     return FALSE;
   }
   termios tio{};
-  if (tcgetattr(fd_, &tio) != 0) return FailCall("tcgetattr", fd_, errno);
+  if (tcgetattr(m_fd, &tio) != 0) return FailCall("tcgetattr", m_fd, errno);
   static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
   tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
   tio.c_cflag |= kSizes[dcb.ByteSize - 5];
@@ -210,9 +210,9 @@ BOOL TermiosPort::SetState(const DCB& dcb) {
     tio.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
     tio.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
   }
-  if (tcsetattr(fd_, TCSANOW, &tio) != 0) return FailCall("tcsetattr", fd_, errno);
+  if (tcsetattr(m_fd, TCSANOW, &tio) != 0) return FailCall("tcsetattr", m_fd, errno);
   std::uint32_t applied = 0;
-  if (!SetLineSpeed(fd_, dcb.BaudRate, &applied)) return FailCall("setting the line speed", fd_, errno);
+  if (!SetLineSpeed(m_fd, dcb.BaudRate, &applied)) return FailCall("setting the line speed", m_fd, errno);
   std::uint64_t difference = applied > dcb.BaudRate ? applied - dcb.BaudRate : dcb.BaudRate - applied;
   if (difference * 100 > std::uint64_t{dcb.BaudRate} * kSpeedTolerancePercent) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -222,14 +222,14 @@ BOOL TermiosPort::SetState(const DCB& dcb) {
 }
 
 BOOL TermiosPort::SetTimeouts(const COMMTIMEOUTS& timeouts) {
-  std::lock_guard lock(lock_);
-  timeouts_ = timeouts;
+  std::lock_guard lock(m_lock);
+  m_timeouts = timeouts;
   return TRUE;
 }
 
 COMMTIMEOUTS TermiosPort::Timeouts() {
-  std::lock_guard lock(lock_);
-  return timeouts_;
+  std::lock_guard lock(m_lock);
+  return m_timeouts;
 }
 
 BOOL TermiosPort::Purge(DWORD flags) {
@@ -237,7 +237,7 @@ BOOL TermiosPort::Purge(DWORD flags) {
   bool tx = flags & PURGE_TXCLEAR;
   if (!rx && !tx) return TRUE;
   int queue = rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH;
-  return tcflush(fd_, queue) == 0 ? TRUE : FailCall("tcflush", fd_, errno);
+  return tcflush(m_fd, queue) == 0 ? TRUE : FailCall("tcflush", m_fd, errno);
 }
 
 BOOL TermiosPort::Escape(DWORD function) {
@@ -257,19 +257,19 @@ BOOL TermiosPort::Escape(DWORD function) {
       return FALSE;
   }
   // A pseudo-terminal has no modem lines and refuses this.
-  return ioctl(fd_, request, &line) == 0 ? TRUE : FailCall("ioctl TIOCMBIS/TIOCMBIC", fd_, errno);
+  return ioctl(m_fd, request, &line) == 0 ? TRUE : FailCall("ioctl TIOCMBIS/TIOCMBIC", m_fd, errno);
 }
 
 BOOL TermiosPort::SetMask(DWORD) { return TRUE; }
 
 bool TermiosPort::WaitFor(short events, int milliseconds) {
-  pollfd pfd{fd_, events, 0};
+  pollfd pfd{m_fd, events, 0};
   int ready = poll(&pfd, 1, milliseconds);
-  if (ready < 0 && errno != EINTR) return FailCall("poll", fd_, errno);
+  if (ready < 0 && errno != EINTR) return FailCall("poll", m_fd, errno);
   // The device went away (a USB adapter pulled, the other end of a
   // pseudo-terminal closed): the tty is hung up and reads give nothing for ever.
   if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-    ZELMORA_DEBUG_LOG("serial: descriptor %d is hung up: the device has gone", fd_);
+    ZELMORA_DEBUG_LOG("serial: descriptor %d is hung up: the device has gone", m_fd);
     SetLastError(ERROR_DEVICE_NOT_CONNECTED);
     return false;
   }
@@ -293,7 +293,7 @@ BOOL TermiosPort::Read(void* buffer, DWORD toRead, DWORD* read) {
   auto* bytes = static_cast<unsigned char*>(buffer);
   DWORD got = 0;
   while (got < toRead) {
-    ssize_t n = ::read(fd_, bytes + got, toRead - got);
+    ssize_t n = ::read(m_fd, bytes + got, toRead - got);
     if (n > 0) {
       got += static_cast<DWORD>(n);
       if (hasInterval) intervalDeadline = After(t.ReadIntervalTimeout);
@@ -302,7 +302,7 @@ BOOL TermiosPort::Read(void* buffer, DWORD toRead, DWORD* read) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN) {
       *read = got;
-      return FailCall("read", fd_, errno);
+      return FailCall("read", m_fd, errno);
     }
     // Nothing more has arrived (a raw tty with VMIN 0 reads 0 bytes then),
     // or the device has gone, which only poll tells apart.
@@ -337,7 +337,7 @@ BOOL TermiosPort::Write(const void* buffer, DWORD toWrite, DWORD* written) {
   const auto* bytes = static_cast<const unsigned char*>(buffer);
   DWORD done = 0;
   while (done < toWrite) {
-    ssize_t n = ::write(fd_, bytes + done, toWrite - done);
+    ssize_t n = ::write(m_fd, bytes + done, toWrite - done);
     if (n > 0) {
       done += static_cast<DWORD>(n);
       continue;
@@ -345,7 +345,7 @@ BOOL TermiosPort::Write(const void* buffer, DWORD toWrite, DWORD* written) {
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN) {
       *written = done;
-      return FailCall("write", fd_, errno);
+      return FailCall("write", m_fd, errno);
     }
     int wait = hasTotal ? MillisecondsUntil(deadline) : -1;
     if (wait == 0) break;

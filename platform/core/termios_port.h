@@ -46,13 +46,13 @@ class TermiosPort final : public CommPort {
   BOOL Write(const void* buffer, DWORD toWrite, DWORD* written) override;
 
  private:
-  explicit TermiosPort(int fd) : fd_(fd) {}
+  explicit TermiosPort(int fd) : m_fd(fd) {}
   COMMTIMEOUTS Timeouts();
   // Polls for `events` up to `milliseconds` (-1: no limit); false with the
   // last error set when the device failed or went away.
   bool WaitFor(short events, int milliseconds);
 
-  int fd_;
-  std::mutex lock_;
-  COMMTIMEOUTS timeouts_{};
+  int m_fd;
+  std::mutex m_lock;
+  COMMTIMEOUTS m_timeouts{};
 };

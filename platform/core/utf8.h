@@ -2,9 +2,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
-// Malformed sequences become U+FFFD.
+// Lenient, for names from the kernel and the command line: each byte that
+// does not start a well-formed sequence becomes U+FFFD.
 std::wstring Utf8ToWide(const std::string& text);
+// Strict, for files the program reads back: appends the characters of
+// `bytes` to `out`, or fails at the first malformed sequence (an overlong
+// form, a surrogate, a code above U+10FFFF, a cut or stray byte).
+bool DecodeUtf8(std::string_view bytes, std::wstring& out);
 std::string WideToUtf8(const std::wstring& text);
 
 // Appends the UTF-8 bytes of one character; a code that is not a Unicode

@@ -3,38 +3,38 @@
 #include <algorithm>
 
 WaitableObject::WaitableObject(HandleType type, bool manualReset, bool initialState)
-    : KernelObject(type), manualReset_(manualReset), signalled_(initialState) {}
+    : KernelObject(type), m_manualReset(manualReset), m_signalled(initialState) {}
 
 void WaitableObject::Set() {
   std::lock_guard lock(KernelLock());
-  if (manualReset_) {
-    signalled_ = true;
-    for (KernelWaiter* waiter : waiters_) WakeWaiter(*waiter);
-    waiters_.clear();
-  } else if (!waiters_.empty()) {
-    KernelWaiter* waiter = waiters_.front();
-    waiters_.pop_front();
+  if (m_manualReset) {
+    m_signalled = true;
+    for (KernelWaiter* waiter : m_waiters) WakeWaiter(*waiter);
+    m_waiters.clear();
+  } else if (!m_waiters.empty()) {
+    KernelWaiter* waiter = m_waiters.front();
+    m_waiters.pop_front();
     WakeWaiter(*waiter);
   } else {
-    signalled_ = true;
+    m_signalled = true;
   }
 }
 
 void WaitableObject::Reset() {
   std::lock_guard lock(KernelLock());
-  signalled_ = false;
+  m_signalled = false;
 }
 
 DWORD WaitableObject::Wait(DWORD timeoutMs) {
   std::unique_lock lock(KernelLock());
-  if (signalled_) {
-    if (!manualReset_) signalled_ = false;
+  if (m_signalled) {
+    if (!m_manualReset) m_signalled = false;
     return WAIT_OBJECT_0;
   }
   if (timeoutMs == 0) return WAIT_TIMEOUT;
   KernelWaiter waiter;
-  waiters_.push_back(&waiter);
+  m_waiters.push_back(&waiter);
   bool released = CurrentClock().Block(lock, waiter, timeoutMs);
-  if (!released) waiters_.erase(std::find(waiters_.begin(), waiters_.end(), &waiter));
+  if (!released) m_waiters.erase(std::find(m_waiters.begin(), m_waiters.end(), &waiter));
   return released ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }

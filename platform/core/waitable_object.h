@@ -21,7 +21,7 @@ class WaitableObject : public KernelObject {
   DWORD Wait(DWORD timeoutMs);
 
  private:
-  bool manualReset_;
-  bool signalled_;
-  std::deque<KernelWaiter*> waiters_;
+  bool m_manualReset;
+  bool m_signalled;
+  std::deque<KernelWaiter*> m_waiters;
 };

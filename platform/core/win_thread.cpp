@@ -16,11 +16,11 @@ std::atomic<bool> g_failCreation{false};
 CWinThread::CWinThread() : m_hThread(nullptr), m_nThreadID(0), m_msgCur{} {}
 
 CWinThread::~CWinThread() {
-  if (thread_.joinable()) {
-    if (thread_.get_id() == std::this_thread::get_id()) {
-      thread_.detach();
+  if (m_thread.joinable()) {
+    if (m_thread.get_id() == std::this_thread::get_id()) {
+      m_thread.detach();
     } else {
-      thread_.join();
+      m_thread.join();
     }
   }
   if (m_hThread != nullptr) CloseHandle(m_hThread);
@@ -43,7 +43,7 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize, LPSECURITY_A
   try {
     if (g_failCreation) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     m_nThreadID = id;
-    thread_ = std::thread(&CWinThread::ThreadMain, this, ended);
+    m_thread = std::thread(&CWinThread::ThreadMain, this, ended);
   } catch (const std::system_error& error) {
     m_nThreadID = 0;
     std::lock_guard lock(KernelLock());
@@ -63,7 +63,7 @@ void CWinThread::ThreadMain(std::shared_ptr<WaitableObject> ended) {
     std::lock_guard lock(KernelLock());
     CurrentClock().JoinTime();
   }
-  exitCode_ = InitInstance() ? Run() : ExitInstance();
+  m_exitCode = InitInstance() ? Run() : ExitInstance();
   {
     std::lock_guard lock(KernelLock());
     CoreRemoveThreadQueue(id);
@@ -89,10 +89,10 @@ int CWinThread::Run() {
 int CWinThread::ExitInstance() { return static_cast<int>(m_msgCur.wParam); }
 
 int CWinThread::Join() {
-  if (!thread_.joinable()) return exitCode_;
+  if (!m_thread.joinable()) return m_exitCode;
   // Wait in the kernel first, so that simulated time can go on while the
   // owner waits.
   WaitForSingleObject(m_hThread, INFINITE);
-  thread_.join();
-  return exitCode_;
+  m_thread.join();
+  return m_exitCode;
 }

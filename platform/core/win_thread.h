@@ -50,6 +50,6 @@ class CWinThread {
  private:
   void ThreadMain(std::shared_ptr<WaitableObject> ended);
 
-  std::thread thread_;
-  int exitCode_ = 0;
+  std::thread m_thread;
+  int m_exitCode = 0;
 };

@@ -1,92 +1,58 @@
 #include "platform/ui/dialog_template.h"
 
+#include "platform/core/byte_reader.h"
+
 namespace {
 
-// Little-endian reads that fail instead of running past the end.
-class Reader {
- public:
-  explicit Reader(std::span<const BYTE> bytes) : m_bytes(bytes) {}
-
-  bool Word(WORD& value) {
-    if (m_offset + 2 > m_bytes.size()) return false;
-    value = static_cast<WORD>(m_bytes[m_offset] | (m_bytes[m_offset + 1] << 8));
-    m_offset += 2;
-    return true;
+// A name-or-ordinal field: 0xFFFF and a 16-bit ordinal, or a string.
+NameOrOrdinal ReadNameOrOrdinal(ByteReader& in) {
+  NameOrOrdinal field;
+  if (in.PeekU16() == 0xFFFF) {
+    in.Skip(2);
+    field.isOrdinal = true;
+    field.ordinal = in.U16();
+  } else {
+    field.name = in.Utf16z();
   }
-  bool Short(short& value) {
-    WORD w = 0;
-    if (!Word(w)) return false;
-    value = static_cast<short>(w);
-    return true;
-  }
-  bool Dword(DWORD& value) {
-    WORD low = 0;
-    WORD high = 0;
-    if (!Word(low) || !Word(high)) return false;
-    value = MAKELONG(low, high);
-    return true;
-  }
-  bool String(std::wstring& text) {
-    text.clear();
-    for (WORD c = 0;;) {
-      if (!Word(c)) return false;
-      if (c == 0) return true;
-      text += static_cast<wchar_t>(c);
-    }
-  }
-  bool NameOrOrdinalField(NameOrOrdinal& field) {
-    WORD first = 0;
-    if (m_offset + 2 > m_bytes.size()) return false;
-    first = static_cast<WORD>(m_bytes[m_offset] | (m_bytes[m_offset + 1] << 8));
-    if (first == 0xFFFF) {
-      m_offset += 2;
-      field.isOrdinal = true;
-      return Word(field.ordinal);
-    }
-    field.isOrdinal = false;
-    return String(field.name);
-  }
-  bool Skip(std::size_t count) {
-    if (m_offset + count > m_bytes.size()) return false;
-    m_offset += count;
-    return true;
-  }
-  bool AlignDword() { return Skip((4 - m_offset % 4) % 4); }
-
- private:
-  std::span<const BYTE> m_bytes;
-  std::size_t m_offset = 0;
-};
+  return field;
+}
 
 }  // namespace
 
 std::optional<DialogTemplate> DialogTemplate::Parse(std::span<const BYTE> bytes) {
-  Reader in(bytes);
+  ByteReader in(bytes);
   DialogTemplate dialog{};
-  WORD count = 0;
-  NameOrOrdinal title;
-  if (!in.Dword(dialog.style) || !in.Dword(dialog.exStyle) || !in.Word(count) || !in.Short(dialog.x) ||
-      !in.Short(dialog.y) || !in.Short(dialog.cx) || !in.Short(dialog.cy) || !in.NameOrOrdinalField(dialog.menu) ||
-      !in.NameOrOrdinalField(dialog.windowClass) || !in.NameOrOrdinalField(title)) {
-    return std::nullopt;
-  }
-  dialog.title = title.name;
+  dialog.style = in.U32();
+  dialog.exStyle = in.U32();
+  const WORD count = in.U16();
+  dialog.x = in.I16();
+  dialog.y = in.I16();
+  dialog.cx = in.I16();
+  dialog.cy = in.I16();
+  dialog.menu = ReadNameOrOrdinal(in);
+  dialog.windowClass = ReadNameOrOrdinal(in);
+  dialog.title = ReadNameOrOrdinal(in).name;
   if ((dialog.style & DS_SETFONT) != 0) {
-    NameOrOrdinal face;
-    if (!in.Word(dialog.pointSize) || !in.NameOrOrdinalField(face)) return std::nullopt;
-    dialog.faceName = face.name;
+    dialog.pointSize = in.U16();
+    dialog.faceName = ReadNameOrOrdinal(in).name;
   }
-  for (WORD i = 0; i < count; ++i) {
+  for (WORD i = 0; i < count && in.Ok(); ++i) {
     DialogItemTemplate item{};
-    WORD extra = 0;
-    if (!in.AlignDword() || !in.Dword(item.style) || !in.Dword(item.exStyle) || !in.Short(item.x) ||
-        !in.Short(item.y) || !in.Short(item.cx) || !in.Short(item.cy) || !in.Word(item.id) ||
-        !in.NameOrOrdinalField(item.windowClass) || !in.NameOrOrdinalField(item.title) || !in.Word(extra)) {
-      return std::nullopt;
-    }
+    in.Align4();
+    item.style = in.U32();
+    item.exStyle = in.U32();
+    item.x = in.I16();
+    item.y = in.I16();
+    item.cx = in.I16();
+    item.cy = in.I16();
+    item.id = in.U16();
+    item.windowClass = ReadNameOrOrdinal(in);
+    item.title = ReadNameOrOrdinal(in);
     // The creation-data size counts its own word; 0 is the word alone.
-    if (extra > 2 && !in.Skip(extra - 2u)) return std::nullopt;
+    const WORD extra = in.U16();
+    if (extra > 2) in.Skip(extra - 2u);
     dialog.items.push_back(std::move(item));
   }
+  if (!in.Ok()) return std::nullopt;
   return dialog;
 }

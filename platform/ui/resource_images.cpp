@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <span>
 
+#include "platform/core/byte_reader.h"
+
 namespace {
 
 std::span<const BYTE> ResourceBytes(HINSTANCE instance, LPCWSTR name, LPCWSTR type) {
@@ -10,15 +12,6 @@ std::span<const BYTE> ResourceBytes(HINSTANCE instance, LPCWSTR name, LPCWSTR ty
   const auto* data = static_cast<const BYTE*>(LoadResource(instance, resource));
   if (data == nullptr) return {};
   return {data, SizeofResource(instance, resource)};
-}
-
-DWORD ReadDword(std::span<const BYTE> bytes, std::size_t offset) {
-  return static_cast<DWORD>(bytes[offset]) | (static_cast<DWORD>(bytes[offset + 1]) << 8) |
-         (static_cast<DWORD>(bytes[offset + 2]) << 16) | (static_cast<DWORD>(bytes[offset + 3]) << 24);
-}
-
-WORD ReadWord(std::span<const BYTE> bytes, std::size_t offset) {
-  return static_cast<WORD>(bytes[offset] | (bytes[offset + 1] << 8));
 }
 
 void AppendWord(QByteArray& out, WORD value) {
@@ -42,11 +35,11 @@ constexpr DWORD kBitFields = 3;
 QImage LoadBitmapImage(HINSTANCE instance, LPCWSTR name) {
   std::span<const BYTE> dib = ResourceBytes(instance, name, RT_BITMAP);
   if (dib.size() < kInfoHeaderSize) return {};
-  DWORD headerSize = ReadDword(dib, 0);
+  DWORD headerSize = ReadLe32(dib, 0);
   if (headerSize < kInfoHeaderSize || headerSize > dib.size()) return {};
-  WORD bitCount = ReadWord(dib, 14);
-  DWORD compression = ReadDword(dib, 16);
-  DWORD colorsUsed = ReadDword(dib, 32);
+  WORD bitCount = ReadLe16(dib, 14);
+  DWORD compression = ReadLe32(dib, 16);
+  DWORD colorsUsed = ReadLe32(dib, 32);
   DWORD colors = colorsUsed != 0 ? colorsUsed : (bitCount <= 8 ? (1u << bitCount) : 0);
   DWORD masks = (headerSize == kInfoHeaderSize && compression == kBitFields) ? 12 : 0;
   DWORD pixelsAt = 14 + headerSize + masks + colors * 4;
@@ -66,7 +59,7 @@ QImage LoadBitmapImage(HINSTANCE instance, LPCWSTR name) {
 QImage LoadIconImage(HINSTANCE instance, LPCWSTR name) {
   std::span<const BYTE> group = ResourceBytes(instance, name, RT_GROUP_ICON);
   if (group.size() < 6) return {};
-  WORD count = ReadWord(group, 4);
+  WORD count = ReadLe16(group, 4);
   if (group.size() < 6 + static_cast<std::size_t>(count) * 14) return {};
   int bestArea = -1;
   std::size_t best = 0;
@@ -80,7 +73,7 @@ QImage LoadIconImage(HINSTANCE instance, LPCWSTR name) {
     }
   }
   if (bestArea < 0) return {};
-  WORD imageId = ReadWord(group, best + 12);
+  WORD imageId = ReadLe16(group, best + 12);
   std::span<const BYTE> image = ResourceBytes(instance, MAKEINTRESOURCEW(imageId), RT_ICON);
   if (image.empty()) return {};
   QByteArray file;

@@ -9,46 +9,16 @@
 #include <thread>
 #include <vector>
 
+#include "nmea/checksum.h"
 #include "resources/string_table.h"
+#include "tests/support/demo_record.h"
 
 namespace {
 
 // "$" + body + "*" + the body's checksum in upper-case hexadecimal.
 std::wstring Sentence(const std::wstring& body) {
-  unsigned sum = 0;
-  for (wchar_t c : body) {
-    sum ^= static_cast<unsigned>(c);
-  }
-  const wchar_t* hex = L"0123456789ABCDEF";
-  return L"$" + body + L"*" + hex[(sum >> 4) & 0xF] + hex[sum & 0xF];
-}
-
-// Compares every member of two records.
-void ExpectSameRecord(const GPSRecordData& actual, const GPSRecordData& expected) {
-  EXPECT_EQ(actual.m_nDate, expected.m_nDate);
-  EXPECT_EQ(actual.m_nTime, expected.m_nTime);
-  EXPECT_EQ(actual.m_dSpeed, expected.m_dSpeed);
-  EXPECT_EQ(actual.m_dCourse, expected.m_dCourse);
-  EXPECT_EQ(actual.m_strNS, expected.m_strNS);
-  EXPECT_EQ(actual.m_strEW, expected.m_strEW);
-  EXPECT_EQ(actual.m_dLatitude, expected.m_dLatitude);
-  EXPECT_EQ(actual.m_dLongitude, expected.m_dLongitude);
-  EXPECT_EQ(actual.m_dAltitude, expected.m_dAltitude);
-  for (int i = 0; i < kUsedPRNCount; ++i) {
-    EXPECT_EQ(actual.m_nUsedPRN[i], expected.m_nUsedPRN[i]) << "used PRN " << i;
-  }
-  for (int i = 0; i < kSatelliteCount; ++i) {
-    const SatelliteInfo& a = actual.m_Satellites[i];
-    const SatelliteInfo& e = expected.m_Satellites[i];
-    EXPECT_EQ(a.nPRN, e.nPRN) << "satellite " << i;
-    EXPECT_EQ(a.dElevation, e.dElevation) << "satellite " << i;
-    EXPECT_EQ(a.dAzimuth, e.dAzimuth) << "satellite " << i;
-    EXPECT_EQ(a.dSNR, e.dSNR) << "satellite " << i;
-    EXPECT_EQ(a.bUsed, e.bUsed) << "satellite " << i;
-  }
-  EXPECT_EQ(actual.m_nFixMode, expected.m_nFixMode);
-  EXPECT_EQ(actual.m_dPDOP, expected.m_dPDOP);
-  EXPECT_EQ(actual.m_strRawText, expected.m_strRawText);
+  const std::uint8_t sum = NmeaChecksum(body);
+  return L"$" + body + L"*" + static_cast<wchar_t>(NmeaHexDigit(sum >> 4)) + static_cast<wchar_t>(NmeaHexDigit(sum));
 }
 
 class DecodeTest : public testing::Test {
@@ -97,26 +67,33 @@ TEST_F(DecodeTest, CannedSentencesFillTheRecord) {
   EXPECT_EQ(DecodeCanned(IDS_DEMO_GSV3), 3);
   EXPECT_EQ(DecodeCanned(IDS_DEMO_RMC), 4);
 
-  GPSRecordData expected;
-  expected.m_nDate = 90307;
-  expected.m_nTime = 13348;
-  expected.m_dSpeed = 6.10;
-  expected.m_dCourse = 101.50;
-  expected.m_strNS = L"N";
-  expected.m_strEW = L"E";
-  expected.m_dLatitude = Degrees(2411.1630);
-  expected.m_dLongitude = Degrees(12036.6100);
-  expected.m_dAltitude = 0.0;
-  const double sky[12][4] = {{1, 6, 157, 10},  {3, 62, 104, 21},  {5, 20, 208, 26},  {7, 56, 57, 25},
-                             {9, 86, 250, 46}, {11, 17, 120, 8},  {13, 89, 164, 49}, {15, 8, 225, 4},
-                             {17, 39, 335, 2}, {19, 80, 104, 11}, {21, 69, 147, 10}, {23, 56, 217, 22}};
-  for (int i = 0; i < 12; ++i) {
-    expected.m_nUsedPRN[i] = 2 * i + 1;
-    expected.m_Satellites[i] = {static_cast<int>(sky[i][0]), sky[i][1], sky[i][2], sky[i][3], TRUE};
-  }
-  expected.m_nFixMode = 3;
-  expected.m_dPDOP = 7.5;
-  ExpectSameRecord(m_record.Snapshot(), expected);
+  const GPSRecordData expected{
+      .m_nDate = 90307,
+      .m_nTime = 13348,
+      .m_dSpeed = 6.10,
+      .m_dCourse = 101.50,
+      .m_strNS = L"N",
+      .m_strEW = L"E",
+      .m_dLatitude = Degrees(2411.1630),
+      .m_dLongitude = Degrees(12036.6100),
+      .m_dAltitude = 0.0,
+      .m_nUsedPRN = {1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23},
+      .m_Satellites = {{1, 6, 157, 10, TRUE},
+                       {3, 62, 104, 21, TRUE},
+                       {5, 20, 208, 26, TRUE},
+                       {7, 56, 57, 25, TRUE},
+                       {9, 86, 250, 46, TRUE},
+                       {11, 17, 120, 8, TRUE},
+                       {13, 89, 164, 49, TRUE},
+                       {15, 8, 225, 4, TRUE},
+                       {17, 39, 335, 2, TRUE},
+                       {19, 80, 104, 11, TRUE},
+                       {21, 69, 147, 10, TRUE},
+                       {23, 56, 217, 22, TRUE}},
+      .m_nFixMode = 3,
+      .m_dPDOP = 7.5,
+  };
+  EXPECT_EQ(m_record.Snapshot(), expected);
 }
 
 // Lines that must leave the record exactly as it was.
@@ -145,19 +122,14 @@ TEST_F(DecodeTest, DropsWithoutAnyStore) {
   for (const auto& c : cases) {
     EXPECT_EQ(Decode(c.line), c.expected) << "case " << (&c - cases);
   }
-  ExpectSameRecord(m_record.Snapshot(), before);
+  EXPECT_EQ(m_record.Snapshot(), before);
 }
 
 TEST_F(DecodeTest, GsaReadsThePrnFieldsItHas) {
-  GPSRecordData expected = m_record.Snapshot();
-  EXPECT_EQ(expected.m_nFixMode, 0);  // nothing before the first $GPGSA
+  EXPECT_EQ(m_record.Snapshot(), GPSRecordData{});  // fix mode 0: nothing before the first $GPGSA
   DecodeCanned(IDS_DEMO_GSA);
   EXPECT_EQ(Decode(Sentence(L"GPGSA,A,2,04,,17,1.9,1.1,1.5")), 2);
-  expected.m_nFixMode = 2;
-  expected.m_nUsedPRN[0] = 4;
-  expected.m_nUsedPRN[2] = 17;
-  expected.m_dPDOP = 1.9;
-  ExpectSameRecord(m_record.Snapshot(), expected);
+  EXPECT_EQ(m_record.Snapshot(), (GPSRecordData{.m_nUsedPRN = {4, 0, 17}, .m_nFixMode = 2, .m_dPDOP = 1.9}));
 }
 
 TEST_F(DecodeTest, GsvFillsOnlyTheBlockOfItsMessage) {
@@ -168,7 +140,7 @@ TEST_F(DecodeTest, GsvFillsOnlyTheBlockOfItsMessage) {
   // Message 0 and 4 touch nothing but are still reported.
   EXPECT_EQ(Decode(Sentence(L"GPGSV,3,0,12,02,10,100,30")), 3);
   EXPECT_EQ(Decode(Sentence(L"GPGSV,4,4,13,02,10,100,30")), 3);
-  ExpectSameRecord(m_record.Snapshot(), expected);
+  EXPECT_EQ(m_record.Snapshot(), expected);
 
   // One block (8 fields): entry 8 refilled, 9 to 11 cleared. Its empty SNR
   // field (just before the "*") gives 0; PRN 2 is not among the used ones.
@@ -177,7 +149,7 @@ TEST_F(DecodeTest, GsvFillsOnlyTheBlockOfItsMessage) {
   for (int i = 9; i < 12; ++i) {
     expected.m_Satellites[i] = SatelliteInfo{};
   }
-  ExpectSameRecord(m_record.Snapshot(), expected);
+  EXPECT_EQ(m_record.Snapshot(), expected);
 
   // A fifth block is ignored; an incomplete fourth one is not read.
   EXPECT_EQ(Decode(Sentence(L"GPGSV,3,1,20,01,1,2,3,03,4,5,6,05,7,8,9,07,10,11,12,09,13,14,15")), 3);
@@ -199,23 +171,21 @@ TEST_F(DecodeTest, GsvMarksUsedSatellitesAtItsOwnTime) {
 
 TEST_F(DecodeTest, RmcStoresWhatItGetsWhateverTheStatus) {
   DecodeCanned(IDS_DEMO_RMC);
-  GPSRecordData expected = m_record.Snapshot();
   EXPECT_EQ(Decode(Sentence(L"GPRMC,,V,,,,,,,,,N")), 4);
-  expected.m_nDate = expected.m_nTime = 0;
-  expected.m_dSpeed = expected.m_dCourse = expected.m_dLatitude = expected.m_dLongitude = 0.0;
-  expected.m_strNS = expected.m_strEW = L"";
-  ExpectSameRecord(m_record.Snapshot(), expected);
+  EXPECT_EQ(m_record.Snapshot(), GPSRecordData{}) << "every field of $GPRMC stored empty";
 
   EXPECT_EQ(Decode(Sentence(L"GPRMC,235959.999,A,8960.000000,S,18000.5,W,1e999,-60,311299")), 4);
-  expected.m_nDate = 311299;
-  expected.m_nTime = 235959;
-  expected.m_strNS = L"S";
-  expected.m_strEW = L"W";
-  expected.m_dLatitude = Degrees(8960.0);
-  expected.m_dLongitude = Degrees(18000.5);
-  expected.m_dSpeed = std::numeric_limits<double>::infinity();
-  expected.m_dCourse = -60.0;
-  ExpectSameRecord(m_record.Snapshot(), expected);
+  const GPSRecordData expected{
+      .m_nDate = 311299,
+      .m_nTime = 235959,
+      .m_dSpeed = std::numeric_limits<double>::infinity(),
+      .m_dCourse = -60.0,
+      .m_strNS = L"S",
+      .m_strEW = L"W",
+      .m_dLatitude = Degrees(8960.0),
+      .m_dLongitude = Degrees(18000.5),
+  };
+  EXPECT_EQ(m_record.Snapshot(), expected);
 }
 
 // Demo mode decodes the canned sentence of the received type instead; the
@@ -241,7 +211,7 @@ TEST_F(DecodeTest, DemoModeSubstitutesCannedSentences) {
   DecodeCanned(IDS_DEMO_GSV3);
   DecodeCanned(IDS_DEMO_RMC);
   DecodeCanned(IDS_DEMO_GGA);
-  ExpectSameRecord(demo.Snapshot(), m_record.Snapshot());
+  EXPECT_EQ(demo.Snapshot(), m_record.Snapshot());
 
   CGPSRecord unloaded;
   unloaded.m_bDemo = TRUE;

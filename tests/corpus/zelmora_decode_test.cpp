@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "nmea/checksum.h"
 #include "tests/corpus/tool_runner.h"
 
 namespace {
@@ -12,12 +13,8 @@ using namespace std::string_literals;
 
 // "$" + body + "*" + checksum, without a line end.
 std::string Sentence(const std::string& body) {
-  unsigned sum = 0;
-  for (unsigned char c : body) {
-    sum ^= c;
-  }
-  const char* hex = "0123456789ABCDEF";
-  return "$" + body + "*" + hex[(sum >> 4) & 0xF] + hex[sum & 0xF];
+  const std::uint8_t sum = NmeaChecksum(body);
+  return "$" + body + "*" + NmeaHexDigit(sum >> 4) + NmeaHexDigit(sum);
 }
 
 std::string Satellite(int prn, int elevation, int azimuth, int snr, bool used) {

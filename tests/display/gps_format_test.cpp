@@ -11,40 +11,18 @@
 
 #include "acquisition/gps_record.h"
 #include "resources/string_table.h"
+#include "tests/support/demo_record.h"
+#include "tests/support/time_zone.h"
 
 namespace {
 
 // Runs each test in a time zone of its choosing and restores TZ after.
 class FormatTest : public testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* old = std::getenv("TZ")) {
-      m_old = old;
-    }
-    UseZone("UTC0");
-  }
-  void TearDown() override {
-    if (m_old) {
-      setenv("TZ", m_old->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-  static void UseZone(const char* tz) { setenv("TZ", tz, 1); }
-
-  // The record after the six canned sentences.
-  static GPSRecordData DemoRecord() {
-    CGPSRecord record;
-    CFieldArray fields;
-    for (UINT id = IDS_DEMO_GGA; id <= IDS_DEMO_RMC; ++id) {
-      record.DecodeLine(FindStringResource(id), fields);
-    }
-    return record.Snapshot();
-  }
+  void UseZone(const char* tz) { m_zone.Use(tz); }
 
  private:
-  std::optional<std::string> m_old;
+  ScopedTimeZone m_zone{"UTC0"};
 };
 
 TEST_F(FormatTest, DemoSentencesShowTheirTexts) {

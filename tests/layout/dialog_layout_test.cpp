@@ -207,6 +207,19 @@ TEST_F(OddTemplatesTest, AMissingTemplateMovesNothing) {
   EXPECT_EQ(TextOf(GetDlgItem(page, 7)), L"seven");
 }
 
+TEST_F(OddTemplatesTest, ATemplateCutShortMovesNothing) {
+  Build({Label(7, L"seven", 4, 4), Label(8, L"eight", 4, 20)}, {Label(7, L"siete", 50, 4), Label(8, L"ocho", 50, 20)});
+  const QPoint seven = PositionOf(GetDlgItem(page, 7));
+  const QPoint eight = PositionOf(GetDlgItem(page, 8));
+  // Cut inside the last item's title: its first item is whole.
+  secondBytes.resize(secondBytes.size() - 6);
+  entries[1].data = secondBytes;
+  EXPECT_FALSE(ApplyDialogLayout(module->Handle(), page, kSecond));
+  EXPECT_EQ(PositionOf(GetDlgItem(page, 7)), seven);
+  EXPECT_EQ(PositionOf(GetDlgItem(page, 8)), eight);
+  EXPECT_EQ(TextOf(GetDlgItem(page, 7)), L"seven");
+}
+
 }  // namespace
 
 namespace {

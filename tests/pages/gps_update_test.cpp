@@ -12,36 +12,16 @@
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "tests/pages/info_page_fixture.h"
+#include "tests/support/demo_record.h"
+#include "tests/support/time_zone.h"
 
 namespace {
-
-// The record after the six canned sentences.
-GPSRecordData DemoRecord() {
-  CGPSRecord record;
-  CFieldArray fields;
-  for (UINT id = IDS_DEMO_GGA; id <= IDS_DEMO_RMC; ++id) {
-    record.DecodeLine(FindStringResource(id), fields);
-  }
-  return record.Snapshot();
-}
 
 // The page on a device set to UTC; TZ is restored afterwards.
 class GpsUpdateTest : public InfoPageTest {
  protected:
   void SetUp() override {
-    if (const char* old = std::getenv("TZ")) {
-      m_oldZone = old;
-    }
-    setenv("TZ", "UTC0", 1);
-    tzset();
-  }
-  void TearDown() override {
-    InfoPageTest::TearDown();
-    if (m_oldZone) {
-      setenv("TZ", m_oldZone->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
+    m_zone.Use("UTC0");
     tzset();
   }
 
@@ -52,7 +32,7 @@ class GpsUpdateTest : public InfoPageTest {
   }
 
  private:
-  std::optional<std::string> m_oldZone;
+  ScopedTimeZone m_zone;
 };
 
 TEST_F(GpsUpdateTest, DemoSentencesOnAUtcDevice) {

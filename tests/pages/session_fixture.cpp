@@ -152,7 +152,7 @@ SessionTest::~SessionTest() = default;
 
 void SessionTest::SetUp() {
   EnsureTestApplication();
-  setenv("TZ", "UTC", 1);
+  zone_.Use("UTC");
   tzset();
   SetScreenSize(480, 640);
   CoreSetRegistryHive(HKEY_CURRENT_USER, settings_);
@@ -160,16 +160,9 @@ void SessionTest::SetUp() {
   ClearMessageBoxesShown();
   SetMessageBoxAnswerer([](const MessageBoxRecord&) { return IDOK; });
 
-  dir_ = std::filesystem::temp_directory_path() / ("zelmora-session-" + std::to_string(getpid()) + "-" +
-                                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  std::filesystem::create_directories(dir_ / "sys" / "class" / "tty");
-  ComDeviceTable::Sources sources;
-  sources.sysfsRoot = (dir_ / "sys").string();
-  sources.numberFile = (dir_ / "com-ports").string();
-  table_ = std::make_unique<ComDeviceTable>(sources);
-  ComDeviceTable::SetActive(table_.get());
-  CoreSetCommOpener([this, table = table_.get(), log = log_](LPCWSTR name, DWORD access, DWORD, DWORD,
-                                                             DWORD) -> std::unique_ptr<CommPort> {
+  ports_ = std::make_unique<TestComDevices>();
+  CoreSetCommOpener([this, table = &ports_->Table(), log = log_](LPCWSTR name, DWORD access, DWORD, DWORD,
+                                                                 DWORD) -> std::unique_ptr<CommPort> {
     std::string path = table->PathOf(name);
     if (path.empty()) return nullptr;
     if (onOpen_) onOpen_();
@@ -187,17 +180,16 @@ void SessionTest::TearDown() {
   clock_.reset();
   for (int master : mutePorts_) close(master);
   CoreSetCommOpener(nullptr);
-  ComDeviceTable::SetActive(nullptr);
+  ports_.reset();
   if (hive_) CoreSetRegistryHive(HKEY_LOCAL_MACHINE, std::make_shared<ActiveDriversHive>());
   SetMessageBoxAnswerer(nullptr);
   CoreSetRegistryHive(HKEY_CURRENT_USER, nullptr);
-  std::filesystem::remove_all(dir_);
 }
 
 ReceiverOnTestTime& SessionTest::AddReceiver(unsigned number, sim::ReceiverOptions options) {
   auto receiver = std::make_unique<ReceiverOnTestTime>();
   EXPECT_TRUE(receiver->Start(options)) << "no pseudo-terminal for the receiver";
-  table_->PinPort(number, receiver->SlavePath());
+  ports_->Table().PinPort(number, receiver->SlavePath());
   return *(receivers_[number] = std::move(receiver));
 }
 
@@ -207,7 +199,7 @@ void SessionTest::AddMutePort(unsigned number) {
   ASSERT_EQ(grantpt(master), 0);
   ASSERT_EQ(unlockpt(master), 0);
   mutePorts_.push_back(master);
-  table_->PinPort(number, ptsname(master));
+  ports_->Table().PinPort(number, ptsname(master));
 }
 
 void SessionTest::AddChattyPort(unsigned number, std::string bytes) {
@@ -215,7 +207,7 @@ void SessionTest::AddChattyPort(unsigned number, std::string bytes) {
   ASSERT_GE(master, 0);
   ASSERT_EQ(grantpt(master), 0);
   ASSERT_EQ(unlockpt(master), 0);
-  table_->PinPort(number, ptsname(master));
+  ports_->Table().PinPort(number, ptsname(master));
   chattyPorts_.push_back(std::make_unique<ChattyPort>(master, std::move(bytes)));
 }
 

@@ -25,6 +25,8 @@
 #include "receiver_on_test_time.h"
 #include "resources/resource_ids.h"
 #include "pages/setup_page.h"
+#include "tests/support/test_com_devices.h"
+#include "tests/support/time_zone.h"
 
 // What the program did with its ports, in order.
 struct PortLog {
@@ -107,9 +109,9 @@ class SessionTest : public ::testing::Test {
   // Whether the process has a thread `tid`.
   static bool ThreadAlive(int tid);
 
-  std::filesystem::path dir_;
+  ScopedTimeZone zone_;
   std::unique_ptr<SimulatedClock> clock_;
-  std::unique_ptr<ComDeviceTable> table_;
+  std::unique_ptr<TestComDevices> ports_;
   std::shared_ptr<MemoryRegistryHive> settings_ = std::make_shared<MemoryRegistryHive>();
   std::shared_ptr<PortLog> log_ = std::make_shared<PortLog>();
   std::map<unsigned, std::unique_ptr<ReceiverOnTestTime>> receivers_;

@@ -19,7 +19,7 @@ struct Record {
 // Records {control, message, length with the zero, text and zero} up to
 // the closing zero word, which must be the last two bytes.
 std::vector<Record> ParseDialogInit(std::span<const BYTE> bytes) {
-  ByteReader in(bytes);
+  CheckedReader in(bytes);
   std::vector<Record> records;
   for (std::uint16_t control = in.U16(); control != 0; control = in.U16()) {
     Record r{control, in.U16(), {}};

@@ -35,7 +35,7 @@ struct ParsedTemplate {
 };
 
 ParsedTemplate ParseTemplate(std::span<const BYTE> bytes) {
-  ByteReader in(bytes);
+  CheckedReader in(bytes);
   ParsedTemplate t;
   t.style = in.U32();
   t.exStyle = in.U32();

@@ -83,7 +83,7 @@ TEST(LoadString, MissingStringsGiveZeroAndAnEmptyBuffer) {
 TEST(LoadString, BlocksHoldSixteenLengthPrefixedStrings) {
   const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(128 / 16 + 1), RT_STRING);
   ASSERT_NE(found, nullptr);
-  ByteReader in(LoadResource(nullptr, found), SizeofResource(nullptr, found));
+  CheckedReader in(LoadResource(nullptr, found), SizeofResource(nullptr, found));
   std::vector<std::wstring> strings;
   for (int i = 0; i < 16; ++i) {
     const std::uint16_t length = in.U16();

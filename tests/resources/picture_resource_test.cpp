@@ -18,7 +18,7 @@ struct InfoHeader {
   std::uint32_t compression, imageSize;
 };
 
-InfoHeader ReadInfoHeader(ByteReader& in) {
+InfoHeader ReadInfoHeader(CheckedReader& in) {
   InfoHeader h;
   h.size = in.U32();
   h.width = static_cast<std::int32_t>(in.U32());
@@ -62,7 +62,7 @@ TEST(Bitmaps, AreBottomUpUncompressedDibsOfTheirSizeAndDepth) {
     SCOPED_TRACE(c.file);
     const std::span<const BYTE> dib = ProgramResource(MAKEINTRESOURCEW(c.id), RT_BITMAP);
     ASSERT_FALSE(dib.empty());
-    ByteReader in(dib);
+    CheckedReader in(dib);
     const InfoHeader h = ReadInfoHeader(in);
     EXPECT_EQ(h.size, 40u);
     EXPECT_EQ(h.width, c.side_x);
@@ -93,7 +93,7 @@ TEST(Bitmaps, SkyBackgroundsAreLightBlueDiscsOnWhite) {
     if (c.id == IDB_LOGO) continue;
     SCOPED_TRACE(c.file);
     const std::span<const BYTE> dib = ProgramResource(MAKEINTRESOURCEW(c.id), RT_BITMAP);
-    ByteReader in(dib);
+    CheckedReader in(dib);
     const InfoHeader h = ReadInfoHeader(in);
     const int mid = c.side_x / 2;
     const int last = c.side_x - 1;
@@ -110,7 +110,7 @@ TEST(Bitmaps, SkyBackgroundsAreLightBlueDiscsOnWhite) {
 
 TEST(Bitmaps, LogoIsDarkInkOnWhite) {
   const std::span<const BYTE> dib = ProgramResource(MAKEINTRESOURCEW(IDB_LOGO), RT_BITMAP);
-  ByteReader in(dib);
+  CheckedReader in(dib);
   const InfoHeader h = ReadInfoHeader(in);
   int ink = 0;
   for (int y = 0; y < h.height; ++y) {
@@ -127,7 +127,7 @@ TEST(Bitmaps, LogoIsDarkInkOnWhite) {
 TEST(Icon, GroupListsThreeImagesThatExistWithTheirSizes) {
   const std::span<const BYTE> group = ProgramResource(MAKEINTRESOURCEW(IDI_ZELMORA), RT_GROUP_ICON);
   ASSERT_FALSE(group.empty());
-  ByteReader in(group);
+  CheckedReader in(group);
   EXPECT_EQ(in.U16(), 0);
   EXPECT_EQ(in.U16(), 1) << "type: icon";
   ASSERT_EQ(in.U16(), 3);
@@ -145,7 +145,7 @@ TEST(Icon, GroupListsThreeImagesThatExistWithTheirSizes) {
 
     const std::span<const BYTE> image = ProgramResource(MAKEINTRESOURCEW(id), RT_ICON);
     ASSERT_EQ(image.size(), size);
-    ByteReader dib(image);
+    CheckedReader dib(image);
     const InfoHeader h = ReadInfoHeader(dib);
     EXPECT_EQ(h.width, side);
     EXPECT_EQ(h.height, 2 * side) << "colour plane and mask";

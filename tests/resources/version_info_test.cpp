@@ -16,7 +16,7 @@ struct Block {
   std::size_t value;  // where the value or the first child starts
 };
 
-Block ReadBlock(ByteReader& in) {
+Block ReadBlock(CheckedReader& in) {
   in.Align4();
   Block b;
   b.start = in.Pos();
@@ -37,7 +37,7 @@ struct Version {
 };
 
 Version ParseVersion(std::span<const BYTE> bytes) {
-  ByteReader in(bytes);
+  CheckedReader in(bytes);
   Version v;
   const Block root = ReadBlock(in);
   EXPECT_EQ(root.key, L"VS_VERSION_INFO");

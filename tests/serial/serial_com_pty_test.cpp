@@ -20,6 +20,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "tests/support/test_com_devices.h"
+
 namespace {
 
 class SerialComPty : public ::testing::Test {
@@ -30,19 +32,10 @@ class SerialComPty : public ::testing::Test {
     ASSERT_EQ(grantpt(master_), 0);
     ASSERT_EQ(unlockpt(master_), 0);
     path_ = ptsname(master_);
-    dir_ = std::filesystem::temp_directory_path() / ("zelmora-pty-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir_ / "sys" / "class" / "tty");
-    ComDeviceTable::Sources sources;
-    sources.sysfsRoot = (dir_ / "sys").string();
-    sources.numberFile = (dir_ / "com-ports").string();
-    table_ = std::make_unique<ComDeviceTable>(sources);
-    table_->PinPort(4, path_);
-    ComDeviceTable::SetActive(table_.get());
+    ports_.Table().PinPort(4, path_);
   }
   void TearDown() override {
-    ComDeviceTable::SetActive(nullptr);
     if (master_ >= 0) close(master_);
-    std::filesystem::remove_all(dir_);
   }
 
   // What the receiver's side reads within `ms` of real time.
@@ -74,8 +67,7 @@ class SerialComPty : public ::testing::Test {
 
   int master_ = -1;
   std::string path_;
-  std::filesystem::path dir_;
-  std::unique_ptr<ComDeviceTable> table_;
+  TestComDevices ports_;
 };
 
 TEST_F(SerialComPty, OpenMakesTheLineRaw8N1AtTheChosenSpeed) {

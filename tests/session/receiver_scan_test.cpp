@@ -19,6 +19,7 @@
 #include "platform/core/com_device_table.h"
 #include "platform/core/simulated_clock.h"
 #include "session/port_list.h"
+#include "tests/support/test_com_devices.h"
 
 namespace {
 
@@ -198,15 +199,8 @@ TEST(ReceiverScanTest, TriesARealPortAtEverySpeed) {
   ASSERT_EQ(::grantpt(master), 0);
   ASSERT_EQ(::unlockpt(master), 0);
   const std::string slave = ::ptsname(master);
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("zelmora-scan-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir / "sys" / "class" / "tty");
-  ComDeviceTable::Sources sources;
-  sources.sysfsRoot = (dir / "sys").string();
-  sources.numberFile = (dir / "com-ports").string();
-  ComDeviceTable devices(sources);
-  devices.PinPort(2, slave);
-  ComDeviceTable::SetActive(&devices);
+  TestComDevices devices;
+  devices.Table().PinPort(2, slave);
 
   SimulatedClock clock(0);
   const ScanPortList list = NineEntries();
@@ -217,9 +211,7 @@ TEST(ReceiverScanTest, TriesARealPortAtEverySpeed) {
   ASSERT_EQ(::tcgetattr(master, &line), 0);
   EXPECT_EQ(::cfgetispeed(&line), static_cast<speed_t>(B115200)) << "the last speed tried";
 
-  ComDeviceTable::SetActive(nullptr);
   ::close(master);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -20,39 +20,17 @@
 #include "platform/core/registry_tree.h"
 #include "platform/core/simulated_clock.h"
 #include "profile_app.h"
-#include "tests/platform/core/without_file_privileges.h"
+#include "tests/support/config_home.h"
+#include "tests/support/without_file_privileges.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadText(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class SetupSettingsTest : public testing::Test {
  protected:
-  void SetUp() override {
-    const char* saved = std::getenv("XDG_CONFIG_HOME");
-    if (saved != nullptr) savedXdg_ = saved;
-    std::string pattern = (fs::temp_directory_path() / "zelmora-settings-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-    dir_ = root_ / "zelmora";
-    file_ = dir_ / "registry.reg";
-  }
   void TearDown() override {
-    if (savedXdg_) {
-      ::setenv("XDG_CONFIG_HOME", savedXdg_->c_str(), 1);
-    } else {
-      ::unsetenv("XDG_CONFIG_HOME");
-    }
     if (fs::exists(dir_)) fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(root_);
   }
 
   void WriteFile(const std::string& text) {
@@ -60,10 +38,9 @@ class SetupSettingsTest : public testing::Test {
     std::ofstream(file_, std::ios::binary) << text;
   }
 
-  std::optional<std::string> savedXdg_;
-  fs::path root_;
-  fs::path dir_;
-  fs::path file_;
+  TempConfigHome home_;
+  fs::path dir_ = home_.SettingsDir();
+  fs::path file_ = home_.RegistryFile();
 };
 
 TEST_F(SetupSettingsTest, FirstRunGivesTheDefaultsAndOkWritesThem) {
@@ -73,10 +50,10 @@ TEST_F(SetupSettingsTest, FirstRunGivesTheDefaultsAndOkWritesThem) {
   EXPECT_EQ(settings.nBaudRate, 4800);
   EXPECT_EQ(settings.nDemoMode, 0);
   // Reading created the key path, as the profile functions do.
-  EXPECT_NE(ReadText(file_).find("[HKEY_CURRENT_USER\\Software\\Tavrin\\Zelmora]\n"), std::string::npos);
+  EXPECT_NE(ReadFileText(file_).find("[HKEY_CURRENT_USER\\Software\\Tavrin\\Zelmora]\n"), std::string::npos);
 
   EXPECT_EQ(WriteSetupSettings(app, L"COM1:", L"4800", settings.nDemoMode), 4800);
-  EXPECT_EQ(ReadText(file_),
+  EXPECT_EQ(ReadFileText(file_),
             "Windows Registry Editor Version 5.00\n\n"
             "[HKEY_CURRENT_USER\\Software]\n\n"
             "[HKEY_CURRENT_USER\\Software\\Tavrin]\n\n"
@@ -132,7 +109,7 @@ TEST_F(SetupSettingsTest, AHandSetDemoModeSurvivesOk) {
   EXPECT_EQ(next.strPort, L"COM3:");
   EXPECT_EQ(next.nBaudRate, 9600);
   EXPECT_EQ(next.nDemoMode, 1);
-  EXPECT_NE(ReadText(file_).find("\"Note\"=\"set by hand\""), std::string::npos);
+  EXPECT_NE(ReadFileText(file_).find("\"Note\"=\"set by hand\""), std::string::npos);
 }
 
 TEST_F(SetupSettingsTest, ACorruptFileIsMovedAsideAndTheDefaultsApply) {
@@ -146,7 +123,7 @@ TEST_F(SetupSettingsTest, ACorruptFileIsMovedAsideAndTheDefaultsApply) {
   for (const auto& entry : fs::directory_iterator(dir_)) {
     if (!entry.path().filename().string().starts_with("registry.reg.corrupt-")) continue;
     ++aside;
-    EXPECT_EQ(ReadText(entry.path()), broken);
+    EXPECT_EQ(ReadFileText(entry.path()), broken);
   }
   EXPECT_EQ(aside, 1);
   WriteSetupSettings(app, L"COM2:", L"9600", 0);
@@ -215,7 +192,7 @@ TEST_F(SetupSettingsTest, ALockHeldByAnotherProgramDelaysStartAndOkOnlyBriefly) 
 TEST_F(SetupSettingsTest, AReadOnlyDirectoryKeepsTheOldSettingsAndReportsFailure) {
   ProfileApp app;
   WriteSetupSettings(app, L"COM2:", L"9600", 0);
-  const std::string before = ReadText(file_);
+  const std::string before = ReadFileText(file_);
   fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
   WithoutFilePrivileges user;
   if (::faccessat(AT_FDCWD, dir_.c_str(), W_OK, AT_EACCESS) == 0) {
@@ -224,7 +201,7 @@ TEST_F(SetupSettingsTest, AReadOnlyDirectoryKeepsTheOldSettingsAndReportsFailure
   EXPECT_FALSE(app.WriteProfileString(L"", L"PortName", L"COM3:"));
   EXPECT_FALSE(app.WriteProfileInt(L"", L"BaudRate", 4800));
   WriteSetupSettings(app, L"COM3:", L"4800", 1);
-  EXPECT_EQ(ReadText(file_), before);
+  EXPECT_EQ(ReadFileText(file_), before);
   const SetupSettings settings = ReadSetupSettings(app);
   EXPECT_EQ(settings.strPort, L"COM2:");
   EXPECT_EQ(settings.nBaudRate, 9600);
@@ -241,7 +218,7 @@ TEST_F(SetupSettingsTest, TwoInstancesClosingOneAfterTheOtherLeaveAValidFile) {
   WriteSetupSettings(other, L"COM5:", L"38400", c.nDemoMode);
   WriteSetupSettings(second, L"COM3: GPS", L"57600", b.nDemoMode);
 
-  ASSERT_TRUE(RegistryTree::Parse(ReadText(file_)));
+  ASSERT_TRUE(RegistryTree::Parse(ReadFileText(file_)));
   ProfileApp nextRun;
   EXPECT_EQ(ReadSetupSettings(nextRun).strPort, L"COM3:");
   EXPECT_EQ(ReadSetupSettings(nextRun).nBaudRate, 57600);

@@ -1,10 +1,11 @@
 // Checks on NMEA text written independently of the code under test.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "nmea/checksum.h"
 
 namespace sim_test {
 
@@ -12,11 +13,8 @@ namespace sim_test {
 // between "$" and "*" in upper-case hex.
 inline bool HasValidChecksum(std::string_view line) {
   if (line.size() < 4 || line[0] != '$' || line[line.size() - 3] != '*') return false;
-  unsigned sum = 0;
-  for (std::size_t i = 1; i < line.size() - 3; ++i) sum ^= static_cast<unsigned char>(line[i]);
-  char hex[3];
-  std::snprintf(hex, sizeof hex, "%02X", sum);
-  return line.substr(line.size() - 2) == hex;
+  const std::uint8_t sum = NmeaChecksum(line.substr(1, line.size() - 4));
+  return line[line.size() - 2] == NmeaHexDigit(sum >> 4) && line[line.size() - 1] == NmeaHexDigit(sum);
 }
 
 // The lines of a byte stream cut at CR LF, without it; what follows the last

@@ -1,10 +1,9 @@
 #include "platform/core/com_device_table.h"
 #include "platform/core/active_drivers_hive.h"
-#include "platform/core/simulated_clock.h"
-#include "fake_sysfs.h"
 #include "platform/core/comm.h"
 #include "platform/core/diagnostics.h"
 #include "platform/core/handle_table.h"
+#include "platform/core/simulated_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +12,8 @@
 #include <map>
 #include <sstream>
 
+#include "tests/support/fake_sysfs.h"
+
 namespace {
 
 // A machine with a built-in UART, a phantom 8250 port, a USB-serial adapter
@@ -20,19 +21,7 @@ namespace {
 class ComDeviceTableTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs.Device("pnp0/00:00", "pnp", "serial");
-    fs.Device("pnp0/00:00/00:00:0/00:00:0.0", "serial-base", "port");
-    fs.Tty("ttyS0", "pnp0/00:00/00:00:0/00:00:0.0");
-    fs.Device("platform/serial8250", "platform", "serial8250");
-    fs.Device("platform/serial8250/serial8250:0/serial8250:0.1", "serial-base", "port");
-    fs.Tty("ttyS1", "platform/serial8250/serial8250:0/serial8250:0.1");
-    fs.UsbDevice("pci0000:00/usb1/1-1", "0403", "6001", "FT232R USB UART", "A50285BI");
-    fs.Device("pci0000:00/usb1/1-1/1-1:1.0", "usb", "ftdi_sio_if");
-    fs.Device("pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0", "usb-serial", "ftdi_sio");
-    fs.Tty("ttyUSB0", "pci0000:00/usb1/1-1/1-1:1.0/ttyUSB0");
-    fs.UsbDevice("pci0000:00/usb1/1-2", "1546", "01a7", "u-blox 7 - GPS/GNSS Receiver", "");
-    fs.Device("pci0000:00/usb1/1-2/1-2:1.0", "usb", "cdc_acm");
-    fs.Tty("ttyACM0", "pci0000:00/usb1/1-2/1-2:1.0");
+    fs.FourPorts();
     fs.Tty("tty0", "");
     fs.Tty("ptmx", "");
   }

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/core/registry.h"
+#include "tests/support/config_home.h"
 
 namespace fs = std::filesystem;
 
@@ -20,31 +21,9 @@ namespace {
 
 class CurrentUserRegistryTest : public testing::Test {
  protected:
-  void SetUp() override {
-    const char* saved = std::getenv("XDG_CONFIG_HOME");
-    if (saved != nullptr) savedXdg_ = saved;
-    std::string pattern = (fs::temp_directory_path() / "zelmora-hkcu-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (savedXdg_) {
-      ::setenv("XDG_CONFIG_HOME", savedXdg_->c_str(), 1);
-    } else {
-      ::unsetenv("XDG_CONFIG_HOME");
-    }
-    fs::remove_all(root_);
-  }
-  std::string FileText() const {
-    std::ifstream in(root_ / "zelmora" / "registry.reg", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string FileText() const { return ReadFileText(home_.RegistryFile()); }
 
-  std::optional<std::string> savedXdg_;
-  fs::path root_;
+  TempConfigHome home_;
 };
 
 TEST_F(CurrentUserRegistryTest, KeysAndValuesGoThroughTheFile) {

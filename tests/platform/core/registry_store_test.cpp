@@ -16,20 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/core/without_file_privileges.h"
+#include "tests/support/config_home.h"
+#include "tests/support/without_file_privileges.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::wstring kAppKey = L"Software\\Tavrin\\Zelmora";
-
-std::string ReadText(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 void WriteText(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
 
@@ -82,7 +76,7 @@ TEST_F(RegistryStoreTest, FirstChangeCreatesTheFileInAFreshDirectory) {
     return tree.SetValue(kAppKey, L"BaudRate", NumberValue(4800));
   }),
             0);
-  EXPECT_EQ(ReadText(file_),
+  EXPECT_EQ(ReadFileText(file_),
             "Windows Registry Editor Version 5.00\n\n"
             "[HKEY_CURRENT_USER\\Software]\n\n"
             "[HKEY_CURRENT_USER\\Software\\Tavrin]\n\n"
@@ -98,7 +92,7 @@ TEST_F(RegistryStoreTest, AChangeKeepsWhatOthersWroteSinceTheLastRead) {
   RegistryStore second(file_.string());
   ASSERT_EQ(SetNumber(first, kAppKey, L"BaudRate", 9600), 0);
   // A person sets the demo switch with an editor while both run.
-  std::string text = ReadText(file_);
+  std::string text = ReadFileText(file_);
   text += "[HKEY_CURRENT_USER\\Software\\Tavrin\\Zelmora\\Hand]\n\"DemoMode\"=dword:00000001\n";
   WriteText(file_, text);
   ASSERT_EQ(SetNumber(second, kAppKey, L"DemoMode", 0), 0);
@@ -155,7 +149,7 @@ TEST_F(RegistryStoreTest, AFileThatDoesNotParseIsMovedAsideNotOverwritten) {
   std::vector<std::string> aside = Leftovers(dir_);
   ASSERT_EQ(aside.size(), 1u);
   EXPECT_TRUE(aside[0].starts_with("registry.reg.corrupt-")) << aside[0];
-  EXPECT_EQ(ReadText(dir_ / aside[0]), broken);
+  EXPECT_EQ(ReadFileText(dir_ / aside[0]), broken);
 
   // A second broken file in the same second gets a name of its own.
   WriteText(file_, "not a registry file");
@@ -170,14 +164,14 @@ TEST_F(RegistryStoreTest, AFileThatDoesNotParseIsMovedAsideNotOverwritten) {
 TEST_F(RegistryStoreTest, AReadOnlyDirectoryKeepsTheOldFile) {
   RegistryStore store(file_.string());
   ASSERT_EQ(SetNumber(store, kAppKey, L"BaudRate", 9600), 0);
-  const std::string before = ReadText(file_);
+  const std::string before = ReadFileText(file_);
   fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
   WithoutFilePrivileges user;
   if (::faccessat(AT_FDCWD, dir_.c_str(), W_OK, AT_EACCESS) == 0)
     GTEST_SKIP() << "this process can write to a read-only directory";
 
   EXPECT_NE(SetNumber(store, kAppKey, L"BaudRate", 4800), 0);
-  EXPECT_EQ(ReadText(file_), before);
+  EXPECT_EQ(ReadFileText(file_), before);
   EXPECT_EQ(NumberIn(store.Load(), kAppKey, L"BaudRate"), 9600u);
 
   // A broken file there cannot be moved aside: readers get their defaults,
@@ -187,14 +181,14 @@ TEST_F(RegistryStoreTest, AReadOnlyDirectoryKeepsTheOldFile) {
   fs::permissions(dir_, fs::perms::owner_write, fs::perm_options::remove);
   EXPECT_FALSE(store.Load().HasKey(L"Software"));
   EXPECT_NE(SetNumber(store, kAppKey, L"BaudRate", 4800), 0);
-  EXPECT_EQ(ReadText(file_), "broken");
+  EXPECT_EQ(ReadFileText(file_), "broken");
   EXPECT_TRUE(Leftovers(dir_).empty());
 }
 
 TEST_F(RegistryStoreTest, AFileThatCannotBeReadIsNotReplaced) {
   RegistryStore store(file_.string());
   ASSERT_EQ(SetNumber(store, kAppKey, L"BaudRate", 9600), 0);
-  const std::string before = ReadText(file_);
+  const std::string before = ReadFileText(file_);
   fs::permissions(file_, fs::perms::none);
   {
     WithoutFilePrivileges user;
@@ -203,13 +197,13 @@ TEST_F(RegistryStoreTest, AFileThatCannotBeReadIsNotReplaced) {
     EXPECT_NE(SetNumber(store, kAppKey, L"DemoMode", 1), 0);
   }
   fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_EQ(ReadText(file_), before);
+  EXPECT_EQ(ReadFileText(file_), before);
 }
 
 TEST_F(RegistryStoreTest, AFullDiskKeepsTheOldFile) {
   RegistryStore store(file_.string());
   ASSERT_EQ(SetNumber(store, kAppKey, L"BaudRate", 9600), 0);
-  const std::string before = ReadText(file_);
+  const std::string before = ReadFileText(file_);
 
   // A file size limit below the new text makes the write fail as a full
   // disk does.
@@ -224,7 +218,7 @@ TEST_F(RegistryStoreTest, AFullDiskKeepsTheOldFile) {
   ::signal(SIGXFSZ, oldHandler);
 
   EXPECT_EQ(error, EFBIG);
-  EXPECT_EQ(ReadText(file_), before);
+  EXPECT_EQ(ReadFileText(file_), before);
   EXPECT_TRUE(Leftovers(dir_).empty());
 }
 

@@ -1,13 +1,14 @@
 #include "platform/core/com_device_table.h"
 #include "platform/core/current_user_hive.h"
 #include "platform/core/registry.h"
-#include "fake_sysfs.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cwchar>
 #include <map>
+
+#include "tests/support/fake_sysfs.h"
 
 namespace {
 

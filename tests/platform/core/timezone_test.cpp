@@ -7,31 +7,20 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/time_zone.h"
+
 namespace {
 
 // Sets TZ for one test and puts the old value back.
 class TimeZoneTest : public testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* old = std::getenv("TZ")) {
-      m_old = old;
-    }
-  }
-  void TearDown() override {
-    if (m_old) {
-      setenv("TZ", m_old->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-  static DWORD Query(const char* tz, TIME_ZONE_INFORMATION& info) {
-    setenv("TZ", tz, 1);
+  DWORD Query(const char* tz, TIME_ZONE_INFORMATION& info) {
+    m_zone.Use(tz);
     return GetTimeZoneInformation(&info);
   }
 
  private:
-  std::optional<std::string> m_old;
+  ScopedTimeZone m_zone;
 };
 
 TEST_F(TimeZoneTest, ZonesWithoutDaylightTimeAreUnknown) {
