@@ -153,10 +153,10 @@ TEST_F(SetupSettingsTest, OneBadLineKeepsEveryGoodValue) {
   for (const auto& entry : fs::directory_iterator(dir_)) {
     if (!entry.path().filename().string().starts_with("registry.reg.corrupt-")) continue;
     ++aside;
-    EXPECT_EQ(ReadText(entry.path()), damaged);
+    EXPECT_EQ(ReadFileText(entry.path()), damaged);
   }
   EXPECT_EQ(aside, 1);
-  ASSERT_TRUE(RegistryTree::Parse(ReadText(file_)));
+  ASSERT_TRUE(RegistryTree::Parse(ReadFileText(file_)));
   ProfileApp nextRun;
   EXPECT_EQ(ReadSetupSettings(nextRun).strPort, L"COM4:");
   EXPECT_EQ(ReadSetupSettings(nextRun).nBaudRate, 9600);

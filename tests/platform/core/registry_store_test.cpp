@@ -244,7 +244,7 @@ TEST_F(RegistryStoreTest, AnEditOfTheSameSizeIsReadAtOnce) {
   ASSERT_EQ(SetNumber(store, kAppKey, L"BaudRate", 0x1111), 0);
   EXPECT_EQ(NumberIn(store.Load(), kAppKey, L"BaudRate"), 0x1111u);
   // Rewritten in place within the same moment: same inode, same size.
-  std::string text = ReadText(file_);
+  std::string text = ReadFileText(file_);
   const std::size_t at = text.find("00001111");
   ASSERT_NE(at, std::string::npos);
   text.replace(at, 8, "00002222");
