@@ -13,6 +13,8 @@ EditWindow::EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
   m_editor->setHorizontalScrollBarPolicy((style & WS_HSCROLL) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   if ((style & WS_BORDER) == 0) m_editor->setFrameShape(QFrame::NoFrame);
   m_editor->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  // A box the user cannot type into shows no caret.
+  if (ReadOnly()) m_editor->setCursorWidth(0);
   ShowText();
   AdoptWidget(m_editor);
 }
@@ -37,20 +39,32 @@ LRESULT EditWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_SETSEL:
       Select(static_cast<int>(static_cast<std::intptr_t>(wParam)), static_cast<int>(lParam));
       return 0;
-    case EM_SCROLLCARET:
+    case EM_SCROLLCARET: {
+      // A read-only box shows the caret's line but keeps the user's
+      // horizontal position, so the end of a long line stays readable
+      // while new lines arrive.
+      QScrollBar* horizontal = m_editor->horizontalScrollBar();
+      int left = horizontal->value();
       m_editor->ensureCursorVisible();
+      if (ReadOnly()) horizontal->setValue(left);
       return TRUE;
+    }
     default:
       return UiWindow::DefProc(message, wParam, lParam);
   }
 }
 
+bool EditWindow::ReadOnly() const { return (Style() & ES_READONLY) != 0; }
+
+// A new text starts at the top; a read-only box keeps its horizontal
+// position (see EM_SCROLLCARET), an editable one starts at the left.
 void EditWindow::ShowText() {
+  int left = m_editor->horizontalScrollBar()->value();
   m_lines.Set(Text());
   m_caret = 0;
   m_editor->setPlainText(QString::fromStdWString(m_lines.DisplayText()));
   m_editor->verticalScrollBar()->setValue(0);
-  m_editor->horizontalScrollBar()->setValue(0);
+  m_editor->horizontalScrollBar()->setValue(ReadOnly() ? left : 0);
 }
 
 // The caret goes to `end` and the selection spans from `start`; -1 as start

@@ -1,5 +1,7 @@
 // A multi-line, read-only edit box (QPlainTextEdit without wrapping, with
-// both scroll bars) and the EM_* messages the program sends to it.
+// both scroll bars) and the EM_* messages the program sends to it. A
+// read-only box shows no caret and keeps the user's horizontal scroll
+// position when its text changes.
 #pragma once
 
 #include "platform/ui/edit_text.h"
@@ -20,6 +22,7 @@ class EditWindow : public UiWindow {
 
  private:
   void Select(int start, int end);
+  bool ReadOnly() const;
 
   QPlainTextEdit* m_editor;
   EditText m_lines;
