@@ -1,7 +1,6 @@
 #include "platform/afx/afx_main.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <cstdio>
 #include <string>
 
@@ -26,39 +25,6 @@ int RefuseCommandLine(const char* program, const std::string& error) {
   return 2;
 }
 
-// The file version of the module's version record (VS_FIXEDFILEINFO, found
-// by its signature), "a.b.c.d"; empty without one.
-std::string FileVersion() {
-  HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_VERSION);
-  const auto* data = static_cast<const BYTE*>(LoadResource(nullptr, resource));
-  DWORD size = SizeofResource(nullptr, resource);
-  auto dword = [data](DWORD at) {
-    return static_cast<DWORD>(data[at] | data[at + 1] << 8 | data[at + 2] << 16 |
-                              static_cast<DWORD>(data[at + 3]) << 24);
-  };
-  for (DWORD at = 0; data != nullptr && at + 16 <= size; at += 4) {
-    if (dword(at) != 0xFEEF04BD) continue;
-    DWORD high = dword(at + 8);
-    DWORD low = dword(at + 12);
-    return std::to_string(high >> 16) + "." + std::to_string(high & 0xFFFF) + "." + std::to_string(low >> 16) + "." +
-           std::to_string(low & 0xFFFF);
-  }
-  return {};
-}
-
-// The program's icon is the module's first icon group, as the handheld's
-// shell takes it for the executable.
-QIcon ProgramIcon() {
-  const ResourceModule* module = ResourceModule::FromHandle(nullptr);
-  if (module == nullptr) return {};
-  for (const ResourceEntry& entry : module->Entries()) {
-    if (entry.type != RT_GROUP_ICON) continue;
-    QImage image = LoadIconImage(nullptr, entry.name);
-    if (!image.isNull()) return QIcon(QPixmap::fromImage(image));
-  }
-  return {};
-}
-
 }  // namespace
 
 int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator) {
@@ -73,7 +39,7 @@ int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator) {
   }
   if (line.version) {
     std::string name = app != nullptr ? QString::fromWCharArray(app->m_pszAppName).toStdString() : argv[0];
-    std::printf("%s %s\n", name.c_str(), FileVersion().c_str());
+    std::printf("%s %s\n", name.c_str(), ModuleFileVersion(nullptr).c_str());
     return 0;
   }
 
@@ -86,6 +52,8 @@ int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator) {
   if (app == nullptr) return 1;
   QApplication::setApplicationName(QString::fromWCharArray(app->m_pszAppName));
   QApplication::setWindowIcon(ProgramIcon());
+  // The menu entry that make install puts in share/applications.
+  QGuiApplication::setDesktopFileName(QApplication::applicationName().toLower());
   StartMessagePump();
   if (!app->InitInstance()) return app->ExitInstance();
   return app->Run();

@@ -7,6 +7,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -25,6 +26,25 @@ namespace {
 
 constexpr double kZoomStep = 1.25;
 constexpr double kSmallestZoom = 0.5;
+
+// The handheld's screen: Escape that no control took closes the sheet
+// without OK.
+class ScreenWidget : public QWidget {
+ public:
+  explicit ScreenWidget(HWND sheet) : m_sheet(sheet) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Escape) {
+      SendMessageW(m_sheet, WM_CLOSE, 0, 0);
+      return;
+    }
+    QWidget::keyPressEvent(event);
+  }
+
+ private:
+  HWND m_sheet;
+};
 
 // The top-level window: a view that shows the handheld's screen (a widget of
 // the screen's size in a scene) zoomed to fit, aspect kept and centred. The
@@ -117,7 +137,7 @@ std::wstring TitleOf(const std::wstring& caption, UiWindow* owner) {
 SheetWindow::SheetWindow(PropertySheetClient& client, UiWindow* owner, const std::wstring& caption)
     : UiWindow(Kind::Sheet, owner, 0, WS_POPUP | WS_CAPTION, TitleOf(caption, owner)),
       m_client(client),
-      m_screen(new QWidget),
+      m_screen(new ScreenWidget(Handle())),
       m_bar(new QWidget(m_screen)),
       m_title(new QLabel(m_bar)),
       m_ok(new QPushButton(QStringLiteral("ok"), m_bar)),
@@ -158,13 +178,12 @@ SheetWindow::SheetWindow(PropertySheetClient& client, UiWindow* owner, const std
   QObject::connect(m_tabs, &QTabBar::currentChanged,
                    [self](int index) { SendMessageW(self, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); });
 
-  // Keys of the window: Escape closes without OK, Ctrl+R rotates the screen,
-  // Ctrl+0 shows it 1:1, Ctrl+plus and Ctrl+minus zoom.
+  // Keys of the window: Ctrl+R rotates the screen, Ctrl+0 shows it 1:1,
+  // Ctrl+plus and Ctrl+minus zoom.
   auto* frame = static_cast<SheetFrame*>(m_frame);
   auto shortcut = [frame](const QKeySequence& keys, auto action) {
     QObject::connect(new QShortcut(keys, frame), &QShortcut::activated, frame, action);
   };
-  shortcut(QKeySequence(Qt::Key_Escape), [self] { SendMessageW(self, WM_CLOSE, 0, 0); });
   shortcut(QKeySequence(QStringLiteral("Ctrl+R")), [] { RotateScreen(); });
   shortcut(QKeySequence(QStringLiteral("Ctrl+0")), [frame] {
     frame->showNormal();
@@ -212,6 +231,8 @@ void SheetWindow::Start(int startPage, QEventLoop& loop) {
   // desktop has not the room.
   static_cast<SheetFrame*>(m_frame)->ShowAtZoom(1.0);
   m_frame->show();
+  // The keys go to the screen's controls from the start.
+  m_screen->graphicsProxyWidget()->setFocus();
   if (!Activate(startPage < 0 || startPage >= static_cast<int>(m_pages.size()) ? 0 : startPage)) {
     Activate(0);
   }
