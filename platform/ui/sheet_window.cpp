@@ -120,6 +120,12 @@ class SheetFrame : public QGraphicsView {
     QGraphicsView::resizeEvent(event);
     FitScreen();
   }
+  // Escape also closes when no control of the screen has the focus.
+  void keyPressEvent(QKeyEvent* event) override {
+    bool toControl = scene()->focusItem() != nullptr;
+    QGraphicsView::keyPressEvent(event);
+    if (!toControl && event->key() == Qt::Key_Escape) SendMessageW(m_sheet, WM_CLOSE, 0, 0);
+  }
 
  private:
   HWND m_sheet;
