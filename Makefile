@@ -6,7 +6,7 @@ WERROR := $(if $(CI),ON,OFF)
 CCACHE := $(shell command -v ccache)
 CMAKE_COMMON := -DZELMORA_WERROR=$(WERROR) $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE))
 
-.PHONY: all deps build test asan tsan bench fuzz run golden clean format check-format
+.PHONY: all deps build test asan tsan bench fuzz run golden clean format check-format install package check-package
 
 all: build
 
@@ -49,6 +49,20 @@ golden: build
 
 run: build
 	scripts/run-zelmora build
+
+# Installs Zelmora, its tools, the menu entry and the icon under /usr/local
+# (PREFIX=... for another place).
+PREFIX ?= /usr/local
+install: build
+	cmake --install build --prefix $(PREFIX)
+
+# The Debian package (build/zelmora_<version>_<arch>.deb), installing under /usr.
+package: build
+	cd build && cpack -G DEB
+
+# Installs the package, starts Zelmora from its menu entry, removes the package.
+check-package: package
+	scripts/check-package build
 
 # The house style (.clang-format) on every C++ file of the repository;
 # check-format also checks that ARCHITECTURE.md names every built folder.

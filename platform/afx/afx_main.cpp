@@ -2,66 +2,58 @@
 
 #include <QApplication>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
+#include "platform/afx/command_line.h"
 #include "platform/afx/win_app.h"
 #include "platform/core/registry.h"
+#include "platform/core/resources.h"
+#include "platform/ui/resource_images.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/ui_application.h"
 
 namespace {
 
-void PrintUsage(const char* program) {
-  std::fprintf(stderr,
-               "usage: %s [--screen WxH] [--port COMn:=PATH]... [--simulate[=COMn:]]\n"
-               "  --screen WxH         size of the simulated handheld screen (default 480x640;\n"
-               "                       Ctrl+R rotates it)\n"
-               "  --port COMn:=PATH    the serial device (any tty) that COMn: opens\n"
-               "  --simulate[=COMn:]   a simulated receiver at 4800 bps as COM1: (or COMn:)\n",
-               program);
+QStringList ArgumentsOf(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments.push_back(QString::fromLocal8Bit(argv[i]));
+  return arguments;
 }
 
-// Reads the options this layer knows; false for anything else.
-bool ReadArguments(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    std::string argument = argv[i];
-    std::string size;
-    if (argument == "--screen" && i + 1 < argc) {
-      size = argv[++i];
-    } else if (argument.rfind("--screen=", 0) == 0) {
-      size = argument.substr(std::strlen("--screen="));
-    } else {
-      std::fprintf(stderr, "%s: unknown argument %s\n", argv[0], argument.c_str());
-      return false;
-    }
-    int width = 0;
-    int height = 0;
-    if (!ParseScreenSize(size, width, height) || !SetScreenSize(width, height)) {
-      std::fprintf(stderr, "%s: --screen wants WIDTHxHEIGHT, e.g. 480x640\n", argv[0]);
-      return false;
-    }
-  }
-  return true;
+int RefuseCommandLine(const char* program, const std::string& error) {
+  std::fprintf(stderr, "%s: %s\n%s", program, error.c_str(), CommandLineUsage(program).c_str());
+  return 2;
 }
 
 }  // namespace
 
 int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator) {
+  // --help and --version are answered before anything needs a display.
+  CommandLine line;
   std::string error;
-  if (!ParsePortOptions(argc, argv, startSimulator, &error)) {
-    std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
-    PrintUsage(argv[0]);
-    return 2;
-  }
-  QApplication application(argc, argv);
-  if (!ReadArguments(argc, argv)) {
-    PrintUsage(argv[0]);
-    return 2;
-  }
+  if (!ReadCommandLine(ArgumentsOf(argc, argv), true, line, &error)) return RefuseCommandLine(argv[0], error);
   CWinApp* app = AfxGetApp();
+  if (line.help) {
+    std::fputs(CommandLineUsage(argv[0]).c_str(), stdout);
+    return 0;
+  }
+  if (line.version) {
+    std::string name = app != nullptr ? QString::fromWCharArray(app->m_pszAppName).toStdString() : argv[0];
+    std::printf("%s %s\n", name.c_str(), ModuleFileVersion(nullptr).c_str());
+    return 0;
+  }
+
+  QApplication application(argc, argv);
+  // Qt has taken its own options out of argv; whatever is left must be ours.
+  CommandLine strict;
+  if (!ReadCommandLine(ArgumentsOf(argc, argv), false, strict, &error)) return RefuseCommandLine(argv[0], error);
+  if (line.screen) SetScreenSize(line.screen->width, line.screen->height);
+  if (!ApplyPortOptions(line.ports, startSimulator, &error)) return RefuseCommandLine(argv[0], error);
   if (app == nullptr) return 1;
   QApplication::setApplicationName(QString::fromWCharArray(app->m_pszAppName));
+  QApplication::setWindowIcon(ProgramIcon());
+  // The menu entry that make install puts in share/applications.
+  QGuiApplication::setDesktopFileName(QApplication::applicationName().toLower());
   StartMessagePump();
   if (!app->InitInstance()) return app->ExitInstance();
   return app->Run();

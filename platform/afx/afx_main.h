@@ -4,9 +4,11 @@
 
 #include "platform/core/port_options.h"
 
-// Reads the port options (--port COMn:=PATH, --simulate[=COMn:], which runs
-// `startSimulator`) into the COM device table, creates the QApplication,
-// reads --screen WxH, starts the user-interface message pump, calls the
+// Reads the command line (command_line.h): --help and --version print and
+// return 0 before a display is needed. Else creates the QApplication with the
+// program's icon, sets the screen (--screen WxH), enters the port options
+// (--port COMn:=PATH, --simulate[=COMn:], which runs `startSimulator`) into
+// the COM device table, starts the user-interface message pump, calls the
 // application object's InitInstance and then ExitInstance (or Run when
 // InitInstance returns TRUE) and returns the exit code. The settings stay in
 // the user's registry file, the registry's HKEY_CURRENT_USER. A command line

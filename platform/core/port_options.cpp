@@ -5,8 +5,6 @@
 #include "platform/core/utf8.h"
 
 #include <cerrno>
-#include <optional>
-#include <vector>
 
 namespace {
 
@@ -15,52 +13,38 @@ bool Fail(std::string* error, std::string message) {
   return false;
 }
 
-// "COMn:" (the colon may be left out) -> n.
+// "COMn:" (the colon may be left out) -> n; 0 when it is not a COM name.
 unsigned PortNumber(const std::string& name) { return ParseComName(Utf8ToWide(name)); }
 
 }  // namespace
 
-bool ParsePortOptions(int& argc, char** argv, const SimulatorStarter& startSimulator, std::string* error) {
-  std::vector<std::pair<unsigned, std::string>> pins;
-  std::optional<unsigned> simulator;
-  std::vector<char*> kept;
-  for (int i = 0; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (i > 0 && (arg == "--port" || arg.rfind("--port=", 0) == 0)) {
-      std::string value;
-      if (arg == "--port") {
-        if (i + 1 >= argc) return Fail(error, "--port needs COMn:=PATH");
-        value = argv[++i];
-      } else {
-        value = arg.substr(7);
-      }
-      std::size_t equals = value.find('=');
-      unsigned number = equals == std::string::npos ? 0 : PortNumber(value.substr(0, equals));
-      std::string path = equals == std::string::npos ? std::string() : value.substr(equals + 1);
-      if (number == 0 || path.empty()) return Fail(error, "--port " + value + ": expected COMn:=PATH, n from 1 to 255");
-      // Checked without opening it. A path that does not exist yet is kept:
-      // the adapter may be plugged in later.
-      std::string why;
-      const int refused = CheckSerialDevicePath(path, &why);
-      if (refused != 0 && refused != ENOENT) return Fail(error, "--port " + value + ": " + why);
-      pins.emplace_back(number, path);
-    } else if (i > 0 && (arg == "--simulate" || arg.rfind("--simulate=", 0) == 0)) {
-      unsigned number = arg == "--simulate" ? 1 : PortNumber(arg.substr(11));
-      if (number == 0) return Fail(error, arg + ": expected --simulate or --simulate=COMn:");
-      simulator = number;
-    } else {
-      kept.push_back(argv[i]);
-    }
-  }
-  for (const auto& [number, path] : pins) ComDeviceTable::Active().PinPort(number, path);
-  if (simulator) {
-    if (!startSimulator) return Fail(error, "--simulate: this program has no simulated receiver");
-    std::string pty = startSimulator(*simulator);
-    if (pty.empty()) return Fail(error, "--simulate: the simulated receiver did not start");
-    ComDeviceTable::Active().PinSimulator(pty, *simulator);
-  }
-  for (std::size_t i = 0; i < kept.size(); ++i) argv[i] = kept[i];
-  argc = static_cast<int>(kept.size());
-  argv[argc] = nullptr;
+bool ReadPortPin(const std::string& value, PortOptions& options, std::string* error) {
+  std::size_t equals = value.find('=');
+  unsigned number = equals == std::string::npos ? 0 : PortNumber(value.substr(0, equals));
+  std::string path = equals == std::string::npos ? std::string() : value.substr(equals + 1);
+  if (number == 0 || path.empty()) return Fail(error, "--port " + value + ": expected COMn:=PATH, n from 1 to 255");
+  // Checked without opening it. A path that does not exist yet is kept:
+  // the adapter may be plugged in later.
+  std::string why;
+  const int refused = CheckSerialDevicePath(path, &why);
+  if (refused != 0 && refused != ENOENT) return Fail(error, "--port " + value + ": " + why);
+  options.pins.emplace_back(number, path);
+  return true;
+}
+
+bool ReadSimulatorPort(const std::string& value, PortOptions& options, std::string* error) {
+  unsigned number = value.empty() ? 1 : PortNumber(value);
+  if (number == 0) return Fail(error, "--simulate=" + value + ": expected --simulate or --simulate=COMn:");
+  options.simulator = number;
+  return true;
+}
+
+bool ApplyPortOptions(const PortOptions& options, const SimulatorStarter& startSimulator, std::string* error) {
+  for (const auto& [number, path] : options.pins) ComDeviceTable::Active().PinPort(number, path);
+  if (!options.simulator) return true;
+  if (!startSimulator) return Fail(error, "--simulate: this program has no simulated receiver");
+  std::string pty = startSimulator(*options.simulator);
+  if (pty.empty()) return Fail(error, "--simulate: the simulated receiver did not start");
+  ComDeviceTable::Active().PinSimulator(pty, *options.simulator);
   return true;
 }

@@ -1,24 +1,36 @@
-// The command-line options that fill the COM device table:
-//   --port COMn:=PATH     pins COMn: to the tty at PATH (also --port=COMn:=PATH;
-//                         repeatable; any tty: /dev/ttyUSB0, /dev/pts/3, /dev/rfcomm0)
-//   --simulate            runs the simulated receiver and pins it as COM1:
-//   --simulate=COMn:      ... as COMn:
-// The program calls ParsePortOptions once at start-up, before Qt sees the
-// arguments, with a hook that starts the simulated receiver.
+// The values of the command-line options that fill the COM device table:
+//   --port COMn:=PATH     pins COMn: to the tty at PATH (repeatable; any tty:
+//                         /dev/ttyUSB0, /dev/pts/3, /dev/rfcomm0)
+//   --simulate[=COMn:]    runs the simulated receiver and pins it as COM1:
+//                         (or COMn:)
+// The program's command line hands each value here, then applies them all
+// once at start-up with a hook that starts the simulated receiver.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Starts the simulated receiver for "COM<number>:" and returns the path of
 // its pseudo-terminal, or an empty string when it could not be started.
 using SimulatorStarter = std::function<std::string(unsigned number)>;
 
-// Reads the options above from argv, enters them into ComDeviceTable::Active()
-// and removes them from argv (argc updated, argv[argc] stays NULL), leaving
-// every other argument in its order. For --simulate it calls `startSimulator`.
-// False, with a message for the user in `error`, for a malformed option, a
-// --port path that exists but is no serial device (a file, /dev/ptmx ...;
-// see CheckSerialDevicePath; the path is not opened), a missing hook or a simulator that did not start; the table may
-// then hold the pins read before the fault.
-bool ParsePortOptions(int& argc, char** argv, const SimulatorStarter& startSimulator, std::string* error);
+struct PortOptions {
+  std::vector<std::pair<unsigned, std::string>> pins;  // port number, tty path
+  std::optional<unsigned> simulator;                   // the simulated receiver's port number
+};
+
+// Reads one --port value, "COMn:=PATH" (the colon may be left out, n from 1
+// to 255), into `options`. False, with a message for the user, otherwise,
+// and for a path that exists but is no serial device (a file, /dev/ptmx ...;
+// see CheckSerialDevicePath; the path is not opened).
+bool ReadPortPin(const std::string& value, PortOptions& options, std::string* error);
+// Reads one --simulate value: "COMn:", or empty for COM1:.
+bool ReadSimulatorPort(const std::string& value, PortOptions& options, std::string* error);
+// Enters the pins into ComDeviceTable::Active() and, for --simulate, starts
+// the simulated receiver with `startSimulator` and pins its pseudo-terminal.
+// False, with a message, for a missing hook or a simulator that did not
+// start; the pins are in the table then.
+bool ApplyPortOptions(const PortOptions& options, const SimulatorStarter& startSimulator, std::string* error);

@@ -169,3 +169,21 @@ int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax) {
   buffer[count] = 0;
   return static_cast<int>(count);
 }
+
+std::string ModuleFileVersion(HMODULE module) {
+  HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), RT_VERSION);
+  const auto* data = static_cast<const BYTE*>(LoadResource(module, resource));
+  if (data == nullptr) return {};
+  std::span<const BYTE> bytes(data, SizeofResource(module, resource));
+  constexpr WORD kSignatureLow = 0x04BD;
+  constexpr WORD kSignatureHigh = 0xFEEF;
+  // VS_FIXEDFILEINFO: signature, structure version, then the file version's
+  // high and low double words (each the high word first in value, stored
+  // little-endian: low word at the lower address).
+  for (std::size_t at = 0; at + 16 <= bytes.size(); at += 4) {
+    if (ReadWord(bytes, at) != kSignatureLow || ReadWord(bytes, at + 2) != kSignatureHigh) continue;
+    return std::to_string(ReadWord(bytes, at + 10)) + "." + std::to_string(ReadWord(bytes, at + 8)) + "." +
+           std::to_string(ReadWord(bytes, at + 14)) + "." + std::to_string(ReadWord(bytes, at + 12));
+  }
+  return {};
+}

@@ -102,3 +102,8 @@ DWORD SizeofResource(HMODULE module, HRSRC resource);
 // With bufferMax 0, buffer is taken as an LPCWSTR* and receives a read-only
 // pointer to the string (zero-terminated here), and the length is returned.
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax);
+
+// The file version of the module's version record (resource 1 of type
+// RT_VERSION; its fixed file information, found by its signature) as
+// "a.b.c.d"; empty when the module has none.
+std::string ModuleFileVersion(HMODULE module);

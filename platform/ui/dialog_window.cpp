@@ -31,9 +31,11 @@ class PageWidget : public QWidget {
 
 }  // namespace
 
-DialogWindow::DialogWindow(UiWindow* parent, DWORD style, std::wstring title, const QFont& font)
-    : UiWindow(Kind::Dialog, parent, 0, style & ~WS_VISIBLE, std::move(title)), m_page(new PageWidget(this)) {
-  m_page->setFont(font);
+DialogWindow::DialogWindow(UiWindow* parent, DWORD style, std::wstring title, int scale)
+    : UiWindow(Kind::Dialog, parent, 0, style & ~WS_VISIBLE, std::move(title)),
+      m_page(new PageWidget(this)),
+      m_scale(scale) {
+  m_page->setFont(DialogFont(scale));
   m_page->hide();
   AdoptWidget(m_page);
 }
@@ -73,6 +75,9 @@ void DialogWindow::Invalidate() {
   m_page->update();
 }
 
-DialogBaseUnits DialogWindow::BaseUnits() const { return BaseUnitsOf(m_page->font()); }
+DialogBaseUnits DialogWindow::BaseUnits() const { return DialogBaseUnitsAt(m_scale); }
 
-void DialogWindow::SetDialogFont(const QFont& font) { m_page->setFont(font); }
+void DialogWindow::SetDialogScale(int scale) {
+  m_scale = scale;
+  m_page->setFont(DialogFont(scale));
+}

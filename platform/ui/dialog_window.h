@@ -1,4 +1,5 @@
-// A dialog window (a page): the widget its controls sit in, its dialog font,
+// A dialog window (a page): the widget its controls sit in, its screen scale
+// (which gives its dialog font and base units),
 // and the backing image that window device contexts draw into and the
 // widget shows. A new or resized image is white and gets a WM_PAINT before
 // it is shown, as an invalidated window does on the handheld.
@@ -14,7 +15,7 @@ class QPainter;
 
 class DialogWindow : public UiWindow {
  public:
-  DialogWindow(UiWindow* parent, DWORD style, std::wstring title, const QFont& font);
+  DialogWindow(UiWindow* parent, DWORD style, std::wstring title, int scale);
   ~DialogWindow() override;
 
   // The backing image at the widget's current size.
@@ -26,13 +27,15 @@ class DialogWindow : public UiWindow {
   // The widget was shown or resized: its image needs a WM_PAINT.
   void Invalidate();
 
+  // The base units of the dialog's scale (DialogBaseUnitsAt).
   DialogBaseUnits BaseUnits() const;
-  // Changes the font of the dialog and its controls.
-  void SetDialogFont(const QFont& font);
+  // Changes the scale, and with it the font of the dialog and its controls.
+  void SetDialogScale(int scale);
 
  private:
   QWidget* m_page;
   QImage m_backing;
+  int m_scale;
   bool m_invalid = true;
   bool m_painting = false;
 };

@@ -17,6 +17,8 @@ EditWindow::EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
   // Nobody can undo in a read-only box; without this every edit in place
   // would be kept for an undo.
   if (m_editor->isReadOnly()) m_editor->document()->setUndoRedoEnabled(false);
+  // A box the user cannot type into shows no caret.
+  if (ReadOnly()) m_editor->setCursorWidth(0);
   ShowText();
   AdoptWidget(m_editor);
 }
@@ -41,15 +43,27 @@ LRESULT EditWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_SETSEL:
       Select(static_cast<int>(static_cast<std::intptr_t>(wParam)), static_cast<int>(lParam));
       return 0;
-    case EM_SCROLLCARET:
+    case EM_SCROLLCARET: {
+      // A read-only box shows the caret's line but keeps the user's
+      // horizontal position, so the end of a long line stays readable
+      // while new lines arrive.
+      QScrollBar* horizontal = m_editor->horizontalScrollBar();
+      int left = horizontal->value();
       m_editor->ensureCursorVisible();
+      if (ReadOnly()) horizontal->setValue(left);
       return TRUE;
+    }
     default:
       return UiWindow::DefProc(message, wParam, lParam);
   }
 }
 
+bool EditWindow::ReadOnly() const { return (Style() & ES_READONLY) != 0; }
+
+// A new text starts at the top; a read-only box keeps its horizontal
+// position (see EM_SCROLLCARET), an editable one starts at the left.
 void EditWindow::ShowText() {
+  int left = m_editor->horizontalScrollBar()->value();
   m_lines.Set(Text());
   m_caret = 0;
   std::wstring shown = m_lines.DisplayText();
@@ -64,7 +78,7 @@ void EditWindow::ShowText() {
   }
   m_shown = std::move(shown);
   m_editor->verticalScrollBar()->setValue(0);
-  m_editor->horizontalScrollBar()->setValue(0);
+  m_editor->horizontalScrollBar()->setValue(ReadOnly() ? left : 0);
 }
 
 void EditWindow::ShowByTrimAndAppend(const std::wstring& shown) {

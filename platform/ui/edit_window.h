@@ -1,5 +1,7 @@
 // A multi-line, read-only edit box (QPlainTextEdit without wrapping, with
-// both scroll bars) and the EM_* messages the program sends to it.
+// both scroll bars) and the EM_* messages the program sends to it. A
+// read-only box shows no caret and keeps the user's horizontal scroll
+// position when its text changes.
 #pragma once
 
 #include "platform/ui/edit_text.h"
@@ -22,6 +24,7 @@ class EditWindow : public UiWindow {
   void Select(int start, int end);
   // Brings the widget from m_shown to `shown`, in place where it can.
   void ShowByTrimAndAppend(const std::wstring& shown);
+  bool ReadOnly() const;
 
   QPlainTextEdit* m_editor;
   EditText m_lines;

@@ -1,7 +1,9 @@
 #include "platform/ui/resource_images.h"
 
 #include <QByteArray>
+#include <QPixmap>
 #include <span>
+#include <vector>
 
 #include "platform/core/byte_reader.h"
 
@@ -54,17 +56,46 @@ QImage LoadBitmapImage(HINSTANCE instance, LPCWSTR name) {
   return image.convertToFormat(QImage::Format_RGB32);
 }
 
-// An icon group lists its images (14-byte entries ending in the image's
-// resource id); the largest becomes a one-image ICO file for Qt's reader.
-QImage LoadIconImage(HINSTANCE instance, LPCWSTR name) {
-  std::span<const BYTE> group = ResourceBytes(instance, name, RT_GROUP_ICON);
+namespace {
+
+// An icon group lists its images in 14-byte entries ending in the image's
+// resource id; the image at entry `entry` becomes a one-image ICO file for
+// Qt's reader.
+QImage IconGroupImage(HINSTANCE instance, std::span<const BYTE> group, std::size_t entry) {
+  WORD imageId = ReadLe16(group, entry + 12);
+  std::span<const BYTE> image = ResourceBytes(instance, MAKEINTRESOURCEW(imageId), RT_ICON);
+  if (image.empty()) return {};
+  QByteArray file;
+  AppendWord(file, 0);
+  AppendWord(file, 1);
+  AppendWord(file, 1);
+  file.append(reinterpret_cast<const char*>(group.data() + entry), 8);
+  AppendDword(file, static_cast<DWORD>(image.size()));
+  AppendDword(file, 6 + 16);
+  file.append(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
+  QImage decoded;
+  if (!decoded.loadFromData(file, "ICO")) return {};
+  return decoded.convertToFormat(QImage::Format_ARGB32);
+}
+
+// The offsets of a group's entries; none for a broken group.
+std::vector<std::size_t> IconGroupEntries(std::span<const BYTE> group) {
   if (group.size() < 6) return {};
   WORD count = ReadLe16(group, 4);
   if (group.size() < 6 + static_cast<std::size_t>(count) * 14) return {};
+  std::vector<std::size_t> entries;
+  for (WORD i = 0; i < count; ++i) entries.push_back(6 + static_cast<std::size_t>(i) * 14);
+  return entries;
+}
+
+}  // namespace
+
+// The largest image of the group.
+QImage LoadIconImage(HINSTANCE instance, LPCWSTR name) {
+  std::span<const BYTE> group = ResourceBytes(instance, name, RT_GROUP_ICON);
   int bestArea = -1;
   std::size_t best = 0;
-  for (WORD i = 0; i < count; ++i) {
-    std::size_t entry = 6 + static_cast<std::size_t>(i) * 14;
+  for (std::size_t entry : IconGroupEntries(group)) {
     int width = group[entry] != 0 ? group[entry] : 256;
     int height = group[entry + 1] != 0 ? group[entry + 1] : 256;
     if (width * height > bestArea) {
@@ -73,18 +104,20 @@ QImage LoadIconImage(HINSTANCE instance, LPCWSTR name) {
     }
   }
   if (bestArea < 0) return {};
-  WORD imageId = ReadLe16(group, best + 12);
-  std::span<const BYTE> image = ResourceBytes(instance, MAKEINTRESOURCEW(imageId), RT_ICON);
-  if (image.empty()) return {};
-  QByteArray file;
-  AppendWord(file, 0);
-  AppendWord(file, 1);
-  AppendWord(file, 1);
-  file.append(reinterpret_cast<const char*>(group.data() + best), 8);
-  AppendDword(file, static_cast<DWORD>(image.size()));
-  AppendDword(file, 6 + 16);
-  file.append(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
-  QImage decoded;
-  if (!decoded.loadFromData(file, "ICO")) return {};
-  return decoded.convertToFormat(QImage::Format_ARGB32);
+  return IconGroupImage(instance, group, best);
+}
+
+QIcon ProgramIcon() {
+  const ResourceModule* module = ResourceModule::FromHandle(nullptr);
+  if (module == nullptr) return {};
+  for (const ResourceEntry& resource : module->Entries()) {
+    if (resource.type != RT_GROUP_ICON) continue;
+    QIcon icon;
+    for (std::size_t entry : IconGroupEntries(resource.data)) {
+      QImage image = IconGroupImage(nullptr, resource.data, entry);
+      if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
+  }
+  return {};
 }

@@ -21,6 +21,8 @@ Screen& TheScreen() {
 
 constexpr int kMaxScreenSide = 16384;
 
+constexpr ScreenSize kSupportedSizes[] = {{240, 320}, {320, 240}, {240, 240}, {480, 640}, {640, 480}, {480, 480}};
+
 bool ParseSide(const char* first, const char* last, int& value) {
   if (first == last) return false;
   auto [end, error] = std::from_chars(first, last, value);
@@ -28,6 +30,24 @@ bool ParseSide(const char* first, const char* last, int& value) {
 }
 
 }  // namespace
+
+std::span<const ScreenSize> SupportedScreenSizes() { return kSupportedSizes; }
+
+bool IsSupportedScreenSize(int width, int height) {
+  for (const ScreenSize& size : kSupportedSizes) {
+    if (size.width == width && size.height == height) return true;
+  }
+  return false;
+}
+
+std::string SupportedScreenSizesText() {
+  std::string text;
+  for (const ScreenSize& size : kSupportedSizes) {
+    if (!text.empty()) text += ", ";
+    text += std::to_string(size.width) + "x" + std::to_string(size.height);
+  }
+  return text;
+}
 
 int ScreenWidth() { return TheScreen().width; }
 

@@ -1,18 +1,33 @@
-// The simulated handheld screen. The property sheet's window stands for it:
-// GetSystemMetrics reports its size, the user may resize the window, and
-// Ctrl+R rotates it. Screens wider than 320 pixels are VGA screens, on which
-// the dialog font doubles (96 dpi below, 192 dpi above).
+// The simulated handheld screen. The property sheet's window shows it:
+// GetSystemMetrics reports its size, which is one of the sizes the pages'
+// layouts were made for (--screen picks it; Ctrl+R rotates it). Resizing the
+// window zooms the screen, it does not change it. Screens wider than 320
+// pixels are VGA screens, on which every dialog unit doubles.
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
+
+struct ScreenSize {
+  int width;
+  int height;
+};
+
+// The handheld screens the layouts were made for: QVGA and VGA, each in
+// portrait, landscape and square.
+std::span<const ScreenSize> SupportedScreenSizes();
+bool IsSupportedScreenSize(int width, int height);
+// "240x320, 320x240, ..." for messages.
+std::string SupportedScreenSizesText();
 
 // The screen's size in pixels.
 int ScreenWidth();
 int ScreenHeight();
 
 // Sets the screen's size; a running sheet follows and sends WM_SIZE to
-// every page whose window exists. Sizes below 1 are refused (false).
+// every page whose window exists. Sizes below 1 are refused (false); the
+// program only sets supported sizes, tests may set others.
 bool SetScreenSize(int width, int height);
 // Swaps width and height.
 void RotateScreen();

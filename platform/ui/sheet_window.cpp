@@ -3,16 +3,20 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QGraphicsProxyWidget>
+#include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QShortcut>
 #include <QTabBar>
 #include <QWidget>
 #include <algorithm>
-#include <deque>
+#include <cmath>
 
 #include "platform/ui/dialog_font.h"
 #include "platform/ui/dialog_window.h"
@@ -20,24 +24,16 @@
 
 namespace {
 
-// The top-level widget: closing it is closing the sheet without OK, and a
-// size the user gives it is the screen's new size. The window system may
-// confirm the sizes the sheet asked for late (on X11); those are not taken
-// for the user's.
-class SheetFrame : public QWidget {
- public:
-  explicit SheetFrame(HWND sheet) : m_sheet(sheet) {}
+constexpr double kZoomStep = 1.25;
+constexpr double kSmallestZoom = 0.5;
 
-  void ResizeTo(int width, int height) {
-    if (m_asked.empty() || m_asked.back() != QSize(width, height)) m_asked.push_back(QSize(width, height));
-    resize(width, height);
-  }
+// The handheld's screen: Escape that no control took closes the sheet
+// without OK.
+class ScreenWidget : public QWidget {
+ public:
+  explicit ScreenWidget(HWND sheet) : m_sheet(sheet) {}
 
  protected:
-  void closeEvent(QCloseEvent* event) override {
-    event->ignore();
-    SendMessageW(m_sheet, WM_CLOSE, 0, 0);
-  }
   void keyPressEvent(QKeyEvent* event) override {
     if (event->key() == Qt::Key_Escape) {
       SendMessageW(m_sheet, WM_CLOSE, 0, 0);
@@ -45,19 +41,95 @@ class SheetFrame : public QWidget {
     }
     QWidget::keyPressEvent(event);
   }
-  void resizeEvent(QResizeEvent* event) override {
-    if (!IsWindow(m_sheet)) return;
-    auto asked = std::find(m_asked.begin(), m_asked.end(), event->size());
-    if (asked != m_asked.end()) {
-      m_asked.erase(m_asked.begin(), asked + 1);
+
+ private:
+  HWND m_sheet;
+};
+
+// The top-level window: a view that shows the handheld's screen (a widget of
+// the screen's size in a scene) zoomed to fit, aspect kept and centred. The
+// scene draws the widgets at the zoomed size, so text stays crisp; pictures
+// are scaled smoothly, and at zoom 1 they are the pixels drawn. Clicks reach
+// the widget under them. Closing it is closing the sheet without OK.
+class SheetFrame : public QGraphicsView {
+ public:
+  SheetFrame(HWND sheet, QWidget* screen) : m_sheet(sheet) {
+    setScene(new QGraphicsScene(this));
+    m_proxy = scene()->addWidget(screen);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setAlignment(Qt::AlignCenter);
+    setBackgroundBrush(QColor(0x30, 0x30, 0x30));
+    setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+  }
+
+  // The zoom the window shows the screen at.
+  double Zoom() const { return transform().m11(); }
+  QSize ScreenSize() const { return m_proxy->widget()->size(); }
+  QSize SizeAt(double zoom) const {
+    return QSize(static_cast<int>(ScreenSize().width() * zoom + 0.5),
+                 static_cast<int>(ScreenSize().height() * zoom + 0.5));
+  }
+
+  // Gives the window the size of the screen at `zoom`, at most the desktop's
+  // room; a maximized or full-screen window only zooms anew.
+  void ShowAtZoom(double zoom) {
+    zoom = std::max(zoom, kSmallestZoom);
+    setMinimumSize(SizeAt(kSmallestZoom));
+    if (isMaximized() || isFullScreen()) {
+      FitScreen();
       return;
     }
-    if (width() != ScreenWidth() || height() != ScreenHeight()) SetScreenSize(width(), height());
+    QSize size = SizeAt(zoom);
+    if (QScreen* desktop = screen()) {
+      QSize room = desktop->availableSize();
+      if (size.width() > room.width() || size.height() > room.height()) {
+        double fit = std::min(static_cast<double>(room.width()) / ScreenSize().width(),
+                              static_cast<double>(room.height()) / ScreenSize().height());
+        size = SizeAt(std::max(fit, kSmallestZoom));
+      }
+    }
+    resize(size);
+    FitScreen();
+  }
+
+  // Scales the scene so that the screen fills the window, aspect kept.
+  void FitScreen() {
+    QSize screenSize = ScreenSize();
+    scene()->setSceneRect(0, 0, screenSize.width(), screenSize.height());
+    if (screenSize.isEmpty() || width() <= 0 || height() <= 0) return;
+    double zoom = std::min(static_cast<double>(width()) / screenSize.width(),
+                           static_cast<double>(height()) / screenSize.height());
+    // Within half a pixel of the screen's own size the window shows it 1:1.
+    if (std::abs(zoom * screenSize.width() - screenSize.width()) < 0.5 &&
+        std::abs(zoom * screenSize.height() - screenSize.height()) < 0.5) {
+      zoom = 1.0;
+    }
+    setTransform(QTransform::fromScale(zoom, zoom));
+    centerOn(screenSize.width() / 2.0, screenSize.height() / 2.0);
+  }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    event->ignore();
+    SendMessageW(m_sheet, WM_CLOSE, 0, 0);
+  }
+  void resizeEvent(QResizeEvent* event) override {
+    QGraphicsView::resizeEvent(event);
+    FitScreen();
+  }
+  // Escape also closes when no control of the screen has the focus.
+  void keyPressEvent(QKeyEvent* event) override {
+    bool toControl = scene()->focusItem() != nullptr;
+    QGraphicsView::keyPressEvent(event);
+    if (!toControl && event->key() == Qt::Key_Escape) SendMessageW(m_sheet, WM_CLOSE, 0, 0);
   }
 
  private:
   HWND m_sheet;
-  std::deque<QSize> m_asked;
+  QGraphicsProxyWidget* m_proxy;
 };
 
 std::wstring TitleOf(const std::wstring& caption, UiWindow* owner) {
@@ -71,18 +143,19 @@ std::wstring TitleOf(const std::wstring& caption, UiWindow* owner) {
 SheetWindow::SheetWindow(PropertySheetClient& client, UiWindow* owner, const std::wstring& caption)
     : UiWindow(Kind::Sheet, owner, 0, WS_POPUP | WS_CAPTION, TitleOf(caption, owner)),
       m_client(client),
-      m_frame(new SheetFrame(Handle())),
-      m_bar(new QWidget(m_frame)),
+      m_screen(new ScreenWidget(Handle())),
+      m_bar(new QWidget(m_screen)),
       m_title(new QLabel(m_bar)),
       m_ok(new QPushButton(QStringLiteral("ok"), m_bar)),
       m_close(new QPushButton(QStringLiteral("\u00D7"), m_bar)),
-      m_pageArea(new QWidget(m_frame)),
-      m_tabs(new QTabBar(m_frame)),
+      m_pageArea(new QWidget(m_screen)),
+      m_tabs(new QTabBar(m_screen)),
+      m_frame(new SheetFrame(Handle(), m_screen)),
       m_pages(static_cast<std::size_t>(client.PageCount()), nullptr),
       m_sentSizes(m_pages.size(), {-1, -1}) {
   QString title = QString::fromStdWString(Text());
   m_frame->setWindowTitle(title);
-  m_frame->setMinimumSize(64, 64);
+  m_screen->setWindowTitle(title);
   m_title->setText(title);
 
   // The handheld's navigation bar: caption on the left, ok and close on the right.
@@ -111,8 +184,20 @@ SheetWindow::SheetWindow(PropertySheetClient& client, UiWindow* owner, const std
   QObject::connect(m_tabs, &QTabBar::currentChanged,
                    [self](int index) { SendMessageW(self, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); });
 
-  auto* rotate = new QShortcut(QKeySequence(QStringLiteral("Ctrl+R")), m_frame);
-  QObject::connect(rotate, &QShortcut::activated, [] { RotateScreen(); });
+  // Keys of the window: Ctrl+R rotates the screen, Ctrl+0 shows it 1:1,
+  // Ctrl+plus and Ctrl+minus zoom.
+  auto* frame = static_cast<SheetFrame*>(m_frame);
+  auto shortcut = [frame](const QKeySequence& keys, auto action) {
+    QObject::connect(new QShortcut(keys, frame), &QShortcut::activated, frame, action);
+  };
+  shortcut(QKeySequence(QStringLiteral("Ctrl+R")), [] { RotateScreen(); });
+  shortcut(QKeySequence(QStringLiteral("Ctrl+0")), [frame] {
+    frame->showNormal();
+    frame->ShowAtZoom(1.0);
+  });
+  shortcut(QKeySequence::ZoomIn, [frame] { frame->ShowAtZoom(frame->Zoom() * kZoomStep); });
+  shortcut(QKeySequence(QStringLiteral("Ctrl+=")), [frame] { frame->ShowAtZoom(frame->Zoom() * kZoomStep); });
+  shortcut(QKeySequence::ZoomOut, [frame] { frame->ShowAtZoom(frame->Zoom() / kZoomStep); });
   AdoptWidget(m_frame);
 }
 
@@ -147,7 +232,13 @@ void SheetWindow::Start(int startPage, QEventLoop& loop) {
     if (auto* sheet = dynamic_cast<SheetWindow*>(UiWindow::FromHandle(self))) sheet->FollowScreen();
   });
   FollowScreen();
+  // The first window shows the screen 1:1 (as large as the handheld's on a
+  // high-DPI desktop too, whose scaling Qt applies), smaller only when the
+  // desktop has not the room.
+  static_cast<SheetFrame*>(m_frame)->ShowAtZoom(1.0);
   m_frame->show();
+  // The keys go to the screen's controls from the start.
+  m_screen->graphicsProxyWidget()->setFocus();
   if (!Activate(startPage < 0 || startPage >= static_cast<int>(m_pages.size()) ? 0 : startPage)) {
     Activate(0);
   }
@@ -164,6 +255,8 @@ std::vector<HWND> SheetWindow::CreatedPages() const {
 void SheetWindow::FollowScreen() {
   int width = ScreenWidth();
   int height = ScreenHeight();
+  auto* frame = static_cast<SheetFrame*>(m_frame);
+  double zoom = frame->ScreenSize().isEmpty() ? 1.0 : frame->Zoom();
   QFont font = DialogFont(ScreenScale());
   QFont bold = font;
   bold.setBold(true);
@@ -171,14 +264,15 @@ void SheetWindow::FollowScreen() {
   m_ok->setFont(font);
   m_close->setFont(font);
   m_tabs->setFont(font);
-  if (m_frame->width() != width || m_frame->height() != height) {
-    static_cast<SheetFrame*>(m_frame)->ResizeTo(width, height);
-  }
+  bool resized = m_screen->size() != QSize(width, height);
+  m_screen->resize(width, height);
   int barHeight = m_bar->sizeHint().height();
   int tabsHeight = m_tabs->sizeHint().height();
   m_bar->setGeometry(0, 0, width, barHeight);
   m_tabs->setGeometry(0, height - tabsHeight, width, tabsHeight);
   m_pageArea->setGeometry(0, barHeight, width, std::max(height - barHeight - tabsHeight, 0));
+  // A new screen keeps the window's zoom (a rotated window turns with it).
+  if (resized) frame->ShowAtZoom(zoom);
   for (std::size_t i = 0; i < m_pages.size(); ++i) {
     if (IsWindow(m_pages[i])) SizePage(static_cast<int>(i));
   }
@@ -190,7 +284,7 @@ void SheetWindow::SizePage(int index) {
   HWND page = m_pages[static_cast<std::size_t>(index)];
   auto* dialog = dynamic_cast<DialogWindow*>(UiWindow::FromHandle(page));
   if (dialog == nullptr) return;
-  dialog->SetDialogFont(DialogFont(ScreenScale()));
+  dialog->SetDialogScale(ScreenScale());
   int width = m_pageArea->width();
   int height = m_pageArea->height();
   dialog->Move(0, 0, width, height);

@@ -1,7 +1,8 @@
-// The property sheet's window: a top-level QWidget the size of the screen
-// with a title bar (caption, OK, close), the page area and the tabs at the
-// bottom. It creates pages the first time they are shown, keeps them, and
-// sends WM_SIZE to every created page when the screen changes.
+// The property sheet's window: the handheld's screen (a widget the size of
+// the screen with a title bar (caption, OK, close), the page area and the
+// tabs at the bottom) in a top-level window that zooms it to fit. It creates
+// pages the first time they are shown, keeps them, and sends WM_SIZE to
+// every created page when the screen changes.
 #pragma once
 
 #include <vector>
@@ -32,7 +33,7 @@ class SheetWindow : public UiWindow {
   bool Finished() const { return m_finished; }
   int Result() const { return m_result; }
   // Puts the chrome and the pages at the screen's current size; pages whose
-  // size changed get WM_SIZE.
+  // size changed get WM_SIZE. The window keeps its zoom.
   void FollowScreen();
 
  private:
@@ -42,13 +43,14 @@ class SheetWindow : public UiWindow {
   void SizePage(int index);
 
   PropertySheetClient& m_client;
-  QWidget* m_frame;
+  QWidget* m_screen;  // the handheld's screen, shown by m_frame
   QWidget* m_bar;
   QLabel* m_title;
   QPushButton* m_ok;
   QPushButton* m_close;
   QWidget* m_pageArea;
   QTabBar* m_tabs;
+  QWidget* m_frame;  // the top-level window
   std::vector<HWND> m_pages;
   std::vector<std::pair<int, int>> m_sentSizes;
   int m_current = -1;

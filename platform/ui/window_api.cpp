@@ -190,7 +190,7 @@ HWND CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, W
   UiWindow* parentWindow = UiWindow::FromHandle(parent);
   if (!dialog || (parent != nullptr && parentWindow == nullptr)) return nullptr;
 
-  auto* window = new DialogWindow(parentWindow, dialog->style, dialog->title, DialogFont(ScreenScale()));
+  auto* window = new DialogWindow(parentWindow, dialog->style, dialog->title, ScreenScale());
   HWND handle = window->Handle();
   RECT size{0, 0, dialog->cx, dialog->cy};
   MapDialogRect(handle, &size);

@@ -1,6 +1,9 @@
 #include "app/zelmora_app.h"
 
 #include <QApplication>
+#include <QGraphicsView>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
 #include <QTimer>
@@ -27,6 +30,14 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
+// The sheet's tab bar: it is on the handheld's screen, which the window
+// shows in a scene rather than as a child widget.
+QTabBar* TabsOf(HWND sheet) {
+  HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  QWidget* screen = UiWindow::FromHandle(page)->Widget()->window();
+  return screen->findChild<QTabBar*>();
+}
+
 HWND ShownPage(HWND sheet) { return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
 
 // Whether every control of the page sits at its rectangle in `layout`.
@@ -41,6 +52,22 @@ HWND ShownPage(HWND sheet) { return reinterpret_cast<HWND>(SendMessageW(sheet, P
     }
   }
   return ::testing::AssertionSuccess();
+}
+
+QShortcut* ShortcutOf(HWND sheet, const char* keys) {
+  for (QShortcut* shortcut : UiWindow::FromHandle(sheet)->Widget()->findChildren<QShortcut*>()) {
+    if (shortcut->key() == QKeySequence(QString::fromLatin1(keys))) return shortcut;
+  }
+  return nullptr;
+}
+
+void Click(QWidget* target, QPoint at) {
+  QPointF local(at);
+  QPointF global = target->mapToGlobal(local);
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &release);
 }
 
 DialogLayout LayoutOf(int width, int height) {
@@ -72,7 +99,7 @@ TEST_F(ApplicationTest, ShowsTheThreePagesSetupFirstAndEndsWithoutAMessageLoop) 
   BOOL result = Run([&](HWND sheet) {
     ASSERT_NE(sheet, nullptr);
     QWidget* frame = UiWindow::FromHandle(sheet)->Widget();
-    auto* tabs = frame->findChild<QTabBar*>();
+    QTabBar* tabs = TabsOf(sheet);
     ASSERT_NE(tabs, nullptr);
     ASSERT_EQ(tabs->count(), 3);
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("Setup"));
@@ -86,9 +113,11 @@ TEST_F(ApplicationTest, ShowsTheThreePagesSetupFirstAndEndsWithoutAMessageLoop) 
     EXPECT_EQ(TextOf(GetDlgItem(setup, IDC_SETUP_START_STOP)), L"Start GPS");
     EXPECT_EQ(SendDlgItemMessageW(setup, IDC_SETUP_BAUD, CB_GETCURSEL, 0, 0), 2) << "4800 by default";
     EXPECT_EQ(SendDlgItemMessageW(setup, IDC_SETUP_PORT, CB_GETCURSEL, 0, 0), 0) << "COM1: by default";
-    // Only the sheet is a visible top-level window.
+    // Only the sheet is a window on the desktop (its screen is drawn inside it).
     int shown = 0;
-    for (QWidget* widget : QApplication::topLevelWidgets()) shown += widget->isVisible() ? 1 : 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      shown += widget->isVisible() && !widget->testAttribute(Qt::WA_DontShowOnScreen) ? 1 : 0;
+    }
     EXPECT_EQ(shown, 1);
     SendMessageW(sheet, WM_CLOSE, 0, 0);
   });
@@ -128,16 +157,50 @@ TEST_F(ApplicationTest, EveryPageFollowsEveryScreenShape) {
     }
     // Ctrl+R rotates the screen.
     SetScreenSize(320, 240);
-    QShortcut* rotate = nullptr;
-    for (QShortcut* shortcut : UiWindow::FromHandle(sheet)->Widget()->findChildren<QShortcut*>()) {
-      if (shortcut->key() == QKeySequence(QStringLiteral("Ctrl+R"))) rotate = shortcut;
-    }
+    QShortcut* rotate = ShortcutOf(sheet, "Ctrl+R");
     ASSERT_NE(rotate, nullptr);
     emit rotate->activated();
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 240);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 320);
     for (int i = 0; i < 3; ++i)
       EXPECT_TRUE(LaidOut(pages[i], DialogPages()[static_cast<std::size_t>(i)], kPortraitLayout));
+    SendMessageW(sheet, WM_CLOSE, 0, 0);
+  });
+}
+
+// A larger window zooms the handheld's screen instead of changing it: aspect
+// kept, centred, and a click lands on the control drawn under it.
+TEST_F(ApplicationTest, AZoomedWindowShowsTheSameScreenAndMapsClicks) {
+  Run([&](HWND sheet) {
+    auto* view = qobject_cast<QGraphicsView*>(UiWindow::FromHandle(sheet)->Widget());
+    ASSERT_NE(view, nullptr);
+    view->resize(1280, 1024);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 480);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 640);
+    // 1024 / 640 = 1.6: the screen is 768 wide, centred.
+    EXPECT_EQ(view->mapFromScene(QPointF(0, 0)), QPoint(256, 0));
+    EXPECT_EQ(view->mapFromScene(QPointF(480, 640)), QPoint(1024, 1024));
+
+    HWND setup = ShownPage(sheet);
+    QWidget* start = UiWindow::FromHandle(GetDlgItem(setup, IDC_SETUP_START_STOP))->Widget();
+    QWidget* scan = UiWindow::FromHandle(GetDlgItem(setup, IDC_SETUP_SCAN))->Widget();
+    int startClicks = 0;
+    int scanClicks = 0;
+    QObject::connect(static_cast<QPushButton*>(start), &QPushButton::clicked, [&] { ++startClicks; });
+    QObject::connect(static_cast<QPushButton*>(scan), &QPushButton::clicked, [&] { ++scanClicks; });
+    QPoint onScreen = start->mapTo(start->window(), start->rect().center());
+    QPoint inWindow = view->mapFromScene(QPointF(onScreen));
+    EXPECT_NE(inWindow, onScreen);
+    Click(view->viewport(), inWindow);
+    EXPECT_EQ(startClicks, 1);
+    EXPECT_EQ(scanClicks, 0);
+
+    // Ctrl+0 brings the window back to the screen's own size, 1:1.
+    QShortcut* actualSize = ShortcutOf(sheet, "Ctrl+0");
+    ASSERT_NE(actualSize, nullptr);
+    emit actualSize->activated();
+    EXPECT_EQ(view->size(), QSize(480, 640));
+    EXPECT_EQ(view->transform(), QTransform());
     SendMessageW(sheet, WM_CLOSE, 0, 0);
   });
 }

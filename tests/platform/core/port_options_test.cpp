@@ -1,4 +1,3 @@
-#include "platform/core/com_device_table.h"
 #include "platform/core/port_options.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +10,11 @@
 #include <vector>
 
 #include "tests/platform/core/open_watch.h"
+#include "platform/core/com_device_table.h"
 
 namespace {
 
-class PortOptions : public ::testing::Test {
+class PortOptionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ComDeviceTable::Sources sources;
@@ -24,20 +24,7 @@ class PortOptions : public ::testing::Test {
   }
   void TearDown() override { ComDeviceTable::SetActive(nullptr); }
 
-  bool Parse(std::vector<std::string> args, std::string* error = nullptr) {
-    storage = std::move(args);
-    argv.clear();
-    for (std::string& arg : storage) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    argc = static_cast<int>(storage.size());
-    return ParsePortOptions(argc, argv.data(), starter, error);
-  }
-  std::vector<std::string> Remaining() const { return {argv.begin(), argv.begin() + argc}; }
-
   std::unique_ptr<ComDeviceTable> table;
-  std::vector<std::string> storage;
-  std::vector<char*> argv;
-  int argc = 0;
   std::vector<unsigned> started;
   SimulatorStarter starter = [this](unsigned number) {
     started.push_back(number);
@@ -45,33 +32,38 @@ class PortOptions : public ::testing::Test {
   };
 };
 
-TEST_F(PortOptions, PinsPortsStartsTheSimulatorAndLeavesOtherArguments) {
-  ASSERT_TRUE(Parse(
-      {"Zelmora", "--port", "COM4:=/dev/ttyUSB0", "-style", "fusion", "--port=com5=/dev/rfcomm0", "--simulate=COM2:"}));
-  EXPECT_EQ(Remaining(), (std::vector<std::string>{"Zelmora", "-style", "fusion"}));
-  EXPECT_EQ(argv[static_cast<std::size_t>(argc)], nullptr);
+TEST_F(PortOptionsTest, PinsPortsAndStartsTheSimulator) {
+  PortOptions options;
+  ASSERT_TRUE(ReadPortPin("COM4:=/dev/ttyUSB0", options, nullptr));
+  ASSERT_TRUE(ReadPortPin("com5=/dev/rfcomm0", options, nullptr));
+  ASSERT_TRUE(ReadSimulatorPort("COM2:", options, nullptr));
+  ASSERT_TRUE(ApplyPortOptions(options, starter, nullptr));
   EXPECT_EQ(table->PathOf(L"COM4:"), "/dev/ttyUSB0");
   EXPECT_EQ(table->PathOf(L"COM5:"), "/dev/rfcomm0");
   EXPECT_EQ(started, std::vector<unsigned>{2});
   EXPECT_EQ(table->PathOf(L"COM2:"), "/dev/pts/42");
 
-  ASSERT_TRUE(Parse({"Zelmora", "--simulate"}));
+  PortOptions bare;
+  ASSERT_TRUE(ReadSimulatorPort("", bare, nullptr));
+  ASSERT_TRUE(ApplyPortOptions(bare, starter, nullptr));
   EXPECT_EQ(started, (std::vector<unsigned>{2, 1}));
   EXPECT_EQ(table->PathOf(L"COM1:"), "/dev/pts/41");
 }
 
-TEST_F(PortOptions, MalformedOptionsAreRefusedWithAMessage) {
-  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{{"Zelmora", "--port"},
-                                                                             {"Zelmora", "--port", "COM4:"},
-                                                                             {"Zelmora", "--port", "COM0:=/dev/ttyS0"},
-                                                                             {"Zelmora", "--port=LPT1:=/dev/lp0"},
-                                                                             {"Zelmora", "--port", "COM4:="},
-                                                                             {"Zelmora", "--simulate=COM:"}}) {
+TEST_F(PortOptionsTest, MalformedValuesAndAFailedSimulatorAreRefusedWithAMessage) {
+  for (const char* value : {"", "COM4:", "COM0:=/dev/ttyS0", "LPT1:=/dev/lp0", "COM4:=", "COM256:=/dev/ttyS0"}) {
+    PortOptions options;
     std::string error;
-    EXPECT_FALSE(Parse(args, &error)) << args.back();
-    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(ReadPortPin(value, options, &error)) << value;
+    EXPECT_FALSE(error.empty()) << value;
+    EXPECT_TRUE(options.pins.empty()) << value;
   }
-  EXPECT_TRUE(started.empty());
+  for (const char* value : {"COM:", "COM0:", "ttyS0"}) {
+    PortOptions options;
+    std::string error;
+    EXPECT_FALSE(ReadSimulatorPort(value, options, &error)) << value;
+    EXPECT_FALSE(error.empty()) << value;
+  }
 
   // A --port at something that is no serial device is refused before the
   // program starts, without opening it.
@@ -82,21 +74,24 @@ TEST_F(PortOptions, MalformedOptionsAreRefusedWithAMessage) {
   {
     OpenWatch watch(pattern);
     for (const std::string& path : {file, std::string("/dev/ptmx")}) {
+      PortOptions options;
       std::string error;
-      EXPECT_FALSE(Parse({"Zelmora", "--port", "COM1:=" + path}, &error)) << path;
+      EXPECT_FALSE(ReadPortPin("COM1:=" + path, options, &error)) << path;
       EXPECT_NE(error.find(path), std::string::npos) << error;
-      EXPECT_EQ(table->PathOf(L"COM1:"), "") << path;
+      EXPECT_TRUE(options.pins.empty()) << path;
     }
     EXPECT_EQ(watch.Opened(), "");
   }
   std::filesystem::remove_all(pattern);
 
+  PortOptions options;
+  ASSERT_TRUE(ReadSimulatorPort("", options, nullptr));
   std::string error;
-  starter = [](unsigned) { return std::string(); };
-  EXPECT_FALSE(Parse({"Zelmora", "--simulate"}, &error));
+  EXPECT_FALSE(ApplyPortOptions(
+      options, [](unsigned) { return std::string(); }, &error));
   EXPECT_NE(error.find("did not start"), std::string::npos);
-  starter = nullptr;
-  EXPECT_FALSE(Parse({"Zelmora", "--simulate"}, &error));
+  EXPECT_FALSE(ApplyPortOptions(options, nullptr, &error));
+  EXPECT_NE(error.find("no simulated receiver"), std::string::npos);
 }
 
 }  // namespace

@@ -207,6 +207,35 @@ TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
   EXPECT_FALSE(editor->document()->isUndoAvailable());
 }
 
+// While a session runs every new line replaces the text and scrolls to the
+// end; a user who scrolled right to read a long sentence stays there.
+TEST_F(ControlsTest, RawTextBoxKeepsTheUsersHorizontalPositionAndShowsNoCaret) {
+  HWND edit = Item(IDC_SETUP_RAW_TEXT);
+  auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
+  ASSERT_NE(window, nullptr);
+  UiWindow::FromHandle(dialog)->Widget()->resize(240, 300);
+  QScrollBar* horizontal = window->Editor()->horizontalScrollBar();
+  QScrollBar* vertical = window->Editor()->verticalScrollBar();
+  std::wstring text;
+  for (int i = 0; i < 30; ++i) {
+    text += L"$GPGSV,3,1,12,01,06,157,10,02,51,060,33,03,21,311,24,04,73,250,40*7" + std::to_wstring(i % 10) + L"\r\n";
+    SetWindowTextW(edit, text.c_str());
+    LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
+    SendMessageW(edit, EM_LINESCROLL, 0, lines - SendMessageW(edit, EM_LINEINDEX, static_cast<WPARAM>(-1), 0));
+    SendMessageW(edit, EM_SETSEL, text.size(), static_cast<LPARAM>(text.size()));
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+    if (i == 20) {
+      ASSERT_GT(horizontal->maximum(), 120);
+      horizontal->setValue(120);
+    }
+    if (i >= 20) {
+      EXPECT_EQ(horizontal->value(), 120) << "line " << i;
+      EXPECT_EQ(vertical->value(), vertical->maximum()) << "line " << i;
+    }
+  }
+  EXPECT_EQ(window->Editor()->cursorWidth(), 0);
+}
+
 TEST(Windows, HandlesAreValidatedAndDestroyedWindowsGoQuiet) {
   HWND dialog = CreateTestDialog(IDD_ABOUT_PORTRAIT);
   HWND label = GetDlgItem(dialog, static_cast<int>(IDC_ABOUT_VERSION));

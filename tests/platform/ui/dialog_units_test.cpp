@@ -20,15 +20,14 @@ class DialogUnitsTest : public ::testing::TestWithParam<std::pair<int, int>> {
   void TearDown() override { SetScreenSize(480, 640); }
 };
 
-// The base units are the font's: the 52 letters' average width, rounded as
-// the handheld does, and its height; VGA screens double the font.
+// The base units are the scale-1 font's: the 52 letters' average width,
+// rounded as the handheld does, and its height; VGA screens double them.
 TEST_P(DialogUnitsTest, MapDialogRectUsesTheDialogFontOfTheScreen) {
-  QFont font = DialogFont(ScreenScale());
-  QFontMetrics metrics(font);
+  QFontMetrics metrics(DialogFont(1));
   int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-  int cx = (letters / 26 + 1) / 2;
-  int cy = metrics.height();
-  EXPECT_EQ(font.pixelSize(), 12 * ScreenScale());
+  int cx = (letters / 26 + 1) / 2 * ScreenScale();
+  int cy = metrics.height() * ScreenScale();
+  EXPECT_EQ(DialogFont(1).pixelSize(), 12);
 
   HWND dialog = CreateTestDialog(IDD_SETUP_PORTRAIT);
   RECT rect{4, 8, 137, 146};

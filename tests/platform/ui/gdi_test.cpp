@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui/gdi_objects.h"
+#include "platform/ui/resource_images.h"
 #include "platform/ui/ui_application.h"
 
 namespace {
@@ -267,6 +268,17 @@ TEST(Gdi, ResourceBitmapsAndIconsDecode) {
   EXPECT_EQ(GdiIconImage(icon)->size(), QSize(64, 64));
   EXPECT_TRUE(DestroyIcon(icon));
   EXPECT_FALSE(DestroyIcon(icon));
+}
+
+}  // namespace
+
+namespace {
+
+// The window icon: all three sizes of the program's icon group.
+TEST(ProgramIcon, HoldsEveryImageOfTheProgramsIconGroup) {
+  EnsureTestApplication();
+  QIcon icon = ProgramIcon();
+  EXPECT_EQ(icon.availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32), QSize(64, 64)}));
 }
 
 }  // namespace

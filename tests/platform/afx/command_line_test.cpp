@@ -1,0 +1,81 @@
+#include "platform/afx/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Case {
+  std::vector<const char*> arguments;
+  bool leaveUnknown;
+  bool read;
+  std::string errorPart;  // part of the message when not read
+};
+
+QStringList Arguments(const std::vector<const char*>& arguments) {
+  QStringList list{QStringLiteral("Zelmora")};
+  for (const char* argument : arguments) list.push_back(QString::fromUtf8(argument));
+  return list;
+}
+
+TEST(CommandLine, ReadsTheOptionsAndLeavesQtsOwnOnlyBeforeTheApplication) {
+  const Case cases[] = {
+      {{}, false, true, ""},
+      {{"--screen", "240x320"}, false, true, ""},
+      {{"--screen=640x480"}, false, true, ""},
+      {{"--screen", "400x240"}, false, false, "240x320, 320x240, 240x240, 480x640, 640x480, 480x480"},
+      {{"--screen", "480"}, false, false, "WIDTHxHEIGHT"},
+      {{"--port"}, true, false, "Missing value"},
+      {{"--port", "COM4:"}, true, false, "COMn:=PATH"},
+      {{"--simulate=COM:"}, false, false, "--simulate"},
+      {{"-style", "fusion"}, true, true, ""},
+      {{"-style", "fusion"}, false, false, "Unknown option"},
+      {{"stray"}, false, false, "unknown argument stray"},
+      {{"--bogus", "--help"}, true, true, ""},
+  };
+  for (const Case& c : cases) {
+    CommandLine line;
+    std::string error;
+    std::string shown = Arguments(c.arguments).join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(ReadCommandLine(Arguments(c.arguments), c.leaveUnknown, line, &error), c.read) << shown << ": " << error;
+    if (!c.read) {
+      EXPECT_NE(error.find(c.errorPart), std::string::npos) << shown << ": " << error;
+    }
+  }
+}
+
+TEST(CommandLine, FillsTheScreenThePortsTheSimulatorAndTheQuestions) {
+  CommandLine line;
+  ASSERT_TRUE(ReadCommandLine(Arguments({"--port", "COM4:=/dev/ttyUSB0", "--simulate", "--screen", "240x240",
+                                         "--port=com5=/dev/rfcomm0", "--version"}),
+                              false, line, nullptr));
+  ASSERT_TRUE(line.screen.has_value());
+  EXPECT_EQ(line.screen->width, 240);
+  EXPECT_EQ(line.screen->height, 240);
+  EXPECT_EQ(line.ports.pins, (std::vector<std::pair<unsigned, std::string>>{{4, "/dev/ttyUSB0"}, {5, "/dev/rfcomm0"}}));
+  EXPECT_EQ(line.ports.simulator, 1u) << "a bare --simulate does not take the next argument";
+  EXPECT_TRUE(line.version);
+  EXPECT_FALSE(line.help);
+
+  CommandLine other;
+  ASSERT_TRUE(ReadCommandLine(Arguments({"--simulate=COM3:", "--help"}), false, other, nullptr));
+  EXPECT_EQ(other.ports.simulator, 3u);
+  EXPECT_TRUE(other.help);
+  EXPECT_FALSE(other.screen.has_value());
+}
+
+// The usage people know, with --version and --help added.
+TEST(CommandLine, UsageKeepsItsTextAndListsEveryOption) {
+  EXPECT_EQ(CommandLineUsage("Zelmora"),
+            "usage: Zelmora [--screen WxH] [--port COMn:=PATH]... [--simulate[=COMn:]] [--version] [--help]\n"
+            "  --screen WxH         size of the simulated handheld screen (default 480x640;\n"
+            "                       Ctrl+R rotates it)\n"
+            "  --port COMn:=PATH    the serial device (any tty) that COMn: opens\n"
+            "  --simulate[=COMn:]   a simulated receiver at 4800 bps as COM1: (or COMn:)\n"
+            "  --version            prints the program's version\n"
+            "  --help               prints this text\n");
+}
+
+}  // namespace
