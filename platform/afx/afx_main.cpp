@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/afx/command_line.h"
+#include "platform/core/diagnostics.h"
 #include "platform/afx/win_app.h"
 #include "platform/core/registry.h"
 #include "platform/core/resources.h"
@@ -47,6 +48,7 @@ int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator) {
   // Qt has taken its own options out of argv; whatever is left must be ours.
   CommandLine strict;
   if (!ReadCommandLine(ArgumentsOf(argc, argv), false, strict, &error)) return RefuseCommandLine(argv[0], error);
+  if (line.debug) SetDebugEnabled(true);
   if (line.screen) SetScreenSize(line.screen->width, line.screen->height);
   if (!ApplyPortOptions(line.ports, startSimulator, &error)) return RefuseCommandLine(argv[0], error);
   if (app == nullptr) return 1;

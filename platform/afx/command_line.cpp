@@ -41,6 +41,9 @@ constexpr OptionRow kOptions[] = {
      [](const std::string& value, CommandLine& line, std::string* error) {
        return ReadSimulatorPort(value, line.ports, error);
      }},
+    {"debug", nullptr, false, false,
+     "explains on standard error why ports are listed, left out,\nfail to open or are lost (as ZELMORA_DEBUG=1 does)",
+     [](const std::string&, CommandLine& line, std::string*) { return line.debug = true; }},
     {"version", nullptr, false, false, "prints the program's version",
      [](const std::string&, CommandLine& line, std::string*) { return line.version = true; }},
     {"help", nullptr, false, false, "prints this text",

@@ -13,6 +13,7 @@
 struct CommandLine {
   bool help = false;
   bool version = false;
+  bool debug = false;
   std::optional<ScreenSize> screen;
   PortOptions ports;
 };

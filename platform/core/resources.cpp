@@ -181,9 +181,9 @@ std::string ModuleFileVersion(HMODULE module) {
   // high and low double words (each the high word first in value, stored
   // little-endian: low word at the lower address).
   for (std::size_t at = 0; at + 16 <= bytes.size(); at += 4) {
-    if (ReadWord(bytes, at) != kSignatureLow || ReadWord(bytes, at + 2) != kSignatureHigh) continue;
-    return std::to_string(ReadWord(bytes, at + 10)) + "." + std::to_string(ReadWord(bytes, at + 8)) + "." +
-           std::to_string(ReadWord(bytes, at + 14)) + "." + std::to_string(ReadWord(bytes, at + 12));
+    if (ReadLe16(bytes, at) != kSignatureLow || ReadLe16(bytes, at + 2) != kSignatureHigh) continue;
+    return std::to_string(ReadLe16(bytes, at + 10)) + "." + std::to_string(ReadLe16(bytes, at + 8)) + "." +
+           std::to_string(ReadLe16(bytes, at + 14)) + "." + std::to_string(ReadLe16(bytes, at + 12));
   }
   return {};
 }

@@ -69,11 +69,14 @@ TEST(CommandLine, FillsTheScreenThePortsTheSimulatorAndTheQuestions) {
 // The usage people know, with --version and --help added.
 TEST(CommandLine, UsageKeepsItsTextAndListsEveryOption) {
   EXPECT_EQ(CommandLineUsage("Zelmora"),
-            "usage: Zelmora [--screen WxH] [--port COMn:=PATH]... [--simulate[=COMn:]] [--version] [--help]\n"
+            "usage: Zelmora [--screen WxH] [--port COMn:=PATH]... [--simulate[=COMn:]] [--debug] [--version] "
+            "[--help]\n"
             "  --screen WxH         size of the simulated handheld screen (default 480x640;\n"
             "                       Ctrl+R rotates it)\n"
             "  --port COMn:=PATH    the serial device (any tty) that COMn: opens\n"
             "  --simulate[=COMn:]   a simulated receiver at 4800 bps as COM1: (or COMn:)\n"
+            "  --debug              explains on standard error why ports are listed, left out,\n"
+            "                       fail to open or are lost (as ZELMORA_DEBUG=1 does)\n"
             "  --version            prints the program's version\n"
             "  --help               prints this text\n");
 }
