@@ -7,6 +7,7 @@
 #include "app/zelmora_app.h"
 #include "platform/afx/afx_main.h"
 #include "resources/resource_catalogue.h"
+#include "session/decoding_mode.h"
 #include "simulator/simulated_receiver.h"
 
 CZelmoraApp theApp;
@@ -29,5 +30,6 @@ std::string StartSimulatedReceiver(unsigned) {
 
 int main(int argc, char** argv) {
   RegisterProgramResources();
+  TakeGpsOnlyOption(argc, argv);
   return AfxWinMain(argc, argv, &StartSimulatedReceiver);
 }
