@@ -15,8 +15,8 @@ constexpr double kGeoidSeparationM = -19.6;
 
 }  // namespace
 
-NmeaSynthesizer::NmeaSynthesizer(std::int64_t utc_start_ms)
-    : utc_start_ms_(utc_start_ms), track_(kTrackSeed), sky_(kSkySeed, false) {}
+NmeaSynthesizer::NmeaSynthesizer(std::int64_t utc_start_ms, bool gnss)
+    : utc_start_ms_(utc_start_ms), gnss_(gnss), track_(kTrackSeed), sky_(kSkySeed, false, gnss) {}
 
 void NmeaSynthesizer::SetManySatellites(bool many_satellites) { sky_.SetManySatellites(many_satellites); }
 
@@ -26,10 +26,10 @@ EpochReport NmeaSynthesizer::Report(std::uint64_t t_ms) {
   const double seconds = static_cast<double>(t_ms - last_ms_) / 1000.0;
   last_ms_ = t_ms;
   track_.Advance(seconds);
-  sky_.Advance(seconds);
-
   EpochReport report;
   report.utc_ms = utc_start_ms_ + static_cast<std::int64_t>(t_ms);
+  sky_.Advance(seconds, report.utc_ms, track_.Latitude(), track_.Longitude(), track_.AltitudeM());
+
   report.satellites = sky_.View(t_ms);
   const auto used = std::count_if(report.satellites.begin(), report.satellites.end(),
                                   [](const SatelliteView& sat) { return sat.used; });
@@ -49,6 +49,20 @@ EpochReport NmeaSynthesizer::Report(std::uint64_t t_ms) {
 
 std::vector<SentenceGroup> NmeaSynthesizer::Epoch(std::uint64_t t_ms) {
   const EpochReport report = Report(t_ms);
+  if (gnss_) {
+    // Each system's GSV is a group of its own, so that a slow line leaves
+    // out one system's sky and sends it the next second.
+    std::vector<SentenceGroup> groups{{"RMC", 0, {RmcSentence(report, "GN")}},
+                                      {"VTG", 5, {VtgSentence(report, "GN")}},
+                                      {"GGA", 1, {GgaSentence(report, "GN")}},
+                                      {"GSA", 2, {}}};
+    const GnssSystem systems[] = {GnssSystem::kGps, GnssSystem::kGlonass, GnssSystem::kGalileo, GnssSystem::kBeiDou};
+    const char* const gsv_types[] = {"GPGSV", "GLGSV", "GAGSV", "GBGSV"};
+    for (GnssSystem system : systems) groups[3].sentences.push_back(GnssGsaSentence(report, system));
+    for (std::size_t i = 0; i < 4; ++i) groups.push_back({gsv_types[i], 3, GnssGsvSentences(report, systems[i])});
+    groups.push_back({"GLL", 4, {GllSentence(report, "GN")}});
+    return groups;
+  }
   return {
       {"GGA", 1, {GgaSentence(report)}}, {"GLL", 4, {GllSentence(report)}}, {"GSA", 2, {GsaSentence(report)}},
       {"GSV", 3, GsvSentences(report)},  {"RMC", 0, {RmcSentence(report)}}, {"VTG", 5, {VtgSentence(report)}},

@@ -35,7 +35,7 @@ bool ChecksumMatches(std::string_view sentence) {
 ReceiverEngine::ReceiverEngine(const ReceiverOptions& options, std::optional<ReplayLog> replay)
     : faults_(options.faults),
       replay_(std::move(replay)),
-      synthesizer_(options.utc_start_s * 1000),
+      synthesizer_(options.utc_start_s * 1000, options.gnss),
       line_(options.baud),
       fault_rng_(kFaultSeed) {
   synthesizer_.SetManySatellites(faults_.many_satellites);

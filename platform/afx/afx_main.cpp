@@ -14,11 +14,13 @@ namespace {
 
 void PrintUsage(const char* program) {
   std::fprintf(stderr,
-               "usage: %s [--screen WxH] [--port COMn:=PATH]... [--simulate[=COMn:]] [--gps-only]\n"
+               "usage: %s [--screen WxH] [--port COMn:=PATH]... [--simulate[-gnss][=COMn:]] [--gps-only]\n"
                "  --screen WxH         size of the simulated handheld screen (default 480x640;\n"
                "                       Ctrl+R rotates it)\n"
                "  --port COMn:=PATH    the serial device (any tty) that COMn: opens\n"
                "  --simulate[=COMn:]   a simulated receiver at 4800 bps as COM1: (or COMn:)\n"
+               "  --simulate-gnss[=COMn:]  the same with a receiver of GPS, GLONASS, Galileo\n"
+               "                       and BeiDou speaking NMEA 4.10\n"
                "  --gps-only           decode $GP sentences only, as the handheld did\n",
                program);
 }
