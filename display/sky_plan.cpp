@@ -23,8 +23,8 @@ SkyPlan PlanSky(const GPSRecordData& record) {
   plan.pSky = record.m_Sky;
   plan.nSkyCount = record.m_nSkyCount;
   plan.nInView = record.m_nSkyCount;
-  for (int i = 0; i < record.m_nUsedCount; ++i) {
-    plan.nUsed += record.m_nUsedPRNs[i] != 0 ? 1 : 0;
+  for (int i = 0; i < record.m_nSkyCount; ++i) {
+    plan.nUsed += record.m_Sky[i].bUsed ? 1 : 0;
   }
   const bool gpsAlone = std::all_of(record.m_Sky, record.m_Sky + record.m_nSkyCount,
                                     [](const SatelliteInfo& satellite) { return satellite.nSystem == kSystemGPS; });
@@ -82,6 +82,6 @@ COLORREF SystemColor(int nSystem) {
   }
 }
 
-std::wstring InViewText(int nInView) { return FormatText(L"%d in view", {nInView}); }
+std::wstring InViewText(int nInView) { return FormatText(L"%d seen", {nInView}); }
 
 std::wstring UsedText(int nUsed) { return FormatText(L"%d used", {nUsed}); }

@@ -17,7 +17,7 @@ struct SkyPlan {
   BOOL bSystems = FALSE;       // labels carry the system's letter; the counts are shown
   int nSlot[kSatelliteCount];  // the pSky entry of each bar slot, -1 for a slot without one
   int nInView = 0;             // satellites in view
-  int nUsed = 0;               // satellites used in the fix
+  int nUsed = 0;               // satellites in view used in the fix
 };
 
 // The handheld's view of a 12-entry table (null: empty views).
@@ -41,6 +41,7 @@ std::wstring BarLabel(const SatelliteInfo& satellite, BOOL bSystems);
 // orange, BeiDou purple, QZSS teal, SBAS grey, NavIC brown, unknown black.
 COLORREF SystemColor(int nSystem);
 
-// The counts under the sky plot: "23 in view", "14 used".
+// The counts in the sky plot's bottom corners, short enough for the
+// smallest plot: "23 seen" (in view), "14 used".
 std::wstring InViewText(int nInView);
 std::wstring UsedText(int nUsed);

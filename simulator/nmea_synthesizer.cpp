@@ -50,17 +50,19 @@ EpochReport NmeaSynthesizer::Report(std::uint64_t t_ms) {
 std::vector<SentenceGroup> NmeaSynthesizer::Epoch(std::uint64_t t_ms) {
   const EpochReport report = Report(t_ms);
   if (gnss_) {
-    // Each system's GSV is a group of its own, so that a slow line leaves
-    // out one system's sky and sends it the next second.
+    // Each system's GSV is a group of its own with a priority of its own,
+    // so that a slow line leaves out some systems' skies and sends them
+    // first the next second, in turn.
     std::vector<SentenceGroup> groups{{"RMC", 0, {RmcSentence(report, "GN")}},
-                                      {"VTG", 5, {VtgSentence(report, "GN")}},
+                                      {"VTG", 8, {VtgSentence(report, "GN")}},
                                       {"GGA", 1, {GgaSentence(report, "GN")}},
                                       {"GSA", 2, {}}};
     const GnssSystem systems[] = {GnssSystem::kGps, GnssSystem::kGlonass, GnssSystem::kGalileo, GnssSystem::kBeiDou};
     const char* const gsv_types[] = {"GPGSV", "GLGSV", "GAGSV", "GBGSV"};
     for (GnssSystem system : systems) groups[3].sentences.push_back(GnssGsaSentence(report, system));
-    for (std::size_t i = 0; i < 4; ++i) groups.push_back({gsv_types[i], 3, GnssGsvSentences(report, systems[i])});
-    groups.push_back({"GLL", 4, {GllSentence(report, "GN")}});
+    for (std::size_t i = 0; i < 4; ++i)
+      groups.push_back({gsv_types[i], 3 + static_cast<int>(i), GnssGsvSentences(report, systems[i])});
+    groups.push_back({"GLL", 7, {GllSentence(report, "GN")}});
     return groups;
   }
   return {

@@ -3,6 +3,8 @@
 #include "simulator/nmea_text.h"
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 #include <charconv>
 #include <numeric>
 #include <utility>
@@ -101,7 +103,10 @@ std::vector<std::string> ReceiverEngine::SynthesisedEpoch(std::uint64_t t_ms) {
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     const auto rank = [&](const SentenceGroup& g) {
-      return std::pair{g.priority == 0 ? 0 : left_out_.contains(g.type) ? 1 : 2, g.priority};
+      // Among the types left out, the one waiting longest goes first.
+      const auto waiting = left_out_.find(g.type);
+      const int seconds = waiting == left_out_.end() ? 0 : waiting->second;
+      return std::tuple{g.priority == 0 ? 0 : seconds > 0 ? 1 : 2, -seconds, g.priority};
     };
     return rank(groups[a]) < rank(groups[b]);
   });
@@ -109,6 +114,7 @@ std::vector<std::string> ReceiverEngine::SynthesisedEpoch(std::uint64_t t_ms) {
   const std::uint64_t backlog = line_.BacklogBits();
   std::uint64_t room = backlog < line_.Baud() ? line_.Baud() - backlog : 0;
   std::vector<bool> chosen(groups.size(), false);
+  const std::map<std::string, int> waited = std::move(left_out_);
   left_out_.clear();
   for (std::size_t index : order) {
     const SentenceGroup& group = groups[index];
@@ -118,7 +124,8 @@ std::vector<std::string> ReceiverEngine::SynthesisedEpoch(std::uint64_t t_ms) {
       chosen[index] = true;
       room -= std::min(room, bits);
     } else {
-      left_out_.insert(group.type);
+      const auto before = waited.find(group.type);
+      left_out_[group.type] = (before == waited.end() ? 0 : before->second) + 1;
     }
   }
   std::vector<std::string> sentences;

@@ -11,6 +11,7 @@
 #include "simulator/uart_line.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <random>
 #include <set>
@@ -69,8 +70,10 @@ class ReceiverEngine {
   std::uint64_t silent_until_ms_ = 0;
   std::uint64_t planned_from_ms_ = 0;
   std::uint64_t planned_until_ms_ = 0;
-  std::set<std::string> left_out_;  // sentence types the line could not carry last second
-  std::string command_;             // what the program has written since its last CR LF
+  // Sentence types the line could not carry last second, with how many
+  // seconds in a row they have been left out.
+  std::map<std::string, int> left_out_;
+  std::string command_;  // what the program has written since its last CR LF
   std::uint64_t bytes_sent_ = 0;
   std::uint64_t bytes_received_ = 0;
   std::uint64_t cold_starts_ = 0;

@@ -143,6 +143,22 @@ TEST(ReceiverEngine, GnssProfileSpeaksNmea410) {
                                           "$GBGSV", "$GNGLL"}));
 }
 
+// A line too slow for a whole multi-constellation epoch still carries every
+// system's sky, in turn.
+TEST(ReceiverEngine, GnssProfileSendsEverySkyOnASlowLine) {
+  sim::ReceiverOptions options = Options(4800);
+  options.gnss = true;
+  sim::ReceiverEngine engine(options, std::nullopt);
+  Delivery delivery;
+  Drive(engine, 0, 10'000, 4800, delivery);
+  std::map<std::string, int> last_messages;
+  for (const std::string& line : Lines(delivery.bytes)) {
+    const std::vector<std::string> fields = Fields(line);
+    if (fields[0].ends_with("GSV") && fields[1] == fields[2]) ++last_messages[fields[0]];
+  }
+  for (const char* talker : {"$GPGSV", "$GLGSV", "$GAGSV", "$GBGSV"}) EXPECT_GE(last_messages[talker], 2) << talker;
+}
+
 TEST(ReceiverEngine, SendsOneEpochPerSecondOfReceiverTime) {
   sim::ReceiverEngine engine(Options(38400), std::nullopt);
   Delivery delivery;
