@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "acquisition/field_array.h"
 #include "acquisition/gps_record_data.h"
@@ -14,6 +16,12 @@
 constexpr int kLineNotDecoded = 0;      // no known head: the line is left alone
 constexpr int kLineDroppedCheck = -1;   // the head matched, CheckSentence failed
 constexpr int kLineDroppedFields = -2;  // the sentence has too few fields
+
+// An NMEA 4.10 GSA: the 18 fields of NMEA 2.3 and the system ID.
+constexpr int kGsaFieldsWithSystem = 19;
+
+// True when the line starts with "$" and a talker of two upper-case letters.
+bool HasTalkerHead(std::wstring_view line);
 
 // An NMEA (d)ddmm.mmmm value in decimal degrees.
 double Degrees(double x);
@@ -28,13 +36,21 @@ class CGPSRecord : protected GPSRecordData {
   CGPSRecord(const CGPSRecord&) = delete;
   CGPSRecord& operator=(const CGPSRecord&) = delete;
 
-  // TRUE when the line is at least 9 characters long, starts with "$GP", has
-  // "*" three characters from its end and ends with the two upper-case
+  // TRUE when the line is at least 9 characters long, starts with "$GP"
+  // (with every talker decoded: "$" and two upper-case letters), has "*"
+  // three characters from its end and ends with the two upper-case
   // hexadecimal digits of the XOR of the characters between "$" and "*".
   BOOL CheckSentence(const std::wstring& strLine) const;
 
+  // TRUE: decode $GPGGA, $GPGSA, $GPGSV and $GPRMC only, into the 12-entry
+  // tables, as the handheld did. FALSE (the default): the four sentences of
+  // every talker, merged into one sky and one used set. Set before decoding
+  // starts.
+  void SetGpsOnly(BOOL bGpsOnly);
+
   // The decode step of one complete line (without its CR LF): dispatches on
-  // the head, substitutes the canned sentence in demo mode, checks and
+  // the head (with every talker decoded, of the line without a doubled "$"
+  // at its start and without CRs at its end), substitutes the canned sentence in demo mode, checks and
   // decodes it into the record. Returns the group to announce (1 altitude,
   // 2 fix, 3 satellites, 4 position and time) or one of the kLine* values.
   // `fields` is the caller's field array, kept from line to line.
@@ -63,11 +79,30 @@ class CGPSRecord : protected GPSRecordData {
   struct SentenceType;
   static const SentenceType kSentenceTypes[];
 
+  // A talker's and signal's satellites: the last complete GSV sequence and
+  // the messages of the one being received.
+  struct SkySource {
+    int nTalker = 0;
+    int nSignal = 0;
+    std::vector<SatelliteInfo> satellites;
+    std::vector<SatelliteInfo> pending;
+    std::vector<int> pendingMessage;  // the message number of each pending satellite
+  };
+
+  const SentenceType* MatchHead(std::wstring_view line) const;
   const std::wstring& DemoSentence(const SentenceType& type);
+  static void ReadSatellite(const CFieldArray& fields, int k, wchar_t talker1, wchar_t talker2,
+                            SatelliteInfo& satellite);
+  void MergeGsv(wchar_t talker1, wchar_t talker2, int nMessages, int nMessage, const CFieldArray& fields);
+  void RebuildSky();
+  bool IsUsed(int nSystem, int nNumber) const;
   int DecodeGGA(const std::wstring& strSentence, CFieldArray& fields);
   int DecodeGSA(const std::wstring& strSentence, CFieldArray& fields);
   int DecodeGSV(const std::wstring& strSentence, CFieldArray& fields);
   int DecodeRMC(const std::wstring& strSentence, CFieldArray& fields);
 
   mutable std::mutex m_mutex;
+  std::vector<SkySource> m_skySources;
+  std::wstring m_strSentence;  // a line's sentence without what surrounded it
+  bool m_bInGsaSet = false;    // the last line was a GSA: the next one adds to its set
 };

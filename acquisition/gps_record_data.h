@@ -9,6 +9,18 @@
 
 constexpr int kUsedPRNCount = 12;
 constexpr int kSatelliteCount = 12;
+// Room for every satellite a receiver of four systems and SBAS can see.
+constexpr int kSkyCapacity = 96;
+constexpr int kUsedSetCapacity = 96;
+
+// A satellite used in the fix: its system and its number in that system
+// (SystemNumber), so that GPS 5 and Galileo 5 stay apart.
+struct UsedSatellite {
+  int nSystem = 0;
+  int nNumber = 0;
+
+  bool operator==(const UsedSatellite&) const = default;
+};
 
 struct GPSRecordData {
   int m_nDate = 0;                                // UTC ddmmyy as a decimal number ("090307" is 90307)
@@ -25,6 +37,22 @@ struct GPSRecordData {
   int m_nFixMode = 0;                             // 1 no fix, 2 2D, 3 3D; 0 before the first $GPGSA
   double m_dPDOP = 0.0;
   std::wstring m_strRawText{};  // the last characters of the received lines, each ended by CR LF
+
+  // How the record is filled: TRUE decodes $GP sentences only, into the
+  // members above; FALSE decodes every talker and fills the merged sky and
+  // the used set below too (m_Satellites then stays empty).
+  BOOL m_bGpsOnly = FALSE;
+  // Every satellite in view, of every talker and signal, one entry per
+  // satellite, in the order their talkers were first heard.
+  SatelliteInfo m_Sky[kSkyCapacity]{};
+  int m_nSkyCount = 0;
+  // The used satellites of the last set of consecutive GSA sentences: the
+  // first GSA's PRN fields at their places (an empty field is an entry of
+  // system and PRN 0), then the PRNs the others add. The PRNs as received
+  // are in m_nUsedPRNs; m_nUsedPRN holds the first 12.
+  UsedSatellite m_Used[kUsedSetCapacity]{};
+  int m_nUsedPRNs[kUsedSetCapacity] = {};
+  int m_nUsedCount = 0;
 
   // Every member, so that a member added later is compared too.
   bool operator==(const GPSRecordData&) const = default;

@@ -37,8 +37,6 @@ int ShapeIndex(int nScreenWidth, int nScreenHeight) {
   }
 }
 
-std::wstring LastTwo(std::wstring text) { return text.size() > 2 ? text.substr(text.size() - 2) : text; }
-
 }  // namespace
 
 int ScreenShapeCode(int nScreenWidth, int nScreenHeight) {
@@ -116,6 +114,6 @@ int BarTop(int nBarHeight, double dSNR) {
   return std::clamp(top, 1, nBarHeight - 1);
 }
 
-std::wstring SatelliteLabel(int nPRN) { return LastTwo(FormatText(L"%.2d", {nPRN})); }
+std::wstring SatelliteLabel(int nPRN) { return FormatText(L"%.2d", {nPRN}); }
 
 std::wstring SnrLabel(double dSNR) { return FormatText(L"%.2d", {TruncateToInt(dSNR + 0.5)}); }

@@ -68,8 +68,8 @@ int SlotTextLeft(const SignalBarGeometry& bars, int i);
 // row 1, the lowest bar is two rows high (H - 1 to H).
 int BarTop(int nBarHeight, double dSNR);
 
-// "%.2d" of a satellite's PRN cut to its last two characters: 5 gives "05",
-// 120 gives "20".
+// "%.2d" of a satellite's PRN: 5 gives "05", 120 gives "120" (never cut to
+// "20", another satellite's number).
 std::wstring SatelliteLabel(int nPRN);
 
 // "%.2d" of the SNR rounded to a whole number: 49.5 gives "50".

@@ -95,20 +95,28 @@ void CStatusPpg::SetPdop(std::wstring strPdop) { SetField(m_stcPdop, m_strPdop, 
 
 SatelliteViewTools CStatusPpg::Tools() const { return {m_brNull, m_penGrid, m_brSlot, m_brUsed, m_brNotUsed}; }
 
-void CStatusPpg::DrawSkyView(const SatelliteInfo* pSatellites) {
+void CStatusPpg::DrawSkyView(const SatelliteInfo* pSatellites) { DrawSkyPlan(PlanTable(pSatellites)); }
+
+void CStatusPpg::DrawSkyView(const GPSRecordData& record) { DrawSkyPlan(PlanSky(record)); }
+
+void CStatusPpg::DrawSignalBars(const SatelliteInfo* pSatellites) { DrawBarsPlan(PlanTable(pSatellites)); }
+
+void CStatusPpg::DrawSignalBars(const GPSRecordData& record) { DrawBarsPlan(PlanSky(record)); }
+
+void CStatusPpg::DrawSkyPlan(const SkyPlan& plan) {
   if (!::IsWindowEnabled(m_hWnd)) {
     return;
   }
   const SkyPlotGeometry sky = SkyPlotGeometryFor(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   m_rcSky = sky.rcSky;
-  ComposeSkyView(m_dcSky, sky, m_dcSkyBack[sky.nBackground], Tools(), pSatellites);
+  ComposeSkyView(m_dcSky, sky, m_dcSkyBack[sky.nBackground], Tools(), plan);
 
   HDC dc = GetDC(m_hWnd);
   BitBlt(dc, m_rcSky.left, m_rcSky.top, sky.nSide, sky.nSide, m_dcSky, 0, 0, SRCCOPY);
   ReleaseDC(m_hWnd, dc);
 }
 
-void CStatusPpg::DrawSignalBars(const SatelliteInfo* pSatellites) {
+void CStatusPpg::DrawBarsPlan(const SkyPlan& plan) {
   if (!::IsWindowEnabled(m_hWnd)) {
     return;
   }
@@ -117,7 +125,7 @@ void CStatusPpg::DrawSignalBars(const SatelliteInfo* pSatellites) {
   m_nBarWidth = bars.nBarWidth;
   m_nBarHeight = bars.nBarHeight;
   m_nBarGap = bars.nBarGap;
-  ComposeSignalBars(m_dcBars, bars, Tools(), pSatellites);
+  ComposeSignalBars(m_dcBars, bars, Tools(), plan);
 
   HDC dc = GetDC(m_hWnd);
   BitBlt(dc, m_rcBars.left, m_rcBars.top, m_rcBars.right - m_rcBars.left, m_rcBars.bottom - m_rcBars.top, m_dcBars, 0,
@@ -183,8 +191,8 @@ void CStatusPpg::OnSize(UINT, int, int) {
     if (m_pReadThread != nullptr) {
       // One consistent copy for both views.
       const GPSRecordData record = m_pReadThread->Snapshot();
-      DrawSkyView(record.m_Satellites);
-      DrawSignalBars(record.m_Satellites);
+      DrawSkyView(record);
+      DrawSignalBars(record);
     } else {
       DrawSkyView(nullptr);
       DrawSignalBars(nullptr);

@@ -6,7 +6,9 @@
 
 #include <string>
 
+#include "acquisition/gps_record_data.h"
 #include "acquisition/satellite_info.h"
+#include "display/sky_plan.h"
 #include "platform/afx/afx.h"
 
 class CGPSReadThread;
@@ -34,6 +36,10 @@ class CStatusPpg : public CPropertyPage {
   // page's window does not exist or is disabled.
   void DrawSkyView(const SatelliteInfo* pSatellites);
   void DrawSignalBars(const SatelliteInfo* pSatellites);
+  // The same for what a record holds: its 12-entry table when it was
+  // decoded $GP only, else its merged sky (sky_plan.h).
+  void DrawSkyView(const GPSRecordData& record);
+  void DrawSignalBars(const GPSRecordData& record);
 
   BOOL OnInitDialog() override;
   const AFX_MSGMAP* GetMessageMap() const override;
@@ -51,6 +57,8 @@ class CStatusPpg : public CPropertyPage {
   void SetField(CStatic& control, std::wstring& strMember, std::wstring strText);
   // The drawing objects the two views use.
   SatelliteViewTools Tools() const;
+  void DrawSkyPlan(const SkyPlan& plan);
+  void DrawBarsPlan(const SkyPlan& plan);
 
   std::wstring m_strDate;
   std::wstring m_strTime;

@@ -15,8 +15,8 @@ void ShowGpsGroup(CStatusPpg& page, const GPSRecordData& record, WPARAM nGroup) 
       break;
     }
     case 3:
-      page.DrawSkyView(record.m_Satellites);
-      page.DrawSignalBars(record.m_Satellites);
+      page.DrawSkyView(record);
+      page.DrawSignalBars(record);
       break;
     case 4: {
       PositionTexts position = PositionGroupTexts(record);

@@ -56,6 +56,11 @@ BOOL DrawLine(HDC dc, int x1, int y1, int x2, int y2) {
 
 void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, const SatelliteViewTools& tools,
                     const SatelliteInfo* pSatellites) {
+  ComposeSkyView(dcSky, sky, dcBackground, tools, PlanTable(pSatellites));
+}
+
+void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, const SatelliteViewTools& tools,
+                    const SkyPlan& plan) {
   const int side = sky.nSide;
   BitBlt(dcSky, 0, 0, side, side, nullptr, 0, 0, WHITENESS);
   StretchBlt(dcSky, 0, 0, side, side, dcBackground, 0, 0, sky.nBackgroundSide, sky.nBackgroundSide, SRCCOPY);
@@ -79,16 +84,26 @@ void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, con
     DrawTextCentered(dcSky, std::wstring(1, letters[i]), centre.x, centre.y, DT_NOCLIP, TRUE);
   }
 
-  if (pSatellites != nullptr) {
-    for (int i = 0; i < kSatelliteCount; ++i) {
-      const SatelliteInfo& satellite = pSatellites[i];
-      if (satellite.nPRN == 0) {
-        continue;
-      }
-      const POINT point = SatellitePoint(sky, satellite.dElevation, satellite.dAzimuth);
-      SetTextColor(dcSky, satellite.bUsed ? kBlack : kRed);
-      DrawTextCentered(dcSky, SatelliteLabel(satellite.nPRN), point.x + 1, point.y + 1, DT_NOCLIP, TRUE);
+  if (plan.bSystems) {
+    // The counts sit in the bottom corners, outside the horizon ring, under
+    // the labels.
+    SetTextColor(dcSky, kLetterGrey);
+    const std::wstring inView = InViewText(plan.nInView);
+    const std::wstring used = UsedText(plan.nUsed);
+    const SIZE inViewSize = TextSize(dcSky, inView);
+    const SIZE usedSize = TextSize(dcSky, used);
+    DrawTextHalo(dcSky, inView, 1, sky.nSide - inViewSize.cy, DT_NOCLIP, TRUE);
+    DrawTextHalo(dcSky, used, sky.nSide - 1 - usedSize.cx, sky.nSide - usedSize.cy, DT_NOCLIP, TRUE);
+  }
+
+  for (int i = 0; i < plan.nSkyCount; ++i) {
+    const SatelliteInfo& satellite = plan.pSky[i];
+    if (satellite.nPRN == 0) {
+      continue;
     }
+    const POINT point = SatellitePoint(sky, satellite.dElevation, satellite.dAzimuth);
+    SetTextColor(dcSky, satellite.bUsed ? kBlack : kRed);
+    DrawTextCentered(dcSky, SkyLabel(satellite, plan.bSystems), point.x + 1, point.y + 1, DT_NOCLIP, TRUE);
   }
 
   SelectObject(dcSky, previousBrush);
@@ -97,6 +112,11 @@ void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, con
 
 void ComposeSignalBars(HDC dcBars, const SignalBarGeometry& bars, const SatelliteViewTools& tools,
                        const SatelliteInfo* pSatellites) {
+  ComposeSignalBars(dcBars, bars, tools, PlanTable(pSatellites));
+}
+
+void ComposeSignalBars(HDC dcBars, const SignalBarGeometry& bars, const SatelliteViewTools& tools,
+                       const SkyPlan& plan) {
   const RECT& chart = bars.rcBars;
   BitBlt(dcBars, 0, 0, chart.right - chart.left, chart.bottom - chart.top, nullptr, 0, 0, WHITENESS);
   const HGDIOBJ previousBrush = SelectObject(dcBars, tools.brNull);
@@ -107,10 +127,10 @@ void ComposeSignalBars(HDC dcBars, const SignalBarGeometry& bars, const Satellit
     const int left = SlotLeft(bars, i);
     const RECT slot{left, 1, left + w, h + 1};
     FillRect(dcBars, &slot, tools.brSlot);
-    if (pSatellites == nullptr || pSatellites[i].nPRN == 0) {
+    if (plan.nSlot[i] < 0 || plan.pSky[plan.nSlot[i]].nPRN == 0) {
       continue;
     }
-    const SatelliteInfo& satellite = pSatellites[i];
+    const SatelliteInfo& satellite = plan.pSky[plan.nSlot[i]];
     const int textLeft = SlotTextLeft(bars, i);
     if (satellite.dSNR != 0) {
       const RECT bar{left, BarTop(h, satellite.dSNR), left + w, h + 1};
@@ -121,10 +141,11 @@ void ComposeSignalBars(HDC dcBars, const SignalBarGeometry& bars, const Satellit
       SetTextColor(dcBars, kWhite);
       DrawSlotText(dcBars, snr, textLeft, h + 1 - (size.cy + 1) / 2, size);
     }
-    // The label goes below the slot.
-    const std::wstring label = SatelliteLabel(satellite.nPRN);
+    // The label goes below the slot; with several systems it is the number
+    // in the satellite's system, in the system's colour.
+    const std::wstring label = BarLabel(satellite, plan.bSystems);
     const SIZE size = TextSize(dcBars, label);
-    SetTextColor(dcBars, kBlack);
+    SetTextColor(dcBars, plan.bSystems ? SystemColor(satellite.nSystem) : kBlack);
     DrawSlotText(dcBars, label, textLeft, h + 2 * bars.nScale + (size.cy + 1) / 2, size);
   }
 

@@ -8,6 +8,7 @@
 
 #include "acquisition/satellite_info.h"
 #include "display/satellite_geometry.h"
+#include "display/sky_plan.h"
 #include "platform/ui/ui_types.h"
 
 // Draws the text with its centre on (x, y): the text is measured, and its
@@ -37,9 +38,18 @@ struct SatelliteViewTools {
 void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, const SatelliteViewTools& tools,
                     const SatelliteInfo* pSatellites);
 
+// The same for a plan's satellites: with bSystems every label carries its
+// system's letter and the bottom corners show how many satellites are in
+// view (left) and used (right).
+void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, const SatelliteViewTools& tools,
+                    const SkyPlan& plan);
+
 // Composes the signal bars in dcBars (the chart's size from its top-left
 // corner): twelve slots, and for each table entry with a PRN its bar with the
 // rounded SNR on it (when the SNR is not 0) and its label below. Entries keep
 // their slot; pSatellites null draws the slots alone.
 void ComposeSignalBars(HDC dcBars, const SignalBarGeometry& bars, const SatelliteViewTools& tools,
                        const SatelliteInfo* pSatellites);
+
+// The same for a plan: slot i shows the plan's entry nSlot[i].
+void ComposeSignalBars(HDC dcBars, const SignalBarGeometry& bars, const SatelliteViewTools& tools, const SkyPlan& plan);

@@ -10,6 +10,7 @@
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "session/port_list.h"
+#include "session/decoding_mode.h"
 #include "session/receiver_scan.h"
 #include "session/setup_settings.h"
 
@@ -34,6 +35,7 @@ CGeneralPpg::CGeneralPpg()
   m_strPort = settings.strPort;
   m_nBaudRate = settings.nBaudRate;
   m_nDemoMode = settings.nDemoMode;
+  m_nGpsOnly = settings.nGpsOnly;
 }
 
 CGeneralPpg::~CGeneralPpg() {
@@ -132,6 +134,7 @@ void CGeneralPpg::StartGps(UINT_PTR nIDEvent) {
   } else {
     m_pReadThread = new CGPSReadThread(this, &m_serial, kReadBufferSize, m_hStartEvent, m_hStopEvent);
     m_pStatusPage->m_pReadThread = m_pReadThread;
+    m_pReadThread->SetGpsOnly(GpsOnlyDecoding(m_nGpsOnly));
     if (m_nDemoMode != 0) {
       m_pReadThread->LoadDemoSentences();
       m_pReadThread->m_bDemo = TRUE;

@@ -41,6 +41,7 @@ class CGeneralPpg : public CPropertyPage {
   int m_nBaudRate;
   std::wstring m_strBaudRate;  // the speed as the baud list shows it
   int m_nDemoMode;             // non-zero: canned sentences replace the received ones
+  int m_nGpsOnly = 0;          // the saved GpsOnly setting: non-zero decodes $GP sentences only
   CComboBox m_cbPort;
   CComboBox m_cbBaudRate;
   CButton m_btnScan;

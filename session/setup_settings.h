@@ -1,4 +1,4 @@
-// The three settings the Setup page keeps between runs, read and written
+// The settings the Setup page keeps between runs, read and written
 // through the application's profile functions (GetProfileString,
 // GetProfileInt, WriteProfileString, WriteProfileInt of CWinApp, or any
 // object that has them). The section is "", so the values stand directly in
@@ -7,6 +7,8 @@
 //   PortName  REG_SZ     default "COM1:"  the port's device name
 //   BaudRate  REG_DWORD  default 4800     bits per second
 //   DemoMode  REG_DWORD  default 0        non-zero: canned sentences
+//   GpsOnly   REG_DWORD  default 0        non-zero: decode $GP sentences only
+//                                         (set by hand; never written)
 #pragma once
 
 #include <string>
@@ -18,6 +20,7 @@ struct SetupSettings {
   std::wstring strPort;
   int nBaudRate;
   int nDemoMode;
+  int nGpsOnly;
 };
 
 // Read once, when the Setup page is constructed. A value that is missing
@@ -28,6 +31,7 @@ SetupSettings ReadSetupSettings(App& app) {
   settings.strPort = app.GetProfileString(L"", L"PortName", L"COM1:");
   settings.nBaudRate = static_cast<int>(app.GetProfileInt(L"", L"BaudRate", 4800));
   settings.nDemoMode = static_cast<int>(app.GetProfileInt(L"", L"DemoMode", 0));
+  settings.nGpsOnly = static_cast<int>(app.GetProfileInt(L"", L"GpsOnly", 0));
   return settings;
 }
 

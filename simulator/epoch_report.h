@@ -2,6 +2,8 @@
 // sentence builders.
 #pragma once
 
+#include "simulator/orbits.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -9,7 +11,8 @@
 namespace sim {
 
 struct SatelliteView {
-  int prn = 0;
+  GnssSystem system = GnssSystem::kGps;
+  int prn = 0;             // as the system's GSV reports it
   double elevation = 0.0;  // degrees above the horizon
   double azimuth = 0.0;    // degrees from true north
   std::optional<int> snr;  // dB-Hz; empty while the satellite is not tracked

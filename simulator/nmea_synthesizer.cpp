@@ -15,8 +15,8 @@ constexpr double kGeoidSeparationM = -19.6;
 
 }  // namespace
 
-NmeaSynthesizer::NmeaSynthesizer(std::int64_t utc_start_ms)
-    : m_utcStartMs(utc_start_ms), m_track(kTrackSeed), m_sky(kSkySeed, false) {}
+NmeaSynthesizer::NmeaSynthesizer(std::int64_t utc_start_ms, bool gnss)
+    : m_utcStartMs(utc_start_ms), m_gnss(gnss), m_track(kTrackSeed), m_sky(kSkySeed, false, gnss) {}
 
 void NmeaSynthesizer::SetManySatellites(bool many_satellites) { m_sky.SetManySatellites(many_satellites); }
 
@@ -26,10 +26,10 @@ EpochReport NmeaSynthesizer::Report(std::uint64_t t_ms) {
   const double seconds = static_cast<double>(t_ms - m_lastMs) / 1000.0;
   m_lastMs = t_ms;
   m_track.Advance(seconds);
-  m_sky.Advance(seconds);
-
   EpochReport report;
   report.utc_ms = m_utcStartMs + static_cast<std::int64_t>(t_ms);
+  m_sky.Advance(seconds, report.utc_ms, m_track.Latitude(), m_track.Longitude(), m_track.AltitudeM());
+
   report.satellites = m_sky.View(t_ms);
   const auto used = std::count_if(report.satellites.begin(), report.satellites.end(),
                                   [](const SatelliteView& sat) { return sat.used; });
@@ -49,6 +49,22 @@ EpochReport NmeaSynthesizer::Report(std::uint64_t t_ms) {
 
 std::vector<SentenceGroup> NmeaSynthesizer::Epoch(std::uint64_t t_ms) {
   const EpochReport report = Report(t_ms);
+  if (m_gnss) {
+    // Each system's GSV is a group of its own with a priority of its own,
+    // so that a slow line leaves out some systems' skies and sends them
+    // first the next second, in turn.
+    std::vector<SentenceGroup> groups{{"RMC", 0, {RmcSentence(report, "GN")}},
+                                      {"VTG", 8, {VtgSentence(report, "GN")}},
+                                      {"GGA", 1, {GgaSentence(report, "GN")}},
+                                      {"GSA", 2, {}}};
+    const GnssSystem systems[] = {GnssSystem::kGps, GnssSystem::kGlonass, GnssSystem::kGalileo, GnssSystem::kBeiDou};
+    const char* const gsv_types[] = {"GPGSV", "GLGSV", "GAGSV", "GBGSV"};
+    for (GnssSystem system : systems) groups[3].sentences.push_back(GnssGsaSentence(report, system));
+    for (std::size_t i = 0; i < 4; ++i)
+      groups.push_back({gsv_types[i], 3 + static_cast<int>(i), GnssGsvSentences(report, systems[i])});
+    groups.push_back({"GLL", 7, {GllSentence(report, "GN")}});
+    return groups;
+  }
   return {
       {"GGA", 1, {GgaSentence(report)}}, {"GLL", 4, {GllSentence(report)}}, {"GSA", 2, {GsaSentence(report)}},
       {"GSV", 3, GsvSentences(report)},  {"RMC", 0, {RmcSentence(report)}}, {"VTG", 5, {VtgSentence(report)}},

@@ -22,15 +22,18 @@ struct SentenceGroup {
 
 class NmeaSynthesizer {
  public:
-  // utc_start_ms: the UTC time of receiver time 0.
-  explicit NmeaSynthesizer(std::int64_t utc_start_ms);
+  // utc_start_ms: the UTC time of receiver time 0. gnss: a receiver of
+  // GPS, GLONASS, Galileo and BeiDou speaking NMEA 4.10, else a GPS
+  // receiver of NMEA 2.3.
+  explicit NmeaSynthesizer(std::int64_t utc_start_ms, bool gnss = false);
 
   void SetManySatellites(bool many_satellites);
   void ColdStart(std::uint64_t t_ms);
 
   // The epoch at receiver time t_ms (milliseconds since start, never
   // earlier than the previous call) as sentence groups in the order the
-  // receiver sends them: GGA, GLL, GSA, GSV, RMC, VTG.
+  // receiver sends them: GGA, GLL, GSA, GSV, RMC, VTG (GNSS: RMC, VTG,
+  // GGA, one GSA per system, GSV per system, GLL).
   std::vector<SentenceGroup> Epoch(std::uint64_t t_ms);
 
  private:
@@ -38,6 +41,7 @@ class NmeaSynthesizer {
   EpochReport Report(std::uint64_t t_ms);
 
   std::int64_t m_utcStartMs;
+  bool m_gnss;
   std::uint64_t m_lastMs = 0;
   Track m_track;
   Sky m_sky;

@@ -3,6 +3,8 @@
 #include "simulator/nmea_text.h"
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 #include <charconv>
 #include <numeric>
 #include <utility>
@@ -35,7 +37,7 @@ bool ChecksumMatches(std::string_view sentence) {
 ReceiverEngine::ReceiverEngine(const ReceiverOptions& options, std::optional<ReplayLog> replay)
     : m_faults(options.faults),
       m_replay(std::move(replay)),
-      m_synthesizer(options.utc_start_s * 1000),
+      m_synthesizer(options.utc_start_s * 1000, options.gnss),
       m_line(options.baud),
       m_faultRng(kFaultSeed) {
   m_synthesizer.SetManySatellites(m_faults.many_satellites);
@@ -78,8 +80,6 @@ std::string ReceiverEngine::Advance(std::uint64_t now_ms, std::uint32_t line_spe
   return out;
 }
 
-std::uint64_t ReceiverEngine::NextDueMs() const { return std::min(m_nextEpochMs, m_line.NextDeliveryMs()); }
-
 void ReceiverEngine::RunEpoch(std::uint64_t t_ms) {
   if (SilentAt(t_ms)) {
     m_line.Drop();
@@ -103,7 +103,10 @@ std::vector<std::string> ReceiverEngine::SynthesisedEpoch(std::uint64_t t_ms) {
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     const auto rank = [&](const SentenceGroup& g) {
-      return std::pair{g.priority == 0 ? 0 : m_leftOut.contains(g.type) ? 1 : 2, g.priority};
+      // Among the types left out, the one waiting longest goes first.
+      const auto waiting = m_leftOut.find(g.type);
+      const int seconds = waiting == m_leftOut.end() ? 0 : waiting->second;
+      return std::tuple{g.priority == 0 ? 0 : seconds > 0 ? 1 : 2, -seconds, g.priority};
     };
     return rank(groups[a]) < rank(groups[b]);
   });
@@ -111,6 +114,7 @@ std::vector<std::string> ReceiverEngine::SynthesisedEpoch(std::uint64_t t_ms) {
   const std::uint64_t backlog = m_line.BacklogBits();
   std::uint64_t room = backlog < m_line.Baud() ? m_line.Baud() - backlog : 0;
   std::vector<bool> chosen(groups.size(), false);
+  const std::map<std::string, int> waited = std::move(m_leftOut);
   m_leftOut.clear();
   for (std::size_t index : order) {
     const SentenceGroup& group = groups[index];
@@ -120,7 +124,8 @@ std::vector<std::string> ReceiverEngine::SynthesisedEpoch(std::uint64_t t_ms) {
       chosen[index] = true;
       room -= std::min(room, bits);
     } else {
-      m_leftOut.insert(group.type);
+      const auto before = waited.find(group.type);
+      m_leftOut[group.type] = (before == waited.end() ? 0 : before->second) + 1;
     }
   }
   std::vector<std::string> sentences;
@@ -210,6 +215,8 @@ void ReceiverEngine::ColdStart(std::uint64_t now_ms) {
   GoSilent(now_ms, kColdStartSilenceMs);
   if (!m_replay) m_synthesizer.ColdStart(now_ms);
 }
+
+std::uint64_t ReceiverEngine::NextDueMs() const { return std::min(m_nextEpochMs, m_line.NextDeliveryMs()); }
 
 ReceiverStats ReceiverEngine::Stats() const {
   ReceiverStats stats;

@@ -11,6 +11,7 @@
 #include "simulator/uart_line.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <random>
 #include <set>
@@ -73,8 +74,10 @@ class ReceiverEngine {
   std::uint64_t m_silentUntilMs = 0;
   std::uint64_t m_plannedFromMs = 0;
   std::uint64_t m_plannedUntilMs = 0;
-  std::set<std::string> m_leftOut;  // sentence types the line could not carry last second
-  std::string m_command;            // what the program has written since its last CR LF
+  // Sentence types the line could not carry last second, with how many
+  // seconds in a row they have been left out.
+  std::map<std::string, int> m_leftOut;
+  std::string m_command;  // what the program has written since its last CR LF
   std::uint64_t m_bytesSent = 0;
   std::uint64_t m_bytesReceived = 0;
   std::uint64_t m_coldStarts = 0;

@@ -22,6 +22,9 @@ struct Faults {
 
 struct ReceiverOptions {
   std::uint32_t baud = 4800;
+  // A receiver of GPS, GLONASS, Galileo and BeiDou speaking NMEA 4.10
+  // instead of a GPS receiver of NMEA 2.3.
+  bool gnss = false;
   // A recorded NMEA log to play instead of synthesised sentences.
   std::string replay_path;
   // UTC of the receiver's start, in seconds since 1970 (the receiver keeps

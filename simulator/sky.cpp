@@ -9,14 +9,14 @@ namespace sim {
 
 namespace {
 
-constexpr int kMaxPrn = 32;
-constexpr int kMaxUsed = 12;
-constexpr int kAlwaysTrackable = 6;  // enough for a 3D fix in every sky
-constexpr double kTrackableShare = 0.8;
-constexpr double kMinTrackedElevation = 12.0;
-constexpr double kMaxTrackedElevation = 85.0;
-constexpr double kMinBlockedElevation = 3.0;
-constexpr double kMaxBlockedElevation = 25.0;
+constexpr int kMaxUsedPerSystem = 12;
+constexpr int kMinTracked = 6;  // satellites a sky keeps trackable, for a 3D fix
+constexpr double kBlockedShare = 0.2;
+constexpr double kOpenBlockedBelow = 3.0;
+constexpr double kMinBlockedBelow = 10.0;
+constexpr double kMaxBlockedBelow = 30.0;
+constexpr double kGnssMaskDeg = 5.0;
+constexpr std::size_t kGnssMaxInView = 35;
 constexpr double kFirstAppearS = 5.0;
 constexpr double kLastAppearS = 18.0;
 constexpr double kTrackDelayS = 2.0;
@@ -26,14 +26,33 @@ constexpr double kMaxSnr = 52.0;
 
 }  // namespace
 
-Sky::Sky(std::uint32_t seed, bool many_satellites) : m_rng(seed), m_manySatellites(many_satellites) {
-  Resize(PickCount(many_satellites));
+Sky::Sky(std::uint32_t seed, bool many_satellites, bool gnss)
+    : m_rng(seed), m_gnss(gnss), m_manySatellites(many_satellites), m_count(PickCount(many_satellites)) {
+  // The GPS profile's receiver reports GLONASS satellites in its GPS
+  // sentences too when it is asked for many satellites.
+  std::vector<GnssSystem> systems{GnssSystem::kGps, GnssSystem::kGlonass};
+  if (m_gnss) systems = {GnssSystem::kGps, GnssSystem::kGlonass, GnssSystem::kGalileo, GnssSystem::kBeiDou};
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (GnssSystem system : systems) {
+    for (const OrbitSlot& slot : Constellation(system)) {
+      Satellite sat;
+      sat.slot = slot;
+      sat.snr_offset = -4.0 + 8.0 * unit(m_rng);
+      sat.blocked_below = unit(m_rng) < kBlockedShare
+                              ? kMinBlockedBelow + (kMaxBlockedBelow - kMinBlockedBelow) * unit(m_rng)
+                              : kOpenBlockedBelow;
+      sat.appear_s = kFirstAppearS + (kLastAppearS - kFirstAppearS) * unit(m_rng);
+      m_satellites.push_back(sat);
+    }
+  }
+  std::sort(m_satellites.begin(), m_satellites.end(), [](const Satellite& a, const Satellite& b) {
+    return std::pair{a.slot.system, a.slot.prn} < std::pair{b.slot.system, b.slot.prn};
+  });
 }
 
 void Sky::SetManySatellites(bool many_satellites) {
   m_manySatellites = many_satellites;
-  const int count = static_cast<int>(m_satellites.size());
-  if ((many_satellites && count < 13) || (!many_satellites && count > 14)) Resize(PickCount(many_satellites));
+  if ((many_satellites && m_count < 13) || (!many_satellites && m_count > 14)) m_count = PickCount(many_satellites);
 }
 
 int Sky::PickCount(bool many_satellites) {
@@ -42,56 +61,20 @@ int Sky::PickCount(bool many_satellites) {
   return count(m_rng);
 }
 
-void Sky::Resize(int count) {
-  while (static_cast<int>(m_satellites.size()) > count) {
-    std::uniform_int_distribution<std::size_t> pick(0, m_satellites.size() - 1);
-    m_satellites.erase(m_satellites.begin() + static_cast<std::ptrdiff_t>(pick(m_rng)));
-  }
-  while (static_cast<int>(m_satellites.size()) < count) m_satellites.push_back(MakeSatellite());
-  std::sort(m_satellites.begin(), m_satellites.end(),
-            [](const Satellite& a, const Satellite& b) { return a.prn < b.prn; });
-}
-
-Sky::Satellite Sky::MakeSatellite() {
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  std::uniform_int_distribution<int> prn(1, kMaxPrn);
-  Satellite sat;
-  do {
-    sat.prn = prn(m_rng);
-  } while (std::any_of(m_satellites.begin(), m_satellites.end(), [&](const Satellite& s) { return s.prn == sat.prn; }));
-
-  const auto trackable =
-      std::count_if(m_satellites.begin(), m_satellites.end(), [](const Satellite& s) { return s.trackable; });
-  sat.trackable = trackable < kAlwaysTrackable || unit(m_rng) < kTrackableShare;
-  const double low = sat.trackable ? kMinTrackedElevation : kMinBlockedElevation;
-  const double high = sat.trackable ? kMaxTrackedElevation : kMaxBlockedElevation;
-  sat.elevation = low + (high - low) * unit(m_rng);
-  sat.azimuth = 360.0 * unit(m_rng);
-  sat.elevation_rate = -0.05 + 0.1 * unit(m_rng);
-  sat.azimuth_rate = -0.1 + 0.2 * unit(m_rng);
-  sat.snr_offset = -4.0 + 8.0 * unit(m_rng);
-  sat.snr = TargetSnr(sat);
-  sat.appear_s = kFirstAppearS + (kLastAppearS - kFirstAppearS) * unit(m_rng);
-  return sat;
-}
-
 double Sky::TargetSnr(const Satellite& sat) const {
-  return 28.0 + 18.0 * std::sin(sat.elevation * std::numbers::pi / 180.0) + sat.snr_offset;
+  return 28.0 + 18.0 * std::sin(std::max(sat.elevation, 0.0) * std::numbers::pi / 180.0) + sat.snr_offset;
 }
 
-void Sky::Advance(double seconds) {
+void Sky::Advance(double seconds, std::int64_t utc_ms, double latitude_deg, double longitude_deg, double altitude_m) {
   std::uniform_real_distribution<double> noise(-1.0, 1.0);
+  const double pull = std::min(1.0, 0.2 * seconds);
   for (Satellite& sat : m_satellites) {
-    const double low = sat.trackable ? kMinTrackedElevation : kMinBlockedElevation;
-    const double high = sat.trackable ? kMaxTrackedElevation : kMaxBlockedElevation;
-    sat.elevation += sat.elevation_rate * seconds;
-    if (sat.elevation < low || sat.elevation > high) {
-      sat.elevation = std::clamp(sat.elevation, low, high);
-      sat.elevation_rate = -sat.elevation_rate;
-    }
-    sat.azimuth = std::fmod(sat.azimuth + sat.azimuth_rate * seconds + 360.0, 360.0);
-    const double pull = std::min(1.0, 0.2 * seconds);
-    sat.snr = std::clamp(sat.snr + (TargetSnr(sat) - sat.snr) * pull + noise(m_rng), kMinSnr, kMaxSnr);
+    const LookAngles look = Look(sat.slot, utc_ms, latitude_deg, longitude_deg, altitude_m);
+    const bool first = sat.snr == 0.0;
+    sat.elevation = look.elevation_deg;
+    sat.azimuth = look.azimuth_deg;
+    sat.snr = first ? TargetSnr(sat) : sat.snr + (TargetSnr(sat) - sat.snr) * pull + noise(m_rng);
+    sat.snr = std::clamp(sat.snr, kMinSnr, kMaxSnr);
   }
 }
 
@@ -109,27 +92,50 @@ void Sky::ColdStart(std::uint64_t t_ms) {
 }
 
 std::vector<SatelliteView> Sky::View(std::uint64_t t_ms) const {
+  // Those above the horizon (the GNSS profile's mask), highest first.
+  std::vector<const Satellite*> above;
+  for (const Satellite& sat : m_satellites) {
+    const bool seen = m_gnss || m_manySatellites || sat.slot.system == GnssSystem::kGps;
+    if (seen && sat.elevation > (m_gnss ? kGnssMaskDeg : 0.0)) above.push_back(&sat);
+  }
+  std::stable_sort(above.begin(), above.end(),
+                   [](const Satellite* a, const Satellite* b) { return a->elevation > b->elevation; });
+  above.resize(std::min(above.size(), m_gnss ? kGnssMaxInView : static_cast<std::size_t>(m_count)));
+  // The sky keeps enough open satellites for a fix: the highest ones are
+  // tracked whatever blocks the low ones.
+  std::vector<bool> open(above.size());
+  for (std::size_t i = 0; i < above.size(); ++i)
+    open[i] = static_cast<int>(i) < kMinTracked || above[i]->elevation >= above[i]->blocked_below;
+
   const double since_reset =
       m_coldStartMs ? static_cast<double>(t_ms - *m_coldStartMs) / 1000.0 : std::numeric_limits<double>::infinity();
-  std::vector<SatelliteView> view;
-  std::vector<std::size_t> usable;
-  for (const Satellite& sat : m_satellites) {
+  std::vector<std::pair<const Satellite*, SatelliteView>> view;
+  int used[4] = {};
+  for (std::size_t i = 0; i < above.size(); ++i) {
+    const Satellite& sat = *above[i];
     if (since_reset < sat.appear_s) continue;
     SatelliteView entry;
-    entry.prn = sat.prn;
+    entry.system = sat.slot.system;
+    entry.prn = sat.slot.prn;
     entry.elevation = sat.elevation;
     entry.azimuth = sat.azimuth;
-    if (sat.trackable && since_reset >= sat.appear_s + kTrackDelayS) {
+    if (open[i] && since_reset >= sat.appear_s + kTrackDelayS) {
       entry.snr = static_cast<int>(std::lround(sat.snr));
-      if (since_reset >= sat.appear_s + kTrackDelayS + kEphemerisDelayS) usable.push_back(view.size());
+      int& system_used = used[static_cast<int>(sat.slot.system)];
+      if (since_reset >= sat.appear_s + kTrackDelayS + kEphemerisDelayS && system_used < kMaxUsedPerSystem) {
+        entry.used = true;
+        ++system_used;
+      }
     }
-    view.push_back(entry);
+    view.emplace_back(&sat, entry);
   }
-  // A receiver has 12 channels for the fix: it takes the highest satellites.
-  std::sort(usable.begin(), usable.end(),
-            [&](std::size_t a, std::size_t b) { return view[a].elevation > view[b].elevation; });
-  for (std::size_t i = 0; i < usable.size() && i < kMaxUsed; ++i) view[usable[i]].used = true;
-  return view;
+  // Reported system by system, in PRN order.
+  std::sort(view.begin(), view.end(), [](const auto& a, const auto& b) {
+    return std::pair{a.first->slot.system, a.first->slot.prn} < std::pair{b.first->slot.system, b.first->slot.prn};
+  });
+  std::vector<SatelliteView> satellites;
+  for (const auto& [sat, entry] : view) satellites.push_back(entry);
+  return satellites;
 }
 
 }  // namespace sim

@@ -28,7 +28,7 @@ int RefuseCommandLine(const char* program, const std::string& error) {
 
 }  // namespace
 
-int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator) {
+int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator, const std::function<void()>& onGpsOnly) {
   // --help and --version are answered before anything needs a display.
   CommandLine line;
   std::string error;
@@ -49,6 +49,7 @@ int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator) {
   CommandLine strict;
   if (!ReadCommandLine(ArgumentsOf(argc, argv), false, strict, &error)) return RefuseCommandLine(argv[0], error);
   if (line.debug) SetDebugEnabled(true);
+  if (line.gpsOnly && onGpsOnly) onGpsOnly();
   if (line.screen) SetScreenSize(line.screen->width, line.screen->height);
   if (!ApplyPortOptions(line.ports, startSimulator, &error)) return RefuseCommandLine(argv[0], error);
   if (app == nullptr) return 1;

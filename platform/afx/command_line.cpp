@@ -41,6 +41,14 @@ constexpr OptionRow kOptions[] = {
      [](const std::string& value, CommandLine& line, std::string* error) {
        return ReadSimulatorPort(value, line.ports, error);
      }},
+    {"simulate-gnss", "COMn:", true, false,
+     "the same with a receiver of GPS, GLONASS, Galileo\nand BeiDou speaking NMEA 4.10",
+     [](const std::string& value, CommandLine& line, std::string* error) {
+       line.ports.simulatorGnss = true;
+       return ReadSimulatorPort(value, line.ports, error);
+     }},
+    {"gps-only", nullptr, false, false, "decodes $GP sentences only, as the handheld did",
+     [](const std::string&, CommandLine& line, std::string*) { return line.gpsOnly = true; }},
     {"debug", nullptr, false, false,
      "explains on standard error why ports are listed, left out,\nfail to open or are lost (as ZELMORA_DEBUG=1 does)",
      [](const std::string&, CommandLine& line, std::string*) { return line.debug = true; }},

@@ -14,6 +14,7 @@ struct CommandLine {
   bool help = false;
   bool version = false;
   bool debug = false;
+  bool gpsOnly = false;  // --gps-only: decode $GP sentences only, as the handheld did
   std::optional<ScreenSize> screen;
   PortOptions ports;
 };

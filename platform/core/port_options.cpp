@@ -43,7 +43,7 @@ bool ApplyPortOptions(const PortOptions& options, const SimulatorStarter& startS
   for (const auto& [number, path] : options.pins) ComDeviceTable::Active().PinPort(number, path);
   if (!options.simulator) return true;
   if (!startSimulator) return Fail(error, "--simulate: this program has no simulated receiver");
-  std::string pty = startSimulator(*options.simulator);
+  std::string pty = startSimulator(*options.simulator, options.simulatorGnss);
   if (pty.empty()) return Fail(error, "--simulate: the simulated receiver did not start");
   ComDeviceTable::Active().PinSimulator(pty, *options.simulator);
   return true;

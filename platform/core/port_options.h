@@ -15,11 +15,12 @@
 
 // Starts the simulated receiver for "COM<number>:" and returns the path of
 // its pseudo-terminal, or an empty string when it could not be started.
-using SimulatorStarter = std::function<std::string(unsigned number)>;
+using SimulatorStarter = std::function<std::string(unsigned number, bool multiConstellation)>;
 
 struct PortOptions {
   std::vector<std::pair<unsigned, std::string>> pins;  // port number, tty path
   std::optional<unsigned> simulator;                   // the simulated receiver's port number
+  bool simulatorGnss = false;                          // it speaks NMEA 4.10 of four constellations (--simulate-gnss)
 };
 
 // Reads one --port value, "COMn:=PATH" (the colon may be left out, n from 1

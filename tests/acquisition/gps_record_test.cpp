@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "acquisition/gnss_system.h"
 #include "nmea/checksum.h"
 #include "resources/string_table.h"
 #include "tests/support/demo_record.h"
@@ -21,8 +22,10 @@ std::wstring Sentence(const std::wstring& body) {
   return L"$" + body + L"*" + static_cast<wchar_t>(NmeaHexDigit(sum >> 4)) + static_cast<wchar_t>(NmeaHexDigit(sum));
 }
 
+// The handheld's decoding: $GP only, into the 12-entry tables.
 class DecodeTest : public testing::Test {
  protected:
+  DecodeTest() { m_record.SetGpsOnly(TRUE); }
   int Decode(const std::wstring& line) { return m_record.DecodeLine(line, m_fields); }
   int DecodeCanned(UINT id) { return Decode(FindStringResource(id)); }
 
@@ -160,6 +163,169 @@ TEST_F(DecodeTest, GsvFillsOnlyTheBlockOfItsMessage) {
   EXPECT_EQ(after.m_Satellites[7].nPRN, 0);
 }
 
+// The last message of a sequence clears the entries after its own, so that
+// satellites that have set leave the table; other messages do not.
+TEST_F(DecodeTest, LastGsvMessageClearsTheSatellitesThatHaveSet) {
+  const struct {
+    std::wstring line;
+    int emptyFrom, emptyTo;  // entries emptyFrom to emptyTo - 1 are empty afterwards, no other
+  } cases[] = {
+      {L"$GPGSV,1,1,00*79", 0, 12},
+      {Sentence(L"GPGSV,1,1,02,04,10,100,30,05,20,200,35"), 2, 12},
+      {Sentence(L"GPGSV,2,2,05,04,10,100,30"), 5, 12},
+      {Sentence(L"GPGSV,3,2,09,04,10,100,30"), 5, 8},  // not the last message
+      {Sentence(L"GPGSV,3,3,12,04,10,100,30,05,20,200,35,06,30,300,40,07,40,40,45"), 12, 12},
+  };
+  for (const auto& c : cases) {
+    DecodeCanned(IDS_DEMO_GSV1);
+    DecodeCanned(IDS_DEMO_GSV2);
+    DecodeCanned(IDS_DEMO_GSV3);
+    EXPECT_EQ(Decode(c.line), 3);
+    const GPSRecordData record = m_record.Snapshot();
+    for (int i = 0; i < kSatelliteCount; ++i) {
+      EXPECT_EQ(record.m_Satellites[i].nPRN == 0, i >= c.emptyFrom && i < c.emptyTo)
+          << "case " << (&c - cases) << " entry " << i;
+    }
+  }
+}
+
+// NMEA 4.10 puts the system ID after VDOP: PDOP is then field 15.
+TEST_F(DecodeTest, GsaOfNineteenFieldsTakesPdopFromField15) {
+  const struct {
+    std::wstring line;
+    double pdop;
+  } cases[] = {
+      {Sentence(L"GPGSA,A,3,01,03,,,,,,,,,,,2.5,1.3,2.1"), 2.5},
+      {Sentence(L"GPGSA,A,3,01,03,,,,,,,,,,,2.5,1.3,2.1,1"), 2.5},
+      {Sentence(L"GPGSA,A,3,01,03,2.5,1.3,2.1"), 2.5},
+      {Sentence(L"GPGSA,A,3,01,03,,,,,,,,,,,,,2.5,1.3,2.1"), 2.5},  // 20 fields: third from the end
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Decode(c.line), 2);
+    EXPECT_EQ(m_record.Snapshot().m_dPDOP, c.pdop) << "case " << (&c - cases);
+  }
+}
+
+// Every talker, merged: the default decoding.
+class MultiSystemDecodeTest : public testing::Test {
+ protected:
+  void DecodeAll(std::initializer_list<std::wstring> bodies) {
+    for (const std::wstring& body : bodies) {
+      EXPECT_GT(m_record.DecodeLine(Sentence(body), m_fields), 0) << std::string(body.begin(), body.end());
+    }
+  }
+  const SatelliteInfo* Find(const GPSRecordData& record, int nSystem, int nPRN) {
+    for (int i = 0; i < record.m_nSkyCount; ++i) {
+      if (record.m_Sky[i].nSystem == nSystem && record.m_Sky[i].nPRN == nPRN) return &record.m_Sky[i];
+    }
+    return nullptr;
+  }
+
+  CGPSRecord m_record;
+  CFieldArray m_fields;
+};
+
+TEST_F(MultiSystemDecodeTest, AGnReceiverGivesPositionFixAndOneSky) {
+  DecodeAll({
+      L"GNRMC,083559.00,A,4717.11437,N,00833.91522,E,0.004,77.52,091202,,,A,V",
+      L"GNGGA,083559.00,4717.11437,N,00833.91522,E,1,08,1.01,499.6,M,48.0,M,,",
+      L"GNGSA,A,3,05,12,,,,,,,,,,,1.94,1.18,1.54,1", L"GNGSA,A,3,70,,,,,,,,,,,,1.94,1.18,1.54,2",
+      L"GNGSA,A,3,05,,,,,,,,,,,,1.94,1.18,1.54,3", L"GPGSV,1,1,03,05,40,100,44,12,20,200,38,129,30,150,33,1",
+      L"GLGSV,1,1,02,70,50,300,41,71,10,20,,1", L"GAGSV,1,1,02,05,60,60,39,11,15,250,30,7",
+      L"GAGSV,1,1,01,05,60,60,45,2",  // the same Galileo satellite on a second signal
+  });
+  const GPSRecordData record = m_record.Snapshot();
+  EXPECT_EQ(record.m_nDate, 91202);
+  EXPECT_EQ(record.m_nTime, 83559);
+  EXPECT_EQ(record.m_strNS, L"N");
+  EXPECT_DOUBLE_EQ(record.m_dLatitude, Degrees(4717.11437));
+  EXPECT_EQ(record.m_dAltitude, 499.6);
+  EXPECT_EQ(record.m_nFixMode, 3);
+  EXPECT_EQ(record.m_dPDOP, 1.94);
+  ASSERT_EQ(record.m_nUsedCount, 4);
+  const int usedPRNs[] = {5, 12, 70, 5};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(record.m_nUsedPRNs[i], usedPRNs[i]) << i;
+
+  const struct {
+    int system, prn;
+    BOOL used;
+    double snr;
+  } sky[] = {
+      {kSystemGPS, 5, TRUE, 44},       {kSystemGPS, 12, TRUE, 38},     {kSystemSBAS, 129, FALSE, 33},
+      {kSystemGLONASS, 70, TRUE, 41},  {kSystemGLONASS, 71, FALSE, 0}, {kSystemGalileo, 5, TRUE, 45},
+      {kSystemGalileo, 11, FALSE, 30},
+  };
+  ASSERT_EQ(record.m_nSkyCount, 7);
+  for (const auto& s : sky) {
+    const SatelliteInfo* found = Find(record, s.system, s.prn);
+    ASSERT_NE(found, nullptr) << s.system << " " << s.prn;
+    EXPECT_EQ(found->bUsed, s.used) << s.system << " " << s.prn;
+    EXPECT_EQ(found->dSNR, s.snr) << s.system << " " << s.prn;
+  }
+}
+
+// A completed sequence replaces its talker's satellites; messages before the
+// last do not touch the sky.
+TEST_F(MultiSystemDecodeTest, SatellitesThatSetLeaveTheSky) {
+  DecodeAll({
+      L"GPGSV,2,1,05,01,10,10,30,02,20,20,31,03,30,30,32,04,40,40,33",
+      L"GPGSV,2,2,05,06,50,50,34",
+      L"GLGSV,1,1,01,70,50,300,41",
+  });
+  EXPECT_EQ(m_record.Snapshot().m_nSkyCount, 6);
+  DecodeAll({L"GPGSV,2,1,05,01,10,10,30,02,20,20,31,03,30,30,32,04,40,40,33"});
+  EXPECT_EQ(m_record.Snapshot().m_nSkyCount, 6);
+  DecodeAll({L"GPGSV,1,1,02,01,10,10,30,02,20,20,31"});
+  GPSRecordData record = m_record.Snapshot();
+  EXPECT_EQ(record.m_nSkyCount, 3);
+  EXPECT_EQ(Find(record, kSystemGPS, 6), nullptr);
+  EXPECT_NE(Find(record, kSystemGLONASS, 70), nullptr);
+  EXPECT_EQ(m_record.DecodeLine(L"$GPGSV,1,1,00*79", m_fields), 3);
+  DecodeAll({L"GLGSV,1,1,00"});
+  record = m_record.Snapshot();
+  EXPECT_EQ(record.m_nSkyCount, 0);
+  EXPECT_EQ(record.m_Sky[0].nPRN, 0);
+}
+
+// Consecutive GSA sentences form one set; any other line ends it.
+TEST_F(MultiSystemDecodeTest, GsaSetsStartAfterAnyOtherLine) {
+  DecodeAll({L"GNGSA,A,3,05,12,,,,,,,,,,,2.0,1.0,1.7", L"GNGSA,A,3,70,71,,,,,,,,,,,2.0,1.0,1.7"});
+  EXPECT_EQ(m_record.Snapshot().m_nUsedCount, 4);
+  DecodeAll({L"GNGGA,083559.00,4717.11437,N,00833.91522,E,1,08,1.01,499.6,M,48.0,M,,",
+             L"GNGSA,A,2,07,,,,,,,,,,,,3.0,1.0,2.8"});
+  GPSRecordData record = m_record.Snapshot();
+  EXPECT_EQ(record.m_nUsedCount, 1);
+  EXPECT_EQ(record.m_nUsedPRN[0], 7);
+  EXPECT_EQ(record.m_nUsedPRN[1], 0);
+  EXPECT_EQ(record.m_nFixMode, 2);
+  EXPECT_EQ(record.m_dPDOP, 3.0);
+  m_record.DecodeLine(L"$PUBX,00*33", m_fields);
+  DecodeAll({L"GPGSA,A,3,01,,,,,,,,,,,,1.5,1.0,1.1", L"GLGSA,A,3,01,,,,,,,,,,,,1.5,1.0,1.1"});
+  record = m_record.Snapshot();
+  ASSERT_EQ(record.m_nUsedCount, 2);  // GPS 1 and GLONASS 1 are two satellites
+  EXPECT_EQ(record.m_Used[1].nSystem, kSystemGLONASS);
+  // The first GSA keeps its PRNs at their places, as the handheld's table.
+  m_record.DecodeLine(L"$PUBX,00*33", m_fields);
+  DecodeAll({L"GPGSA,A,3,20,,,13,,,,,,,,,1.5,1.0,1.1", L"GLGSA,A,3,,70,,,,,,,,,,,1.5,1.0,1.1"});
+  record = m_record.Snapshot();
+  const int used[] = {20, 0, 0, 13, 70, 0};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(record.m_nUsedPRNs[i], used[i]) << i;
+  EXPECT_EQ(record.m_nUsedCount, 5);
+}
+
+TEST_F(MultiSystemDecodeTest, GpsOnlyLeavesOtherTalkersAlone) {
+  m_record.SetGpsOnly(TRUE);
+  const std::wstring rmc = Sentence(L"GNRMC,083559.00,A,4717.11437,N,00833.91522,E,0.004,77.52,091202,,,A,V");
+  EXPECT_FALSE(m_record.CheckSentence(rmc));
+  EXPECT_EQ(m_record.DecodeLine(rmc, m_fields), kLineNotDecoded);
+  EXPECT_EQ(m_record.DecodeLine(Sentence(L"GLGSV,1,1,01,70,50,300,41"), m_fields), kLineNotDecoded);
+  m_record.SetGpsOnly(FALSE);
+  EXPECT_TRUE(m_record.CheckSentence(rmc));
+  EXPECT_FALSE(m_record.CheckSentence(Sentence(L"GnRMC,1,2")));
+  EXPECT_EQ(m_record.DecodeLine(Sentence(L"Gnrmc,1,2,3,4,5,6,7,8,9"), m_fields), kLineNotDecoded);
+  EXPECT_EQ(m_record.DecodeLine(rmc, m_fields), 4);
+}
+
 // bUsed is decided when the satellite's $GPGSV arrives, not later.
 TEST_F(DecodeTest, GsvMarksUsedSatellitesAtItsOwnTime) {
   EXPECT_EQ(Decode(Sentence(L"GPGSV,1,1,01,12,45,180,40")), 3);
@@ -192,6 +358,7 @@ TEST_F(DecodeTest, RmcStoresWhatItGetsWhateverTheStatus) {
 // three canned $GPGSV messages follow the handheld's rand() of a new thread.
 TEST_F(DecodeTest, DemoModeSubstitutesCannedSentences) {
   CGPSRecord demo;
+  demo.SetGpsOnly(TRUE);
   demo.LoadDemoSentences();
   demo.m_bDemo = TRUE;
   std::vector<int> results;

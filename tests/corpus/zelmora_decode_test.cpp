@@ -51,7 +51,7 @@ TEST(ZelmoraDecodeTest, CannedSentences) {
       Satellite(7, 56, 57, 25, true),   Satellite(9, 86, 250, 46, true),  Satellite(11, 17, 120, 8, true),
       Satellite(13, 89, 164, 49, true), Satellite(15, 8, 225, 4, true),   Satellite(17, 39, 335, 2, true),
       Satellite(19, 80, 104, 11, true), Satellite(21, 69, 147, 10, true), Satellite(23, 56, 217, 22, true)};
-  const ToolResult result = RunDecodeTool({"--stats"}, kCanned);
+  const ToolResult result = RunDecodeTool({"--gps-only", "--stats"}, kCanned);
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.out,
             "{\"line\":1,\"group\":1,\"altitude\":0,\"show\":{\"altitude\":\"0.0\"}}\n"
@@ -104,7 +104,7 @@ TEST(ZelmoraDecodeTest, AdversarialLines) {
   line(Sentence("GPGGA,1,2,N,3,E,1,07,2.0,48.5,M,,,"));  // 14
   input += std::string(10240, 'y');                      // no line end: never a line
 
-  const ToolResult result = RunDecodeTool({"--stats"}, input);
+  const ToolResult result = RunDecodeTool({"--gps-only", "--stats"}, input);
   const std::string none = Satellites({});
   EXPECT_EQ(result.out,
             "{\"line\":1,\"dropped\":\"check\"}\n"
@@ -144,7 +144,7 @@ TEST(ZelmoraDecodeTest, ReportsFilesItCannotOpen) {
 TEST(ZelmoraDecodeTest, HelpAndBadArguments) {
   const ToolResult help = RunDecodeTool({"--help"}, "");
   EXPECT_EQ(help.exitStatus, 0);
-  EXPECT_EQ(help.out.rfind("Usage: zelmora-decode [--demo] [--stats] [FILE]", 0), 0u) << help.out;
+  EXPECT_EQ(help.out.rfind("Usage: zelmora-decode [--demo] [--stats] [--gps-only] [FILE]", 0), 0u) << help.out;
   EXPECT_EQ(RunDecodeTool({"--bogus"}, "").exitStatus, 2);
   EXPECT_EQ(RunDecodeTool({"a.log", "b.log"}, "").exitStatus, 2);
 }

@@ -9,6 +9,7 @@
 
 #include "acquisition/gps_record.h"
 #include "display/satellite_geometry.h"
+#include "nmea/checksum.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "tests/pages/info_page_fixture.h"
@@ -16,6 +17,32 @@
 #include "tests/support/time_zone.h"
 
 namespace {
+
+// "$" + body + "*" + the body's checksum.
+std::wstring Sentence(const std::wstring& body) {
+  const unsigned sum = NmeaChecksum(body);
+  return L"$" + body + L"*" + NmeaHexDigit(sum >> 4) + NmeaHexDigit(sum & 0xF);
+}
+
+// A GN receiver's epoch: GPS, GLONASS, Galileo and BeiDou, six used.
+GPSRecordData MultiSystemRecord(CGPSRecord& record) {
+  CFieldArray fields;
+  for (const wchar_t* body : {
+           L"GNRMC,083559.00,A,4717.11437,N,00833.91522,E,0.004,77.52,091202,,,A,V",
+           L"GNGSA,A,3,05,12,,,,,,,,,,,1.94,1.18,1.54,1",
+           L"GNGSA,A,3,70,,,,,,,,,,,,1.94,1.18,1.54,2",
+           L"GNGSA,A,3,05,11,,,,,,,,,,,1.94,1.18,1.54,3",
+           L"GNGSA,A,3,23,,,,,,,,,,,,1.94,1.18,1.54,4",
+           L"GPGSV,2,1,05,05,40,100,44,12,20,200,38,129,30,150,33,02,5,10,20,1",
+           L"GPGSV,2,2,05,07,60,330,36,1",
+           L"GLGSV,1,1,02,70,50,280,41,71,10,20,,1",
+           L"GAGSV,1,1,02,05,62,60,39,11,15,250,30,7",
+           L"GBGSV,1,1,03,23,75,180,45,24,30,200,28,25,45,45,27,1",
+       }) {
+    record.DecodeLine(Sentence(body), fields);
+  }
+  return record.Snapshot();
+}
 
 // The page on a device set to UTC; TZ is restored afterwards.
 class GpsUpdateTest : public InfoPageTest {
@@ -92,7 +119,7 @@ TEST_F(GpsUpdateTest, SatelliteGroupDrawsTheDemoSky) {
   const SignalBarGeometry geometry = SignalBarGeometryFor(240, 320);
   for (int i = 0; i < 12; ++i) {
     const int left = SlotLeft(geometry, i);
-    const int top = BarTop(geometry.nBarHeight, record.m_Satellites[i].dSNR);
+    const int top = BarTop(geometry.nBarHeight, record.m_Sky[i].dSNR);
     EXPECT_GT(CountColor(bars, {left, top, left + geometry.nBarWidth, top + 1}, RGB(0, 0, 128)), 0) << i;
     EXPECT_EQ(CountColor(bars, {left, 0, left + geometry.nBarWidth, top}, RGB(0, 0, 128)), 0) << i;
   }
@@ -100,6 +127,68 @@ TEST_F(GpsUpdateTest, SatelliteGroupDrawsTheDemoSky) {
   const QImage& sky = StatusPageProbe::SkyImage(m_page);
   EXPECT_GT(CountColor(sky, {0, 0, 121, 121}, RGB(0, 0, 0)), 0);
   EXPECT_EQ(CountColor(sky, {0, 0, 241, 241}, RGB(255, 0, 0)), 0);
+}
+
+// Every system in one sky: lettered labels, used satellites' bars first.
+TEST_F(GpsUpdateTest, SatelliteGroupDrawsEverySystem) {
+  OpenPage(240, 320);
+  CGPSRecord decoder;
+  const GPSRecordData record = MultiSystemRecord(decoder);
+  ASSERT_EQ(record.m_nSkyCount, 12);
+  ShowGpsGroup(m_page, record, 3);
+  const QImage& sky = StatusPageProbe::SkyImage(m_page);
+  const SkyPlotGeometry geometry = SkyPlotGeometryFor(240, 320);
+  const struct {
+    double elevation, azimuth;
+    std::wstring label;
+    COLORREF color;
+  } labels[] = {{60, 330, L"G07", RGB(255, 0, 0)}, {50, 280, L"R70", RGB(0, 0, 0)}, {75, 180, L"C23", RGB(0, 0, 0)}};
+  for (const auto& l : labels) {
+    const POINT point = SatellitePoint(geometry, l.elevation, l.azimuth);
+    const POINT corner = CentredTextCorner(l.label, point.x + 1, point.y + 1);
+    EXPECT_EQ(TextMismatches(sky, l.label, corner.x, corner.y, l.color,
+                             {corner.x - 1, corner.y - 1, corner.x + 30, corner.y + 20}),
+              0)
+        << std::string(l.label.begin(), l.label.end());
+  }
+  // Slots 0 to 5 are the six used satellites, blue; slot 6 the strongest of
+  // the others (GPS 7, 36 dB-Hz), red.
+  const QImage& bars = StatusPageProbe::BarsImage(m_page);
+  const SignalBarGeometry barGeometry = SignalBarGeometryFor(240, 320);
+  for (int i = 0; i < 12; ++i) {
+    const int left = SlotLeft(barGeometry, i);
+    const RECT bottom{left, barGeometry.nBarHeight, left + barGeometry.nBarWidth, barGeometry.nBarHeight + 1};
+    EXPECT_EQ(CountColor(bars, bottom, RGB(0, 0, 128)) > 0, i < 6) << i;
+  }
+  const int seventh = SlotLeft(barGeometry, 6);
+  const int top = BarTop(barGeometry.nBarHeight, 36);
+  EXPECT_GT(CountColor(bars, {seventh, top, seventh + 1, top + 1}, RGB(255, 0, 0)), 0);
+  EXPECT_EQ(CountColor(bars, {seventh, top - 1, seventh + 1, top}, RGB(255, 0, 0)), 0);
+  SavePicture("gps-info-every-system-240x320");
+}
+
+// A receiver that reports an empty sky (after a cold start) leaves no
+// satellite on the page.
+TEST_F(GpsUpdateTest, AnEmptySkyLeavesNoSatelliteOnThePage) {
+  for (const BOOL gpsOnly : {FALSE, TRUE}) {
+    SCOPED_TRACE(gpsOnly);
+    OpenPage(240, 320);
+    m_page.DrawSkyView(nullptr);
+    m_page.DrawSignalBars(nullptr);
+    const QImage emptySky = StatusPageProbe::SkyImage(m_page).copy();
+    const QImage emptyBars = StatusPageProbe::BarsImage(m_page).copy();
+    CGPSRecord decoder;
+    decoder.SetGpsOnly(gpsOnly);
+    MultiSystemRecord(decoder);
+    CFieldArray fields;
+    for (const wchar_t* body : {L"GPGSV,1,1,00,1", L"GLGSV,1,1,00,1", L"GAGSV,1,1,00,7", L"GBGSV,1,1,00,1"}) {
+      decoder.DecodeLine(Sentence(body), fields);
+    }
+    ShowGpsGroup(m_page, decoder.Snapshot(), 3);
+    EXPECT_TRUE(StatusPageProbe::SkyImage(m_page) == emptySky);
+    EXPECT_TRUE(StatusPageProbe::BarsImage(m_page) == emptyBars);
+    ClosePage();
+  }
 }
 
 // On every screen the demo record fills all nine values, and the page shows

@@ -123,7 +123,7 @@ TEST_F(SatelliteViewTest, SatellitesStandByElevationAndAzimuth) {
   } const cases[] = {
       {240, 320, Satellite(7, 0, 90, 30, true), L"07", {114, 61}, kBlack},
       {240, 320, Satellite(12, 0, 0, 30, false), L"12", {61, 8}, kNotUsed},
-      {240, 320, Satellite(120, 45, 45, 30, true), L"20", {87, 34}, kBlack},
+      {240, 320, Satellite(120, 45, 45, 30, true), L"120", {87, 34}, kBlack},
       {240, 320, Satellite(5, 90, 0, 30, false), L"05", {61, 60}, kNotUsed},
       {480, 640, Satellite(7, 0, 90, 30, true), L"07", {227, 121}, kBlack},
       {480, 640, Satellite(9, 90, 90, 30, true), L"09", {121, 121}, kBlack},

@@ -91,24 +91,27 @@ TEST_F(SetupSettingsTest, OkStoresTheDeviceNameAndTheSpeedAsANumber) {
   }
 }
 
-TEST_F(SetupSettingsTest, AHandSetDemoModeSurvivesOk) {
+TEST_F(SetupSettingsTest, AHandSetDemoModeAndGpsOnlySurviveOk) {
   WriteFile(
       "Windows Registry Editor Version 5.00\n\n"
       "[HKEY_CURRENT_USER\\Software\\Tavrin\\Zelmora]\n"
       "\"PortName\"=\"COM2:\"\n"
       "\"DemoMode\"=dword:00000001\n"
+      "\"GpsOnly\"=dword:00000001\n"
       "\"Note\"=\"set by hand\"\n");
   ProfileApp app;
   const SetupSettings settings = ReadSetupSettings(app);
   EXPECT_EQ(settings.strPort, L"COM2:");
   EXPECT_EQ(settings.nBaudRate, 4800);
   ASSERT_EQ(settings.nDemoMode, 1);
+  EXPECT_EQ(settings.nGpsOnly, 1);
   WriteSetupSettings(app, L"COM3:", L"9600", settings.nDemoMode);
 
   const SetupSettings next = ReadSetupSettings(app);
   EXPECT_EQ(next.strPort, L"COM3:");
   EXPECT_EQ(next.nBaudRate, 9600);
   EXPECT_EQ(next.nDemoMode, 1);
+  EXPECT_EQ(next.nGpsOnly, 1);
   EXPECT_NE(ReadFileText(file_).find("\"Note\"=\"set by hand\""), std::string::npos);
 }
 

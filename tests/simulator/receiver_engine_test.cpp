@@ -92,6 +92,73 @@ TEST(ReceiverEngine, EverySentenceIsWellFormed) {
   }
 }
 
+// The multi-constellation receiver: GN position, one NMEA 4.10 GSA per
+// system naming it, and each system's GSV with its signal ID, whose
+// satellites are those in view; every used PRN is in its system's GSV.
+TEST(ReceiverEngine, GnssProfileSpeaksNmea410) {
+  sim::ReceiverOptions options = Options(38400);
+  options.gnss = true;
+  sim::ReceiverEngine engine(options, std::nullopt);
+  Delivery delivery;
+  Drive(engine, 0, 60'000, 38400, delivery);
+
+  std::set<std::string> types;
+  std::map<std::string, std::set<int>> in_view;  // by GSV talker, this epoch
+  std::map<std::string, std::set<int>> used;     // by system ID, this epoch
+  int epochs = 0;
+  const auto check_epoch = [&] {
+    if (in_view.empty()) return;
+    std::size_t total = 0;
+    for (const auto& [talker, prns] : in_view) total += prns.size();
+    EXPECT_GE(total, 20u);
+    EXPECT_LE(total, 35u);
+    const std::map<std::string, std::string> talker_of{
+        {"1", "$GPGSV"}, {"2", "$GLGSV"}, {"3", "$GAGSV"}, {"4", "$GBGSV"}};
+    for (const auto& [system, prns] : used) {
+      for (int prn : prns) EXPECT_TRUE(in_view[talker_of.at(system)].contains(prn)) << system << " " << prn;
+    }
+    ++epochs;
+  };
+  for (const std::string& line : Lines(delivery.bytes)) {
+    ASSERT_TRUE(HasValidChecksum(line)) << line;
+    ASSERT_LE(line.size(), 80u) << line;
+    const std::vector<std::string> fields = Fields(line);
+    types.insert(fields[0]);
+    if (fields[0] == "$GNRMC") {
+      check_epoch();
+      in_view.clear();
+      used.clear();
+    } else if (fields[0] == "$GNGSA") {
+      ASSERT_EQ(fields.size(), 19u) << line;
+      EXPECT_EQ(fields[2], "3") << line;
+      for (std::size_t f = 3; f < 15; ++f)
+        if (!fields[f].empty()) used[fields[18]].insert(std::stoi(fields[f]));
+    } else if (fields[0].ends_with("GSV")) {
+      ASSERT_EQ((fields.size() - 4) % 4, 1u) << line;  // whole satellite blocks and the signal ID
+      for (std::size_t k = 4; k + 3 < fields.size(); k += 4) in_view[fields[0]].insert(std::stoi(fields[k]));
+    }
+  }
+  EXPECT_GE(epochs, 50);
+  EXPECT_EQ(types, (std::set<std::string>{"$GNRMC", "$GNVTG", "$GNGGA", "$GNGSA", "$GPGSV", "$GLGSV", "$GAGSV",
+                                          "$GBGSV", "$GNGLL"}));
+}
+
+// A line too slow for a whole multi-constellation epoch still carries every
+// system's sky, in turn.
+TEST(ReceiverEngine, GnssProfileSendsEverySkyOnASlowLine) {
+  sim::ReceiverOptions options = Options(4800);
+  options.gnss = true;
+  sim::ReceiverEngine engine(options, std::nullopt);
+  Delivery delivery;
+  Drive(engine, 0, 10'000, 4800, delivery);
+  std::map<std::string, int> last_messages;
+  for (const std::string& line : Lines(delivery.bytes)) {
+    const std::vector<std::string> fields = Fields(line);
+    if (fields[0].ends_with("GSV") && fields[1] == fields[2]) ++last_messages[fields[0]];
+  }
+  for (const char* talker : {"$GPGSV", "$GLGSV", "$GAGSV", "$GBGSV"}) EXPECT_GE(last_messages[talker], 2) << talker;
+}
+
 TEST(ReceiverEngine, SendsOneEpochPerSecondOfReceiverTime) {
   sim::ReceiverEngine engine(Options(38400), std::nullopt);
   Delivery delivery;

@@ -1,8 +1,10 @@
 #include "tools/zelmora-decode/json_output.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
+#include "acquisition/gnss_system.h"
 #include "acquisition/gps_record.h"
 #include "display/gps_format.h"
 #include "platform/core/utf8.h"
@@ -40,11 +42,15 @@ void AppendFix(std::string& out, const GPSRecordData& record) {
   out.append(",\"pdop\":");
   AppendJsonNumber(out, record.m_dPDOP);
   out.append(",\"used\":[");
-  for (int i = 0; i < kUsedPRNCount; ++i) {
+  // Every used PRN of the set; the twelve slots of the handheld's table are
+  // always written, so a set of up to twelve reads as that table.
+  const int count = record.m_bGpsOnly ? kUsedPRNCount : std::max(record.m_nUsedCount, kUsedPRNCount);
+  for (int i = 0; i < count; ++i) {
     if (i > 0) {
       out.push_back(',');
     }
-    AppendInteger(out, record.m_nUsedPRN[i]);
+    AppendInteger(out,
+                  record.m_bGpsOnly ? record.m_nUsedPRN[i] : (i < record.m_nUsedCount ? record.m_nUsedPRNs[i] : 0));
   }
   const FixTexts texts = FixGroupTexts(record);
   out.append("],\"show\":{");
@@ -54,19 +60,35 @@ void AppendFix(std::string& out, const GPSRecordData& record) {
   out.push_back('}');
 }
 
+void AppendSatellite(std::string& out, const SatelliteInfo& satellite, bool withSystem) {
+  out.append("{\"prn\":");
+  AppendInteger(out, satellite.nPRN);
+  out.append(",\"elevation\":");
+  AppendJsonNumber(out, satellite.dElevation);
+  out.append(",\"azimuth\":");
+  AppendJsonNumber(out, satellite.dAzimuth);
+  out.append(",\"snr\":");
+  AppendJsonNumber(out, satellite.dSNR);
+  out.append(satellite.bUsed ? ",\"used\":true" : ",\"used\":false");
+  if (withSystem) {
+    out.append(",\"system\":\"");
+    out.append(SystemName(satellite.nSystem));
+    out.push_back('"');
+  }
+  out.push_back('}');
+}
+
+// With --gps-only the handheld's twelve entries, else every satellite in view.
 void AppendSatellites(std::string& out, const GPSRecordData& record) {
   out.append(",\"satellites\":[");
-  for (int i = 0; i < kSatelliteCount; ++i) {
-    const SatelliteInfo& satellite = record.m_Satellites[i];
-    out.append(i > 0 ? ",{\"prn\":" : "{\"prn\":");
-    AppendInteger(out, satellite.nPRN);
-    out.append(",\"elevation\":");
-    AppendJsonNumber(out, satellite.dElevation);
-    out.append(",\"azimuth\":");
-    AppendJsonNumber(out, satellite.dAzimuth);
-    out.append(",\"snr\":");
-    AppendJsonNumber(out, satellite.dSNR);
-    out.append(satellite.bUsed ? ",\"used\":true}" : ",\"used\":false}");
+  const bool gpsOnly = record.m_bGpsOnly != FALSE;
+  const SatelliteInfo* table = gpsOnly ? record.m_Satellites : record.m_Sky;
+  const int count = gpsOnly ? kSatelliteCount : record.m_nSkyCount;
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) {
+      out.push_back(',');
+    }
+    AppendSatellite(out, table[i], !gpsOnly);
   }
   out.push_back(']');
 }

@@ -2,6 +2,7 @@
 // a recorded NMEA stream and prints what each decoded line stored and what
 // the GPS Info page would show for it.
 #include <fcntl.h>
+#include <getopt.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,10 +22,10 @@ constexpr std::size_t kReadSize = 1024;  // bytes per read, as the reader thread
 constexpr std::size_t kFlushSize = 1 << 16;
 
 constexpr char kUsage[] =
-    "Usage: zelmora-decode [--demo] [--stats] [FILE]\n"
+    "Usage: zelmora-decode [--demo] [--stats] [--gps-only] [FILE]\n"
     "\n"
     "Cuts the NMEA-0183 byte stream in FILE (or standard input) into lines and\n"
-    "decodes $GPGGA, $GPGSA, $GPGSV and $GPRMC exactly as Zelmora's reader\n"
+    "decodes GGA, GSA, GSV and RMC of every talker exactly as Zelmora's reader\n"
     "thread does, reading 1024 bytes at a time. Writes one JSON object per line\n"
     "whose head matched (UTF-8): the group it decoded with the stored values and\n"
     "the texts the GPS Info page shows for them (\"show\", in the time zone of TZ),\n"
@@ -32,6 +33,8 @@ constexpr char kUsage[] =
     "\n"
     "  --demo   replace every decoded sentence by the canned one of its type\n"
     "  --stats  end with {\"stats\":{\"lines\":N,\"decoded\":N,\"dropped\":N}}\n"
+    "  --gps-only  decode $GPGGA, $GPGSA, $GPGSV and $GPRMC only, into the\n"
+    "           handheld's tables of twelve satellites\n"
     "  --help   show this text\n"
     "\n"
     "Exit status: 0 done, 1 output could not be written, 2 bad arguments or\n"
@@ -66,27 +69,40 @@ ssize_t ReadChunk(int fd, char* buffer) {
 int main(int argc, char** argv) {
   bool demo = false;
   bool stats = false;
-  const char* path = nullptr;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg(argv[i]);
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (arg == "--demo") {
-      demo = true;
-    } else if (arg == "--stats") {
-      stats = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "zelmora-decode: unknown option %s\n%s", argv[i], kUsage);
-      return 2;
-    } else if (path != nullptr) {
-      std::fprintf(stderr, "zelmora-decode: only one FILE may be given\n%s", kUsage);
-      return 2;
-    } else {
-      path = argv[i];
+  bool gpsOnly = false;
+  enum { kDemo = 1, kStats, kGpsOnly };
+  static const option kOptions[] = {
+      {"demo", no_argument, nullptr, kDemo},
+      {"stats", no_argument, nullptr, kStats},
+      {"gps-only", no_argument, nullptr, kGpsOnly},
+      {"help", no_argument, nullptr, 'h'},
+      {nullptr, 0, nullptr, 0},
+  };
+  opterr = 0;  // the messages below name the option as the tool always has
+  for (int option; (option = getopt_long(argc, argv, "h", kOptions, nullptr)) != -1;) {
+    switch (option) {
+      case 'h':
+        std::fputs(kUsage, stdout);
+        return 0;
+      case kDemo:
+        demo = true;
+        break;
+      case kStats:
+        stats = true;
+        break;
+      case kGpsOnly:
+        gpsOnly = true;
+        break;
+      default:
+        std::fprintf(stderr, "zelmora-decode: unknown option %s\n%s", argv[optind - 1], kUsage);
+        return 2;
     }
   }
+  if (argc - optind > 1) {
+    std::fprintf(stderr, "zelmora-decode: only one FILE may be given\n%s", kUsage);
+    return 2;
+  }
+  const char* path = optind < argc ? argv[optind] : nullptr;
 
   int fd = STDIN_FILENO;
   const char* inputName = "standard input";
@@ -100,6 +116,7 @@ int main(int argc, char** argv) {
   }
 
   CGPSRecord record;
+  record.SetGpsOnly(gpsOnly ? TRUE : FALSE);
   if (demo) {
     record.m_bDemo = TRUE;
     record.LoadDemoSentences();

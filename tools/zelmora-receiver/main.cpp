@@ -7,6 +7,7 @@
 #include <charconv>
 #include <chrono>
 #include <csignal>
+#include <getopt.h>
 #include <cstdio>
 #include <optional>
 #include <pthread.h>
@@ -28,6 +29,9 @@ constexpr const char* kUsage =
     "  --split-lines        cut one sentence a second in two with a 300 ms pause\n"
     "  --noise-every SEC    send a burst of noise every SEC seconds\n"
     "  --many-satellites    13 to 16 satellites in view instead of 8 to 14\n"
+    "  --gnss               a receiver of GPS, GLONASS, Galileo and BeiDou speaking\n"
+    "                       NMEA 4.10 (GN talker, a GSA per system, 20 to 35\n"
+    "                       satellites in view) instead of a GPS receiver\n"
     "  --silence AFTER:FOR  fall silent AFTER seconds after the start, for FOR\n"
     "                       seconds\n"
     "  --help               show this text\n";
@@ -42,66 +46,90 @@ std::optional<Number> ParseNumber(std::string_view text) {
 
 // Fills options from the arguments; false with a message in error.
 bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& help, std::string& error) {
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
-    std::string_view value;
-    bool has_value = false;
-    if (const std::size_t equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
-      value = arg.substr(equals + 1);
-      arg = arg.substr(0, equals);
-      has_value = true;
+  enum { kBaud = 1, kReplay, kCorrupt, kSplitLines, kNoiseEvery, kManySatellites, kGnss, kSilence };
+  static const option kOptions[] = {
+      {"baud", required_argument, nullptr, kBaud},
+      {"replay", required_argument, nullptr, kReplay},
+      {"corrupt", required_argument, nullptr, kCorrupt},
+      {"split-lines", no_argument, nullptr, kSplitLines},
+      {"noise-every", required_argument, nullptr, kNoiseEvery},
+      {"many-satellites", no_argument, nullptr, kManySatellites},
+      {"gnss", no_argument, nullptr, kGnss},
+      {"silence", required_argument, nullptr, kSilence},
+      {"help", no_argument, nullptr, 'h'},
+      {nullptr, 0, nullptr, 0},
+  };
+  const auto name_of = [&](int value) {
+    for (const option& o : kOptions) {
+      if (o.name != nullptr && o.val == value) return "--" + std::string(o.name);
     }
-    const auto take_value = [&]() -> bool {
-      if (has_value) return true;
-      if (i + 1 >= argc) {
-        error = std::string(arg) + " needs a value";
+    return std::string("-") + static_cast<char>(value);
+  };
+  opterr = 0;  // the messages below are the tool's own
+  optind = 1;
+  for (int code; (code = getopt_long(argc, argv, ":h", kOptions, nullptr)) != -1;) {
+    const std::string_view value = optarg != nullptr ? optarg : "";
+    const auto bad_value = [&] {
+      error = "bad value for " + name_of(code) + ": " + std::string(value);
+      return false;
+    };
+    switch (code) {
+      case 'h':
+        help = true;
+        break;
+      case kSplitLines:
+        options.faults.split_lines = true;
+        break;
+      case kManySatellites:
+        options.faults.many_satellites = true;
+        break;
+      case kGnss:
+        options.gnss = true;
+        break;
+      case kBaud: {
+        const auto baud = ParseNumber<std::uint32_t>(value);
+        if (!baud || *baud == 0) return bad_value();
+        options.baud = *baud;
+        break;
+      }
+      case kReplay:
+        options.replay_path = std::string(value);
+        break;
+      case kCorrupt: {
+        const auto percent = ParseNumber<unsigned>(value);
+        if (!percent || *percent > 100) return bad_value();
+        options.faults.corrupt_percent = *percent;
+        break;
+      }
+      case kNoiseEvery: {
+        const auto seconds = ParseNumber<unsigned>(value);
+        if (!seconds || *seconds == 0) return bad_value();
+        options.faults.noise_every_s = *seconds;
+        break;
+      }
+      case kSilence: {
+        const std::size_t colon = value.find(':');
+        const auto after = ParseNumber<std::uint32_t>(value.substr(0, colon));
+        const auto length =
+            colon == std::string_view::npos ? std::nullopt : ParseNumber<std::uint32_t>(value.substr(colon + 1));
+        if (!after || !length || *length == 0 || *length > 86400 || *after > 86400) return bad_value();
+        options.silence_after_ms = std::uint64_t{*after} * 1000;
+        options.silence_for_ms = *length * 1000;
+        break;
+      }
+      case ':':
+        error = name_of(optopt) + " needs a value";
+        return false;
+      default: {
+        const std::string_view arg = argv[optind - 1];
+        error = "unknown option " + std::string(arg.substr(0, arg.find('=')));
         return false;
       }
-      value = argv[++i];
-      return true;
-    };
-    const auto bad_value = [&] {
-      error = "bad value for " + std::string(arg) + ": " + std::string(value);
-      return false;
-    };
-
-    if (arg == "--help" || arg == "-h") {
-      help = true;
-    } else if (arg == "--split-lines") {
-      options.faults.split_lines = true;
-    } else if (arg == "--many-satellites") {
-      options.faults.many_satellites = true;
-    } else if (arg == "--baud") {
-      if (!take_value()) return false;
-      const auto baud = ParseNumber<std::uint32_t>(value);
-      if (!baud || *baud == 0) return bad_value();
-      options.baud = *baud;
-    } else if (arg == "--replay") {
-      if (!take_value()) return false;
-      options.replay_path = std::string(value);
-    } else if (arg == "--corrupt") {
-      if (!take_value()) return false;
-      const auto percent = ParseNumber<unsigned>(value);
-      if (!percent || *percent > 100) return bad_value();
-      options.faults.corrupt_percent = *percent;
-    } else if (arg == "--noise-every") {
-      if (!take_value()) return false;
-      const auto seconds = ParseNumber<unsigned>(value);
-      if (!seconds || *seconds == 0) return bad_value();
-      options.faults.noise_every_s = *seconds;
-    } else if (arg == "--silence") {
-      if (!take_value()) return false;
-      const std::size_t colon = value.find(':');
-      const auto after = ParseNumber<std::uint32_t>(value.substr(0, colon));
-      const auto length =
-          colon == std::string_view::npos ? std::nullopt : ParseNumber<std::uint32_t>(value.substr(colon + 1));
-      if (!after || !length || *length == 0 || *length > 86400 || *after > 86400) return bad_value();
-      options.silence_after_ms = std::uint64_t{*after} * 1000;
-      options.silence_for_ms = *length * 1000;
-    } else {
-      error = "unknown option " + std::string(arg);
-      return false;
     }
+  }
+  if (optind < argc) {
+    error = "unknown option " + std::string(argv[optind]);
+    return false;
   }
   return true;
 }

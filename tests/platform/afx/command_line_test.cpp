@@ -69,12 +69,15 @@ TEST(CommandLine, FillsTheScreenThePortsTheSimulatorAndTheQuestions) {
 // The usage people know, with --version and --help added.
 TEST(CommandLine, UsageKeepsItsTextAndListsEveryOption) {
   EXPECT_EQ(CommandLineUsage("Zelmora"),
-            "usage: Zelmora [--screen WxH] [--port COMn:=PATH]... [--simulate[=COMn:]] [--debug] [--version] "
-            "[--help]\n"
+            "usage: Zelmora [--screen WxH] [--port COMn:=PATH]... [--simulate[=COMn:]] "
+            "[--simulate-gnss[=COMn:]] [--gps-only] [--debug] [--version] [--help]\n"
             "  --screen WxH         size of the simulated handheld screen (default 480x640;\n"
             "                       Ctrl+R rotates it)\n"
             "  --port COMn:=PATH    the serial device (any tty) that COMn: opens\n"
             "  --simulate[=COMn:]   a simulated receiver at 4800 bps as COM1: (or COMn:)\n"
+            "  --simulate-gnss[=COMn:] the same with a receiver of GPS, GLONASS, Galileo\n"
+            "                       and BeiDou speaking NMEA 4.10\n"
+            "  --gps-only           decodes $GP sentences only, as the handheld did\n"
             "  --debug              explains on standard error why ports are listed, left out,\n"
             "                       fail to open or are lost (as ZELMORA_DEBUG=1 does)\n"
             "  --version            prints the program's version\n"

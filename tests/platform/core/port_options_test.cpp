@@ -26,7 +26,7 @@ class PortOptionsTest : public ::testing::Test {
 
   std::unique_ptr<ComDeviceTable> table;
   std::vector<unsigned> started;
-  SimulatorStarter starter = [this](unsigned number) {
+  SimulatorStarter starter = [this](unsigned number, bool) {
     started.push_back(number);
     return "/dev/pts/" + std::to_string(40 + number);
   };
@@ -88,7 +88,7 @@ TEST_F(PortOptionsTest, MalformedValuesAndAFailedSimulatorAreRefusedWithAMessage
   ASSERT_TRUE(ReadSimulatorPort("", options, nullptr));
   std::string error;
   EXPECT_FALSE(ApplyPortOptions(
-      options, [](unsigned) { return std::string(); }, &error));
+      options, [](unsigned, bool) { return std::string(); }, &error));
   EXPECT_NE(error.find("did not start"), std::string::npos);
   EXPECT_FALSE(ApplyPortOptions(options, nullptr, &error));
   EXPECT_NE(error.find("no simulated receiver"), std::string::npos);
