@@ -21,7 +21,7 @@ namespace {
 // "$" + body + "*" + the body's checksum.
 std::wstring Sentence(const std::wstring& body) {
   const unsigned sum = NmeaChecksum(body);
-  return L"$" + body + L"*" + NmeaHexDigit(sum >> 4) + NmeaHexDigit(sum & 0xF);
+  return L"$" + body + L"*" + static_cast<wchar_t>(NmeaHexDigit(sum >> 4)) + static_cast<wchar_t>(NmeaHexDigit(sum));
 }
 
 // A GN receiver's epoch: GPS, GLONASS, Galileo and BeiDou, six used.
