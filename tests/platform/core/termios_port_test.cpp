@@ -63,7 +63,9 @@ TEST_F(TermiosOpenTest, RefusesWhatIsNoSerialDeviceWithoutOpeningIt) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER)) << c.path;
     EXPECT_NE(said.find(c.path + ": " + why), std::string::npos) << said;
   }
-  if (watch.Works()) EXPECT_EQ(watch.Opened(), "") << "a refused path was opened";
+  if (watch.Works()) {
+    EXPECT_EQ(watch.Opened(), "") << "a refused path was opened";
+  }
 }
 
 TEST_F(TermiosOpenTest, OpensATerminalButNotAnotherCharacterDevice) {
