@@ -17,6 +17,34 @@ constexpr DWORD kPollMs = 200;
 constexpr std::int64_t kWindowMs = 1000;
 constexpr unsigned kSilentPolls = 25;  // more empty polls than this: the receiver is lost
 constexpr int kGroupCount = 4;
+// Bytes for this long without one checksum-valid sentence: the raw text
+// shows the wrong-speed hint instead.
+constexpr DWORD kNoSentenceMs = 3000;
+
+// A line that is an NMEA sentence of any talker with a checksum that holds:
+// "$", then "*" and two upper-case hexadecimal digits of the exclusive OR of
+// the characters in between.
+bool IsChecksumValidSentence(const std::wstring& line) {
+  const std::size_t length = line.size();
+  if (length < 4 || line[0] != L'$' || line[length - 3] != L'*') {
+    return false;
+  }
+  unsigned sum = 0;
+  for (std::size_t i = 1; i < length - 3; ++i) {
+    sum ^= static_cast<unsigned>(line[i]);
+  }
+  sum &= 0xFF;
+  static constexpr wchar_t kHexDigits[] = L"0123456789ABCDEF";
+  return line[length - 2] == kHexDigits[sum >> 4] && line[length - 1] == kHexDigits[sum & 0xF];
+}
+
+// What bytes without sentences most often mean: the receiver talks at
+// another speed than the port's.
+std::wstring WrongSpeedHint(CSerialCom& serial) {
+  DCB dcb{};
+  const DWORD speed = serial.GetState(&dcb) ? dcb.BaudRate : 0;
+  return L"No NMEA sentences at " + std::to_wstring(speed) + L" bps - wrong speed? Try Scan.";
+}
 
 }  // namespace
 
@@ -69,9 +97,24 @@ int CGPSReadThread::Run() {
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[bufSize + 1]);
   CFieldArray fields;
   BOOL groups[kGroupCount] = {FALSE, FALSE, FALSE, FALSE};
+  // Bytes that form no sentence: since when (while `noSentence`), and
+  // whether the raw text shows the hint in place of lines now.
+  bool noSentence = false;
+  DWORD noSentenceSince = 0;
+  bool sentenceInRead = false;
+  bool hintShown = false;
   CLineCutter cutter([&](const std::wstring& line) {
-    AppendRawText(line, bufSize);
-    Post(WM_GPSUPDATE, 0);
+    const bool sentence = IsChecksumValidSentence(line);
+    sentenceInRead = sentenceInRead || sentence;
+    if (hintShown && sentence) {
+      // The first real sentence replaces the hint.
+      AppendRawText(line, line.size() + 2);
+      hintShown = false;
+      Post(WM_GPSUPDATE, 0);
+    } else if (!hintShown) {
+      AppendRawText(line, bufSize);
+      Post(WM_GPSUPDATE, 0);
+    }
     const int group = DecodeLine(line, fields);
     if (group >= 1 && group <= kGroupCount) {
       groups[group - 1] = TRUE;
@@ -92,8 +135,21 @@ int CGPSReadThread::Run() {
     }
     if (count > 0) {
       bytesRead += count;
+      sentenceInRead = false;
       cutter.Feed(buffer.get(), count);
       emptyPolls = 0;
+      if (sentenceInRead) {
+        noSentence = false;
+      } else if (!noSentence) {
+        noSentence = true;
+        noSentenceSince = GetTickCount();
+      } else if (!hintShown && GetTickCount() - noSentenceSince >= kNoSentenceMs) {
+        // The raw text keeps only the last line's length: the hint alone.
+        const std::wstring hint = WrongSpeedHint(*m_pSerial);
+        AppendRawText(hint, hint.size() + 2);
+        hintShown = true;
+        Post(WM_GPSUPDATE, 0);
+      }
     } else {
       ++emptyPolls;
     }

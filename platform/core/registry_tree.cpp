@@ -276,7 +276,7 @@ bool ParseValue(const std::vector<std::wstring_view>& lines, std::size_t& lineIn
     std::wstring units;
     if (!DecodeUtf16(bytes.data(), bytes.size(), units)) return false;
     value.data.assign(units.size() * sizeof(wchar_t), 0);
-    std::memcpy(value.data.data(), units.data(), value.data.size());
+    if (!units.empty()) std::memcpy(value.data.data(), units.data(), value.data.size());
   } else {
     value.data = std::move(bytes);
   }

@@ -41,6 +41,7 @@ class ScheduledPort : public CommPort {
   BOOL GetState(DCB* dcb) override {
     *dcb = DCB{};
     dcb->DCBlength = sizeof(DCB);
+    dcb->BaudRate = 4800;
     return TRUE;
   }
   BOOL SetState(const DCB&) override { return TRUE; }
@@ -288,6 +289,55 @@ TEST_F(ReaderThreadTest, DemoModeDecodesCannedSentencesButShowsWhatArrived) {
   EXPECT_EQ(snap.m_nDate, 90307);
   EXPECT_EQ(snap.m_strNS, L"N");
   EXPECT_EQ(snap.m_strRawText, L"$GPRMC,120000,V,,,,,,,010100,,*00\r\n");
+}
+
+// What a receiver at 9600 bps looks like read at 4800: bytes, rarely a
+// CR LF, never a sentence.
+const char kWrongSpeedBytes[] = "\x86\x98\xf8\x1e\x66\x80\xe0\x78\x9e";
+const char kTwoRmc[] =
+    "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n"
+    "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
+const wchar_t kHint[] = L"No NMEA sentences at 4800 bps - wrong speed? Try Scan.\r\n";
+
+TEST_F(ReaderThreadTest, BytesWithoutASentenceForThreeSecondsShowTheHintUntilTheFirstSentence) {
+  struct Case {
+    const char* name;
+    DWORD garbageMs;        // garbage every 200 ms from the start for this long
+    const char* afterward;  // then this, at the end of the garbage
+    std::wstring raw;       // the raw text 1 s after the garbage
+  };
+  const std::wstring rmc = L"$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
+  const Case cases[] = {
+      {"under three seconds", 2800, "", L""},
+      {"three seconds", 3400, "", kHint},
+      {"junk lines do not push the hint out", 3400, "\xe0\x78junk\r\n$GPRMC,bad*11\r\n", kHint},
+      // The garbage before it has no line end: the first line is garbage and
+      // the sentence, the second one the sentence alone.
+      {"the first sentence replaces the hint", 3400, kTwoRmc, rmc},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    window_.received.clear();
+    const DWORD start = GetTickCount();
+    for (DWORD t = 0; t < c.garbageMs; t += 200) schedule_->At(start + t, kWrongSpeedBytes);
+    schedule_->At(start + c.garbageMs, c.afterward);
+    Start();
+    RunFor(c.garbageMs + 1000);
+    EXPECT_EQ(thread_->Snapshot().m_strRawText, c.raw);
+    EXPECT_EQ(Updates().empty(), c.raw.empty()) << "the raw box hears of each change";
+    StopAndDestroy();
+  }
+}
+
+TEST_F(ReaderThreadTest, SentencesArrivingInPiecesNeverShowTheHint) {
+  const std::string rmc = kRmc;
+  for (DWORD s = 0; s < 8; ++s) {
+    schedule_->At(kStartTick + 1000 * s + 100, rmc.substr(0, 30));
+    schedule_->At(kStartTick + 1000 * s + 900, rmc.substr(30));
+  }
+  Start();
+  RunFor(8500);
+  EXPECT_EQ(thread_->Snapshot().m_strRawText.find(L"wrong speed"), std::wstring::npos);
 }
 
 TEST_F(ReaderThreadTest, StopReturnsWithinOnePoll) {

@@ -303,6 +303,25 @@ TEST_F(SessionControlTest, DemoModeShowsTheCannedDataWhileTheRawBoxShowsTheRecei
   EXPECT_EQ(StoredNumber(L"DemoMode"), 1u) << "the switch survives OK";
 }
 
+TEST_F(SessionControlTest, AReceiverAtAnotherSpeedShowsTheWrongSpeedHintInTheRawBoxOnly) {
+  sim::ReceiverOptions options;
+  options.baud = 9600;  // the page opens COM1: at 4800
+  AddReceiver(1, options);
+  RunSheet([&] {
+    Click(IDC_SETUP_START_STOP);
+    Pass(2000);
+    EXPECT_EQ(SetupText(IDC_SETUP_RAW_TEXT), L"") << "no sentence forms from what arrives";
+    ASSERT_TRUE(PassUntil([this] { return !SetupText(IDC_SETUP_RAW_TEXT).empty(); }, 2500));
+    Pass(5000);
+    EXPECT_EQ(SetupText(IDC_SETUP_RAW_TEXT), L"No NMEA sentences at 4800 bps - wrong speed? Try Scan.\r\n");
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(SetupText(IDC_SETUP_START_STOP), L"Stop GPS");
+    EXPECT_EQ(log_->Opens(), std::vector<std::wstring>{L"COM1:"}) << "the session goes on as before";
+    Click(IDC_SETUP_START_STOP);
+    SendMessageW(sheet_, WM_COMMAND, IDOK, 0);
+  });
+}
+
 TEST_F(SessionControlTest, TwoStartClicksWithin100MsStartOneSession) {
   AddReceiver(1);
   RunSheet([&] {

@@ -157,6 +157,7 @@ TEST(RegistryTreeTest, KeepsTheGoodValuesOfADamagedTextAndNamesTheBadLines) {
       {header + "[HKEY_LOCAL_MACHINE\\A]\n\"P\"=\"x\"\n[HKEY_CURRENT_USER\\A]\n\"Q\"=\"ok\"\n", {3, 4}, {L"Q"}},
       {header + "[HKEY_CURRENT_USER\\A]\n\"P\"=hex:01,\\\n  zz\n\"Q\"=hex:02\n", {4}, {L"Q"}},
       {"[HKEY_CURRENT_USER\\A]\n\"Q\"=\"header lost\"\n", {1}, {L"Q"}},
+      {header + "[HKEY_CURRENT_USER\\A]\n\"P\"=hex(1):\n", {}, {L"P"}},
       {"garbage\n[HKEY_CURRENT_USER\\A]\n\"Q\"=\"ok\"\n", {1}, {L"Q"}},
       {header + "[HKEY_CURRENT_USER\\A]\r\n\"P\"=\"ok\"\r\n\"Q\"=\"ok\"\r\n", {}, {L"P", L"Q"}},
   };
