@@ -81,20 +81,21 @@ TEST_F(DecodeTest, CannedSentencesFillTheRecord) {
       .m_dLongitude = Degrees(12036.6100),
       .m_dAltitude = 0.0,
       .m_nUsedPRN = {1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23},
-      .m_Satellites = {{1, 6, 157, 10, TRUE},
-                       {3, 62, 104, 21, TRUE},
-                       {5, 20, 208, 26, TRUE},
-                       {7, 56, 57, 25, TRUE},
-                       {9, 86, 250, 46, TRUE},
-                       {11, 17, 120, 8, TRUE},
-                       {13, 89, 164, 49, TRUE},
-                       {15, 8, 225, 4, TRUE},
-                       {17, 39, 335, 2, TRUE},
-                       {19, 80, 104, 11, TRUE},
-                       {21, 69, 147, 10, TRUE},
-                       {23, 56, 217, 22, TRUE}},
+      .m_Satellites = {{1, 6, 157, 10, TRUE, kSystemGPS},
+                       {3, 62, 104, 21, TRUE, kSystemGPS},
+                       {5, 20, 208, 26, TRUE, kSystemGPS},
+                       {7, 56, 57, 25, TRUE, kSystemGPS},
+                       {9, 86, 250, 46, TRUE, kSystemGPS},
+                       {11, 17, 120, 8, TRUE, kSystemGPS},
+                       {13, 89, 164, 49, TRUE, kSystemGPS},
+                       {15, 8, 225, 4, TRUE, kSystemGPS},
+                       {17, 39, 335, 2, TRUE, kSystemGPS},
+                       {19, 80, 104, 11, TRUE, kSystemGPS},
+                       {21, 69, 147, 10, TRUE, kSystemGPS},
+                       {23, 56, 217, 22, TRUE, kSystemGPS}},
       .m_nFixMode = 3,
       .m_dPDOP = 7.5,
+      .m_bGpsOnly = TRUE,
   };
   EXPECT_EQ(m_record.Snapshot(), expected);
 }
@@ -129,10 +130,11 @@ TEST_F(DecodeTest, DropsWithoutAnyStore) {
 }
 
 TEST_F(DecodeTest, GsaReadsThePrnFieldsItHas) {
-  EXPECT_EQ(m_record.Snapshot(), GPSRecordData{});  // fix mode 0: nothing before the first $GPGSA
+  EXPECT_EQ(m_record.Snapshot(), GPSRecordData{.m_bGpsOnly = TRUE});  // fix mode 0: nothing before the first $GPGSA
   DecodeCanned(IDS_DEMO_GSA);
   EXPECT_EQ(Decode(Sentence(L"GPGSA,A,2,04,,17,1.9,1.1,1.5")), 2);
-  EXPECT_EQ(m_record.Snapshot(), (GPSRecordData{.m_nUsedPRN = {4, 0, 17}, .m_nFixMode = 2, .m_dPDOP = 1.9}));
+  EXPECT_EQ(m_record.Snapshot(),
+            (GPSRecordData{.m_nUsedPRN = {4, 0, 17}, .m_nFixMode = 2, .m_dPDOP = 1.9, .m_bGpsOnly = TRUE}));
 }
 
 TEST_F(DecodeTest, GsvFillsOnlyTheBlockOfItsMessage) {
@@ -148,7 +150,7 @@ TEST_F(DecodeTest, GsvFillsOnlyTheBlockOfItsMessage) {
   // One block (8 fields): entry 8 refilled, 9 to 11 cleared. Its empty SNR
   // field (just before the "*") gives 0; PRN 2 is not among the used ones.
   EXPECT_EQ(Decode(Sentence(L"GPGSV,3,3,09,02,10,100,")), 3);
-  expected.m_Satellites[8] = {2, 10.0, 100.0, 0.0, FALSE};
+  expected.m_Satellites[8] = {2, 10.0, 100.0, 0.0, FALSE, kSystemGPS};
   for (int i = 9; i < 12; ++i) {
     expected.m_Satellites[i] = SatelliteInfo{};
   }
@@ -338,7 +340,7 @@ TEST_F(DecodeTest, GsvMarksUsedSatellitesAtItsOwnTime) {
 TEST_F(DecodeTest, RmcStoresWhatItGetsWhateverTheStatus) {
   DecodeCanned(IDS_DEMO_RMC);
   EXPECT_EQ(Decode(Sentence(L"GPRMC,,V,,,,,,,,,N")), 4);
-  EXPECT_EQ(m_record.Snapshot(), GPSRecordData{}) << "every field of $GPRMC stored empty";
+  EXPECT_EQ(m_record.Snapshot(), GPSRecordData{.m_bGpsOnly = TRUE}) << "every field of $GPRMC stored empty";
 
   EXPECT_EQ(Decode(Sentence(L"GPRMC,235959.999,A,8960.000000,S,18000.5,W,1e999,-60,311299")), 4);
   const GPSRecordData expected{
@@ -350,6 +352,7 @@ TEST_F(DecodeTest, RmcStoresWhatItGetsWhateverTheStatus) {
       .m_strEW = L"W",
       .m_dLatitude = Degrees(8960.0),
       .m_dLongitude = Degrees(18000.5),
+      .m_bGpsOnly = TRUE,
   };
   EXPECT_EQ(m_record.Snapshot(), expected);
 }
