@@ -6,10 +6,36 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+namespace {
+
+// A scroll bar that repaints only when something it shows changed. The text
+// widget sets both steps again after every change of its text, which would
+// repaint both bars for each line the raw box receives.
+class StepAwareScrollBar final : public QScrollBar {
+ public:
+  explicit StepAwareScrollBar(Qt::Orientation orientation) : QScrollBar(orientation) {}
+
+ protected:
+  void sliderChange(SliderChange change) override {
+    if (change == SliderStepsChange && singleStep() == m_singleStep && pageStep() == m_pageStep) return;
+    m_singleStep = singleStep();
+    m_pageStep = pageStep();
+    QScrollBar::sliderChange(change);
+  }
+
+ private:
+  int m_singleStep = -1;
+  int m_pageStep = -1;
+};
+
+}  // namespace
+
 EditWindow::EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
     : UiWindow(Kind::Edit, parent, id, style, std::move(text)), m_editor(new QPlainTextEdit) {
   m_editor->setReadOnly((style & ES_READONLY) != 0);
   m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+  m_editor->setVerticalScrollBar(new StepAwareScrollBar(Qt::Vertical));
+  m_editor->setHorizontalScrollBar(new StepAwareScrollBar(Qt::Horizontal));
   m_editor->setVerticalScrollBarPolicy((style & WS_VSCROLL) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   m_editor->setHorizontalScrollBarPolicy((style & WS_HSCROLL) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   if ((style & WS_BORDER) == 0) m_editor->setFrameShape(QFrame::NoFrame);
@@ -53,28 +79,25 @@ void EditWindow::ShowText() {
   m_lines.Set(Text());
   m_caret = 0;
   std::wstring shown = m_lines.DisplayText();
-  if (m_editor->isReadOnly()) {
-    // A log-like text that lost lines at its start and gained some at its end
-    // is edited in place: the widget then lays out only the changed lines
-    // instead of the whole text.
-    ShowByTrimAndAppend(shown);
-    m_editor->setTextCursor(QTextCursor(m_editor->document()));
-  } else {
-    m_editor->setPlainText(QString::fromStdWString(shown));
+  std::size_t trim = 0;
+  if (m_editor->isReadOnly() && EditText::FindTrimAndAppend(m_shown, shown, &trim)) {
+    // A log-like text that lost characters at its start and gained some at
+    // its end is edited in place, where it stands: the widget lays out only
+    // the lines that changed, and neither the scroll bars nor the view move
+    // (a caller that wants the end scrolls there, as the Setup page does; a
+    // scroll from the top would end in the same place).
+    TrimAndAppend(trim, shown);
+    m_shown = std::move(shown);
+    return;
   }
+  m_editor->setPlainText(QString::fromStdWString(shown));
   m_shown = std::move(shown);
   m_editor->verticalScrollBar()->setValue(0);
   m_editor->horizontalScrollBar()->setValue(0);
 }
 
-void EditWindow::ShowByTrimAndAppend(const std::wstring& shown) {
-  std::size_t trim = 0;
-  if (!EditText::FindTrimAndAppend(m_shown, shown, &trim)) {
-    m_editor->setPlainText(QString::fromStdWString(shown));
-    return;
-  }
-  QTextDocument* document = m_editor->document();
-  QTextCursor cursor(document);
+void EditWindow::TrimAndAppend(std::size_t trim, const std::wstring& shown) {
+  QTextCursor cursor(m_editor->document());
   if (trim > 0) {
     cursor.setPosition(static_cast<int>(trim), QTextCursor::KeepAnchor);
     cursor.removeSelectedText();

@@ -20,8 +20,9 @@ class EditWindow : public UiWindow {
 
  private:
   void Select(int start, int end);
-  // Brings the widget from m_shown to `shown`, in place where it can.
-  void ShowByTrimAndAppend(const std::wstring& shown);
+  // Brings the widget from m_shown to `shown`: `trim` characters fewer at
+  // the start, the rest of `shown` appended.
+  void TrimAndAppend(std::size_t trim, const std::wstring& shown);
 
   QPlainTextEdit* m_editor;
   EditText m_lines;

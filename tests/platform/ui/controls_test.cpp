@@ -197,7 +197,12 @@ TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
     expected.Set(log);
     ASSERT_EQ(editor->toPlainText().toStdWString(), expected.DisplayText()) << "line " << i;
     ASSERT_EQ(editor->document()->blockCount(), expected.LineCount()) << "line " << i;
-    EXPECT_EQ(editor->textCursor().position(), 0);
+    // As the Setup page does it: to the end.
+    SendMessageW(edit, EM_LINESCROLL, 0, SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
+    SendMessageW(edit, EM_SETSEL, log.size(), static_cast<LPARAM>(log.size()));
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+    EXPECT_EQ(editor->verticalScrollBar()->value(), editor->verticalScrollBar()->maximum());
+    EXPECT_EQ(editor->horizontalScrollBar()->value(), 0);
   }
   // A text unlike the one shown replaces it.
   SetWindowTextW(edit, L"one\r\ntwo");
