@@ -1,6 +1,8 @@
 #include "platform/ui/edit_window.h"
 
+#include <QEvent>
 #include <QFontMetrics>
+#include <functional>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -28,6 +30,21 @@ class StepAwareScrollBar final : public QScrollBar {
   int m_pageStep = -1;
 };
 
+// Calls back when the watched widget is shown.
+class ShowWatcher final : public QObject {
+ public:
+  explicit ShowWatcher(std::function<void()> shown) : m_shown(std::move(shown)) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Show) m_shown();
+    return false;
+  }
+
+ private:
+  std::function<void()> m_shown;
+};
+
 }  // namespace
 
 EditWindow::EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
@@ -43,8 +60,60 @@ EditWindow::EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
   // Nobody can undo in a read-only box; without this every edit in place
   // would be kept for an undo.
   if (m_editor->isReadOnly()) m_editor->document()->setUndoRedoEnabled(false);
+  m_showWatcher = std::make_unique<ShowWatcher>([this] { CatchUp(); });
+  m_editor->installEventFilter(m_showWatcher.get());
   ShowText();
   AdoptWidget(m_editor);
+}
+
+// The watcher goes with the window; Qt forgets a destroyed event filter.
+EditWindow::~EditWindow() = default;
+
+QPlainTextEdit* EditWindow::Editor() {
+  CatchUp();
+  return m_editor;
+}
+
+bool EditWindow::Deferring() const { return m_editor->isReadOnly() && !m_editor->isVisible(); }
+
+void EditWindow::CatchUp() {
+  if (m_behind) {
+    m_behind = false;
+    std::wstring shown = m_lines.DisplayText();
+    std::size_t trim = 0;
+    if (!m_behindFromTop && EditText::FindTrimAndAppend(m_shown, shown, &trim)) {
+      TrimAndAppend(trim, shown);
+    } else {
+      m_editor->setPlainText(QString::fromStdWString(shown));
+      m_editor->verticalScrollBar()->setValue(0);
+      m_editor->horizontalScrollBar()->setValue(0);
+    }
+    m_shown = std::move(shown);
+    m_behindFromTop = false;
+  }
+  if (m_pendingChars != 0 || m_pendingLines != 0) {
+    const int chars = std::exchange(m_pendingChars, 0);
+    const int lines = std::exchange(m_pendingLines, 0);
+    LineScroll(chars, lines);
+  }
+  if (m_pendingSelection) {
+    const auto [anchor, caret] = *std::exchange(m_pendingSelection, std::nullopt);
+    Select(anchor, caret);
+  }
+  if (std::exchange(m_pendingScrollCaret, false)) m_editor->ensureCursorVisible();
+}
+
+void EditWindow::LineScroll(int chars, int lines) {
+  if (Deferring()) {
+    m_pendingChars += chars;
+    m_pendingLines += lines;
+    return;
+  }
+  QScrollBar* vertical = m_editor->verticalScrollBar();
+  vertical->setValue(vertical->value() + lines);
+  QScrollBar* horizontal = m_editor->horizontalScrollBar();
+  int charWidth = QFontMetrics(m_editor->font()).averageCharWidth();
+  horizontal->setValue(horizontal->value() + chars * charWidth);
 }
 
 LRESULT EditWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -56,19 +125,18 @@ LRESULT EditWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
       if (line == -1) line = m_lines.LineFromChar(m_caret);
       return m_lines.LineIndex(line);
     }
-    case EM_LINESCROLL: {
-      QScrollBar* vertical = m_editor->verticalScrollBar();
-      vertical->setValue(vertical->value() + static_cast<int>(lParam));
-      QScrollBar* horizontal = m_editor->horizontalScrollBar();
-      int charWidth = QFontMetrics(m_editor->font()).averageCharWidth();
-      horizontal->setValue(horizontal->value() + static_cast<int>(static_cast<std::intptr_t>(wParam)) * charWidth);
+    case EM_LINESCROLL:
+      LineScroll(static_cast<int>(static_cast<std::intptr_t>(wParam)), static_cast<int>(lParam));
       return TRUE;
-    }
     case EM_SETSEL:
       Select(static_cast<int>(static_cast<std::intptr_t>(wParam)), static_cast<int>(lParam));
       return 0;
     case EM_SCROLLCARET:
-      m_editor->ensureCursorVisible();
+      if (Deferring()) {
+        m_pendingScrollCaret = true;
+      } else {
+        m_editor->ensureCursorVisible();
+      }
       return TRUE;
     default:
       return UiWindow::DefProc(message, wParam, lParam);
@@ -76,6 +144,24 @@ LRESULT EditWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void EditWindow::ShowText() {
+  if (Deferring()) {
+    // What the page asked for before this text belongs to the old one; a
+    // text unlike the old one starts at the top.
+    const std::wstring before = m_lines.DisplayText();
+    m_lines.Set(Text());
+    m_caret = 0;
+    std::size_t trim = 0;
+    if (!EditText::FindTrimAndAppend(before, m_lines.DisplayText(), &trim)) {
+      m_behindFromTop = true;
+      m_pendingChars = 0;
+      m_pendingLines = 0;
+    }
+    m_pendingSelection.reset();
+    m_pendingScrollCaret = false;
+    m_behind = true;
+    return;
+  }
+  CatchUp();
   m_lines.Set(Text());
   m_caret = 0;
   std::wstring shown = m_lines.DisplayText();
@@ -115,6 +201,10 @@ void EditWindow::Select(int start, int end) {
   int caret = m_lines.Clamp(end);
   int anchor = start == -1 ? caret : m_lines.Clamp(start);
   m_caret = caret;
+  if (Deferring()) {
+    m_pendingSelection = std::pair{anchor, caret};
+    return;
+  }
   QScrollBar* vertical = m_editor->verticalScrollBar();
   QScrollBar* horizontal = m_editor->horizontalScrollBar();
   int top = vertical->value();

@@ -156,6 +156,7 @@ TEST_F(ControlsTest, RawTextBoxScrollsToItsEndAsTheSetupPageAsks) {
   auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
   ASSERT_NE(window, nullptr);
   UiWindow::FromHandle(dialog)->Widget()->resize(240, 300);
+  UiWindow::FromHandle(dialog)->Widget()->show();
   std::wstring text;
   for (int i = 0; i < 40; ++i) text += L"$GPGSV,3,1,12,01,06,157,10*74 line " + std::to_wstring(i) + L"\r\n";
   SetWindowTextW(edit, text.c_str());
@@ -184,6 +185,9 @@ TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
   HWND edit = Item(IDC_SETUP_RAW_TEXT);
   auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
   ASSERT_NE(window, nullptr);
+  QWidget* page = UiWindow::FromHandle(dialog)->Widget();
+  page->resize(240, 300);
+  page->show();
   QPlainTextEdit* editor = window->Editor();
   // The record's raw text: lines appended, the first 1024 characters kept,
   // so a line is often cut in the middle, sometimes between CR and LF.
@@ -204,6 +208,30 @@ TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
     EXPECT_EQ(editor->verticalScrollBar()->value(), editor->verticalScrollBar()->maximum());
     EXPECT_EQ(editor->horizontalScrollBar()->value(), 0);
   }
+
+  // A box nobody sees (its page is behind another) takes the texts and the
+  // scrolls without laying anything out, and shows the last text, scrolled
+  // to its end, when it comes to the front.
+  const QString seen = editor->toPlainText();
+  page->hide();
+  for (int i = 0; i < 10; ++i) {
+    log += L"$GPRMC,hidden," + std::to_wstring(i) + L"*00\r\n";
+    log.erase(0, log.size() - 1024);
+    SetWindowTextW(edit, log.c_str());
+    SendMessageW(edit, EM_LINESCROLL, 0, SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
+    SendMessageW(edit, EM_SETSEL, log.size(), static_cast<LPARAM>(log.size()));
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  }
+  EXPECT_EQ(editor->toPlainText(), seen);
+  page->show();
+  EditText expected;
+  expected.Set(log);
+  EXPECT_EQ(editor->toPlainText().toStdWString(), expected.DisplayText());
+  EXPECT_GT(editor->verticalScrollBar()->maximum(), 0);
+  EXPECT_EQ(editor->verticalScrollBar()->value(), editor->verticalScrollBar()->maximum());
+  EXPECT_EQ(editor->horizontalScrollBar()->value(), 0);
+  EXPECT_EQ(editor->textCursor().position(), editor->document()->characterCount() - 1);
+
   // A text unlike the one shown replaces it.
   SetWindowTextW(edit, L"one\r\ntwo");
   EXPECT_EQ(editor->toPlainText(), QStringLiteral("one\ntwo"));
