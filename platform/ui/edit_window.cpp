@@ -10,14 +10,23 @@
 
 namespace {
 
-// A scroll bar that repaints only when something it shows changed. The text
-// widget sets both steps again after every change of its text, which would
-// repaint both bars for each line the raw box receives.
+// A scroll bar that repaints only when something it shows changed, and
+// alone. The text widget sets both steps again after every change of its
+// text, which would repaint both bars for each line the raw box receives.
 class StepAwareScrollBar final : public QScrollBar {
  public:
   explicit StepAwareScrollBar(Qt::Orientation orientation) : QScrollBar(orientation) {}
 
  protected:
+  bool event(QEvent* event) override {
+    const bool handled = QScrollBar::event(event);
+    // The style paints every pixel of a scroll bar, so a bar that changes
+    // need not have the edit box's frame and the page behind it painted
+    // first. (Qt resets the flag as the bar is polished and shown.)
+    if (event->type() == QEvent::Polish || event->type() == QEvent::Show) setAttribute(Qt::WA_OpaquePaintEvent);
+    return handled;
+  }
+
   void sliderChange(SliderChange change) override {
     if (change == SliderStepsChange && singleStep() == m_singleStep && pageStep() == m_pageStep) return;
     m_singleStep = singleStep();

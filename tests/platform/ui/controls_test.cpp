@@ -1,6 +1,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QImage>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTextDocument>
 #include <QScrollBar>
@@ -238,6 +240,37 @@ TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
   SetWindowTextW(edit, L"");
   EXPECT_EQ(editor->toPlainText(), QString());
   EXPECT_FALSE(editor->document()->isUndoAvailable());
+}
+
+// The raw box's scroll bars repaint without the page behind them, which is
+// only right when they cover their whole area themselves.
+TEST_F(ControlsTest, RawTextBoxLooksTheSameWhenItsScrollBarsPaintAlone) {
+  HWND edit = Item(IDC_SETUP_RAW_TEXT);
+  auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
+  ASSERT_NE(window, nullptr);
+  QWidget* page = UiWindow::FromHandle(dialog)->Widget();
+  page->resize(240, 300);
+  page->show();
+  std::wstring text;
+  for (int i = 0; i < 30; ++i) text += L"$GPGGA,092750.000,5321.6802,N,00630.3372,W,1,8,1.03,61.7,M,55.2,M,,*76\r\n";
+  SetWindowTextW(edit, text.c_str());
+  SendMessageW(edit, EM_LINESCROLL, 0, 10);
+  QPlainTextEdit* editor = window->Editor();
+  for (QScrollBar* bar : {editor->verticalScrollBar(), editor->horizontalScrollBar()}) {
+    ASSERT_TRUE(bar->testAttribute(Qt::WA_OpaquePaintEvent));
+    const QImage alone = page->grab().toImage();
+    bar->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    const QImage withBackground = page->grab().toImage();
+    bar->setAttribute(Qt::WA_OpaquePaintEvent, true);
+    int differing = 0;
+    QPoint first;
+    for (int y = 0; y < alone.height(); ++y)
+      for (int x = 0; x < alone.width(); ++x)
+        if (alone.pixel(x, y) != withBackground.pixel(x, y) && differing++ == 0) first = QPoint(x, y);
+    EXPECT_EQ(differing, 0) << "first at " << first.x() << "," << first.y() << " of bar at " << bar->geometry().x()
+                            << "," << bar->geometry().y() << " " << bar->width() << "x" << bar->height() << " "
+                            << std::hex << alone.pixel(first) << " vs " << withBackground.pixel(first);
+  }
 }
 
 TEST(Windows, HandlesAreValidatedAndDestroyedWindowsGoQuiet) {
