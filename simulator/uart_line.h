@@ -15,7 +15,10 @@ namespace sim {
 
 class UartLine {
  public:
-  static constexpr std::size_t kBatchBytes = 16;
+  // The most bytes handed over at once: more than a sentence, so that a
+  // sentence arrives in one piece at its last bit, and a long piece without
+  // pauses (noise, a replayed line) still arrives as it goes.
+  static constexpr std::size_t kBatchBytes = 96;
 
   explicit UartLine(std::uint32_t baud);
 
@@ -36,8 +39,8 @@ class UartLine {
 
   // When the line next hands the program something (milliseconds since the
   // line started, never before now): the end of the next sentence or piece,
-  // or of its next kBatchBytes bytes if that comes first, as a UART's FIFO
-  // hands them up. UINT64_MAX while nothing is queued.
+  // or of its next kBatchBytes bytes if that comes first. Nothing arrives
+  // before its last bit is out. UINT64_MAX while nothing is queued.
   std::uint64_t NextDeliveryMs() const;
 
   std::uint32_t Baud() const { return m_baud; }

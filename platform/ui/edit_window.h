@@ -7,27 +7,49 @@
 #include "platform/ui/edit_text.h"
 #include "platform/ui/ui_window.h"
 
+#include <memory>
+#include <optional>
+#include <utility>
+
+class QObject;
 class QPlainTextEdit;
 
 class EditWindow : public UiWindow {
  public:
   EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text);
+  ~EditWindow() override;
   LRESULT DefProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-  // The widget, for tests that look at what it shows.
-  QPlainTextEdit* Editor() const { return m_editor; }
+  // The widget, brought up to date, for tests that look at what it shows.
+  QPlainTextEdit* Editor();
 
  protected:
   void ShowText() override;
 
  private:
+  // While the read-only box cannot be seen (its page is not in front), its
+  // text and the scroll and selection requests wait, and are applied in one
+  // go when it is shown: a hidden box costs no layout.
+  bool Deferring() const;
+  void CatchUp();
+  void LineScroll(int chars, int lines);
   void Select(int start, int end);
-  // Brings the widget from m_shown to `shown`, in place where it can.
-  void ShowByTrimAndAppend(const std::wstring& shown);
+  // Brings the widget from m_shown to `shown`: `trim` characters fewer at
+  // the start, the rest of `shown` appended.
+  void TrimAndAppend(std::size_t trim, const std::wstring& shown);
   bool ReadOnly() const;
+  void ScrollCaretKeepingHorizontal();
 
   QPlainTextEdit* m_editor;
   EditText m_lines;
   std::wstring m_shown;  // what the widget shows
   int m_caret = 0;
+  std::unique_ptr<QObject> m_showWatcher;
+  // What waits to be applied while deferring.
+  bool m_behind = false;         // the text
+  bool m_behindFromTop = false;  // ... replaced: the view starts at the top
+  int m_pendingChars = 0;
+  int m_pendingLines = 0;
+  std::optional<std::pair<int, int>> m_pendingSelection;  // anchor, caret
+  bool m_pendingScrollCaret = false;
 };

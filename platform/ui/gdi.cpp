@@ -323,11 +323,14 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   QString shown = QString::fromStdWString(TextOf(text, count));
   QFont font = DrawingFont(ScreenScale());
   QFontMetrics metrics(font);
-  QRect box(rect->left, rect->top, metrics.horizontalAdvance(shown), metrics.height());
   QPainter painter(image);
   if ((format & DT_NOCLIP) == 0)
     painter.setClipRect(QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1)));
-  if (context->bkMode == OPAQUE) painter.fillRect(box, QColor(Qt::white));
+  // Only an opaque background needs the text's width (measuring shapes the
+  // text once more).
+  if (context->bkMode == OPAQUE)
+    painter.fillRect(QRect(rect->left, rect->top, metrics.horizontalAdvance(shown), metrics.height()),
+                     QColor(Qt::white));
   painter.setFont(font);
   painter.setPen(QColor(ToRgb(context->textColor)));
   painter.drawText(QPoint(rect->left, rect->top + metrics.ascent()), shown);

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <cwchar>
 #include <thread>
@@ -12,6 +13,8 @@
 #include <unistd.h>
 
 #include "platform/core/active_drivers_hive.h"
+#include "platform/core/clock.h"
+#include "platform/core/waitable_object.h"
 #include "platform/core/registry.h"
 #include "platform/core/termios_port.h"
 #include "platform/ui/message_box.h"
@@ -71,19 +74,29 @@ class LoggedPort final : public CommPort {
 
 }  // namespace
 
-// The other side of a pseudo-terminal, talking on simulated time.
+// The other side of a pseudo-terminal, talking every 100 ms of simulated time
+// (its thread takes part in it as the program's threads do).
 class ChattyPort {
  public:
   ChattyPort(int master, std::string bytes) : master_(master), bytes_(std::move(bytes)) {
-    time_.Reserve();
-    thread_ = std::jthread([this](std::stop_token stop) {
+    {
+      std::lock_guard lock(KernelLock());
+      CurrentClock().ReserveThread();
+    }
+    thread_ = std::thread([this] {
+      {
+        std::lock_guard lock(KernelLock());
+        CurrentClock().JoinTime();
+      }
       do {
         [[maybe_unused]] ssize_t written = write(master_, bytes_.data(), bytes_.size());
-      } while (time_.WaitFor(100, stop));
+      } while (stop_.Wait(100) == WAIT_TIMEOUT);
+      std::lock_guard lock(KernelLock());
+      CurrentClock().LeaveTime();
     });
   }
   ~ChattyPort() {
-    thread_.request_stop();
+    stop_.Set();
     thread_.join();
     close(master_);
   }
@@ -91,8 +104,8 @@ class ChattyPort {
  private:
   int master_;
   std::string bytes_;
-  CoreClockTimeSource time_;
-  std::jthread thread_;
+  WaitableObject stop_{HandleType::Event, true, false};
+  std::thread thread_;
 };
 
 // The table of active drivers with some ports' driver keys replaced.
@@ -186,9 +199,10 @@ void SessionTest::TearDown() {
   CoreSetRegistryHive(HKEY_CURRENT_USER, nullptr);
 }
 
-ReceiverOnTestTime& SessionTest::AddReceiver(unsigned number, sim::ReceiverOptions options) {
-  auto receiver = std::make_unique<ReceiverOnTestTime>();
-  EXPECT_TRUE(receiver->Start(options)) << "no pseudo-terminal for the receiver";
+sim::SimulatedReceiver& SessionTest::AddReceiver(unsigned number, sim::ReceiverOptions options) {
+  auto receiver = std::make_unique<sim::SimulatedReceiver>();
+  std::string error;
+  EXPECT_TRUE(receiver->Start(options, &error)) << error;
   ports_->Table().PinPort(number, receiver->SlavePath());
   return *(receivers_[number] = std::move(receiver));
 }
@@ -268,6 +282,15 @@ bool SessionTest::PassUntil(const std::function<bool()>& done, DWORD limitMs) {
     if (static_cast<LONG>(end - now) <= 0) return false;
     Sleep(std::min<DWORD>(kStepMs, end - now));
   }
+}
+
+bool SessionTest::UntilHeard(sim::SimulatedReceiver& receiver, std::uint64_t count) {
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (receiver.Stats().bytes_received < count) {
+    if (std::chrono::steady_clock::now() > limit) return false;
+    std::this_thread::yield();
+  }
+  return true;
 }
 
 void SessionTest::Click(UINT id) { SendMessageW(GetDlgItem(setup_->m_hWnd, static_cast<int>(id)), BM_CLICK, 0, 0); }

@@ -22,7 +22,7 @@
 #include <optional>
 #include "platform/core/com_device_table.h"
 #include "platform/core/simulated_clock.h"
-#include "receiver_on_test_time.h"
+#include "simulator/simulated_receiver.h"
 #include "resources/resource_ids.h"
 #include "pages/setup_page.h"
 #include "tests/support/test_com_devices.h"
@@ -59,7 +59,7 @@ class SessionTest : public ::testing::Test {
   void TearDown() override;
 
   // A receiver on a pseudo-terminal pinned as "COM<number>:".
-  ReceiverOnTestTime& AddReceiver(unsigned number, sim::ReceiverOptions options = {});
+  sim::SimulatedReceiver& AddReceiver(unsigned number, sim::ReceiverOptions options = {});
   // A pseudo-terminal pinned as "COM<number>:" that never says anything.
   void AddMutePort(unsigned number);
   // A pseudo-terminal pinned as "COM<number>:" whose other side writes
@@ -80,6 +80,10 @@ class SessionTest : public ::testing::Test {
   void Pass(DWORD ms);
   // Passes time until `done` holds; false when it did not within `limitMs`.
   bool PassUntil(const std::function<bool()>& done, DWORD limitMs);
+  // The program's writes reach a simulated receiver as they happen, not on
+  // simulated time: holds time still (for up to 5 s of real time) until
+  // `receiver` has heard `count` bytes in all.
+  static bool UntilHeard(sim::SimulatedReceiver& receiver, std::uint64_t count);
   // Delivers what is due now, without letting time pass.
   void Deliver();
 
@@ -114,7 +118,7 @@ class SessionTest : public ::testing::Test {
   std::unique_ptr<TestComDevices> ports_;
   std::shared_ptr<MemoryRegistryHive> settings_ = std::make_shared<MemoryRegistryHive>();
   std::shared_ptr<PortLog> log_ = std::make_shared<PortLog>();
-  std::map<unsigned, std::unique_ptr<ReceiverOnTestTime>> receivers_;
+  std::map<unsigned, std::unique_ptr<sim::SimulatedReceiver>> receivers_;
   std::vector<int> mutePorts_;
   std::vector<std::unique_ptr<ChattyPort>> chattyPorts_;
   std::shared_ptr<class DriverKeyHive> hive_;

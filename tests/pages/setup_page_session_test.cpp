@@ -122,15 +122,16 @@ TEST_F(SessionControlTest, StartShowsTheSentencesAndTheGpsInfoThenStopEndsTheSes
 }
 
 TEST_F(SessionControlTest, ColdStartSendsTheSentenceAndTheReceiverReacquiresItsFix) {
-  ReceiverOnTestTime& receiver = AddReceiver(1);
+  sim::SimulatedReceiver& receiver = AddReceiver(1);
   RunSheet([&] {
     StartSession();
     ASSERT_TRUE(PassUntil([&] { return Matches(InfoText(IDC_INFO_FIX), L"2D|3D"); }, 60000));
     ASSERT_TRUE(log_->Written().empty());
     Click(IDC_SETUP_COLD_START);
     EXPECT_EQ(log_->Written(), kColdStart);
-    ASSERT_TRUE(PassUntil([&] { return receiver.Receiver().Stats().cold_starts == 1; }, 1000));
-    EXPECT_EQ(receiver.Receiver().Stats().bytes_received, 42u);
+    ASSERT_TRUE(UntilHeard(receiver, 42));
+    ASSERT_TRUE(PassUntil([&] { return receiver.Stats().cold_starts == 1; }, 1000));
+    EXPECT_EQ(receiver.Stats().bytes_received, 42u);
     EXPECT_TRUE(RunningLook()) << "nothing changes on the page";
     ASSERT_TRUE(PassUntil([&] { return InfoText(IDC_INFO_FIX) == L"No Fix"; }, 10000)) << "the fix was not lost";
     ASSERT_TRUE(PassUntil([&] { return Matches(InfoText(IDC_INFO_FIX), L"2D|3D"); }, 90000))
@@ -140,11 +141,11 @@ TEST_F(SessionControlTest, ColdStartSendsTheSentenceAndTheReceiverReacquiresItsF
 }
 
 TEST_F(SessionControlTest, ASilentReceiverIsReconnectedEveryTimeAndTheSessionResumes) {
-  ReceiverOnTestTime& receiver = AddReceiver(1);
+  sim::SimulatedReceiver& receiver = AddReceiver(1);
   RunSheet([&] {
     StartSession();
     Pass(2000);
-    receiver.Receiver().GoSilent(14000);
+    receiver.GoSilent(14000);
     const DWORD silentAt = GetTickCount();
     // Torn down about 5.2 s after the last byte, rebuilt 1500 ms later, and
     // again while the receiver stays silent.
@@ -229,7 +230,7 @@ TEST_F(SessionControlTest, APortThatDoesNotOpenAndNoLeavesThePageIdle) {
 }
 
 TEST_F(SessionControlTest, TheRawBoxShowsItsEndAndIsLeftAloneWhileItsTextStaysTheSame) {
-  ReceiverOnTestTime& receiver = AddReceiver(1);
+  sim::SimulatedReceiver& receiver = AddReceiver(1);
   RunSheet([&] {
     StartSession();
     ASSERT_TRUE(PassUntil([&] { return SetupText(IDC_SETUP_RAW_TEXT).size() >= 1000; }, 10000));
@@ -240,7 +241,7 @@ TEST_F(SessionControlTest, TheRawBoxShowsItsEndAndIsLeftAloneWhileItsTextStaysTh
     EXPECT_EQ(scroll->value(), scroll->maximum()) << "the newest line is in view";
     // With the receiver silent, announcements change nothing in the box:
     // the user's scroll position stays.
-    receiver.Receiver().GoSilent(4000);
+    receiver.GoSilent(4000);
     Pass(1500);
     scroll->setValue(0);
     PostMessageW(setup_->m_hWnd, WM_GPSUPDATE, 2, 0);
@@ -338,10 +339,10 @@ TEST_F(SessionControlTest, TwoStartClicksWithin100MsStartOneSession) {
 
 // A Stop GPS tap while a reconnect is pending ends the session for good.
 TEST_F(SessionControlTest, StopGpsCancelsAPendingReconnect) {
-  ReceiverOnTestTime& receiver = AddReceiver(1);
+  sim::SimulatedReceiver& receiver = AddReceiver(1);
   RunSheet([&] {
     StartSession();
-    receiver.Receiver().GoSilent(60000);
+    receiver.GoSilent(60000);
     ASSERT_TRUE(PassUntil([&] { return setup_->m_pReadThread == nullptr; }, 7000));
     EXPECT_EQ(SetupText(IDC_SETUP_START_STOP), L"Stop GPS");
     Click(IDC_SETUP_COLD_START);

@@ -1,6 +1,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QImage>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTextDocument>
 #include <QScrollBar>
@@ -156,6 +158,7 @@ TEST_F(ControlsTest, RawTextBoxScrollsToItsEndAsTheSetupPageAsks) {
   auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
   ASSERT_NE(window, nullptr);
   UiWindow::FromHandle(dialog)->Widget()->resize(240, 300);
+  UiWindow::FromHandle(dialog)->Widget()->show();
   std::wstring text;
   for (int i = 0; i < 40; ++i) text += L"$GPGSV,3,1,12,01,06,157,10*74 line " + std::to_wstring(i) + L"\r\n";
   SetWindowTextW(edit, text.c_str());
@@ -184,6 +187,9 @@ TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
   HWND edit = Item(IDC_SETUP_RAW_TEXT);
   auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
   ASSERT_NE(window, nullptr);
+  QWidget* page = UiWindow::FromHandle(dialog)->Widget();
+  page->resize(240, 300);
+  page->show();
   QPlainTextEdit* editor = window->Editor();
   // The record's raw text: lines appended, the first 1024 characters kept,
   // so a line is often cut in the middle, sometimes between CR and LF.
@@ -197,8 +203,37 @@ TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
     expected.Set(log);
     ASSERT_EQ(editor->toPlainText().toStdWString(), expected.DisplayText()) << "line " << i;
     ASSERT_EQ(editor->document()->blockCount(), expected.LineCount()) << "line " << i;
-    EXPECT_EQ(editor->textCursor().position(), 0);
+    // As the Setup page does it: to the end.
+    SendMessageW(edit, EM_LINESCROLL, 0, SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
+    SendMessageW(edit, EM_SETSEL, log.size(), static_cast<LPARAM>(log.size()));
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+    EXPECT_EQ(editor->verticalScrollBar()->value(), editor->verticalScrollBar()->maximum());
+    EXPECT_EQ(editor->horizontalScrollBar()->value(), 0);
   }
+
+  // A box nobody sees (its page is behind another) takes the texts and the
+  // scrolls without laying anything out, and shows the last text, scrolled
+  // to its end, when it comes to the front.
+  const QString seen = editor->toPlainText();
+  page->hide();
+  for (int i = 0; i < 10; ++i) {
+    log += L"$GPRMC,hidden," + std::to_wstring(i) + L"*00\r\n";
+    log.erase(0, log.size() - 1024);
+    SetWindowTextW(edit, log.c_str());
+    SendMessageW(edit, EM_LINESCROLL, 0, SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
+    SendMessageW(edit, EM_SETSEL, log.size(), static_cast<LPARAM>(log.size()));
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  }
+  EXPECT_EQ(editor->toPlainText(), seen);
+  page->show();
+  EditText expected;
+  expected.Set(log);
+  EXPECT_EQ(editor->toPlainText().toStdWString(), expected.DisplayText());
+  EXPECT_GT(editor->verticalScrollBar()->maximum(), 0);
+  EXPECT_EQ(editor->verticalScrollBar()->value(), editor->verticalScrollBar()->maximum());
+  EXPECT_EQ(editor->horizontalScrollBar()->value(), 0);
+  EXPECT_EQ(editor->textCursor().position(), editor->document()->characterCount() - 1);
+
   // A text unlike the one shown replaces it.
   SetWindowTextW(edit, L"one\r\ntwo");
   EXPECT_EQ(editor->toPlainText(), QStringLiteral("one\ntwo"));
@@ -234,6 +269,37 @@ TEST_F(ControlsTest, RawTextBoxKeepsTheUsersHorizontalPositionAndShowsNoCaret) {
     }
   }
   EXPECT_EQ(window->Editor()->cursorWidth(), 0);
+}
+
+// The raw box's scroll bars repaint without the page behind them, which is
+// only right when they cover their whole area themselves.
+TEST_F(ControlsTest, RawTextBoxLooksTheSameWhenItsScrollBarsPaintAlone) {
+  HWND edit = Item(IDC_SETUP_RAW_TEXT);
+  auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
+  ASSERT_NE(window, nullptr);
+  QWidget* page = UiWindow::FromHandle(dialog)->Widget();
+  page->resize(240, 300);
+  page->show();
+  std::wstring text;
+  for (int i = 0; i < 30; ++i) text += L"$GPGGA,092750.000,5321.6802,N,00630.3372,W,1,8,1.03,61.7,M,55.2,M,,*76\r\n";
+  SetWindowTextW(edit, text.c_str());
+  SendMessageW(edit, EM_LINESCROLL, 0, 10);
+  QPlainTextEdit* editor = window->Editor();
+  for (QScrollBar* bar : {editor->verticalScrollBar(), editor->horizontalScrollBar()}) {
+    ASSERT_TRUE(bar->testAttribute(Qt::WA_OpaquePaintEvent));
+    const QImage alone = page->grab().toImage();
+    bar->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    const QImage withBackground = page->grab().toImage();
+    bar->setAttribute(Qt::WA_OpaquePaintEvent, true);
+    int differing = 0;
+    QPoint first;
+    for (int y = 0; y < alone.height(); ++y)
+      for (int x = 0; x < alone.width(); ++x)
+        if (alone.pixel(x, y) != withBackground.pixel(x, y) && differing++ == 0) first = QPoint(x, y);
+    EXPECT_EQ(differing, 0) << "first at " << first.x() << "," << first.y() << " of bar at " << bar->geometry().x()
+                            << "," << bar->geometry().y() << " " << bar->width() << "x" << bar->height() << " "
+                            << std::hex << alone.pixel(first) << " vs " << withBackground.pixel(first);
+  }
 }
 
 TEST(Windows, HandlesAreValidatedAndDestroyedWindowsGoQuiet) {
