@@ -248,7 +248,9 @@ TEST_F(ControlsTest, RawTextBoxKeepsTheUsersHorizontalPositionAndShowsNoCaret) {
   HWND edit = Item(IDC_SETUP_RAW_TEXT);
   auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
   ASSERT_NE(window, nullptr);
-  UiWindow::FromHandle(dialog)->Widget()->resize(240, 300);
+  QWidget* page = UiWindow::FromHandle(dialog)->Widget();
+  page->resize(240, 300);
+  page->show();  // a hidden read-only box defers its layout
   QScrollBar* horizontal = window->Editor()->horizontalScrollBar();
   QScrollBar* vertical = window->Editor()->verticalScrollBar();
   std::wstring text;
