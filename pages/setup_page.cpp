@@ -84,7 +84,8 @@ void CGeneralPpg::OnScan() {
                             m_cbPort.GetLBText(n, text);
                             return text;
                           }};
-  const std::optional<ReceiverFound> found = ScanForReceiver(list);
+  const std::optional<ReceiverFound> found =
+      ScanForReceiver(list, GpsOnlyDecoding(m_nGpsOnly) ? ScanTalkers::GpsOnly : ScanTalkers::Any);
   if (found) {
     m_cbPort.GetLBText(found->entry, m_strPort);
     m_strBaudRate = FormatText(L"%d", {static_cast<int>(found->baudRate)});

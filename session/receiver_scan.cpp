@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <memory>
 
 #include "platform/core/clock.h"
@@ -34,12 +35,31 @@ bool MayHoldReceiver(const std::wstring& driverKey) {
          driverKey.find(L"PCMCIA") != std::wstring::npos || driverKey.find(L"GPS") != std::wstring::npos;
 }
 
-bool HoldsReceiverSentence(char* data, DWORD size) {
-  data[size] = '\0';
-  return std::strstr(data, "$GP") != nullptr || std::strstr(data, "$PS") != nullptr;
+namespace {
+
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+
+// "$" + a two-letter talker + GGA, GSA, GSV or RMC + ",".
+bool HoldsAnyTalkerHead(const char* data) {
+  const char* const end = data + std::strlen(data);
+  for (const char* at = std::strchr(data, '$'); at != nullptr; at = std::strchr(at + 1, '$')) {
+    const std::string_view head(at, static_cast<std::size_t>(std::min<std::ptrdiff_t>(end - at, 7)));
+    if (head.size() < 7 || !IsUpper(head[1]) || !IsUpper(head[2]) || head[6] != ',') continue;
+    const std::string_view type = head.substr(3, 3);
+    if (type == "GGA" || type == "GSA" || type == "GSV" || type == "RMC") return true;
+  }
+  return false;
 }
 
-std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort& port) {
+}  // namespace
+
+bool HoldsReceiverSentence(char* data, DWORD size, ScanTalkers talkers) {
+  data[size] = '\0';
+  if (std::strstr(data, "$GP") != nullptr || std::strstr(data, "$PS") != nullptr) return true;
+  return talkers == ScanTalkers::Any && HoldsAnyTalkerHead(data);
+}
+
+std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort& port, ScanTalkers talkers) {
   const auto buffer = std::make_unique<char[]>(kScanBufferSize + 1);
   for (DWORD speed : kScanSpeeds) {
     for (int n = 0; n < list.count(); ++n) {
@@ -50,7 +70,7 @@ std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort&
       DWORD bytesRead = 0;
       if (!port.Read(buffer.get(), kScanBufferSize, &bytesRead)) bytesRead = 0;
       port.Close();
-      if (bytesRead > 0 && HoldsReceiverSentence(buffer.get(), std::min(bytesRead, kScanBufferSize))) {
+      if (bytesRead > 0 && HoldsReceiverSentence(buffer.get(), std::min(bytesRead, kScanBufferSize), talkers)) {
         return ReceiverFound{n, speed};
       }
     }
@@ -58,7 +78,7 @@ std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort&
   return std::nullopt;
 }
 
-std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list) {
+std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanTalkers talkers) {
   SerialScanPort port;
-  return ScanForReceiver(list, port);
+  return ScanForReceiver(list, port, talkers);
 }

@@ -43,16 +43,24 @@ struct ReceiverFound {
 // hold a receiver: a serial, card-slot or GPS driver, or no driver entry.
 bool MayHoldReceiver(const std::wstring& driverKey);
 
-// Whether the bytes read hold "$GP" or "$PS" before their first zero byte.
-// `data` has room for one byte more than `size`: the terminator goes there.
-bool HoldsReceiverSentence(char* data, DWORD size);
+// Which receivers a scan recognises: those that send "$GP" or "$PS"
+// sentences (the handheld's rule, for $GP-only decoding), or also those that
+// send a position, fix or satellite sentence of any talker ("$GNRMC,",
+// "$GLGSV,", "$BDGSA," ...), as the all-talker decoding shows them.
+enum class ScanTalkers { GpsOnly, Any };
+
+// Whether the bytes read hold such a sentence head before their first zero
+// byte. `data` has room for one byte more than `size`: the terminator goes
+// there.
+bool HoldsReceiverSentence(char* data, DWORD size, ScanTalkers talkers = ScanTalkers::GpsOnly);
 
 // The scan over `port`: for each speed and each entry, the entry's device
 // name is tried when its driver key passes MayHoldReceiver; the port is
 // opened (8 data bits, no parity, one stop bit), the scan sleeps
 // kScanListenMs, reads once what has arrived (up to kScanBufferSize bytes),
 // closes the port and searches the bytes.
-std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort& port);
+std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort& port,
+                                             ScanTalkers talkers = ScanTalkers::GpsOnly);
 // The same over a local CSerialCom, created closed here and closed (if still
 // open) when the scan ends: the Setup page's own port is not used.
-std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list);
+std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanTalkers talkers = ScanTalkers::GpsOnly);

@@ -91,7 +91,7 @@ TEST_F(ReceiverScanTest, AReceiverAt9600OnTheThirdPortIsFoundAfterEveryOtherSpee
 // What counts as a receiver is the scan's own business (tests/session); the
 // page's part when nothing is found: one message box, the speed left alone.
 TEST_F(ReceiverScanTest, NothingFoundSaysGpsNotFoundAndKeepsTheChosenSpeed) {
-  AddChattyPort(1, "$GNRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*02\r\n");
+  AddChattyPort(1, "$GNTXT,01,01,02,ANTSTATUS=OK*3B\r\n");
   RunSheet([&] {
     SelectSpeed(L"1200");
     EXPECT_EQ(Scan(), 7u * 2000u) << "COM1: at every speed";

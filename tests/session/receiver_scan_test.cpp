@@ -155,6 +155,30 @@ TEST(ReceiverScanTest, RecognisesNmeaAndSirfSentencesBeforeTheFirstZeroByte) {
   }
 }
 
+// With every talker decoded, a receiver that sends only $GN, $GL, $BD ...
+// sentences is found too; other sentences of those talkers are not enough.
+TEST(ReceiverScanTest, AnyTalkerFindsModernReceiversByTheirPositionAndSatelliteSentences) {
+  const SearchCase cases[] = {
+      {"GN position", "$GNRMC,013348,A,2411.1630,N*02\r\n", true},
+      {"BeiDou satellites", "junk$BDGSV,1,1,00*68\r\n", true},
+      {"a GP sentence still counts", "$GPGLL,1*00\r\n", true},
+      {"SiRF still counts", "$PSRF103,00*25\r\n", true},
+      {"text of a GN talker", "$GNTXT,01,01,02,ANTSTATUS=OK*3B\r\n", false},
+      {"lower-case talker", "$gnrmc,1*00\r\n", false},
+      {"a head cut by the end of the data", "xx$GNRMC", false},
+      {"a head without its comma", "$GNRMC*02\r\n", false},
+  };
+  for (const SearchCase& c : cases) {
+    std::string data = c.data;
+    data.push_back('\0');  // room for the terminator
+    EXPECT_EQ(HoldsReceiverSentence(data.data(), static_cast<DWORD>(c.data.size()), ScanTalkers::Any), c.found)
+        << c.what;
+  }
+  std::string gn = "$GNGGA,1*00\r\n";
+  gn.push_back('\0');
+  EXPECT_FALSE(HoldsReceiverSentence(gn.data(), static_cast<DWORD>(gn.size() - 1), ScanTalkers::GpsOnly));
+}
+
 TEST(ReceiverScanTest, CountsTheEntriesAgainAfterEveryEntry) {
   FakeActiveDrivers table({});
   SimulatedClock clock;
