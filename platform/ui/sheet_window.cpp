@@ -1,5 +1,6 @@
 #include "platform/ui/sheet_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -9,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
@@ -46,32 +48,41 @@ class ScreenWidget : public QWidget {
   HWND m_sheet;
 };
 
-// The top-level window: a view that shows the handheld's screen (a widget of
-// the screen's size in a scene) zoomed to fit, aspect kept and centred. The
-// scene draws the widgets at the zoomed size, so text stays crisp; pictures
-// are scaled smoothly, and at zoom 1 they are the pixels drawn. Clicks reach
-// the widget under them. Closing it is closing the sheet without OK.
-class SheetFrame : public QGraphicsView {
+// The top-level window. At zoom 1 it holds the handheld's screen itself,
+// centred, so that the widgets paint and scroll straight into the window's
+// backing store. At any other zoom the screen moves into a scene that a view
+// shows zoomed to fit, aspect kept and centred: the widgets are drawn at the
+// zoomed size, so text stays crisp; pictures are scaled smoothly. Clicks
+// reach the widget under them either way. (A scene repaints a scrolled area
+// instead of moving its pixels, which made the raw box's every line cost a
+// repaint of the whole box, so the scene is used only when it must zoom.)
+// Closing it is closing the sheet without OK.
+class SheetFrame : public QWidget {
  public:
-  SheetFrame(HWND sheet, QWidget* screen) : m_sheet(sheet) {
-    setScene(new QGraphicsScene(this));
-    m_proxy = scene()->addWidget(screen);
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setAlignment(Qt::AlignCenter);
-    setBackgroundBrush(QColor(0x30, 0x30, 0x30));
-    setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+  SheetFrame(HWND sheet, QWidget* screen) : m_sheet(sheet), m_screen(screen), m_view(new QGraphicsView(this)) {
+    m_view->setScene(new QGraphicsScene(m_view));
+    m_view->setFrameShape(QFrame::NoFrame);
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->setAlignment(Qt::AlignCenter);
+    m_view->setBackgroundBrush(kBackground);
+    // Widgets paint their own pixels; only a zoomed picture needs smoothing.
+    m_view->setRenderHints(QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
+    m_view->setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
+    m_view->setOptimizationFlags(QGraphicsView::DontSavePainterState);
+    m_view->hide();
+    m_screen->setParent(this);
   }
 
   // The zoom the window shows the screen at.
-  double Zoom() const { return transform().m11(); }
-  QSize ScreenSize() const { return m_proxy->widget()->size(); }
+  double Zoom() const { return m_zoom; }
+  QSize ScreenSize() const { return m_screen->size(); }
   QSize SizeAt(double zoom) const {
     return QSize(static_cast<int>(ScreenSize().width() * zoom + 0.5),
                  static_cast<int>(ScreenSize().height() * zoom + 0.5));
   }
+  // The view that shows the zoomed screen; hidden at zoom 1.
+  QGraphicsView* View() const { return m_view; }
 
   // Gives the window the size of the screen at `zoom`, at most the desktop's
   // room; a maximized or full-screen window only zooms anew.
@@ -95,10 +106,9 @@ class SheetFrame : public QGraphicsView {
     FitScreen();
   }
 
-  // Scales the scene so that the screen fills the window, aspect kept.
+  // Shows the screen so that it fills the window, aspect kept.
   void FitScreen() {
     QSize screenSize = ScreenSize();
-    scene()->setSceneRect(0, 0, screenSize.width(), screenSize.height());
     if (screenSize.isEmpty() || width() <= 0 || height() <= 0) return;
     double zoom = std::min(static_cast<double>(width()) / screenSize.width(),
                            static_cast<double>(height()) / screenSize.height());
@@ -107,8 +117,21 @@ class SheetFrame : public QGraphicsView {
         std::abs(zoom * screenSize.height() - screenSize.height()) < 0.5) {
       zoom = 1.0;
     }
-    setTransform(QTransform::fromScale(zoom, zoom));
-    centerOn(screenSize.width() / 2.0, screenSize.height() / 2.0);
+    m_zoom = zoom;
+    if (zoom == 1.0) {
+      ShowDirectly();
+    } else {
+      ShowInScene(zoom);
+    }
+  }
+
+  // The keys go to the screen's controls.
+  void FocusScreen() {
+    if (m_proxy != nullptr) {
+      m_proxy->setFocus();
+    } else {
+      m_screen->setFocus();
+    }
   }
 
  protected:
@@ -117,19 +140,56 @@ class SheetFrame : public QGraphicsView {
     SendMessageW(m_sheet, WM_CLOSE, 0, 0);
   }
   void resizeEvent(QResizeEvent* event) override {
-    QGraphicsView::resizeEvent(event);
+    QWidget::resizeEvent(event);
     FitScreen();
   }
-  // Escape also closes when no control of the screen has the focus.
+  void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), kBackground); }
+  // Escape that nothing on the screen took closes too.
   void keyPressEvent(QKeyEvent* event) override {
-    bool toControl = scene()->focusItem() != nullptr;
-    QGraphicsView::keyPressEvent(event);
-    if (!toControl && event->key() == Qt::Key_Escape) SendMessageW(m_sheet, WM_CLOSE, 0, 0);
+    if (event->key() == Qt::Key_Escape) {
+      SendMessageW(m_sheet, WM_CLOSE, 0, 0);
+      return;
+    }
+    QWidget::keyPressEvent(event);
   }
 
  private:
+  static inline const QColor kBackground{0x30, 0x30, 0x30};
+
+  void ShowDirectly() {
+    const bool hadFocus = m_screen->isAncestorOf(QApplication::focusWidget());
+    if (m_proxy != nullptr) {
+      m_proxy->setWidget(nullptr);
+      delete m_proxy;
+      m_proxy = nullptr;
+      m_screen->setParent(this);
+    }
+    m_view->hide();
+    m_screen->move((width() - m_screen->width()) / 2, (height() - m_screen->height()) / 2);
+    m_screen->show();
+    if (hadFocus) m_screen->setFocus();
+  }
+
+  void ShowInScene(double zoom) {
+    if (m_proxy == nullptr) {
+      const bool hadFocus = m_screen->isAncestorOf(QApplication::focusWidget());
+      m_screen->setParent(nullptr);
+      m_proxy = m_view->scene()->addWidget(m_screen);
+      if (hadFocus) m_proxy->setFocus();
+    }
+    const QSize screenSize = ScreenSize();
+    m_view->scene()->setSceneRect(0, 0, screenSize.width(), screenSize.height());
+    m_view->setGeometry(rect());
+    m_view->show();
+    m_view->setTransform(QTransform::fromScale(zoom, zoom));
+    m_view->centerOn(screenSize.width() / 2.0, screenSize.height() / 2.0);
+  }
+
   HWND m_sheet;
-  QGraphicsProxyWidget* m_proxy;
+  QWidget* m_screen;
+  QGraphicsView* m_view;
+  QGraphicsProxyWidget* m_proxy = nullptr;  // holds the screen while zoomed
+  double m_zoom = 1.0;
 };
 
 std::wstring TitleOf(const std::wstring& caption, UiWindow* owner) {
@@ -238,7 +298,7 @@ void SheetWindow::Start(int startPage, QEventLoop& loop) {
   static_cast<SheetFrame*>(m_frame)->ShowAtZoom(1.0);
   m_frame->show();
   // The keys go to the screen's controls from the start.
-  m_screen->graphicsProxyWidget()->setFocus();
+  static_cast<SheetFrame*>(m_frame)->FocusScreen();
   if (!Activate(startPage < 0 || startPage >= static_cast<int>(m_pages.size()) ? 0 : startPage)) {
     Activate(0);
   }
