@@ -55,11 +55,6 @@ BOOL DrawLine(HDC dc, int x1, int y1, int x2, int y2) {
 }
 
 void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, const SatelliteViewTools& tools,
-                    const SatelliteInfo* pSatellites) {
-  ComposeSkyView(dcSky, sky, dcBackground, tools, PlanTable(pSatellites));
-}
-
-void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, const SatelliteViewTools& tools,
                     const SkyPlan& plan) {
   const int side = sky.nSide;
   BitBlt(dcSky, 0, 0, side, side, nullptr, 0, 0, WHITENESS);
@@ -108,11 +103,6 @@ void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, con
 
   SelectObject(dcSky, previousBrush);
   SelectObject(dcSky, previousPen);
-}
-
-void ComposeSignalBars(HDC dcBars, const SignalBarGeometry& bars, const SatelliteViewTools& tools,
-                       const SatelliteInfo* pSatellites) {
-  ComposeSignalBars(dcBars, bars, tools, PlanTable(pSatellites));
 }
 
 void ComposeSignalBars(HDC dcBars, const SignalBarGeometry& bars, const SatelliteViewTools& tools,

@@ -33,23 +33,16 @@ struct SatelliteViewTools {
 };
 
 // Composes the sky plot in dcSky (its top-left W x W pixels) over the
-// background in dcBackground. pSatellites is the table of kSatelliteCount
-// entries, or null for an empty plot; empty entries (PRN 0) are skipped.
-void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, const SatelliteViewTools& tools,
-                    const SatelliteInfo* pSatellites);
-
-// The same for a plan's satellites: with bSystems every label carries its
+// background in dcBackground, with the plan's satellites (PlanTable for the
+// designed table of kSatelliteCount entries, or null for an empty plot;
+// empty entries are skipped): with bSystems every label carries its
 // system's letter and the bottom corners show how many satellites are in
 // view (left) and used (right).
 void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, const SatelliteViewTools& tools,
                     const SkyPlan& plan);
 
 // Composes the signal bars in dcBars (the chart's size from its top-left
-// corner): twelve slots, and for each table entry with a PRN its bar with the
-// rounded SNR on it (when the SNR is not 0) and its label below. Entries keep
-// their slot; pSatellites null draws the slots alone.
-void ComposeSignalBars(HDC dcBars, const SignalBarGeometry& bars, const SatelliteViewTools& tools,
-                       const SatelliteInfo* pSatellites);
-
-// The same for a plan: slot i shows the plan's entry nSlot[i].
+// corner): twelve slots; slot i shows the plan's entry nSlot[i], its bar with
+// the rounded SNR on it (when the SNR is not 0) and its label below. A plan
+// of no satellites draws the slots alone.
 void ComposeSignalBars(HDC dcBars, const SignalBarGeometry& bars, const SatelliteViewTools& tools, const SkyPlan& plan);
