@@ -1,7 +1,17 @@
 #include "platform/ui/edit_window.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
 #include <QEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPixmapCache>
+#include <QProxyStyle>
+#include <QStyleOptionSlider>
+#include <QSignalBlocker>
+#include <QTextBlock>
 #include <QFontMetrics>
+#include <algorithm>
 #include <functional>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -10,12 +20,68 @@
 
 namespace {
 
+// Draws scroll bars from pictures of the states they were drawn in before.
+// A log box's bar changes with every line but cycles through a handful of
+// states (the thumb at the end of a range of nearly the same length), and
+// the style's gradients are much dearer to draw than a picture to copy.
+class ScrollBarPictureStyle final : public QProxyStyle {
+ public:
+  explicit ScrollBarPictureStyle(const QString& base) : QProxyStyle(base) {}
+
+  void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                          const QWidget* widget) const override {
+    const auto* bar = qstyleoption_cast<const QStyleOptionSlider*>(option);
+    if (control != CC_ScrollBar || bar == nullptr || option->rect.isEmpty()) {
+      QProxyStyle::drawComplexControl(control, option, painter, widget);
+      return;
+    }
+    const qreal ratio = painter->device()->devicePixelRatio();
+    const QString key = QStringLiteral("zelmora-scrollbar-%1x%2@%3-%4-%5-%6-%7-%8-%9-%10-%11-%12-%13")
+                            .arg(option->rect.width())
+                            .arg(option->rect.height())
+                            .arg(ratio)
+                            .arg(static_cast<int>(option->state))
+                            .arg(static_cast<int>(option->subControls))
+                            .arg(static_cast<int>(option->activeSubControls))
+                            .arg(bar->minimum)
+                            .arg(bar->maximum)
+                            .arg(bar->sliderPosition)
+                            .arg(bar->pageStep)
+                            .arg(static_cast<int>(bar->orientation) | (bar->upsideDown ? 4 : 0) |
+                                 (option->direction == Qt::RightToLeft ? 8 : 0))
+                            .arg(option->palette.cacheKey())
+                            .arg(reinterpret_cast<quintptr>(baseStyle()));
+    QPixmap picture;
+    if (!QPixmapCache::find(key, &picture)) {
+      QImage image(option->rect.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+      image.setDevicePixelRatio(ratio);
+      image.fill(Qt::transparent);
+      QStyleOptionSlider moved(*bar);
+      moved.rect.moveTo(0, 0);
+      {
+        QPainter imagePainter(&image);
+        imagePainter.setFont(painter->font());
+        QProxyStyle::drawComplexControl(control, &moved, &imagePainter, widget);
+      }
+      picture = QPixmap::fromImage(std::move(image));
+      QPixmapCache::insert(key, picture);
+    }
+    painter->drawPixmap(option->rect.topLeft(), picture);
+  }
+};
+
+QStyle* ScrollBarStyle() {
+  // One for the program's life: the scroll bars of every box use it.
+  static QStyle* const style = new ScrollBarPictureStyle(QApplication::style()->name());
+  return style;
+}
+
 // A scroll bar that repaints only when something it shows changed, and
 // alone. The text widget sets both steps again after every change of its
 // text, which would repaint both bars for each line the raw box receives.
 class StepAwareScrollBar final : public QScrollBar {
  public:
-  explicit StepAwareScrollBar(Qt::Orientation orientation) : QScrollBar(orientation) {}
+  explicit StepAwareScrollBar(Qt::Orientation orientation) : QScrollBar(orientation) { setStyle(ScrollBarStyle()); }
 
  protected:
   bool event(QEvent* event) override {
@@ -56,8 +122,20 @@ class ShowWatcher final : public QObject {
 
 }  // namespace
 
+// Repaints the lines from `first` to the end, where they are in the view.
+void EditWindow::TextView::UpdateFromLine(int first) {
+  const QPointF offset = contentOffset();
+  QRectF changed;
+  for (QTextBlock block = document()->findBlockByNumber(first); block.isValid(); block = block.next()) {
+    const QRectF area = blockBoundingGeometry(block).translated(offset);
+    if (area.top() > viewport()->height()) break;
+    changed |= area;
+  }
+  viewport()->update(changed.toAlignedRect().adjusted(-1, -1, 1, 1) & viewport()->rect());
+}
+
 EditWindow::EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
-    : UiWindow(Kind::Edit, parent, id, style, std::move(text)), m_editor(new QPlainTextEdit) {
+    : UiWindow(Kind::Edit, parent, id, style, std::move(text)), m_editor(new TextView) {
   m_editor->setReadOnly((style & ES_READONLY) != 0);
   m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
   m_editor->setVerticalScrollBar(new StepAwareScrollBar(Qt::Vertical));
@@ -208,16 +286,48 @@ void EditWindow::ShowText() {
 }
 
 void EditWindow::TrimAndAppend(std::size_t trim, const std::wstring& shown) {
-  QTextCursor cursor(m_editor->document());
-  if (trim > 0) {
-    cursor.setPosition(static_cast<int>(trim), QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
+  QTextDocument* document = m_editor->document();
+  QAbstractTextDocumentLayout* layout = document->documentLayout();
+  QScrollBar* vertical = m_editor->verticalScrollBar();
+  // Lines the trim takes away whole, and the line the new text starts on.
+  const int removedLines =
+      static_cast<int>(std::count(m_shown.begin(), m_shown.begin() + static_cast<std::ptrdiff_t>(trim), L'\n'));
+  const int firstChangedLine = document->blockCount() - 1 - removedLines;
+  const int top = vertical->value();  // the first line in view: one line per block, no wrapping
+  {
+    // The plain-text layout answers a change in the number of lines with a
+    // repaint of the whole box and a scroll-bar update that moves the view.
+    // Both wait: the lines still in view stay where they are on the screen
+    // (a later scroll moves their pixels) and only the changed lines are
+    // repainted below.
+    const QSignalBlocker quiet(layout);
+    QTextCursor cursor(document);
+    if (trim > 0) {
+      cursor.setPosition(static_cast<int>(trim), QTextCursor::KeepAnchor);
+      cursor.removeSelectedText();
+    }
+    const std::size_t kept = m_shown.size() - trim;
+    if (kept < shown.size()) {
+      cursor.movePosition(QTextCursor::End);
+      cursor.insertText(QString::fromWCharArray(shown.data() + kept, static_cast<qsizetype>(shown.size() - kept)));
+    }
   }
-  const std::size_t kept = m_shown.size() - trim;
-  if (kept < shown.size()) {
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QString::fromWCharArray(shown.data() + kept, static_cast<qsizetype>(shown.size() - kept)));
+  // Whether the first line, which lost characters, is out of view.
+  const bool stillInView = trim == 0 || top - removedLines > 0;
+  if (removedLines > 0 && stillInView) {
+    // The line at the top of the view has a lower number now; the widget is
+    // told so without scrolling, since its pixels already show that line.
+    QWidget* viewport = m_editor->viewport();
+    viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
+    vertical->setValue(top - removedLines);
+    viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
   }
+  emit layout->documentSizeChanged(layout->documentSize());  // the scroll bars' ranges
+  if (!stillInView) {
+    m_editor->viewport()->update();
+    return;
+  }
+  m_editor->UpdateFromLine(std::max(firstChangedLine, 0));
 }
 
 // The caret goes to `end` and the selection spans from `start`; -1 as start

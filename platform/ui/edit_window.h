@@ -7,12 +7,12 @@
 #include "platform/ui/edit_text.h"
 #include "platform/ui/ui_window.h"
 
+#include <QPlainTextEdit>
 #include <memory>
 #include <optional>
 #include <utility>
 
 class QObject;
-class QPlainTextEdit;
 
 class EditWindow : public UiWindow {
  public:
@@ -40,7 +40,11 @@ class EditWindow : public UiWindow {
   bool ReadOnly() const;
   void ScrollCaretKeepingHorizontal();
 
-  QPlainTextEdit* m_editor;
+  class TextView : public QPlainTextEdit {
+   public:
+    void UpdateFromLine(int first);
+  };
+  TextView* m_editor;
   EditText m_lines;
   std::wstring m_shown;  // what the widget shows
   int m_caret = 0;

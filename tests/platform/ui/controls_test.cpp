@@ -1,4 +1,8 @@
+#include <QApplication>
 #include <QComboBox>
+#include <QStyle>
+#include <QCoreApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QImage>
@@ -242,6 +246,49 @@ TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
   EXPECT_FALSE(editor->document()->isUndoAvailable());
 }
 
+// The box moves the pixels of the lines that stay in view and paints only
+// the changed ones; after every line the screen must hold what a full
+// repaint of the box draws.
+TEST_F(ControlsTest, RawTextBoxOnScreenMatchesAFullRepaintAsLinesArrive) {
+  HWND edit = Item(IDC_SETUP_RAW_TEXT);
+  auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
+  ASSERT_NE(window, nullptr);
+  QWidget* page = UiWindow::FromHandle(dialog)->Widget();
+  page->resize(600, 700);  // the whole box on the screen
+  page->show();
+  QPlainTextEdit* editor = window->Editor();
+  QWidget* viewport = editor->viewport();
+  std::wstring log;
+  for (int i = 0; i < 60; ++i) {
+    // Lines of changing length, some arriving two at a time.
+    for (int n = 0; n <= i % 2; ++n) {
+      log +=
+          L"$GPGSA,A,3," + std::wstring(static_cast<std::size_t>(i * 7 % 23), L'0') + std::to_wstring(i) + L"*1E\r\n";
+    }
+    if (log.size() > 1024) log.erase(0, log.size() - 1024);
+    SetWindowTextW(edit, log.c_str());
+    const LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
+    SendMessageW(edit, EM_LINESCROLL, 0, lines - SendMessageW(edit, EM_LINEINDEX, static_cast<WPARAM>(-1), 0));
+    SendMessageW(edit, EM_SETSEL, log.size(), static_cast<LPARAM>(log.size()));
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+    QCoreApplication::processEvents();
+    const QPixmap screen = page->screen()->grabWindow(page->winId());
+    const QImage shown = screen.copy(QRect(viewport->mapTo(page, QPoint()), viewport->size())).toImage();
+    const QImage repainted = viewport->grab().toImage();
+    ASSERT_EQ(shown.convertToFormat(QImage::Format_RGB32), repainted.convertToFormat(QImage::Format_RGB32))
+        << "line " << i;
+    // The scroll bar, drawn from a picture of its state, as the style draws it.
+    QScrollBar* bar = editor->verticalScrollBar();
+    const QImage barShown = screen.copy(QRect(bar->mapTo(page, QPoint()), bar->size())).toImage();
+    QStyle* own = bar->style();
+    bar->setStyle(QApplication::style());
+    const QImage barDrawn = bar->grab().toImage();
+    bar->setStyle(own);
+    ASSERT_EQ(barShown.convertToFormat(QImage::Format_RGB32), barDrawn.convertToFormat(QImage::Format_RGB32))
+        << "line " << i;
+  }
+}
+
 // While a session runs every new line replaces the text and scrolls to the
 // end; a user who scrolled right to read a long sentence stays there.
 TEST_F(ControlsTest, RawTextBoxKeepsTheUsersHorizontalPositionAndShowsNoCaret) {
@@ -301,6 +348,14 @@ TEST_F(ControlsTest, RawTextBoxLooksTheSameWhenItsScrollBarsPaintAlone) {
     EXPECT_EQ(differing, 0) << "first at " << first.x() << "," << first.y() << " of bar at " << bar->geometry().x()
                             << "," << bar->geometry().y() << " " << bar->width() << "x" << bar->height() << " "
                             << std::hex << alone.pixel(first) << " vs " << withBackground.pixel(first);
+    // The bar draws from pictures of its states; they match what the
+    // program's style draws.
+    const QImage fromPicture = bar->grab().toImage();
+    QStyle* own = bar->style();
+    bar->setStyle(QApplication::style());
+    const QImage drawn = bar->grab().toImage();
+    bar->setStyle(own);
+    EXPECT_EQ(fromPicture.convertToFormat(QImage::Format_ARGB32), drawn.convertToFormat(QImage::Format_ARGB32));
   }
 }
 
