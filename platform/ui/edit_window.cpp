@@ -207,11 +207,15 @@ void EditWindow::LineScroll(int chars, int lines) {
     m_pendingLines += lines;
     return;
   }
-  QScrollBar* vertical = m_editor->verticalScrollBar();
-  vertical->setValue(vertical->value() + lines);
-  QScrollBar* horizontal = m_editor->horizontalScrollBar();
-  int charWidth = QFontMetrics(m_editor->font()).averageCharWidth();
-  horizontal->setValue(horizontal->value() + chars * charWidth);
+  if (lines != 0) {
+    QScrollBar* vertical = m_editor->verticalScrollBar();
+    vertical->setValue(vertical->value() + lines);
+  }
+  if (chars != 0) {
+    QScrollBar* horizontal = m_editor->horizontalScrollBar();
+    int charWidth = QFontMetrics(m_editor->font()).averageCharWidth();
+    horizontal->setValue(horizontal->value() + chars * charWidth);
+  }
 }
 
 LRESULT EditWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -301,15 +305,23 @@ void EditWindow::TrimAndAppend(std::size_t trim, const std::wstring& shown) {
     // (a later scroll moves their pixels) and only the changed lines are
     // repainted below.
     const QSignalBlocker quiet(layout);
+    // Each edit in an edit block of its own: a cursor lays out the line it
+    // ends on after an edit, unless the edit block is still open, and the
+    // first line lost only characters nobody sees. (One block for both
+    // would make the whole text one change, all of it laid out again.)
     QTextCursor cursor(document);
     if (trim > 0) {
+      cursor.beginEditBlock();
       cursor.setPosition(static_cast<int>(trim), QTextCursor::KeepAnchor);
       cursor.removeSelectedText();
+      cursor.endEditBlock();
     }
     const std::size_t kept = m_shown.size() - trim;
     if (kept < shown.size()) {
+      cursor.beginEditBlock();
       cursor.movePosition(QTextCursor::End);
       cursor.insertText(QString::fromWCharArray(shown.data() + kept, static_cast<qsizetype>(shown.size() - kept)));
+      cursor.endEditBlock();
     }
   }
   // Whether the first line, which lost characters, is out of view.
@@ -340,13 +352,18 @@ void EditWindow::Select(int start, int end) {
     m_pendingSelection = std::pair{anchor, caret};
     return;
   }
+  const int displayAnchor = m_lines.ToDisplay(anchor);
+  const int displayCaret = m_lines.ToDisplay(caret);
+  const QTextCursor current = m_editor->textCursor();
+  // The caret at the end stays there as text is appended: nothing to do.
+  if (current.anchor() == displayAnchor && current.position() == displayCaret) return;
   QScrollBar* vertical = m_editor->verticalScrollBar();
   QScrollBar* horizontal = m_editor->horizontalScrollBar();
   int top = vertical->value();
   int left = horizontal->value();
   QTextCursor cursor(m_editor->document());
-  cursor.setPosition(m_lines.ToDisplay(anchor));
-  cursor.setPosition(m_lines.ToDisplay(caret), QTextCursor::KeepAnchor);
+  cursor.setPosition(displayAnchor);
+  cursor.setPosition(displayCaret, QTextCursor::KeepAnchor);
   m_editor->setTextCursor(cursor);
   vertical->setValue(top);
   horizontal->setValue(left);
