@@ -140,6 +140,12 @@ EditWindow::EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
   m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
   m_editor->setVerticalScrollBar(new StepAwareScrollBar(Qt::Vertical));
   m_editor->setHorizontalScrollBar(new StepAwareScrollBar(Qt::Horizontal));
+  // The box lays its bars out again after every change of a bar's range, to
+  // show or hide a bar as needed, and raising a bar's container has the page
+  // behind the box painted again. These bars are always shown or never.
+  for (QScrollBar* bar : {m_editor->verticalScrollBar(), m_editor->horizontalScrollBar()}) {
+    QObject::disconnect(bar, SIGNAL(rangeChanged(int, int)), m_editor, SLOT(_q_showOrHideScrollBars()));
+  }
   m_editor->setVerticalScrollBarPolicy((style & WS_VSCROLL) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   m_editor->setHorizontalScrollBarPolicy((style & WS_HSCROLL) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   if ((style & WS_BORDER) == 0) m_editor->setFrameShape(QFrame::NoFrame);
