@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QString>
+#include <map>
 
 namespace {
 
@@ -38,12 +39,24 @@ int PixelsAtScale(int scale) {
 
 }  // namespace
 
-QFont DialogFont(int scale) { return DialogFontOfPixels(PixelsAtScale(scale)); }
+// Copies of one font per scale share the font engine it resolved once; a
+// font made afresh looks its family up again each time it draws or measures.
+QFont DialogFont(int scale) {
+  static std::map<int, QFont> fonts;
+  auto found = fonts.find(scale);
+  if (found == fonts.end()) found = fonts.emplace(scale, DialogFontOfPixels(PixelsAtScale(scale))).first;
+  return found->second;
+}
 
 QFont DrawingFont(int scale) {
-  QFont font = DialogFontOfPixels(kPixelsAt96Dpi * scale);
-  font.setStyleStrategy(QFont::NoAntialias);
-  return font;
+  static std::map<int, QFont> fonts;
+  auto found = fonts.find(scale);
+  if (found == fonts.end()) {
+    QFont font = DialogFontOfPixels(kPixelsAt96Dpi * scale);
+    font.setStyleStrategy(QFont::NoAntialias);
+    found = fonts.emplace(scale, font).first;
+  }
+  return found->second;
 }
 
 DialogBaseUnits BaseUnitsOf(const QFont& font) {

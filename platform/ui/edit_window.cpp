@@ -325,7 +325,7 @@ void EditWindow::TrimAndAppend(std::size_t trim, const std::wstring& shown) {
     const std::size_t kept = m_shown.size() - trim;
     if (kept < shown.size()) {
       cursor.beginEditBlock();
-      cursor.movePosition(QTextCursor::End);
+      cursor.setPosition(document->characterCount() - 1);  // the end, without laying out the line it stands on
       cursor.insertText(QString::fromWCharArray(shown.data() + kept, static_cast<qsizetype>(shown.size() - kept)));
       cursor.endEditBlock();
     }
