@@ -1,6 +1,8 @@
 #include "platform/ui/gdi.h"
 
 #include <QFontMetrics>
+#include <QHash>
+#include <QImage>
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
@@ -30,6 +32,41 @@ void FillPixels(QImage& image, int left, int top, int right, int bottom, QRgb co
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
     std::fill(line + left, line + std::max(left, right), color);
   }
+}
+
+// A text as the drawing font sets its pixels, in one colour on a clear
+// ground, and where the picture's corner lies from the start of the
+// baseline. The drawings write the same few texts again and again (satellite
+// numbers, compass letters, bar labels, each with its halo); shaping and
+// rasterising them is most of what a drawing costs, copying a picture is
+// cheap. The font has no antialiasing, so every pixel of a picture is either
+// the colour or clear, and copying it sets exactly the pixels drawing the
+// text would set.
+struct TextPicture {
+  QImage image;
+  QPoint corner;
+};
+
+const TextPicture& PictureOf(const QString& text, const QFont& font, int scale, QRgb color) {
+  static QHash<QString, TextPicture> pictures;
+  const QString key = QString::number(scale) + QLatin1Char('/') + QString::number(color, 16) + QLatin1Char('/') + text;
+  auto found = pictures.constFind(key);
+  if (found != pictures.constEnd()) return *found;
+  if (pictures.size() >= 1024) pictures.clear();  // texts that change all the time (times, positions) stop here
+  const QFontMetrics metrics(font);
+  // Room all round for glyphs that reach past their advance or the line.
+  const int room = metrics.height();
+  TextPicture picture;
+  picture.corner = QPoint(-room, -metrics.ascent() - room);
+  picture.image = QImage(metrics.horizontalAdvance(text) + 2 * room, metrics.height() + 2 * room,
+                         QImage::Format_ARGB32_Premultiplied);
+  picture.image.fill(Qt::transparent);
+  QPainter painter(&picture.image);
+  painter.setFont(font);
+  painter.setPen(QColor(color));
+  painter.drawText(-picture.corner, text);
+  painter.end();
+  return *pictures.insert(key, std::move(picture));
 }
 
 void SetPixel(QImage& image, int x, int y, QRgb color) {
@@ -331,9 +368,8 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   if (context->bkMode == OPAQUE)
     painter.fillRect(QRect(rect->left, rect->top, metrics.horizontalAdvance(shown), metrics.height()),
                      QColor(Qt::white));
-  painter.setFont(font);
-  painter.setPen(QColor(ToRgb(context->textColor)));
-  painter.drawText(QPoint(rect->left, rect->top + metrics.ascent()), shown);
+  const TextPicture& picture = PictureOf(shown, font, ScreenScale(), ToRgb(context->textColor));
+  painter.drawImage(QPoint(rect->left, rect->top + metrics.ascent()) + picture.corner, picture.image);
   painter.end();
   context->Drawn();
   return metrics.height();

@@ -1,8 +1,12 @@
 #include "platform/ui/gdi.h"
 
+#include <QFontMetrics>
+#include <QPainter>
 #include <gtest/gtest.h>
 
+#include "platform/ui/dialog_font.h"
 #include "platform/ui/gdi_objects.h"
+#include "platform/ui/screen.h"
 #include "platform/ui/resource_images.h"
 #include "platform/ui/ui_application.h"
 
@@ -224,6 +228,45 @@ TEST_F(GdiTest, TextIsDrawnWhereItIsMeasured) {
     }
   }
   EXPECT_GT(inked, 0);
+}
+
+// Texts are copied from pictures of them made once; every copy must set the
+// pixels the drawing font sets, at either scale, clipped or not.
+TEST(GdiText, RepeatedTextsSetThePixelsTheFontSets) {
+  EnsureTestApplication();
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, 120, 48);
+  HGDIOBJ stock = SelectObject(dc, bitmap);
+  SetBkMode(dc, TRANSPARENT);
+  const int width = ScreenWidth();
+  const int height = ScreenHeight();
+  for (int scale : {1, 2}) {
+    SetScreenSize(scale * 240, scale * 320);
+    for (int round = 0; round < 2; ++round) {
+      for (const wchar_t* text : {L"G12", L"N", L"Wj(q)", L"30 seen"}) {
+        for (COLORREF color : {RGB(0, 0, 0), RGB(0, 0, 160)}) {
+          BitBlt(dc, 0, 0, 120, 48, nullptr, 0, 0, WHITENESS);
+          SetTextColor(dc, color);
+          RECT at{7, 5, 60, 30};
+          DrawTextW(dc, text, -1, &at, round == 0 ? DT_NOCLIP : 0);
+          QImage expected(120, 48, GdiBitmapImage(bitmap)->format());
+          expected.fill(Qt::white);
+          QPainter painter(&expected);
+          if (round != 0) painter.setClipRect(QRect(7, 5, 53, 25));
+          const QFont font = DrawingFont(scale);
+          painter.setFont(font);
+          painter.setPen(QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
+          painter.drawText(QPoint(7, 5 + QFontMetrics(font).ascent()), QString::fromWCharArray(text));
+          painter.end();
+          ASSERT_EQ(*GdiBitmapImage(bitmap), expected) << "scale " << scale << ", round " << round;
+        }
+      }
+    }
+  }
+  SetScreenSize(width, height);
+  SelectObject(dc, stock);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
 }
 
 TEST(Gdi, StaleAndWrongHandlesAreRefused) {
