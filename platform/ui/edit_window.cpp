@@ -3,6 +3,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QEvent>
+#include <QMetaObject>
 #include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
@@ -169,7 +170,7 @@ QPlainTextEdit* EditWindow::Editor() {
   return m_editor;
 }
 
-bool EditWindow::Deferring() const { return m_editor->isReadOnly() && !m_editor->isVisible(); }
+bool EditWindow::Deferring() const { return m_editor->isReadOnly() && (!m_editor->isVisible() || m_catchUpPosted); }
 
 // Shows the caret's line. A read-only box keeps the user's horizontal
 // position, so the end of a long line stays readable while new lines arrive.
@@ -181,6 +182,7 @@ void EditWindow::ScrollCaretKeepingHorizontal() {
 }
 
 void EditWindow::CatchUp() {
+  m_catchUpPosted = false;
   if (m_behind) {
     m_behind = false;
     std::wstring shown = m_lines.DisplayText();
@@ -256,6 +258,15 @@ bool EditWindow::ReadOnly() const { return (Style() & ES_READONLY) != 0; }
 // A new text starts at the top; a read-only box keeps its horizontal
 // position (see EM_SCROLLCARET), an editable one starts at the left.
 void EditWindow::ShowText() {
+  if (m_editor->isReadOnly() && m_editor->isVisible() && !m_catchUpPosted) {
+    // Lines that arrive together are shown together: the texts and scrolls
+    // of the messages already waiting are applied in one go once they have
+    // been handled, still before the box is painted. (The watcher goes with
+    // this window, and a call for it with it.)
+    m_catchUpPosted = true;
+    QMetaObject::invokeMethod(
+        m_showWatcher.get(), [this] { CatchUp(); }, Qt::QueuedConnection);
+  }
   if (Deferring()) {
     // What the page asked for before this text belongs to the old one; a
     // text unlike the old one starts at the top.

@@ -29,7 +29,8 @@ class EditWindow : public UiWindow {
  private:
   // While the read-only box cannot be seen (its page is not in front), its
   // text and the scroll and selection requests wait, and are applied in one
-  // go when it is shown: a hidden box costs no layout.
+  // go when it is shown: a hidden box costs no layout. A box in view waits
+  // the same way until the messages already queued have been handled.
   bool Deferring() const;
   void CatchUp();
   void LineScroll(int chars, int lines);
@@ -50,6 +51,7 @@ class EditWindow : public UiWindow {
   int m_caret = 0;
   std::unique_ptr<QObject> m_showWatcher;
   // What waits to be applied while deferring.
+  bool m_catchUpPosted = false;  // a visible box catches up after the waiting messages
   bool m_behind = false;         // the text
   bool m_behindFromTop = false;  // ... replaced: the view starts at the top
   int m_pendingChars = 0;
