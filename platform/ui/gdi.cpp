@@ -66,6 +66,21 @@ const TextPicture& PictureOf(const QString& text, const QFont& font, int scale, 
   painter.setPen(QColor(color));
   painter.drawText(-picture.corner, text);
   painter.end();
+  // Only the inked pixels are kept: the clear ones would be blended for
+  // nothing at every copy.
+  QRect inked;
+  for (int y = 0; y < picture.image.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(picture.image.constScanLine(y));
+    for (int x = 0; x < picture.image.width(); ++x) {
+      if (qAlpha(line[x]) != 0) inked |= QRect(x, y, 1, 1);
+    }
+  }
+  if (inked.isEmpty()) {
+    picture.image = QImage();  // blanks only
+  } else {
+    picture.image = picture.image.copy(inked);
+    picture.corner += inked.topLeft();
+  }
   return *pictures.insert(key, std::move(picture));
 }
 
@@ -369,7 +384,9 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
     painter.fillRect(QRect(rect->left, rect->top, metrics.horizontalAdvance(shown), metrics.height()),
                      QColor(Qt::white));
   const TextPicture& picture = PictureOf(shown, font, ScreenScale(), ToRgb(context->textColor));
-  painter.drawImage(QPoint(rect->left, rect->top + metrics.ascent()) + picture.corner, picture.image);
+  if (!picture.image.isNull()) {
+    painter.drawImage(QPoint(rect->left, rect->top + metrics.ascent()) + picture.corner, picture.image);
+  }
   painter.end();
   context->Drawn();
   return metrics.height();
@@ -388,6 +405,16 @@ BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, LPINT
     if (extent <= maxExtent) fitting = i + 1;
   }
   if (fit != nullptr) *fit = fitting;
-  if (size != nullptr) *size = SIZE{metrics.horizontalAdvance(shown), metrics.height()};
+  if (size != nullptr) {
+    // The same few labels are measured for every drawing.
+    static QHash<QString, int> widths;
+    const QString key = QString::number(ScreenScale()) + QLatin1Char('/') + shown;
+    auto found = widths.constFind(key);
+    if (found == widths.constEnd()) {
+      if (widths.size() >= 1024) widths.clear();
+      found = widths.insert(key, metrics.horizontalAdvance(shown));
+    }
+    *size = SIZE{*found, metrics.height()};
+  }
   return TRUE;
 }
