@@ -6,7 +6,6 @@
 #include <QMetaObject>
 #include <QPainter>
 #include <QPixmap>
-#include <QPixmapCache>
 #include <QProxyStyle>
 #include <QStyleOptionSlider>
 #include <QSignalBlocker>
@@ -14,6 +13,7 @@
 #include <QFontMetrics>
 #include <algorithm>
 #include <functional>
+#include <vector>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -36,26 +36,23 @@ class ScrollBarPictureStyle final : public QProxyStyle {
       QProxyStyle::drawComplexControl(control, option, painter, widget);
       return;
     }
-    const qreal ratio = painter->device()->devicePixelRatio();
-    const QString key = QStringLiteral("zelmora-scrollbar-%1x%2@%3-%4-%5-%6-%7-%8-%9-%10-%11-%12-%13")
-                            .arg(option->rect.width())
-                            .arg(option->rect.height())
-                            .arg(ratio)
-                            .arg(static_cast<int>(option->state))
-                            .arg(static_cast<int>(option->subControls))
-                            .arg(static_cast<int>(option->activeSubControls))
-                            .arg(bar->minimum)
-                            .arg(bar->maximum)
-                            .arg(bar->sliderPosition)
-                            .arg(bar->pageStep)
-                            .arg(static_cast<int>(bar->orientation) | (bar->upsideDown ? 4 : 0) |
-                                 (option->direction == Qt::RightToLeft ? 8 : 0))
-                            .arg(option->palette.cacheKey())
-                            .arg(reinterpret_cast<quintptr>(baseStyle()));
-    QPixmap picture;
-    if (!QPixmapCache::find(key, &picture)) {
-      QImage image(option->rect.size() * ratio, QImage::Format_ARGB32_Premultiplied);
-      image.setDevicePixelRatio(ratio);
+    const State state{
+        option->rect.size(),
+        painter->device()->devicePixelRatio(),
+        static_cast<int>(option->state),
+        static_cast<int>(option->subControls),
+        static_cast<int>(option->activeSubControls),
+        bar->minimum,
+        bar->maximum,
+        bar->sliderPosition,
+        bar->pageStep,
+        static_cast<int>(bar->orientation) | (bar->upsideDown ? 4 : 0) | (option->direction == Qt::RightToLeft ? 8 : 0),
+        option->palette.cacheKey()};
+    auto found =
+        std::find_if(m_pictures.begin(), m_pictures.end(), [&](const auto& entry) { return entry.first == state; });
+    if (found == m_pictures.end()) {
+      QImage image(state.size * state.ratio, QImage::Format_ARGB32_Premultiplied);
+      image.setDevicePixelRatio(state.ratio);
       image.fill(Qt::transparent);
       QStyleOptionSlider moved(*bar);
       moved.rect.moveTo(0, 0);
@@ -64,11 +61,33 @@ class ScrollBarPictureStyle final : public QProxyStyle {
         imagePainter.setFont(painter->font());
         QProxyStyle::drawComplexControl(control, &moved, &imagePainter, widget);
       }
-      picture = QPixmap::fromImage(std::move(image));
-      QPixmapCache::insert(key, picture);
+      if (m_pictures.size() >= kPictures) m_pictures.pop_back();
+      m_pictures.emplace_back(state, QPixmap::fromImage(std::move(image)));
+      found = std::prev(m_pictures.end());
     }
+    std::rotate(m_pictures.begin(), found, std::next(found));  // the latest first
+    const QPixmap& picture = m_pictures.front().second;
     painter->drawPixmap(option->rect.topLeft(), picture);
   }
+
+ private:
+  // Everything of a scroll bar's option that its look depends on.
+  struct State {
+    QSize size;
+    qreal ratio;
+    int state;
+    int subControls;
+    int activeSubControls;
+    int minimum;
+    int maximum;
+    int position;
+    int pageStep;
+    int flags;  // orientation, upside down, right to left
+    qint64 palette;
+    bool operator==(const State&) const = default;
+  };
+  static constexpr std::size_t kPictures = 16;
+  mutable std::vector<std::pair<State, QPixmap>> m_pictures;  // the latest used first
 };
 
 QStyle* ScrollBarStyle() {
