@@ -55,11 +55,13 @@ constexpr int kRawBoxMs = 20000;
 
 double Milliseconds(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
 
-// The receiver `--simulate` starts: 4800 bps, the current UTC time.
-std::string StartSimulatedReceiver(unsigned) {
+// The receiver `--simulate` (or `--simulate-gnss`) starts: 4800 bps, the
+// current UTC time.
+std::string StartSimulatedReceiver(unsigned, bool multiConstellation) {
   static sim::SimulatedReceiver receiver;
   sim::ReceiverOptions options;
   options.utc_start_s = static_cast<std::int64_t>(std::time(nullptr));
+  options.gnss = multiConstellation;
   std::string error;
   return receiver.Start(options, &error) ? receiver.SlavePath() : std::string();
 }
