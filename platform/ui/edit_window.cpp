@@ -280,8 +280,9 @@ void EditWindow::ShowText() {
   if (m_editor->isReadOnly() && m_editor->isVisible() && !m_catchUpPosted) {
     // Lines that arrive together are shown together: the texts and scrolls
     // of the messages already waiting are applied in one go once they have
-    // been handled, still before the box is painted. (The watcher goes with
-    // this window, and a call for it with it.)
+    // been handled, still before the box is painted. (The call is queued
+    // on the watcher, which goes with this window: a window that goes first
+    // takes its call with it.)
     m_catchUpPosted = true;
     QMetaObject::invokeMethod(
         m_showWatcher.get(), [this] { CatchUp(); }, Qt::QueuedConnection);
@@ -360,9 +361,10 @@ void EditWindow::TrimAndAppend(std::size_t trim, const std::wstring& shown) {
       cursor.endEditBlock();
     }
   }
-  // Whether the first line, which lost characters, is out of view.
-  const bool stillInView = trim == 0 || top - removedLines > 0;
-  if (removedLines > 0 && stillInView) {
+  // Whether the lines in view are all still there: the first line, which
+  // lost characters, and the lines removed whole are above the view.
+  const bool viewKept = trim == 0 || top - removedLines > 0;
+  if (removedLines > 0 && viewKept) {
     // The line at the top of the view has a lower number now; the widget is
     // told so without scrolling, since its pixels already show that line.
     QWidget* viewport = m_editor->viewport();
@@ -371,7 +373,7 @@ void EditWindow::TrimAndAppend(std::size_t trim, const std::wstring& shown) {
     viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
   }
   emit layout->documentSizeChanged(layout->documentSize());  // the scroll bars' ranges
-  if (!stillInView) {
+  if (!viewKept) {
     m_editor->viewport()->update();
     return;
   }
