@@ -13,8 +13,10 @@ all: build
 deps:
 	@scripts/install-deps
 
+# The benchmark programs are built (not run) with everything else, so that a
+# change that breaks them fails here and not only at the next `make bench`.
 build: deps
-	cmake -S . -B build -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_COMMON)
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DZELMORA_BENCH=ON $(CMAKE_COMMON)
 	cmake --build build -j $(JOBS)
 
 test: build
