@@ -43,6 +43,42 @@ class ControlsTest : public ::testing::Test {
   HWND dialog = nullptr;
 };
 
+// The Setup page's raw sentence box, its page shown at 240x300 (a hidden
+// read-only box defers its layout).
+class RawTextBoxTest : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    edit = Item(IDC_SETUP_RAW_TEXT);
+    window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
+    ASSERT_NE(window, nullptr);
+    page = UiWindow::FromHandle(dialog)->Widget();
+    page->resize(240, 300);
+    page->show();
+  }
+  // What the Setup page does with every new raw text: show it, scroll down
+  // by the lines below the caret, put the caret at the end and show it.
+  void ShowAsTheSetupPage(const std::wstring& text) const {
+    SetWindowTextW(edit, text.c_str());
+    const LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
+    SendMessageW(edit, EM_LINESCROLL, 0, lines - SendMessageW(edit, EM_LINEINDEX, static_cast<WPARAM>(-1), 0));
+    SendMessageW(edit, EM_SETSEL, text.size(), static_cast<LPARAM>(text.size()));
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  }
+  // The bar as the program's style draws it, without the bar's own pictures.
+  static QImage DrawnByTheStyle(QScrollBar* bar) {
+    QStyle* own = bar->style();
+    bar->setStyle(QApplication::style());
+    const QImage drawn = bar->grab().toImage();
+    bar->setStyle(own);
+    return drawn;
+  }
+
+  HWND edit = nullptr;
+  EditWindow* window = nullptr;
+  QWidget* page = nullptr;
+};
+
 TEST_F(ControlsTest, DialogGetsInitDialogWithItsParameterAfterItsControls) {
   std::vector<ReceivedMessage> init = ReceivedOf(WM_INITDIALOG);
   ASSERT_EQ(init.size(), 1u);
@@ -157,12 +193,7 @@ TEST_F(ControlsTest, FindStringExactSearchesOnFromTheStartAndWraps) {
   EXPECT_EQ(find(2), 0);
 }
 
-TEST_F(ControlsTest, RawTextBoxScrollsToItsEndAsTheSetupPageAsks) {
-  HWND edit = Item(IDC_SETUP_RAW_TEXT);
-  auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
-  ASSERT_NE(window, nullptr);
-  UiWindow::FromHandle(dialog)->Widget()->resize(240, 300);
-  UiWindow::FromHandle(dialog)->Widget()->show();
+TEST_F(RawTextBoxTest, ScrollsToItsEndAsTheSetupPageAsks) {
   std::wstring text;
   for (int i = 0; i < 40; ++i) text += L"$GPGSV,3,1,12,01,06,157,10*74 line " + std::to_wstring(i) + L"\r\n";
   SetWindowTextW(edit, text.c_str());
@@ -187,13 +218,7 @@ TEST_F(ControlsTest, RawTextBoxScrollsToItsEndAsTheSetupPageAsks) {
   EXPECT_EQ(bar->value(), 0);
 }
 
-TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
-  HWND edit = Item(IDC_SETUP_RAW_TEXT);
-  auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
-  ASSERT_NE(window, nullptr);
-  QWidget* page = UiWindow::FromHandle(dialog)->Widget();
-  page->resize(240, 300);
-  page->show();
+TEST_F(RawTextBoxTest, ShowsEachTextOfASlidingLogExactly) {
   QPlainTextEdit* editor = window->Editor();
   // The record's raw text: lines appended, the first 1024 characters kept,
   // so a line is often cut in the middle, sometimes between CR and LF.
@@ -202,15 +227,11 @@ TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
     log += L"$GPGSV,3," + std::to_wstring(i % 3 + 1) + L",12,01,06,157," + std::to_wstring(i) + L"*74\r\n";
     if (i % 17 == 5) log += L"noise\rx\n";
     if (log.size() > 1024) log.erase(0, log.size() - 1024);
-    SetWindowTextW(edit, log.c_str());
+    ShowAsTheSetupPage(log);
     EditText expected;
     expected.Set(log);
     ASSERT_EQ(window->Editor()->toPlainText().toStdWString(), expected.DisplayText()) << "line " << i;
     ASSERT_EQ(editor->document()->blockCount(), expected.LineCount()) << "line " << i;
-    // As the Setup page does it: to the end.
-    SendMessageW(edit, EM_LINESCROLL, 0, SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
-    SendMessageW(edit, EM_SETSEL, log.size(), static_cast<LPARAM>(log.size()));
-    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
     EXPECT_EQ(editor->verticalScrollBar()->value(), editor->verticalScrollBar()->maximum());
     EXPECT_EQ(editor->horizontalScrollBar()->value(), 0);
   }
@@ -223,10 +244,7 @@ TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
   for (int i = 0; i < 10; ++i) {
     log += L"$GPRMC,hidden," + std::to_wstring(i) + L"*00\r\n";
     log.erase(0, log.size() - 1024);
-    SetWindowTextW(edit, log.c_str());
-    SendMessageW(edit, EM_LINESCROLL, 0, SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
-    SendMessageW(edit, EM_SETSEL, log.size(), static_cast<LPARAM>(log.size()));
-    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+    ShowAsTheSetupPage(log);
   }
   EXPECT_EQ(editor->toPlainText(), seen);
   page->show();
@@ -249,13 +267,8 @@ TEST_F(ControlsTest, RawTextBoxShowsEachTextOfASlidingLogExactly) {
 // The box moves the pixels of the lines that stay in view and paints only
 // the changed ones; after every line the screen must hold what a full
 // repaint of the box draws.
-TEST_F(ControlsTest, RawTextBoxOnScreenMatchesAFullRepaintAsLinesArrive) {
-  HWND edit = Item(IDC_SETUP_RAW_TEXT);
-  auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
-  ASSERT_NE(window, nullptr);
-  QWidget* page = UiWindow::FromHandle(dialog)->Widget();
+TEST_F(RawTextBoxTest, OnScreenMatchesAFullRepaintAsLinesArrive) {
   page->resize(600, 700);  // the whole box on the screen
-  page->show();
   QPlainTextEdit* editor = window->Editor();
   QWidget* viewport = editor->viewport();
   std::wstring log;
@@ -266,11 +279,7 @@ TEST_F(ControlsTest, RawTextBoxOnScreenMatchesAFullRepaintAsLinesArrive) {
           L"$GPGSA,A,3," + std::wstring(static_cast<std::size_t>(i * 7 % 23), L'0') + std::to_wstring(i) + L"*1E\r\n";
     }
     if (log.size() > 1024) log.erase(0, log.size() - 1024);
-    SetWindowTextW(edit, log.c_str());
-    const LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
-    SendMessageW(edit, EM_LINESCROLL, 0, lines - SendMessageW(edit, EM_LINEINDEX, static_cast<WPARAM>(-1), 0));
-    SendMessageW(edit, EM_SETSEL, log.size(), static_cast<LPARAM>(log.size()));
-    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+    ShowAsTheSetupPage(log);
     QCoreApplication::processEvents();
     const QPixmap screen = page->screen()->grabWindow(page->winId());
     const QImage shown = screen.copy(QRect(viewport->mapTo(page, QPoint()), viewport->size())).toImage();
@@ -280,34 +289,21 @@ TEST_F(ControlsTest, RawTextBoxOnScreenMatchesAFullRepaintAsLinesArrive) {
     // The scroll bar, drawn from a picture of its state, as the style draws it.
     QScrollBar* bar = editor->verticalScrollBar();
     const QImage barShown = screen.copy(QRect(bar->mapTo(page, QPoint()), bar->size())).toImage();
-    QStyle* own = bar->style();
-    bar->setStyle(QApplication::style());
-    const QImage barDrawn = bar->grab().toImage();
-    bar->setStyle(own);
-    ASSERT_EQ(barShown.convertToFormat(QImage::Format_RGB32), barDrawn.convertToFormat(QImage::Format_RGB32))
+    ASSERT_EQ(barShown.convertToFormat(QImage::Format_RGB32),
+              DrawnByTheStyle(bar).convertToFormat(QImage::Format_RGB32))
         << "line " << i;
   }
 }
 
 // While a session runs every new line replaces the text and scrolls to the
 // end; a user who scrolled right to read a long sentence stays there.
-TEST_F(ControlsTest, RawTextBoxKeepsTheUsersHorizontalPositionAndShowsNoCaret) {
-  HWND edit = Item(IDC_SETUP_RAW_TEXT);
-  auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
-  ASSERT_NE(window, nullptr);
-  QWidget* page = UiWindow::FromHandle(dialog)->Widget();
-  page->resize(240, 300);
-  page->show();  // a hidden read-only box defers its layout
+TEST_F(RawTextBoxTest, KeepsTheUsersHorizontalPositionAndShowsNoCaret) {
   QScrollBar* horizontal = window->Editor()->horizontalScrollBar();
   QScrollBar* vertical = window->Editor()->verticalScrollBar();
   std::wstring text;
   for (int i = 0; i < 30; ++i) {
     text += L"$GPGSV,3,1,12,01,06,157,10,02,51,060,33,03,21,311,24,04,73,250,40*7" + std::to_wstring(i % 10) + L"\r\n";
-    SetWindowTextW(edit, text.c_str());
-    LRESULT lines = SendMessageW(edit, EM_GETLINECOUNT, 0, 0);
-    SendMessageW(edit, EM_LINESCROLL, 0, lines - SendMessageW(edit, EM_LINEINDEX, static_cast<WPARAM>(-1), 0));
-    SendMessageW(edit, EM_SETSEL, text.size(), static_cast<LPARAM>(text.size()));
-    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+    ShowAsTheSetupPage(text);
     QCoreApplication::processEvents();  // the box catches up with the line
     if (i == 20) {
       ASSERT_GT(horizontal->maximum(), 120);
@@ -323,13 +319,7 @@ TEST_F(ControlsTest, RawTextBoxKeepsTheUsersHorizontalPositionAndShowsNoCaret) {
 
 // The raw box's scroll bars repaint without the page behind them, which is
 // only right when they cover their whole area themselves.
-TEST_F(ControlsTest, RawTextBoxLooksTheSameWhenItsScrollBarsPaintAlone) {
-  HWND edit = Item(IDC_SETUP_RAW_TEXT);
-  auto* window = dynamic_cast<EditWindow*>(UiWindow::FromHandle(edit));
-  ASSERT_NE(window, nullptr);
-  QWidget* page = UiWindow::FromHandle(dialog)->Widget();
-  page->resize(240, 300);
-  page->show();
+TEST_F(RawTextBoxTest, LooksTheSameWhenItsScrollBarsPaintAlone) {
   std::wstring text;
   for (int i = 0; i < 30; ++i) text += L"$GPGGA,092750.000,5321.6802,N,00630.3372,W,1,8,1.03,61.7,M,55.2,M,,*76\r\n";
   SetWindowTextW(edit, text.c_str());
@@ -351,12 +341,8 @@ TEST_F(ControlsTest, RawTextBoxLooksTheSameWhenItsScrollBarsPaintAlone) {
                             << std::hex << alone.pixel(first) << " vs " << withBackground.pixel(first);
     // The bar draws from pictures of its states; they match what the
     // program's style draws.
-    const QImage fromPicture = bar->grab().toImage();
-    QStyle* own = bar->style();
-    bar->setStyle(QApplication::style());
-    const QImage drawn = bar->grab().toImage();
-    bar->setStyle(own);
-    EXPECT_EQ(fromPicture.convertToFormat(QImage::Format_ARGB32), drawn.convertToFormat(QImage::Format_ARGB32));
+    EXPECT_EQ(bar->grab().toImage().convertToFormat(QImage::Format_ARGB32),
+              DrawnByTheStyle(bar).convertToFormat(QImage::Format_ARGB32));
   }
 }
 
