@@ -37,26 +37,30 @@ int PixelsAtScale(int scale) {
   return pixels;
 }
 
-}  // namespace
+QFont DrawingFontOfScale(int scale) {
+  QFont font = DialogFontOfPixels(kPixelsAt96Dpi * scale);
+  font.setStyleStrategy(QFont::NoAntialias);
+  return font;
+}
 
 // Copies of one font per scale share the font engine it resolved once; a
 // font made afresh looks its family up again each time it draws or measures.
+QFont CachedFont(std::map<int, QFont>& fonts, int scale, QFont (*make)(int)) {
+  auto found = fonts.find(scale);
+  if (found == fonts.end()) found = fonts.emplace(scale, make(scale)).first;
+  return found->second;
+}
+
+}  // namespace
+
 QFont DialogFont(int scale) {
   static std::map<int, QFont> fonts;
-  auto found = fonts.find(scale);
-  if (found == fonts.end()) found = fonts.emplace(scale, DialogFontOfPixels(PixelsAtScale(scale))).first;
-  return found->second;
+  return CachedFont(fonts, scale, [](int s) { return DialogFontOfPixels(PixelsAtScale(s)); });
 }
 
 QFont DrawingFont(int scale) {
   static std::map<int, QFont> fonts;
-  auto found = fonts.find(scale);
-  if (found == fonts.end()) {
-    QFont font = DialogFontOfPixels(kPixelsAt96Dpi * scale);
-    font.setStyleStrategy(QFont::NoAntialias);
-    found = fonts.emplace(scale, font).first;
-  }
-  return found->second;
+  return CachedFont(fonts, scale, DrawingFontOfScale);
 }
 
 DialogBaseUnits BaseUnitsOf(const QFont& font) {

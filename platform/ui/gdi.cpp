@@ -47,18 +47,30 @@ struct TextPicture {
   QPoint corner;
 };
 
-const TextPicture& PictureOf(const QString& text, const QFont& font, int scale, QRgb color) {
-  static QHash<QString, TextPicture> pictures;
-  const QString key = QString::number(scale) + QLatin1Char('/') + QString::number(color, 16) + QLatin1Char('/') + text;
-  auto found = pictures.constFind(key);
-  if (found != pictures.constEnd()) return *found;
-  if (pictures.size() >= 1024) pictures.clear();  // texts that change all the time (times, positions) stop here
+// What is worked out once per text and then looked up: the drawings show the
+// same few labels again and again. A table past 1024 texts starts afresh, so
+// texts that change all the time (times, positions) do not pile up.
+template <typename T, typename Make>
+const T& Remembered(QHash<QString, T>& table, const QString& key, Make make) {
+  auto found = table.constFind(key);
+  if (found != table.constEnd()) return *found;
+  if (table.size() >= 1024) table.clear();
+  return *table.insert(key, make());
+}
+
+int TextWidth(const QString& text, const QFontMetrics& metrics, int scale) {
+  static QHash<QString, int> widths;
+  return Remembered(widths, QString::number(scale) + QLatin1Char('/') + text,
+                    [&] { return metrics.horizontalAdvance(text); });
+}
+
+TextPicture MakePicture(const QString& text, const QFont& font, int scale, QRgb color) {
   const QFontMetrics metrics(font);
   // Room all round for glyphs that reach past their advance or the line.
   const int room = metrics.height();
   TextPicture picture;
   picture.corner = QPoint(-room, -metrics.ascent() - room);
-  picture.image = QImage(metrics.horizontalAdvance(text) + 2 * room, metrics.height() + 2 * room,
+  picture.image = QImage(TextWidth(text, metrics, scale) + 2 * room, metrics.height() + 2 * room,
                          QImage::Format_ARGB32_Premultiplied);
   picture.image.fill(Qt::transparent);
   QPainter painter(&picture.image);
@@ -81,7 +93,14 @@ const TextPicture& PictureOf(const QString& text, const QFont& font, int scale, 
     picture.image = picture.image.copy(inked);
     picture.corner += inked.topLeft();
   }
-  return *pictures.insert(key, std::move(picture));
+  return picture;
+}
+
+const TextPicture& PictureOf(const QString& text, const QFont& font, int scale, QRgb color) {
+  static QHash<QString, TextPicture> pictures;
+  return Remembered(pictures,
+                    QString::number(scale) + QLatin1Char('/') + QString::number(color, 16) + QLatin1Char('/') + text,
+                    [&] { return MakePicture(text, font, scale, color); });
 }
 
 void SetPixel(QImage& image, int x, int y, QRgb color) {
@@ -378,10 +397,9 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   QPainter painter(image);
   if ((format & DT_NOCLIP) == 0)
     painter.setClipRect(QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1)));
-  // Only an opaque background needs the text's width (measuring shapes the
-  // text once more).
+  // An opaque background is the text's width.
   if (context->bkMode == OPAQUE)
-    painter.fillRect(QRect(rect->left, rect->top, metrics.horizontalAdvance(shown), metrics.height()),
+    painter.fillRect(QRect(rect->left, rect->top, TextWidth(shown, metrics, ScreenScale()), metrics.height()),
                      QColor(Qt::white));
   const TextPicture& picture = PictureOf(shown, font, ScreenScale(), ToRgb(context->textColor));
   if (!picture.image.isNull()) {
@@ -405,16 +423,6 @@ BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, LPINT
     if (extent <= maxExtent) fitting = i + 1;
   }
   if (fit != nullptr) *fit = fitting;
-  if (size != nullptr) {
-    // The same few labels are measured for every drawing.
-    static QHash<QString, int> widths;
-    const QString key = QString::number(ScreenScale()) + QLatin1Char('/') + shown;
-    auto found = widths.constFind(key);
-    if (found == widths.constEnd()) {
-      if (widths.size() >= 1024) widths.clear();
-      found = widths.insert(key, metrics.horizontalAdvance(shown));
-    }
-    *size = SIZE{*found, metrics.height()};
-  }
+  if (size != nullptr) *size = SIZE{TextWidth(shown, metrics, ScreenScale()), metrics.height()};
   return TRUE;
 }
