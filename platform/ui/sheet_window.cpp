@@ -29,6 +29,13 @@ namespace {
 constexpr double kZoomStep = 1.25;
 constexpr double kSmallestZoom = 0.5;
 
+// Escape closes the sheet without OK.
+bool ClosedOnEscape(HWND sheet, const QKeyEvent* event) {
+  if (event->key() != Qt::Key_Escape) return false;
+  SendMessageW(sheet, WM_CLOSE, 0, 0);
+  return true;
+}
+
 // The handheld's screen: Escape that no control took closes the sheet
 // without OK.
 class ScreenWidget : public QWidget {
@@ -37,11 +44,7 @@ class ScreenWidget : public QWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override {
-    if (event->key() == Qt::Key_Escape) {
-      SendMessageW(m_sheet, WM_CLOSE, 0, 0);
-      return;
-    }
-    QWidget::keyPressEvent(event);
+    if (!ClosedOnEscape(m_sheet, event)) QWidget::keyPressEvent(event);
   }
 
  private:
@@ -146,11 +149,7 @@ class SheetFrame : public QWidget {
   void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), kBackground); }
   // Escape that nothing on the screen took closes too.
   void keyPressEvent(QKeyEvent* event) override {
-    if (event->key() == Qt::Key_Escape) {
-      SendMessageW(m_sheet, WM_CLOSE, 0, 0);
-      return;
-    }
-    QWidget::keyPressEvent(event);
+    if (!ClosedOnEscape(m_sheet, event)) QWidget::keyPressEvent(event);
   }
 
  private:
