@@ -9,7 +9,6 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -36,6 +35,7 @@
 #include "platform/core/registry.h"
 #include "simulator/simulated_receiver.h"
 #include "platform/ui/edit_window.h"
+#include "platform/ui/log_view.h"
 #include "platform/ui/property_sheet_window.h"
 #include "platform/ui/ui_application.h"
 #include "platform/ui/ui_window.h"
@@ -238,10 +238,11 @@ struct Delays {
 // Time field when it is painted with a new second.
 class PageWatcher : public QObject {
  public:
-  PageWatcher(NmeaRelay& relay, QPlainTextEdit* raw, QLabel* time) : relay_(relay), time_(time) {
-    QObject::connect(raw, &QPlainTextEdit::textChanged, [this, raw] { RawChanged(raw->toPlainText()); });
+  PageWatcher(NmeaRelay& relay, LogView* raw, QLabel* time) : relay_(relay), raw_(raw), time_(time) {
+    raw->OnTextChanged([this, raw] { RawChanged(raw->Text()); });
     time->installEventFilter(this);
   }
+  ~PageWatcher() override { raw_->OnTextChanged(nullptr); }
   void Measure(bool on) { measuring_ = on; }
   Delays raw;
   Delays info;
@@ -284,6 +285,7 @@ class PageWatcher : public QObject {
   }
 
   NmeaRelay& relay_;
+  LogView* raw_;
   QLabel* time_;
   QString lastTime_;
   std::size_t shownUpTo_ = 0;
@@ -351,7 +353,7 @@ void BM_Session(benchmark::State& state) {
         SendMessageW(sheet, WM_CLOSE, 0, 0);
         return;
       }
-      watcher = std::make_unique<PageWatcher>(relay, raw->Editor(), time);
+      watcher = std::make_unique<PageWatcher>(relay, raw->View(), time);
       RunFor(kWarmUpMs);
       watcher->Measure(true);
       // The raw box with the Setup page in front (a box nobody sees is

@@ -1,17 +1,18 @@
-// A multi-line, read-only edit box (QPlainTextEdit without wrapping, with
-// both scroll bars) and the EM_* messages the program sends to it. A
-// read-only box shows no caret and keeps the user's horizontal scroll
-// position when its text changes.
+// A multi-line, read-only edit box (a log view without wrapping, with both
+// scroll bars) and the EM_* messages the program sends to it. The program's
+// only edit box shows the raw sentences, so every box here is read-only:
+// it shows no caret and keeps the user's horizontal scroll position when
+// its text changes.
 #pragma once
 
 #include "platform/ui/edit_text.h"
 #include "platform/ui/ui_window.h"
 
-#include <QPlainTextEdit>
 #include <memory>
 #include <optional>
 #include <utility>
 
+class LogView;
 class QObject;
 
 class EditWindow : public UiWindow {
@@ -21,33 +22,26 @@ class EditWindow : public UiWindow {
   LRESULT DefProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   // The widget, brought up to date, for tests that look at what it shows.
-  QPlainTextEdit* Editor();
+  LogView* View();
 
  protected:
   void ShowText() override;
 
  private:
-  // While the read-only box cannot be seen (its page is not in front), its
-  // text and the scroll and selection requests wait, and are applied in one
-  // go when it is shown: a hidden box costs no layout. A box in view waits
-  // the same way until the messages already queued have been handled.
+  // While the box cannot be seen (its page is not in front), its text and
+  // the scroll and selection requests wait, and are applied in one go when
+  // it is shown. A box in view waits the same way until the messages
+  // already queued have been handled: one edit per batch of lines.
   bool Deferring() const;
   void CatchUp();
   void LineScroll(int chars, int lines);
   void Select(int start, int end);
-  // Brings the widget from m_shown to `shown`: `trim` characters fewer at
-  // the start, the rest of `shown` appended.
-  void TrimAndAppend(std::size_t trim, const std::wstring& shown);
-  bool ReadOnly() const;
-  void ScrollCaretKeepingHorizontal();
+  // Brings the view from m_shown to `shown`.
+  void ShowDisplayText(std::wstring shown, bool fromTop);
 
-  class TextView : public QPlainTextEdit {
-   public:
-    void UpdateFromLine(int first);
-  };
-  TextView* m_editor;
+  LogView* m_view;
   EditText m_lines;
-  std::wstring m_shown;  // what the widget shows
+  std::wstring m_shown;  // what the view shows
   int m_caret = 0;
   std::unique_ptr<QObject> m_showWatcher;
   // What waits to be applied while deferring.

@@ -2,13 +2,13 @@
 // simulated receiver on COM1: at 4800 bps, on simulated time.
 #include <QGuiApplication>
 #include <QImage>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <regex>
 
 #include "acquisition/gps_read_thread.h"
 #include "platform/core/window_core.h"
 #include "platform/ui/edit_window.h"
+#include "platform/ui/log_view.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/message_box.h"
 #include "resources/resource_ids.h"
@@ -235,7 +235,7 @@ TEST_F(SessionControlTest, TheRawBoxShowsItsEndAndIsLeftAloneWhileItsTextStaysTh
     StartSession();
     ASSERT_TRUE(PassUntil([&] { return SetupText(IDC_SETUP_RAW_TEXT).size() >= 1000; }, 10000));
     QScrollBar* scroll = dynamic_cast<EditWindow*>(UiWindow::FromHandle(GetDlgItem(setup_->m_hWnd, IDC_SETUP_RAW_TEXT)))
-                             ->Editor()
+                             ->View()
                              ->verticalScrollBar();
     ASSERT_GT(scroll->maximum(), 0);
     EXPECT_EQ(scroll->value(), scroll->maximum()) << "the newest line is in view";
