@@ -76,3 +76,17 @@ bool EditText::FindTrimAndAppend(const std::wstring& before, const std::wstring&
   }
   return false;
 }
+
+bool EditText::FindTrimPrefixAndAppend(const std::wstring& before, const std::wstring& after, std::size_t* trim,
+                                       std::size_t* prefix) {
+  // A short prefix only: a longer one is a new text, shown from the top.
+  constexpr std::size_t kLongest = 4;
+  for (std::size_t length = 0; length <= kLongest && length < after.size(); ++length) {
+    if (length > 0 && after[length - 1] == L'\n') break;
+    if (FindTrimAndAppend(before, after.substr(length), trim)) {
+      *prefix = length;
+      return true;
+    }
+  }
+  return false;
+}

@@ -30,6 +30,11 @@ class EditText {
   // more at its end (the longest such overlap); false when `after` cannot be
   // made that way, or keeps nothing of `before` that is not empty.
   static bool FindTrimAndAppend(const std::wstring& before, const std::wstring& after, std::size_t* trim);
+  // The same, with a few characters (*prefix, no line break among them) put
+  // before what is kept: a log cut between CR and LF starts with a lone LF,
+  // which shows as a space before the line that follows it.
+  static bool FindTrimPrefixAndAppend(const std::wstring& before, const std::wstring& after, std::size_t* trim,
+                                      std::size_t* prefix);
 
  private:
   std::wstring m_text;

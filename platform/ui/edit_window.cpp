@@ -71,15 +71,19 @@ void EditWindow::CatchUp() {
 
 void EditWindow::ShowDisplayText(std::wstring shown, bool fromTop) {
   std::size_t trim = 0;
-  if (!fromTop && EditText::FindTrimAndAppend(m_shown, shown, &trim)) {
+  std::size_t prefix = 0;
+  if (!fromTop && EditText::FindTrimPrefixAndAppend(m_shown, shown, &trim, &prefix)) {
     // A log-like text that lost characters at its start and gained some at
     // its end is edited in place, where it stands: neither the scroll bars
     // nor the view move (a caller that wants the end scrolls there, as the
     // Setup page does; a scroll from the top would end in the same place).
-    const std::size_t kept = m_shown.size() - trim;
+    const std::size_t appended = prefix + m_shown.size() - trim;
+    const auto text = [&](std::size_t from, std::size_t length) {
+      return QString::fromWCharArray(shown.data() + from, static_cast<qsizetype>(length));
+    };
     m_view->TrimAndAppend(
         static_cast<int>(QString::fromWCharArray(m_shown.data(), static_cast<qsizetype>(trim)).size()),
-        QString::fromWCharArray(shown.data() + kept, static_cast<qsizetype>(shown.size() - kept)));
+        text(appended, shown.size() - appended), text(0, prefix));
   } else {
     m_view->SetText(QString::fromStdWString(shown));
     m_view->horizontalScrollBar()->setValue(0);
@@ -144,11 +148,11 @@ void EditWindow::ShowText() {
   }
   // What the page asked for before this text belongs to the old one; a
   // text unlike the old one starts at the top.
-  const std::wstring before = m_lines.DisplayText();
+  const std::wstring before = m_lines.Text();
   m_lines.Set(Text());
   m_caret = 0;
   std::size_t trim = 0;
-  if (!EditText::FindTrimAndAppend(before, m_lines.DisplayText(), &trim)) {
+  if (!EditText::FindTrimAndAppend(before, m_lines.Text(), &trim)) {
     m_behindFromTop = true;
     m_pendingChars = 0;
     m_pendingLines = 0;

@@ -229,29 +229,36 @@ void LogView::SetText(const QString& text) {
   TextChanged();
 }
 
-void LogView::TrimAndAppend(int trim, QStringView appended) {
+void LogView::TrimAndAppend(int trim, QStringView appended, QStringView prefix) {
   trim = std::clamp(trim, 0, static_cast<int>(m_text.size()));
-  if (trim == 0 && appended.isEmpty()) return;
+  if (trim == 0 && appended.isEmpty() && prefix.isEmpty()) return;
   const int top = m_top;
   // The lines the trim takes away whole, and what it takes of the next.
   int removed = 0;
   while (removed + 1 < LineCount() && m_lines[removed + 1].start <= trim) ++removed;
-  if (trim > 0) {
+  const auto added = static_cast<int>(prefix.size());
+  if (trim > 0 || added > 0) {
     m_text.remove(0, trim);
+    m_text.insert(0, prefix);
     m_lines.erase(m_lines.begin(), m_lines.begin() + removed);
     Line& first = m_lines.front();
     const int lost = trim - first.start;
-    for (Line& line : m_lines) line.start -= trim;
-    if (lost > 0) {
-      // The first line lost characters: it is narrower than it was, which
-      // only matters at once when it was the widest.
+    for (Line& line : m_lines) line.start += added - trim;
+    if (lost > 0 || added > 0) {
       first.start = 0;
-      first.length -= lost;
+      first.length += added - lost;
       first.layout.reset();
+      // A line that only got narrower matters at once only when it was the
+      // widest.
       qreal others = 0;
       for (int i = 1; i < LineCount(); ++i) others = std::max(others, m_lines[i].width);
-      if (first.width >= others) first.widthKnown = false;
+      if (added > 0 || first.width >= others) first.widthKnown = false;
     }
+    // Positions of kept characters move with them; trimmed ones go to the
+    // first kept one.
+    const auto moved = [&](int position) { return std::max(position - trim, 0) + added; };
+    m_anchor = moved(m_anchor);
+    m_caret = moved(m_caret);
   }
   const int lastBefore = LineCount() - 1;
   if (!appended.isEmpty()) {
@@ -268,12 +275,10 @@ void LogView::TrimAndAppend(int trim, QStringView appended) {
     }
     line->length = static_cast<int>(m_text.size()) - line->start;
   }
-  m_anchor = std::clamp(m_anchor - trim, 0, static_cast<int>(m_text.size()));
-  m_caret = std::clamp(m_caret - trim, 0, static_cast<int>(m_text.size()));
 
   // Whether the lines in view are all still there: the first line, which
   // lost characters, and the lines taken away whole are above the view.
-  const bool viewKept = trim == 0 || top - removed > 0;
+  const bool viewKept = (trim == 0 && added == 0) || top - removed > 0;
   // The line at the top of the view has a lower number now; its pixels
   // already show it, so the bar learns it without a scroll.
   if (removed > 0 && viewKept) SetTopQuietly(top - removed);
@@ -290,6 +295,10 @@ void LogView::TrimAndAppend(int trim, QStringView appended) {
   if (QAccessible::isActive()) {
     if (trim > 0) {
       QAccessibleTextRemoveEvent event(this, 0, QString(trim, u' '));
+      QAccessible::updateAccessibility(&event);
+    }
+    if (added > 0) {
+      QAccessibleTextInsertEvent event(this, 0, prefix.toString());
       QAccessible::updateAccessibility(&event);
     }
     if (!appended.isEmpty()) {

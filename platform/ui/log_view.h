@@ -30,11 +30,12 @@ class LogView final : public QAbstractScrollArea {
   // A new text: no selection, the first line at the top; the horizontal
   // position stays where it can.
   void SetText(const QString& text);
-  // The text without its first `trim` characters and with `appended` after
-  // it, edited in place: the lines that stay in view stay where they are on
-  // the screen and only the changed lines repaint; neither bar moves unless
-  // its range shrinks under it.
-  void TrimAndAppend(int trim, QStringView appended);
+  // The text without its first `trim` characters, with `prefix` (no line
+  // break in it) before what is kept and `appended` after it, edited in
+  // place: the lines that stay in view stay where they are on the screen and
+  // only the changed lines repaint; neither bar moves unless its range
+  // shrinks under it.
+  void TrimAndAppend(int trim, QStringView appended, QStringView prefix = {});
 
   // The selection runs from `anchor` to the caret (positions in Text(),
   // clamped to it); the caret is not drawn. Selecting does not scroll.

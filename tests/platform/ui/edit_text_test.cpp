@@ -50,6 +50,17 @@ TEST(EditText, FindsWhatWasTrimmedAndWhatWasAppended) {
       EXPECT_EQ(trim, c.trim) << c.before << " -> " << c.after;
     }
   }
+  // A log cut between CR and LF shows a space before its first whole line.
+  std::size_t trim = 0;
+  std::size_t prefix = 0;
+  ASSERT_TRUE(EditText::FindTrimPrefixAndAppend(L"ab\ncd\nef", L" cd\nefgh", &trim, &prefix));
+  EXPECT_EQ(trim, 3u);
+  EXPECT_EQ(prefix, 1u);
+  ASSERT_TRUE(EditText::FindTrimPrefixAndAppend(L"ab\ncd", L"cd\nx", &trim, &prefix));
+  EXPECT_EQ(trim, 3u);
+  EXPECT_EQ(prefix, 0u);
+  EXPECT_FALSE(EditText::FindTrimPrefixAndAppend(L"abc", L"x\nabc", &trim, &prefix)) << "a prefix holds no break";
+  EXPECT_FALSE(EditText::FindTrimPrefixAndAppend(L"abc", L"vwxyzabc", &trim, &prefix)) << "nor is it long";
 }
 
 }  // namespace

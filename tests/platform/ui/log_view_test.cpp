@@ -112,8 +112,9 @@ TEST_F(LogViewTest, LooksAsAPlainTextEditInEveryState) {
   for (int i = 30; i < 60; ++i) {
     const QString line = Sentence(i) + u'\n';
     const int trim = i % 4 == 0 ? 0 : 40 + i;
-    text = text.mid(trim) + line;
-    view.TrimAndAppend(trim, line);
+    const QString prefix = i % 5 == 0 ? QStringLiteral(" ") : QString();  // a log cut between CR and LF
+    text = prefix + text.mid(trim) + line;
+    view.TrimAndAppend(trim, line, prefix);
     view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
     edit.setPlainText(text);
     ASSERT_EQ(view.Text(), text);
@@ -139,6 +140,10 @@ TEST_F(LogViewTest, EditsKeepTheLinesAndTheSelection) {
   EXPECT_EQ(view.Text(), QStringLiteral("o\nthrees\nfour\n"));
   EXPECT_EQ(view.LineCount(), 4);
   EXPECT_EQ(view.SelectedText(), QStringLiteral("o\nt"));
+  view.TrimAndAppend(1, QString(), QStringLiteral("> "));
+  EXPECT_EQ(view.Text(), QStringLiteral("> \nthrees\nfour\n"));
+  EXPECT_EQ(view.LineCount(), 4);
+  EXPECT_EQ(view.SelectedText(), QStringLiteral("\nt"));
   view.TrimAndAppend(static_cast<int>(view.Text().size()), QString());
   EXPECT_EQ(view.Text(), QString());
   EXPECT_EQ(view.LineCount(), 1);
