@@ -7,6 +7,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -214,7 +215,7 @@ void LogView::SetText(const QString& text) {
   int start = 0;
   for (;;) {
     const auto end = static_cast<int>(m_text.indexOf(u'\n', start));
-    m_lines.push_back(Line{start, (end < 0 ? static_cast<int>(m_text.size()) : end) - start, nullptr, 0, false});
+    m_lines.push_back(Line{start, (end < 0 ? static_cast<int>(m_text.size()) : end) - start, nullptr, 0});
     if (end < 0) break;
     start = end + 1;
   }
@@ -248,11 +249,6 @@ void LogView::TrimAndAppend(int trim, QStringView appended, QStringView prefix) 
       first.start = 0;
       first.length += added - lost;
       first.layout.reset();
-      // A line that only got narrower matters at once only when it was the
-      // widest.
-      qreal others = 0;
-      for (int i = 1; i < LineCount(); ++i) others = std::max(others, m_lines[i].width);
-      if (added > 0 || first.width >= others) first.widthKnown = false;
     }
     // Positions of kept characters move with them; trimmed ones go to the
     // first kept one.
@@ -266,11 +262,10 @@ void LogView::TrimAndAppend(int trim, QStringView appended, QStringView prefix) 
     m_text += appended;
     Line* line = &m_lines.back();
     line->layout.reset();
-    line->widthKnown = false;
     for (int i = 0; i < appended.size(); ++i) {
       if (appended[i] != u'\n') continue;
       line->length = oldSize + i - line->start;
-      m_lines.push_back(Line{oldSize + i + 1, 0, nullptr, 0, false});
+      m_lines.push_back(Line{oldSize + i + 1, 0, nullptr, 0});
       line = &m_lines.back();
     }
     line->length = static_cast<int>(m_text.size()) - line->start;
@@ -331,16 +326,29 @@ QTextLayout& LogView::Layout(int index) {
     text.setPosition(QPointF(kMargin, 0));
     line.layout->endLayout();
     line.width = text.naturalTextWidth() + 2 * kMargin;
-    line.widthKnown = true;
+    // The horizontal bar follows the widest line laid out so far (as a
+    // plain-text edit's does): lines never shown are never shaped.
+    if (line.width > m_barsWidest && isVisible() && !m_barsPosted) {
+      m_barsPosted = true;
+      QMetaObject::invokeMethod(
+          this,
+          [this] {
+            m_barsPosted = false;
+            UpdateBars();
+          },
+          Qt::QueuedConnection);
+    }
   }
   return *line.layout;
 }
 
 qreal LogView::Height(int line) { return Layout(line).lineAt(0).height(); }
 
-qreal LogView::Width(int line) {
-  if (!m_lines[static_cast<std::size_t>(line)].widthKnown) Layout(line);
-  return m_lines[static_cast<std::size_t>(line)].width;
+qreal LogView::Widest() const {
+  qreal widest = 0;
+  for (const Line& line : m_lines)
+    if (line.layout) widest = std::max(widest, line.width);
+  return widest;
 }
 
 qreal LogView::LineY(int line, int top) {
@@ -369,12 +377,11 @@ void LogView::UpdateBars() {
   // The steps are set only when they change: setting one repaints the bar.
   if (vertical->pageStep() != fitting) vertical->setPageStep(fitting);
   vertical->setRange(0, std::max(0, LineCount() - fitting));
-  qreal widest = 0;
-  for (int i = 0; i < LineCount(); ++i) widest = std::max(widest, Width(i));
+  m_barsWidest = Widest();
   QScrollBar* horizontal = horizontalScrollBar();
   const int page = viewport()->width();
   if (horizontal->pageStep() != page) horizontal->setPageStep(page);
-  horizontal->setRange(0, std::max(0, static_cast<int>(widest) - page));
+  horizontal->setRange(0, std::max(0, static_cast<int>(m_barsWidest) - page));
 }
 
 void LogView::SetTopQuietly(int top) {
@@ -423,10 +430,12 @@ void LogView::UpdateLines(int first) {
 void LogView::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   QRect area = event->rect();
-  // The right margin stays clear, as in a text document.
-  qreal widest = 0;
-  for (int i = 0; i < LineCount(); ++i) widest = std::max(widest, Width(i));
-  const int maxX = static_cast<int>(-m_left + std::max<qreal>(viewport()->width(), widest) - kMargin);
+  // The lines in view are laid out first: the right margin, which stays
+  // clear as in a text document, is measured from the widest line.
+  const int bottom = viewport()->height();
+  int last = m_top;
+  for (qreal y = LineY(m_top, m_top); last < LineCount() && y <= bottom; ++last) y += Height(last);
+  const int maxX = static_cast<int>(-m_left + std::max<qreal>(viewport()->width(), Widest()) - kMargin);
   area.setRight(std::min(area.right(), maxX));
   painter.setClipRect(area);
   painter.setPen(palette().text().color());
@@ -444,8 +453,7 @@ void LogView::paintEvent(QPaintEvent* event) {
       selected.setProperty(QTextFormat::FullWidthSelection, true);
   }
   QPointF offset(-m_left, m_top == 0 ? kMargin : 0);
-  const int bottom = viewport()->height();
-  for (int i = m_top; i < LineCount(); ++i) {
+  for (int i = m_top; i < last; ++i) {
     const qreal h = Height(i) + (i == LineCount() - 1 ? kMargin : 0);
     if (offset.y() + h >= area.top() && offset.y() <= area.bottom()) {
       const Line& line = m_lines[static_cast<std::size_t>(i)];
@@ -474,10 +482,7 @@ void LogView::showEvent(QShowEvent* event) {
 void LogView::changeEvent(QEvent* event) {
   QAbstractScrollArea::changeEvent(event);
   if (event->type() == QEvent::FontChange) {
-    for (Line& line : m_lines) {
-      line.layout.reset();
-      line.widthKnown = false;
-    }
+    for (Line& line : m_lines) line.layout.reset();
     if (isVisible()) {
       UpdateBars();
     } else {

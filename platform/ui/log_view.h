@@ -81,7 +81,7 @@ class LogView final : public QAbstractScrollArea {
   };
   QTextLayout& Layout(int line);
   qreal Height(int line);
-  qreal Width(int line);
+  qreal Widest() const;  // of the lines laid out
   // The top of `line` on the viewport with `top` the first line in view.
   qreal LineY(int line, int top);
   // Lines that fit in the view, counted up from `last`.
@@ -100,7 +100,9 @@ class LogView final : public QAbstractScrollArea {
   int m_anchor = 0;
   int m_caret = 0;
   bool m_selecting = false;
-  bool m_quiet = false;     // the bars' values change without moving the view
-  bool m_barsStale = true;  // a hidden view updates its bars when shown
+  bool m_quiet = false;       // the bars' values change without moving the view
+  bool m_barsStale = true;    // a hidden view updates its bars when shown
+  bool m_barsPosted = false;  // ... a visible one once a line wider than the bars know is laid out
+  qreal m_barsWidest = 0;     // the widest line the horizontal bar knows
   std::function<void()> m_textChanged;
 };

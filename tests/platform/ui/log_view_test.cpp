@@ -55,10 +55,18 @@ class LogViewTest : public ::testing::Test, TestApplication {
       area->show();
     }
   }
-  // Both scrolled alike; the edit's selection as the view's. The edit's
-  // horizontal range follows the widest line it has laid out, and it lays
-  // out lazily; the view's follows the widest line of its text.
+  // Both scrolled alike; the edit's selection as the view's. Both have laid
+  // out every line first: the horizontal range of each follows the widest
+  // line it has laid out, and both lay out only what they need.
   void Align() {
+    QScrollBar* vertical = view.verticalScrollBar();
+    const int top = vertical->value();
+    for (int line = 0; line <= vertical->maximum(); line += std::max(vertical->pageStep(), 1)) {
+      vertical->setValue(line);
+      view.grab();
+    }
+    vertical->setValue(top);
+    QCoreApplication::processEvents();  // the bars learn the widest line
     for (QTextBlock block = edit.document()->begin(); block.isValid(); block = block.next())
       edit.document()->documentLayout()->blockBoundingRect(block);
     QTextCursor cursor(edit.document());
