@@ -26,6 +26,15 @@ constexpr qreal kMargin = 4;
 // The horizontal bar's step, in pixels.
 constexpr int kHorizontalStep = 20;
 
+bool IsOpaque(const QImage& image) {
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+      if (qAlpha(row[x]) != 255) return false;
+  }
+  return true;
+}
+
 // Draws scroll bars from pictures of the states they were drawn in before.
 // A log's bar changes with every line but cycles through a handful of
 // states (the thumb at the end of a range of nearly the same length), and
@@ -66,6 +75,9 @@ class ScrollBarPictureStyle final : public QProxyStyle {
         imagePainter.setFont(painter->font());
         QProxyStyle::drawComplexControl(control, &moved, &imagePainter, widget);
       }
+      // A bar covers its whole area; a picture without transparent pixels
+      // is copied rather than blended.
+      if (!image.hasAlphaChannel() || IsOpaque(image)) image = image.convertToFormat(QImage::Format_RGB32);
       if (m_pictures.size() >= kPictures) m_pictures.pop_back();
       m_pictures.emplace_back(state, QPixmap::fromImage(std::move(image)));
       found = std::prev(m_pictures.end());
