@@ -233,7 +233,11 @@ void LogView::SetText(const QString& text) {
   }
   m_anchor = m_caret = 0;
   SetTopQuietly(0);
-  UpdateBars();
+  if (isVisible()) {
+    UpdateBars();
+  } else {
+    m_barsStale = true;
+  }
   viewport()->update();
   if (QAccessible::isActive()) {
     QAccessibleTextUpdateEvent event(this, 0, QString(), m_text);
@@ -250,6 +254,7 @@ void LogView::TrimAndAppend(int trim, QStringView appended, QStringView prefix) 
   int removed = 0;
   while (removed + 1 < LineCount() && m_lines[removed + 1].start <= trim) ++removed;
   const auto added = static_cast<int>(prefix.size());
+  const QString trimmed = QAccessible::isActive() ? m_text.left(trim) : QString();
   if (trim > 0 || added > 0) {
     m_text.remove(0, trim);
     m_text.insert(0, prefix);
@@ -301,7 +306,7 @@ void LogView::TrimAndAppend(int trim, QStringView appended, QStringView prefix) 
   }
   if (QAccessible::isActive()) {
     if (trim > 0) {
-      QAccessibleTextRemoveEvent event(this, 0, QString(trim, u' '));
+      QAccessibleTextRemoveEvent event(this, 0, trimmed);
       QAccessible::updateAccessibility(&event);
     }
     if (added > 0) {
