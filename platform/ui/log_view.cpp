@@ -50,18 +50,19 @@ class ScrollBarPictureStyle final : public QProxyStyle {
       QProxyStyle::drawComplexControl(control, option, painter, widget);
       return;
     }
-    const State state{
-        option->rect.size(),
-        painter->device()->devicePixelRatio(),
-        static_cast<int>(option->state),
-        static_cast<int>(option->subControls),
-        static_cast<int>(option->activeSubControls),
-        bar->minimum,
-        bar->maximum,
-        bar->sliderPosition,
-        bar->pageStep,
-        static_cast<int>(bar->orientation) | (bar->upsideDown ? 4 : 0) | (option->direction == Qt::RightToLeft ? 8 : 0),
-        option->palette.cacheKey()};
+    // Ranges that differ but put the thumb on the same pixels look the same.
+    const QRect thumb = proxy()->subControlRect(control, option, SC_ScrollBarSlider, widget);
+    const State state{option->rect.size(),
+                      painter->device()->devicePixelRatio(),
+                      static_cast<int>(option->state),
+                      static_cast<int>(option->subControls),
+                      static_cast<int>(option->activeSubControls),
+                      thumb.translated(-option->rect.topLeft()),
+                      static_cast<int>(bar->orientation) | (bar->upsideDown ? 4 : 0) |
+                          (option->direction == Qt::RightToLeft ? 8 : 0) |
+                          (bar->sliderPosition <= bar->minimum ? 16 : 0) |
+                          (bar->sliderPosition >= bar->maximum ? 32 : 0),
+                      option->palette.cacheKey()};
     auto found =
         std::find_if(m_pictures.begin(), m_pictures.end(), [&](const auto& entry) { return entry.first == state; });
     if (found == m_pictures.end()) {
@@ -94,11 +95,8 @@ class ScrollBarPictureStyle final : public QProxyStyle {
     int state;
     int subControls;
     int activeSubControls;
-    int minimum;
-    int maximum;
-    int position;
-    int pageStep;
-    int flags;  // orientation, upside down, right to left
+    QRect thumb;
+    int flags;  // orientation, upside down, right to left, at either end
     qint64 palette;
     bool operator==(const State&) const = default;
   };
@@ -213,9 +211,12 @@ LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
   horizontalScrollBar()->setSingleStep(kHorizontalStep);
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setCursor(Qt::IBeamCursor);
-  // Every pixel of the view is painted: the base colour, then the text.
+  // Every pixel of the view is painted by the view itself: the base colour,
+  // then the text, with one painter (a background filled by Qt takes one
+  // of its own).
   viewport()->setBackgroundRole(QPalette::Base);
-  viewport()->setAutoFillBackground(true);
+  viewport()->setAutoFillBackground(false);
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   SetText(QString());
 }
 
@@ -447,6 +448,7 @@ void LogView::UpdateLines(int first) {
 void LogView::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   QRect area = event->rect();
+  painter.fillRect(area, palette().brush(QPalette::Base));
   // The lines in view are laid out first: the right margin, which stays
   // clear as in a text document, is measured from the widest line.
   const int bottom = viewport()->height();
