@@ -148,15 +148,14 @@ void EditWindow::ShowText() {
   }
   // What the page asked for before this text belongs to the old one; a
   // text unlike the old one starts at the top.
-  const std::wstring before = m_lines.Text();
-  m_lines.Set(Text());
-  m_caret = 0;
   std::size_t trim = 0;
-  if (!EditText::FindTrimAndAppend(before, m_lines.Text(), &trim)) {
+  if (!EditText::FindTrimAndAppend(m_lines.Text(), Text(), &trim)) {
     m_behindFromTop = true;
     m_pendingChars = 0;
     m_pendingLines = 0;
   }
+  m_lines.Set(Text());
+  m_caret = 0;
   m_pendingSelection.reset();
   m_pendingScrollCaret = false;
   m_behind = true;

@@ -78,7 +78,7 @@ class ScrollBarPictureStyle final : public QProxyStyle {
       }
       // A bar covers its whole area; a picture without transparent pixels
       // is copied rather than blended.
-      if (!image.hasAlphaChannel() || IsOpaque(image)) image = image.convertToFormat(QImage::Format_RGB32);
+      if (IsOpaque(image)) image = image.convertToFormat(QImage::Format_RGB32);
       if (m_pictures.size() >= kPictures) m_pictures.pop_back();
       m_pictures.emplace_back(state, QPixmap::fromImage(std::move(image)));
       found = std::prev(m_pictures.end());
@@ -234,11 +234,7 @@ void LogView::SetText(const QString& text) {
   }
   m_anchor = m_caret = 0;
   SetTopQuietly(0);
-  if (isVisible()) {
-    UpdateBars();
-  } else {
-    m_barsStale = true;
-  }
+  UpdateBarsWhenVisible();
   viewport()->update();
   if (QAccessible::isActive()) {
     QAccessibleTextUpdateEvent event(this, 0, QString(), m_text);
@@ -295,15 +291,11 @@ void LogView::TrimAndAppend(int trim, QStringView appended, QStringView prefix) 
   // The line at the top of the view has a lower number now; its pixels
   // already show it, so the bar learns it without a scroll.
   if (removed > 0 && viewKept) SetTopQuietly(top - removed);
-  if (isVisible()) {
-    UpdateBars();
-    if (viewKept) {
-      UpdateLines(lastBefore);
-    } else {
-      viewport()->update();
-    }
+  UpdateBarsWhenVisible();
+  if (viewKept) {
+    UpdateLines(lastBefore);
   } else {
-    m_barsStale = true;
+    viewport()->update();
   }
   if (QAccessible::isActive()) {
     if (trim > 0) {
@@ -402,6 +394,15 @@ void LogView::UpdateBars() {
   horizontal->setRange(0, std::max(0, static_cast<int>(m_barsWidest) - page));
 }
 
+// A hidden view lays out nothing for its bars until it is shown.
+void LogView::UpdateBarsWhenVisible() {
+  if (isVisible()) {
+    UpdateBars();
+  } else {
+    m_barsStale = true;
+  }
+}
+
 void LogView::SetTopQuietly(int top) {
   m_quiet = true;
   verticalScrollBar()->setValue(top);
@@ -433,6 +434,7 @@ void LogView::scrollContentsBy(int, int) {
 }
 
 void LogView::UpdateLines(int first) {
+  if (!isVisible()) return;  // a view is painted whole when it is shown
   first = std::clamp(first, m_top, LineCount());
   const int height = viewport()->height();
   qreal y = LineY(first, m_top);
@@ -484,7 +486,6 @@ void LogView::paintEvent(QPaintEvent* event) {
       Layout(i).draw(&painter, QPointF(offset.x(), offset.y()), selections, area);
     }
     offset.ry() += h;
-    if (offset.y() > bottom) break;
   }
 }
 
@@ -502,11 +503,7 @@ void LogView::changeEvent(QEvent* event) {
   QAbstractScrollArea::changeEvent(event);
   if (event->type() == QEvent::FontChange) {
     for (Line& line : m_lines) line.layout.reset();
-    if (isVisible()) {
-      UpdateBars();
-    } else {
-      m_barsStale = true;
-    }
+    UpdateBarsWhenVisible();
     viewport()->update();
   }
 }
@@ -531,8 +528,8 @@ void LogView::Select(int anchor, int caret) {
   UpdateSelection(oldAnchor, oldCaret);
 }
 
-// Repaints the lines whose selection changed: none when neither the old nor
-// the new one selects anything.
+// Repaints the view unless neither the old nor the new selection selects
+// anything (the caret is not drawn).
 void LogView::UpdateSelection(int oldAnchor, int oldCaret) {
   if (oldAnchor == oldCaret && m_anchor == m_caret) return;
   viewport()->update();

@@ -87,6 +87,7 @@ class LogView final : public QAbstractScrollArea {
   // Lines that fit in the view, counted up from `last`.
   int LinesFittingUpTo(int last);
   void UpdateBars();
+  void UpdateBarsWhenVisible();
   void UpdateLines(int first);
   void UpdateSelection(int oldAnchor, int oldCaret);
   void SetTopQuietly(int top);
