@@ -4,8 +4,10 @@
 // beside Zelmora, so that the box's cost can be read against what the
 // toolkit and the X server cost for the same pixels on the same machine.
 //
-// usage: qt_floor [timer|scroll]   timer: the timer alone; scroll (default):
-// the timer, the scroll and the line
+// usage: qt_floor [timer|scroll|page]   timer: the timer alone; scroll
+// (default): the timer, the scroll and the line; page: the timer and every
+// line of the box drawn anew, as at 10 Hz, where each poll brings more lines
+// than the box shows
 #include <QApplication>
 #include <QFont>
 #include <QPaintEvent>
@@ -25,8 +27,12 @@ class Box final : public QWidget {
   void paintEvent(QPaintEvent* event) override {
     QPainter painter(this);
     painter.fillRect(event->rect(), palette().base());
-    painter.drawText(QPoint(4, height() - 8),
-                     QStringLiteral("$GPGGA,%1.00,4531.3891,N,12240.5480,W,1,08,1.0,61.7,M,55.2,M,,*7E").arg(line));
+    // Lines of 27 pixels from the bottom up, as many as the repainted area
+    // holds; each tick numbers them anew, so each is shaped anew.
+    for (int y = height() - 8, n = line; y > event->rect().top(); y -= 27, --n) {
+      painter.drawText(QPoint(4, y),
+                       QStringLiteral("$GPGGA,%1.00,4531.3891,N,12240.5480,W,1,08,1.0,61.7,M,55.2,M,,*7E").arg(n));
+    }
   }
 };
 
@@ -34,7 +40,9 @@ class Box final : public QWidget {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  const bool scroll = argc < 2 || std::strcmp(argv[1], "timer") != 0;
+  const char* mode = argc < 2 ? "scroll" : argv[1];
+  const bool scroll = std::strcmp(mode, "scroll") == 0;
+  const bool page = std::strcmp(mode, "page") == 0;
   QWidget window;
   window.setWindowTitle(QStringLiteral("qt_floor"));
   window.resize(480, 640);
@@ -48,6 +56,7 @@ int main(int argc, char** argv) {
   QObject::connect(&poll, &QTimer::timeout, [&] {
     ++box.line;
     if (scroll) box.scroll(0, -27);
+    if (page) box.update();
   });
   poll.start(200);
   return QApplication::exec();
