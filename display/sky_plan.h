@@ -2,7 +2,8 @@
 // satellites alone, at most twelve, looks as on the handheld: plain PRN
 // labels and one bar slot per table entry in table order. Any other sky
 // (other systems, SBAS, more than twelve satellites) labels each satellite
-// with its system's letter, gives the bars to the used satellites first and
+// with its system's letter, keeps labels from covering each other
+// (display/sky_labels.h), gives the bars to the used satellites first and
 // then to the others by SNR, and shows how many are in view and used.
 #pragma once
 

@@ -1,10 +1,14 @@
 #include "pages/satellite_view.h"
 
 #include "acquisition/gps_record_data.h"
+#include "display/sky_labels.h"
 #include "platform/core/numbers.h"
 #include "platform/core/resources.h"
 #include "platform/ui/gdi.h"
 #include "resources/string_table.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -23,6 +27,40 @@ SIZE TextSize(HDC dc, const std::wstring& strText) {
 // width is odd; the caller's centre line gives the vertical place.
 void DrawSlotText(HDC dc, const std::wstring& strText, int left, int centreY, const SIZE& size) {
   DrawTextCentered(dc, strText, left + (size.cx + 1) / 2, centreY, DT_NOCLIP, FALSE);
+}
+
+// A sky of many satellites: labels of used satellites are placed first, so
+// that they keep their places; a label that would cover another stands
+// beside its satellite, which gets a dot in the label's colour.
+void DrawCrowdedLabels(HDC dc, const SkyPlotGeometry& sky, const SkyPlan& plan, const std::vector<RECT>& rcReserved) {
+  std::vector<int> order;
+  for (int i = 0; i < plan.nSkyCount; ++i) {
+    if (plan.pSky[i].nPRN != 0) {
+      order.push_back(i);
+    }
+  }
+  std::stable_partition(order.begin(), order.end(), [&](int i) { return plan.pSky[i].bUsed != FALSE; });
+  std::vector<std::wstring> texts;
+  std::vector<SkyLabelBox> labels;
+  for (int i : order) {
+    const SatelliteInfo& satellite = plan.pSky[i];
+    const POINT point = SatellitePoint(sky, satellite.dElevation, satellite.dAzimuth);
+    texts.push_back(SkyLabel(satellite, plan.bSystems));
+    labels.push_back({{point.x + 1, point.y + 1}, TextSize(dc, texts.back())});
+  }
+  const std::vector<PlacedLabel> placed = PlaceSkyLabels(labels, rcReserved, sky.nSide);
+  for (std::size_t k = 0; k < placed.size(); ++k) {
+    if (placed[k].bMoved) {
+      const HBRUSH brush = CreateSolidBrush(plan.pSky[order[k]].bUsed ? kBlack : kRed);
+      FillRect(dc, &placed[k].rcDot, brush);
+      DeleteObject(brush);
+    }
+  }
+  // Where labels still overlap, the ones placed first are drawn last, on top.
+  for (std::size_t k = placed.size(); k-- > 0;) {
+    SetTextColor(dc, plan.pSky[order[k]].bUsed ? kBlack : kRed);
+    DrawTextHalo(dc, texts[k], placed[k].rcText.left, placed[k].rcText.top, DT_NOCLIP, TRUE);
+  }
 }
 
 }  // namespace
@@ -79,26 +117,31 @@ void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, con
     DrawTextCentered(dcSky, std::wstring(1, letters[i]), centre.x, centre.y, DT_NOCLIP, TRUE);
   }
 
-  if (plan.bSystems) {
-    // The counts sit in the bottom corners, outside the horizon ring, under
-    // the labels.
+  if (!plan.bSystems) {
+    // The handheld's sky: every label centred on its satellite, later ones
+    // over earlier ones.
+    for (int i = 0; i < plan.nSkyCount; ++i) {
+      const SatelliteInfo& satellite = plan.pSky[i];
+      if (satellite.nPRN == 0) {
+        continue;
+      }
+      const POINT point = SatellitePoint(sky, satellite.dElevation, satellite.dAzimuth);
+      SetTextColor(dcSky, satellite.bUsed ? kBlack : kRed);
+      DrawTextCentered(dcSky, SkyLabel(satellite, plan.bSystems), point.x + 1, point.y + 1, DT_NOCLIP, TRUE);
+    }
+  } else {
+    // The counts sit in the bottom corners, outside the horizon ring;
+    // labels keep off them where they can.
     SetTextColor(dcSky, kLetterGrey);
     const std::wstring inView = InViewText(plan.nInView);
     const std::wstring used = UsedText(plan.nUsed);
     const SIZE inViewSize = TextSize(dcSky, inView);
     const SIZE usedSize = TextSize(dcSky, used);
-    DrawTextHalo(dcSky, inView, 1, sky.nSide - inViewSize.cy, DT_NOCLIP, TRUE);
-    DrawTextHalo(dcSky, used, sky.nSide - 1 - usedSize.cx, sky.nSide - usedSize.cy, DT_NOCLIP, TRUE);
-  }
-
-  for (int i = 0; i < plan.nSkyCount; ++i) {
-    const SatelliteInfo& satellite = plan.pSky[i];
-    if (satellite.nPRN == 0) {
-      continue;
-    }
-    const POINT point = SatellitePoint(sky, satellite.dElevation, satellite.dAzimuth);
-    SetTextColor(dcSky, satellite.bUsed ? kBlack : kRed);
-    DrawTextCentered(dcSky, SkyLabel(satellite, plan.bSystems), point.x + 1, point.y + 1, DT_NOCLIP, TRUE);
+    const RECT rcInView{1, sky.nSide - inViewSize.cy, 1 + inViewSize.cx, sky.nSide};
+    const RECT rcUsed{sky.nSide - 1 - usedSize.cx, sky.nSide - usedSize.cy, sky.nSide - 1, sky.nSide};
+    DrawTextHalo(dcSky, inView, rcInView.left, rcInView.top, DT_NOCLIP, TRUE);
+    DrawTextHalo(dcSky, used, rcUsed.left, rcUsed.top, DT_NOCLIP, TRUE);
+    DrawCrowdedLabels(dcSky, sky, plan, {LabelInkBox(rcInView), LabelInkBox(rcUsed)});
   }
 
   SelectObject(dcSky, previousBrush);

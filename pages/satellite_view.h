@@ -36,8 +36,9 @@ struct SatelliteViewTools {
 // background in dcBackground, with the plan's satellites (PlanTable for the
 // designed table of kSatelliteCount entries, or null for an empty plot;
 // empty entries are skipped): with bSystems every label carries its
-// system's letter and the bottom corners show how many satellites are in
-// view (left) and used (right).
+// system's letter, a label that would cover another stands beside its
+// satellite (marked with a dot), and the bottom corners show how many
+// satellites are in view (left) and used (right).
 void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, const SatelliteViewTools& tools,
                     const SkyPlan& plan);
 

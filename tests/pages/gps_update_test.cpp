@@ -167,6 +167,49 @@ TEST_F(GpsUpdateTest, SatelliteGroupDrawsEverySystem) {
   SavePicture("gps-info-every-system-240x320");
 }
 
+// Two systems' satellites on one point: the used one's label stays centred
+// and whole, the other's moves beside it, whole, and the point gets a dot in
+// its colour.
+TEST_F(GpsUpdateTest, CrowdedLabelsOfEverySystemStayReadable) {
+  OpenPage(240, 320);
+  CGPSRecord decoder;
+  CFieldArray fields;
+  for (const wchar_t* body : {L"GNGSA,A,3,05,,,,,,,,,,,,1.94,1.18,1.54,1", L"GNGSA,A,3,,,,,,,,,,,,,1.94,1.18,1.54,2",
+                              L"GPGSV,1,1,01,05,40,100,44,1", L"GLGSV,1,1,01,70,40,100,41,1"}) {
+    decoder.DecodeLine(Sentence(body), fields);
+  }
+  ShowGpsGroup(m_page, decoder.Snapshot(), 3);
+  const QImage& sky = StatusPageProbe::SkyImage(m_page);
+  const SkyPlotGeometry geometry = SkyPlotGeometryFor(240, 320);
+  const RECT whole{0, 0, geometry.nSide, geometry.nSide};
+  const POINT point = SatellitePoint(geometry, 40, 100);
+  const POINT corner = CentredTextCorner(L"G05", point.x + 1, point.y + 1);
+  EXPECT_EQ(TextMismatches(sky, L"G05", corner.x, corner.y, RGB(0, 0, 0), whole), 0);
+  // The moved label is whole somewhere in the plot, and more is red: the dot
+  // (what the centred label leaves of it).
+  bool found = false;
+  for (int top = 0; top < geometry.nSide && !found; ++top) {
+    for (int left = 0; left < geometry.nSide && !found; ++left) {
+      found = TextMismatches(sky, L"R70", left, top, RGB(255, 0, 0), whole) == 0;
+    }
+  }
+  EXPECT_TRUE(found);
+  int ink = 0;
+  for (bool inked : InkOf(L"R70").ink) {
+    ink += inked ? 1 : 0;
+  }
+  EXPECT_GT(CountColor(sky, whole, RGB(255, 0, 0)), ink);
+  // Without other systems the same two GPS satellites overprint, as on the
+  // handheld: the later label covers the earlier.
+  SatelliteTable table;
+  table[0] = Satellite(5, 40, 100, 44, true);
+  table[1] = Satellite(7, 40, 100, 41, false);
+  m_page.DrawSkyView(table.entries);
+  const POINT later = CentredTextCorner(L"07", point.x + 1, point.y + 1);
+  EXPECT_EQ(TextMismatches(sky, L"07", later.x, later.y, RGB(255, 0, 0), whole), 0);
+  EXPECT_LT(CountColor(sky, whole, RGB(0, 0, 0)), ink);
+}
+
 // A receiver that reports an empty sky (after a cold start) leaves no
 // satellite on the page.
 TEST_F(GpsUpdateTest, AnEmptySkyLeavesNoSatelliteOnThePage) {
