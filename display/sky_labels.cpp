@@ -85,8 +85,8 @@ std::vector<PlacedLabel> PlaceSkyLabels(const std::vector<SkyLabelBox>& labels, 
         cost += OverlapArea(halo, inks[k]) + OverlapArea(halo, placed[k].rcDot);
       }
       if (moved) {
-        // A moved label stays in the plot, and its dot must not hide under a
-        // label already there.
+        // A moved label stays in the plot. Its dot is lost where a label
+        // already there covers it, which makes every move worth less.
         cost += kOutsideWeight * (Area(candidate) - OverlapArea(candidate, plot));
         for (const RECT& other : inks) {
           cost += OverlapArea(Inflated(rcDot, 1), other);
