@@ -70,6 +70,13 @@ std::vector<PlacedLabel> PlaceSkyLabels(const std::vector<SkyLabelBox>& labels, 
                            {-width, 0},     {0, -height},    {0, height},   {width, -height}, {-width, -height},
                            {width, height}, {-width, height}};
 
+    // The dot is lost where a label already there covers it, which makes
+    // every move worth that much less.
+    std::int64_t dotHidden = 0;
+    for (const RECT& other : inks) {
+      dotHidden += OverlapArea(Inflated(rcDot, 1), other);
+    }
+
     std::int64_t bestCost = -1;
     PlacedLabel best{};
     RECT bestInk{};
@@ -85,12 +92,8 @@ std::vector<PlacedLabel> PlaceSkyLabels(const std::vector<SkyLabelBox>& labels, 
         cost += OverlapArea(halo, inks[k]) + OverlapArea(halo, placed[k].rcDot);
       }
       if (moved) {
-        // A moved label stays in the plot. Its dot is lost where a label
-        // already there covers it, which makes every move worth less.
-        cost += kOutsideWeight * (Area(candidate) - OverlapArea(candidate, plot));
-        for (const RECT& other : inks) {
-          cost += OverlapArea(Inflated(rcDot, 1), other);
-        }
+        // A moved label stays in the plot.
+        cost += kOutsideWeight * (Area(candidate) - OverlapArea(candidate, plot)) + dotHidden;
       }
       if (bestCost < 0 || cost < bestCost) {
         bestCost = cost;

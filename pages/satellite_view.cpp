@@ -2,7 +2,6 @@
 
 #include "acquisition/gps_record_data.h"
 #include "display/sky_labels.h"
-#include "platform/core/numbers.h"
 #include "platform/core/resources.h"
 #include "platform/ui/gdi.h"
 #include "resources/string_table.h"
@@ -16,6 +15,9 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kLetterGrey = RGB(128, 128, 128);
+
+// A satellite's label (and dot): black when it is used in the fix, else red.
+COLORREF LabelColor(const SatelliteInfo& satellite) { return satellite.bUsed ? kBlack : kRed; }
 
 SIZE TextSize(HDC dc, const std::wstring& strText) {
   SIZE size{0, 0};
@@ -49,16 +51,18 @@ void DrawCrowdedLabels(HDC dc, const SkyPlotGeometry& sky, const SkyPlan& plan, 
     labels.push_back({{point.x + 1, point.y + 1}, TextSize(dc, texts.back())});
   }
   const std::vector<PlacedLabel> placed = PlaceSkyLabels(labels, rcReserved, sky.nSide);
+  const HBRUSH brUsed = CreateSolidBrush(kBlack);
+  const HBRUSH brNotUsed = CreateSolidBrush(kRed);
   for (std::size_t k = 0; k < placed.size(); ++k) {
     if (placed[k].bMoved) {
-      const HBRUSH brush = CreateSolidBrush(plan.pSky[order[k]].bUsed ? kBlack : kRed);
-      FillRect(dc, &placed[k].rcDot, brush);
-      DeleteObject(brush);
+      FillRect(dc, &placed[k].rcDot, plan.pSky[order[k]].bUsed ? brUsed : brNotUsed);
     }
   }
+  DeleteObject(brUsed);
+  DeleteObject(brNotUsed);
   // Where labels still overlap, the ones placed first are drawn last, on top.
   for (std::size_t k = placed.size(); k-- > 0;) {
-    SetTextColor(dc, plan.pSky[order[k]].bUsed ? kBlack : kRed);
+    SetTextColor(dc, LabelColor(plan.pSky[order[k]]));
     DrawTextHalo(dc, texts[k], placed[k].rcText.left, placed[k].rcText.top, DT_NOCLIP, TRUE);
   }
 }
@@ -66,10 +70,8 @@ void DrawCrowdedLabels(HDC dc, const SkyPlotGeometry& sky, const SkyPlan& plan, 
 }  // namespace
 
 BOOL DrawTextCentered(HDC dc, const std::wstring& strText, int x, int y, UINT nFormat, BOOL bHalo) {
-  const SIZE size = TextSize(dc, strText);
-  const int left = TruncateToInt(x - size.cx * 0.5 + 0.5);
-  const int top = TruncateToInt(y - size.cy * 0.5 + 0.5);
-  return DrawTextHalo(dc, strText, left, top, nFormat, bHalo);
+  const RECT box = CentredTextBox(x, y, TextSize(dc, strText));
+  return DrawTextHalo(dc, strText, box.left, box.top, nFormat, bHalo);
 }
 
 BOOL DrawTextHalo(HDC dc, const std::wstring& strText, int left, int top, UINT nFormat, BOOL bHalo) {
@@ -126,7 +128,7 @@ void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, con
         continue;
       }
       const POINT point = SatellitePoint(sky, satellite.dElevation, satellite.dAzimuth);
-      SetTextColor(dcSky, satellite.bUsed ? kBlack : kRed);
+      SetTextColor(dcSky, LabelColor(satellite));
       DrawTextCentered(dcSky, SkyLabel(satellite, plan.bSystems), point.x + 1, point.y + 1, DT_NOCLIP, TRUE);
     }
   } else {
