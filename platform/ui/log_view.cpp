@@ -289,8 +289,11 @@ void LogView::TrimAndAppend(int trim, QStringView appended, QStringView prefix) 
   // lost characters, and the lines taken away whole are above the view.
   const bool viewKept = (trim == 0 && added == 0) || top - removed > 0;
   // The line at the top of the view has a lower number now; its pixels
-  // already show it, so the bar learns it without a scroll.
-  if (removed > 0 && viewKept) SetTopQuietly(top - removed);
+  // already show it, so the bar learns it without a scroll. When the trim
+  // took the top line itself, the view starts at the first line left; the
+  // top must name a line that exists before the bars' new range is set,
+  // since a clamped value scrolls from it.
+  if (removed > 0 || !viewKept) SetTopQuietly(std::max(0, top - removed));
   UpdateBarsWhenVisible();
   if (viewKept) {
     UpdateLines(lastBefore);
@@ -394,12 +397,15 @@ void LogView::UpdateBars() {
   horizontal->setRange(0, std::max(0, static_cast<int>(m_barsWidest) - page));
 }
 
-// A hidden view lays out nothing for its bars until it is shown.
+// A hidden view lays out nothing for its bars until it is shown; meanwhile
+// its vertical range only keeps the value on a line that exists.
 void LogView::UpdateBarsWhenVisible() {
   if (isVisible()) {
     UpdateBars();
   } else {
     m_barsStale = true;
+    QScrollBar* vertical = verticalScrollBar();
+    if (vertical->maximum() > LineCount() - 1) vertical->setMaximum(LineCount() - 1);
   }
 }
 
@@ -413,7 +419,7 @@ void LogView::SetTopQuietly(int top) {
 void LogView::scrollContentsBy(int, int) {
   // The bars' own values say where the view is; Qt's differences are not
   // used, since the view also moves its top line without scrolling.
-  const int top = verticalScrollBar()->value();
+  const int top = std::clamp(verticalScrollBar()->value(), 0, LineCount() - 1);
   const int left = horizontalScrollBar()->value();
   if (m_quiet) {
     m_top = top;

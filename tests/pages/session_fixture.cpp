@@ -207,13 +207,14 @@ sim::SimulatedReceiver& SessionTest::AddReceiver(unsigned number, sim::ReceiverO
   return *(receivers_[number] = std::move(receiver));
 }
 
-void SessionTest::AddMutePort(unsigned number) {
+int SessionTest::AddMutePort(unsigned number) {
   int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  ASSERT_GE(master, 0);
-  ASSERT_EQ(grantpt(master), 0);
-  ASSERT_EQ(unlockpt(master), 0);
+  EXPECT_GE(master, 0);
+  EXPECT_EQ(grantpt(master), 0);
+  EXPECT_EQ(unlockpt(master), 0);
   mutePorts_.push_back(master);
   ports_->Table().PinPort(number, ptsname(master));
+  return master;
 }
 
 void SessionTest::AddChattyPort(unsigned number, std::string bytes) {

@@ -60,8 +60,9 @@ class SessionTest : public ::testing::Test {
 
   // A receiver on a pseudo-terminal pinned as "COM<number>:".
   sim::SimulatedReceiver& AddReceiver(unsigned number, sim::ReceiverOptions options = {});
-  // A pseudo-terminal pinned as "COM<number>:" that never says anything.
-  void AddMutePort(unsigned number);
+  // A pseudo-terminal pinned as "COM<number>:" that says nothing but what
+  // the test writes to the returned master side.
+  int AddMutePort(unsigned number);
   // A pseudo-terminal pinned as "COM<number>:" whose other side writes
   // `bytes` every 100 ms of simulated time, whatever the line's speed.
   void AddChattyPort(unsigned number, std::string bytes);

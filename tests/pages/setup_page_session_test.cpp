@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QScrollBar>
 #include <regex>
+#include <unistd.h>
 
 #include "acquisition/gps_read_thread.h"
 #include "platform/core/window_core.h"
@@ -250,6 +251,54 @@ TEST_F(SessionControlTest, TheRawBoxShowsItsEndAndIsLeftAloneWhileItsTextStaysTh
     EXPECT_EQ(scroll->value(), 0);
     ASSERT_TRUE(PassUntil([&] { return scroll->value() == scroll->maximum(); }, 5000))
         << "a new line brings the end back into view";
+  });
+}
+
+// New lines that push out nearly every line of the raw box at once, with the
+// box in view and when it comes back into view: a receiver that gets its
+// first fix while the user switches pages.
+TEST_F(SessionControlTest, LinesThatPushOutTheWholeRawBoxLeaveItShowingItsEnd) {
+  const int receiver = AddMutePort(1);
+  const auto say = [&](const std::string& bytes) {
+    ASSERT_EQ(write(receiver, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  };
+  const std::string fix =
+      "$GPGGA,013345,2411.1630,N,12036.6100,E,1,07,2.0,0.0,M,,,,0000*17\r\n"
+      "$GPGSA,A,3,01,03,05,07,09,11,13,15,17,19,21,23,7.5,6.9,5.4*3D\r\n"
+      "$GPGSV,3,1,12,01,06,157,10,03,62,104,21,05,20,208,26,07,56,057,25*74\r\n"
+      "$GPGSV,3,2,12,09,86,250,46,11,17,120,08,13,89,164,49,15,08,225,04*74\r\n"
+      "$GPGSV,3,3,12,17,39,335,02,19,80,104,11,21,69,147,10,23,56,217,22*7D\r\n"
+      "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
+  const std::string noFix = "$GPRMC,,V,,,,,,,,,,N*53\r\n$GPGSA,A,1,,,,,,,,,,,,,,,*1E\r\n";
+  LogView* view = nullptr;
+  const auto showsTheEnd = [&](const std::string& last) {
+    const QString text = view->Text();
+    QScrollBar* bar = view->verticalScrollBar();
+    return text.endsWith(QString::fromStdString(last.substr(last.size() - 40, 38)) + u'\n') &&
+           bar->value() == bar->maximum() && bar->value() < view->LineCount();
+  };
+  RunSheet([&] {
+    Click(IDC_SETUP_START_STOP);
+    Pass(300);
+    view = dynamic_cast<EditWindow*>(UiWindow::FromHandle(GetDlgItem(setup_->m_hWnd, IDC_SETUP_RAW_TEXT)))->View();
+    std::string shortLines;
+    for (int i = 0; i < 300; ++i) shortLines += "OK\r\n";
+    say(shortLines);
+    Pass(1500);
+    say(fix + fix + fix.substr(0, fix.size() / 2));
+    say(fix.substr(fix.size() / 2));
+    ASSERT_TRUE(PassUntil([&] { return showsTheEnd(fix); }, 2000)) << "in view";
+
+    for (int i = 0; i < 40; ++i) say(noFix);
+    Pass(1000);
+    ShowPage(1);
+    for (int second = 0; second < 2; ++second) {
+      say(fix);
+      Pass(1000);
+    }
+    ShowPage(0);
+    ASSERT_TRUE(PassUntil([&] { return showsTheEnd(fix); }, 2000)) << "back in view";
+    view->grab();
   });
 }
 

@@ -12,6 +12,9 @@
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "platform/ui/ui_application.h"
 
 namespace {
@@ -132,6 +135,76 @@ TEST_F(LogViewTest, LooksAsAPlainTextEditInEveryState) {
   view.TrimAndAppend(0, QString(90, u'W') + u'\n');
   edit.setPlainText(text += QString(90, u'W') + u'\n');
   ExpectLooksAlike("with a wide line");
+}
+
+// New text that pushes out the lines in view, and with them the top line the
+// view scrolled to, while the view is shown and while it is hidden: the
+// view starts at its first line again and looks as the edit does there.
+TEST_F(LogViewTest, ATrimThroughTheViewStartsItAtTheFirstLine) {
+  for (const bool hidden : {false, true}) {
+    QString text;
+    for (int i = 0; i < 256; ++i) text += QStringLiteral("OK\n");
+    view.show();
+    view.SetText(text);
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+    ASSERT_GT(view.verticalScrollBar()->value(), 200);
+    if (hidden) view.hide();
+    QString sentences;
+    for (int i = 0; i < 16; ++i) sentences += Sentence(i) + u'\n';
+    view.TrimAndAppend(static_cast<int>(sentences.size()), sentences);
+    text = text.mid(sentences.size()) + sentences;
+    view.show();
+    ASSERT_EQ(view.Text(), text);
+    EXPECT_EQ(view.verticalScrollBar()->value(), 0) << (hidden ? "hidden" : "shown");
+    edit.setPlainText(text);
+    ExpectLooksAlike(hidden ? "trimmed while hidden" : "trimmed in view");
+  }
+}
+
+// Trims, appends, scrolls, resizes, hides and shows in random order: the
+// view keeps its text and never reads a line it no longer has (the
+// sanitizer build checks every line access).
+TEST_F(LogViewTest, AnyOrderOfEditsScrollsAndResizesKeepsTheView) {
+  std::mt19937 random(2026);
+  const auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(std::max(n, 1))); };
+  QString text;
+  for (int step = 0; step < 3000; ++step) {
+    switch (below(8)) {
+      case 0:
+      case 1:
+      case 2: {  // a batch of lines, the oldest text trimmed to stay near 1024 characters
+        QString appended;
+        for (int n = below(20); n >= 0; --n)
+          appended += below(3) == 0 ? QStringLiteral("OK\n") : Sentence(step) + u'\n';
+        const QString prefix = below(5) == 0 ? QStringLiteral(" ") : QString();
+        const int trim = std::min(static_cast<int>(text.size()),
+                                  std::max(0, static_cast<int>(text.size() + appended.size()) - 1024) + below(3));
+        text = prefix + text.mid(trim) + appended;
+        view.TrimAndAppend(trim, appended, prefix);
+        break;
+      }
+      case 3:
+        view.verticalScrollBar()->setValue(below(view.verticalScrollBar()->maximum() + 2));
+        view.horizontalScrollBar()->setValue(below(view.horizontalScrollBar()->maximum() + 2));
+        break;
+      case 4:
+        view.resize(40 + below(400), 30 + below(300));
+        break;
+      case 5:
+        view.setVisible(!view.isVisible());
+        break;
+      case 6:
+        view.Select(below(static_cast<int>(text.size()) + 1), below(static_cast<int>(text.size()) + 1));
+        view.ShowCaretLine();
+        break;
+      default:
+        if (view.isVisible()) view.grab();
+        QCoreApplication::processEvents();
+        break;
+    }
+    ASSERT_EQ(view.Text(), text) << "step " << step;
+    ASSERT_LT(view.verticalScrollBar()->value(), view.LineCount()) << "step " << step;
+  }
 }
 
 TEST_F(LogViewTest, EditsKeepTheLinesAndTheSelection) {
