@@ -1,6 +1,7 @@
 #include "acquisition/gps_record.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 
 #include "acquisition/gnss_system.h"
@@ -30,6 +31,13 @@ int GsvSignal(const CFieldArray& fields) {
   if (c >= L'0' && c <= L'9') return c - L'0';
   if (c >= L'A' && c <= L'F') return c - L'A' + 10;
   return 0;
+}
+
+// A number field; one too large for a double ("1e999") is as invalid as
+// no number at all and reads as an empty field, never as infinity.
+double FieldNumber(const std::wstring& field) {
+  const double value = WcsToDouble(field);
+  return std::isfinite(value) ? value : 0.0;
 }
 
 }  // namespace
@@ -147,7 +155,7 @@ int CGPSRecord::DecodeGGA(const std::wstring& strSentence, CFieldArray& fields) 
     return kLineDroppedFields;
   }
   std::lock_guard lock(m_mutex);
-  m_dAltitude = WcsToDouble(fields[9]);
+  m_dAltitude = FieldNumber(fields[9]);
   return 1;
 }
 
@@ -166,7 +174,7 @@ int CGPSRecord::DecodeGSA(const std::wstring& strSentence, CFieldArray& fields) 
   const int fixMode = WcsToLong(fields[2]);
   // NMEA 4.10 appends the system ID after VDOP; PDOP is then the fourth
   // field from the end, not the third.
-  const double pdop = WcsToDouble(fields[count == kGsaFieldsWithSystem ? 15 : count - 3]);
+  const double pdop = FieldNumber(fields[count == kGsaFieldsWithSystem ? 15 : count - 3]);
   std::lock_guard lock(m_mutex);
   if (m_bGpsOnly) {
     m_nFixMode = fixMode;
@@ -292,9 +300,9 @@ int CGPSRecord::DecodeGSV(const std::wstring& strSentence, CFieldArray& fields) 
 void CGPSRecord::ReadSatellite(const CFieldArray& fields, int k, wchar_t talker1, wchar_t talker2,
                                SatelliteInfo& satellite) {
   satellite.nPRN = WcsToLong(fields[4 + 4 * k]);
-  satellite.dElevation = WcsToDouble(fields[5 + 4 * k]);
-  satellite.dAzimuth = WcsToDouble(fields[6 + 4 * k]);
-  satellite.dSNR = WcsToDouble(fields[7 + 4 * k]);
+  satellite.dElevation = FieldNumber(fields[5 + 4 * k]);
+  satellite.dAzimuth = FieldNumber(fields[6 + 4 * k]);
+  satellite.dSNR = FieldNumber(fields[7 + 4 * k]);
   satellite.nSystem = satellite.nPRN != 0 ? SystemOfSatellite(talker1, talker2, satellite.nPRN) : kSystemUnknown;
 }
 
@@ -311,42 +319,35 @@ void CGPSRecord::MergeGsv(wchar_t talker1, wchar_t talker2, int nMessages, int n
     return candidate.nTalker == talker && candidate.nSignal == signal;
   });
   if (source == m_skySources.end()) {
+    if (m_skySources.size() == kSkySources) {
+      return;
+    }
     source = m_skySources.insert(m_skySources.end(), SkySource{talker, signal, {}, {}, {}});
   }
   // A message replaces what the same message number brought before; the
-  // blocks stay in message order, so that messages in any order (demo mode
+  // slots keep message order, so that messages in any order (demo mode
   // picks them at random) still make the whole sequence.
-  std::size_t at = 0;
-  for (std::size_t i = 0; i < source->pending.size();) {
-    if (source->pendingMessage[i] == nMessage) {
-      source->pending.erase(source->pending.begin() + static_cast<std::ptrdiff_t>(i));
-      source->pendingMessage.erase(source->pendingMessage.begin() + static_cast<std::ptrdiff_t>(i));
-      continue;
-    }
-    if (source->pendingMessage[i] < nMessage) {
-      at = i + 1;
-    }
-    ++i;
-  }
-  const int count = static_cast<int>(fields.GetSize());
-  for (int k = 0; k < 4 && 7 + 4 * k < count; ++k) {
-    SatelliteInfo satellite;
-    ReadSatellite(fields, k, talker1, talker2, satellite);
-    if (satellite.nPRN != 0) {
-      source->pending.insert(source->pending.begin() + static_cast<std::ptrdiff_t>(at), satellite);
-      source->pendingMessage.insert(source->pendingMessage.begin() + static_cast<std::ptrdiff_t>(at), nMessage);
-      ++at;
+  if (nMessage <= kGsvMessages) {
+    SatelliteInfo* slot = source->pending[nMessage - 1];
+    int& filled = source->pendingCount[nMessage - 1];
+    filled = 0;
+    const int count = static_cast<int>(fields.GetSize());
+    for (int k = 0; k < 4 && 7 + 4 * k < count; ++k) {
+      ReadSatellite(fields, k, talker1, talker2, slot[filled]);
+      if (slot[filled].nPRN != 0) {
+        ++filled;
+      }
     }
   }
   if (nMessage >= nMessages) {
     source->satellites.clear();
-    for (std::size_t i = 0; i < source->pending.size(); ++i) {
-      if (source->pendingMessage[i] <= nMessages) {
-        source->satellites.push_back(source->pending[i]);
+    const int last = std::min(nMessages, kGsvMessages);
+    for (int message = 0; message < kGsvMessages; ++message) {
+      for (int k = 0; message < last && k < source->pendingCount[message]; ++k) {
+        source->satellites.push_back(source->pending[message][k]);
       }
+      source->pendingCount[message] = 0;
     }
-    source->pending.clear();
-    source->pendingMessage.clear();
     RebuildSky();
   }
 }
@@ -393,10 +394,10 @@ int CGPSRecord::DecodeRMC(const std::wstring& strSentence, CFieldArray& fields) 
   std::lock_guard lock(m_mutex);
   m_strNS = fields[4];
   m_strEW = fields[6];
-  m_dLatitude = Degrees(WcsToDouble(fields[3]));
-  m_dLongitude = Degrees(WcsToDouble(fields[5]));
-  m_dSpeed = WcsToDouble(fields[7]);
-  m_dCourse = WcsToDouble(fields[8]);
+  m_dLatitude = Degrees(FieldNumber(fields[3]));
+  m_dLongitude = Degrees(FieldNumber(fields[5]));
+  m_dSpeed = FieldNumber(fields[7]);
+  m_dCourse = FieldNumber(fields[8]);
   m_nDate = WcsToLong(fields[9]);
   m_nTime = WcsToLong(fields[1]);
   return 4;

@@ -80,14 +80,21 @@ class CGPSRecord : protected GPSRecordData {
   static const SentenceType kSentenceTypes[];
 
   // A talker's and signal's satellites: the last complete GSV sequence and
-  // the messages of the one being received.
+  // the messages of the one being received, each in the slot of its
+  // message number. A sequence holds at most kGsvMessages messages of four
+  // satellites (64, more than any system has in view); later message
+  // numbers are ignored, so a stream that never ends a sequence costs no
+  // memory and each message constant time.
+  static constexpr int kGsvMessages = 16;
   struct SkySource {
     int nTalker = 0;
     int nSignal = 0;
     std::vector<SatelliteInfo> satellites;
-    std::vector<SatelliteInfo> pending;
-    std::vector<int> pendingMessage;  // the message number of each pending satellite
+    SatelliteInfo pending[kGsvMessages][4]{};
+    int pendingCount[kGsvMessages] = {};  // satellites in each message's slot; 0 until it arrives
   };
+  // Talkers times signals a receiver reports; further ones are ignored.
+  static constexpr std::size_t kSkySources = 64;
 
   const SentenceType* MatchHead(std::wstring_view line) const;
   const std::wstring& DemoSentence(const SentenceType& type);

@@ -117,7 +117,11 @@ DateTimeTexts FormatDateTime(int nDate, int nTime) {
           FormatText(L"%.2d:%.2d:%.2d", {secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60})};
 }
 
-std::wstring FormatSpeed(double dKnots) { return FormatText(StringResource(IDS_SPEED_FORMAT), {dKnots * 1.852}); }
+std::wstring FormatSpeed(double dKnots) {
+  // A speed too large to convert is no speed: blank, not "inf km/h".
+  const double kmh = dKnots * 1.852;
+  return std::isfinite(kmh) ? FormatText(StringResource(IDS_SPEED_FORMAT), {kmh}) : std::wstring();
+}
 
 std::wstring FormatCourse(double dCourse) {
   const std::wstring degrees = FormatText(StringResource(IDS_COURSE_FORMAT), {TruncateToInt(dCourse)});

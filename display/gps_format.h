@@ -22,7 +22,7 @@ struct DateTimeTexts {
 };
 DateTimeTexts FormatDateTime(int nDate, int nTime);
 
-// "6.1 km/h" from knots.
+// "6.1 km/h" from knots; empty when the speed in km/h exceeds a double.
 std::wstring FormatSpeed(double dKnots);
 
 // Compass point, a blank and the whole degrees: "E 101°".

@@ -289,6 +289,36 @@ TEST_F(MultiSystemDecodeTest, SatellitesThatSetLeaveTheSky) {
   EXPECT_EQ(record.m_Sky[0].nPRN, 0);
 }
 
+// A sequence that never ends, with new satellites in every message, holds
+// sixteen messages' worth; its end keeps those, and a sequence of a talker
+// after it still completes.
+TEST_F(MultiSystemDecodeTest, AnEndlessGsvSequenceStaysBounded) {
+  for (int message = 1; message <= 5000; ++message) {
+    const int prn = message % 32 + 1;
+    DecodeAll({L"GPGSV,2147483647," + std::to_wstring(message) + L",99," + std::to_wstring(prn) + L",10,10,30"});
+  }
+  DecodeAll({L"GPGSV,2147483647,2147483647,99,01,10,10,30"});
+  EXPECT_EQ(m_record.Snapshot().m_nSkyCount, 16) << "the satellites of messages 1 to 16, one each";
+  DecodeAll({L"GLGSV,1,1,01,70,50,300,41"});
+  EXPECT_EQ(m_record.Snapshot().m_nSkyCount, 17);
+}
+
+// Numbers too large for a double are invalid fields, read as empty ones.
+TEST_F(MultiSystemDecodeTest, NumbersBeyondADoubleReadAsEmptyFields) {
+  DecodeAll({L"GNRMC,083559.00,A,1e999,N,00833.91522,E,1e999,1e400,091202,,,A",
+             L"GNGGA,083559.00,4717.11437,N,00833.91522,E,1,08,1.01,-1e999,M,48.0,M,,",
+             L"GNGSA,A,3,05,12,,,,,,,,,,,1e999,1.18,1.54", L"GPGSV,1,1,01,05,1e999,100,1e999"});
+  const GPSRecordData record = m_record.Snapshot();
+  EXPECT_EQ(record.m_dLatitude, 0.0);
+  EXPECT_EQ(record.m_dSpeed, 0.0);
+  EXPECT_EQ(record.m_dCourse, 0.0);
+  EXPECT_EQ(record.m_dAltitude, 0.0);
+  EXPECT_EQ(record.m_dPDOP, 0.0);
+  ASSERT_EQ(record.m_nSkyCount, 1);
+  EXPECT_EQ(record.m_Sky[0].dElevation, 0.0);
+  EXPECT_EQ(record.m_Sky[0].dSNR, 0.0);
+}
+
 // Consecutive GSA sentences form one set; any other line ends it.
 TEST_F(MultiSystemDecodeTest, GsaSetsStartAfterAnyOtherLine) {
   DecodeAll({L"GNGSA,A,3,05,12,,,,,,,,,,,2.0,1.0,1.7", L"GNGSA,A,3,70,71,,,,,,,,,,,2.0,1.0,1.7"});
@@ -346,7 +376,7 @@ TEST_F(DecodeTest, RmcStoresWhatItGetsWhateverTheStatus) {
   const GPSRecordData expected{
       .m_nDate = 311299,
       .m_nTime = 235959,
-      .m_dSpeed = std::numeric_limits<double>::infinity(),
+      .m_dSpeed = 0.0,  // beyond a double: an invalid field, read as an empty one
       .m_dCourse = -60.0,
       .m_strNS = L"S",
       .m_strEW = L"W",

@@ -129,9 +129,9 @@ TEST(ZelmoraDecodeTest, AdversarialLines) {
                 "{\"stats\":{\"lines\":14,\"decoded\":7,\"dropped\":4}}\n");
 }
 
-TEST(ZelmoraDecodeTest, OverflowingNumbersPrintAsInfinity) {
+TEST(ZelmoraDecodeTest, OverflowingNumbersAreEmptyFields) {
   const ToolResult result = RunDecodeTool({}, Sentence("GPGGA,1,2,N,3,E,1,07,2.0,-1e999,M,,,") + "\r\n");
-  EXPECT_EQ(result.out, "{\"line\":1,\"group\":1,\"altitude\":\"-inf\",\"show\":{\"altitude\":\"-inf\"}}\n");
+  EXPECT_EQ(result.out, "{\"line\":1,\"group\":1,\"altitude\":0,\"show\":{\"altitude\":\"0.0\"}}\n");
 }
 
 TEST(ZelmoraDecodeTest, ReportsFilesItCannotOpen) {

@@ -112,7 +112,8 @@ TEST_F(FormatTest, CourseShowsCompassPointAndWholeDegrees) {
 TEST_F(FormatTest, SpeedFixAndCoordinates) {
   EXPECT_EQ(FormatSpeed(0.0), L"0.0 km/h");
   EXPECT_EQ(FormatSpeed(150.0), L"277.8 km/h");
-  EXPECT_EQ(FormatSpeed(std::numeric_limits<double>::infinity()), L"inf km/h");
+  EXPECT_EQ(FormatSpeed(std::numeric_limits<double>::infinity()), L"") << "no speed, not inf km/h";
+  EXPECT_EQ(FormatSpeed(1e308), L"") << "beyond a double in km/h";
   EXPECT_EQ(FormatFix(0), L"No Fix");
   EXPECT_EQ(FormatFix(1), L"No Fix");
   EXPECT_EQ(FormatFix(2), L"2D");
