@@ -70,3 +70,5 @@ BOOL CSerialCom::Write(LPCVOID pBuffer, DWORD dwToWrite, DWORD* pdwWritten) {
 }
 
 BOOL CSerialCom::GetState(DCB* pDcb) { return GetCommState(m_hCom, pDcb); }
+
+BOOL CSerialCom::ClearError(DWORD* pdwErrors) { return ClearCommError(m_hCom, pdwErrors, nullptr); }

@@ -23,6 +23,8 @@ class CSerialCom {
   BOOL Read(LPVOID pBuffer, DWORD dwToRead, DWORD* pdwRead);
   BOOL Write(LPCVOID pBuffer, DWORD dwToWrite, DWORD* pdwWritten);
   BOOL GetState(DCB* pDcb);
+  // The CE_* errors (bytes lost) since the last call or the open.
+  BOOL ClearError(DWORD* pdwErrors);
 
   // The open port, or INVALID_HANDLE_VALUE.
   HANDLE m_hCom;

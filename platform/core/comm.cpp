@@ -45,6 +45,11 @@ std::shared_ptr<CommFile> Lookup(HANDLE file) { return CoreLookup<CommFile>(file
 
 CommPort::~CommPort() = default;
 
+BOOL CommPort::ClearErrors(DWORD* errors) {
+  *errors = 0;
+  return TRUE;
+}
+
 DWORD DcbFlags(const DCB& dcb) {
   DWORD flags;
   std::memcpy(&flags, reinterpret_cast<const unsigned char*>(&dcb) + kDcbFlagsOffset, sizeof flags);
@@ -132,6 +137,17 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
     return FALSE;
   }
   return comm->Port().Read(buffer, toRead, read);
+}
+
+BOOL ClearCommError(HANDLE file, LPDWORD errors, void* stat) {
+  if (errors != nullptr) *errors = 0;
+  auto comm = Lookup(file);
+  if (!comm) return FALSE;
+  if (errors == nullptr || stat != nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return comm->Port().ClearErrors(errors);
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped) {

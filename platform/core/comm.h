@@ -34,6 +34,12 @@ constexpr BYTE EVENPARITY = 2;
 constexpr BYTE ONESTOPBIT = 0;
 constexpr BYTE TWOSTOPBITS = 2;
 
+// Errors ClearCommError reports: the driver's input buffer overflowed (the
+// program did not read in time), or the UART's own buffer overran (bytes
+// came faster than the driver took them).
+constexpr DWORD CE_RXOVER = 0x0001;
+constexpr DWORD CE_OVERRUN = 0x0002;
+
 constexpr DWORD DTR_CONTROL_DISABLE = 0;
 constexpr DWORD DTR_CONTROL_ENABLE = 1;
 constexpr DWORD RTS_CONTROL_DISABLE = 0;
@@ -103,6 +109,9 @@ class CommPort {
   virtual BOOL SetMask(DWORD mask) = 0;
   virtual BOOL Read(void* buffer, DWORD toRead, DWORD* read) = 0;
   virtual BOOL Write(const void* buffer, DWORD toWrite, DWORD* written) = 0;
+  // The CE_* errors since the last call; a port that keeps no account of
+  // lost bytes reports none.
+  virtual BOOL ClearErrors(DWORD* errors);
 };
 
 // Opens the device `name`: a port, or nullptr with the last error set.
@@ -129,5 +138,8 @@ BOOL EscapeCommFunction(HANDLE file, DWORD function);
 BOOL SetCommMask(HANDLE file, DWORD mask);
 // Maps to read(2) and poll under the port's time-outs; no overlapped I/O.
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
+// Maps to the TIOCGICOUNT overrun counts (CE_OVERRUN, CE_RXOVER) that grew
+// since the last call; 0 on a tty without them (a pseudo-terminal). No COMSTAT.
+BOOL ClearCommError(HANDLE file, LPDWORD errors, void* stat);
 // Maps to write(2) and poll under the port's time-outs; no overlapped I/O.
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped);

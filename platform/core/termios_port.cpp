@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -141,6 +142,12 @@ std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD acces
   if (tcsetattr(fd, TCSANOW, &tio) != 0) return Fail(fd, errno, "tcsetattr", path);
   ZELMORA_DEBUG_LOG("serial: opened %s (descriptor %d)", path.c_str(), fd);
   return std::unique_ptr<CommPort>(new TermiosPort(fd));
+}
+
+// The overrun counts start from what the driver has counted before this open.
+TermiosPort::TermiosPort(int fd) : m_fd(fd) {
+  DWORD ignored = 0;
+  ClearErrors(&ignored);
 }
 
 TermiosPort::~TermiosPort() {
@@ -355,5 +362,19 @@ BOOL TermiosPort::Write(const void* buffer, DWORD toWrite, DWORD* written) {
     }
   }
   *written = done;
+  return TRUE;
+}
+
+BOOL TermiosPort::ClearErrors(DWORD* errors) {
+  *errors = 0;
+  // UART and USB serial drivers count overruns; a pseudo-terminal keeps no
+  // counts (ENOTTY) and so never reports a loss.
+  serial_icounter_struct counts{};
+  if (ioctl(m_fd, TIOCGICOUNT, &counts) != 0) return TRUE;
+  std::lock_guard lock(m_lock);
+  if (counts.overrun != m_overruns) *errors |= CE_OVERRUN;
+  if (counts.buf_overrun != m_bufferOverruns) *errors |= CE_RXOVER;
+  m_overruns = counts.overrun;
+  m_bufferOverruns = counts.buf_overrun;
   return TRUE;
 }

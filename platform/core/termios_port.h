@@ -44,9 +44,10 @@ class TermiosPort final : public CommPort {
   BOOL SetMask(DWORD mask) override;
   BOOL Read(void* buffer, DWORD toRead, DWORD* read) override;
   BOOL Write(const void* buffer, DWORD toWrite, DWORD* written) override;
+  BOOL ClearErrors(DWORD* errors) override;
 
  private:
-  explicit TermiosPort(int fd) : m_fd(fd) {}
+  explicit TermiosPort(int fd);
   COMMTIMEOUTS Timeouts();
   // Polls for `events` up to `milliseconds` (-1: no limit); false with the
   // last error set when the device failed or went away.
@@ -55,4 +56,7 @@ class TermiosPort final : public CommPort {
   int m_fd;
   std::mutex m_lock;
   COMMTIMEOUTS m_timeouts{};
+  // The driver's overrun counts when last asked (from the open on).
+  int m_overruns = 0;
+  int m_bufferOverruns = 0;
 };

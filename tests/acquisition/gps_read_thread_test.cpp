@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <memory>
@@ -28,6 +29,7 @@ struct Schedule {
   std::multimap<DWORD, std::string> chunks;
   std::string pending;
   int reads = 0;
+  DWORD errors = 0;  // the next ClearErrors reports these, once
 
   void At(DWORD tick, std::string bytes) {
     std::lock_guard lock(mutex);
@@ -66,6 +68,11 @@ class ScheduledPort : public CommPort {
   }
   BOOL Write(const void*, DWORD toWrite, DWORD* written) override {
     *written = toWrite;
+    return TRUE;
+  }
+  BOOL ClearErrors(DWORD* errors) override {
+    std::lock_guard lock(schedule_->mutex);
+    *errors = std::exchange(schedule_->errors, 0);
     return TRUE;
   }
 
@@ -278,6 +285,39 @@ TEST_F(ReaderThreadTest, RawTextKeepsItsLast1024Characters) {
   const auto raw = thread_->Snapshot().m_strRawText;
   EXPECT_EQ(raw.size(), 1024u);
   EXPECT_EQ(raw.substr(raw.size() - 5), L"*1C\r\n");
+}
+
+// A second of a 115200 bps receiver arrives between two polls: the next poll
+// takes all of it, not a buffer's worth, and the batches stay once a second.
+TEST_F(ReaderThreadTest, APollTakesEverythingThePortHolds) {
+  std::string second;
+  int lines = 0;
+  while (second.size() + sizeof(kEpoch) - 1 <= 11520) {
+    second += kEpoch;
+    lines += kEpochLines;
+  }
+  schedule_->At(kStartTick + 1050, second);
+  Start();
+  RunFor(1300);
+  const std::vector<WPARAM> updates = Updates();
+  EXPECT_EQ(std::count(updates.begin(), updates.end(), WPARAM{0}), lines);
+  RunFor(1000);
+  EXPECT_EQ(Updates().size(), static_cast<std::size_t>(lines) + 4) << "one batch of groups 1 to 4";
+}
+
+// Bytes the driver lost before they were read show as a line of their own.
+TEST_F(ReaderThreadTest, BytesLostInTheDriverShowInTheRawText) {
+  schedule_->At(kStartTick + 50, kRmc);
+  schedule_->At(kStartTick + 450, kRmc);
+  Start();
+  RunFor(300);
+  {
+    std::lock_guard lock(schedule_->mutex);
+    schedule_->errors = CE_RXOVER;
+  }
+  RunFor(400);
+  const std::wstring rmc(kRmc, kRmc + sizeof(kRmc) - 1);
+  EXPECT_EQ(thread_->Snapshot().m_strRawText, rmc + rmc + L"-- data lost: the serial port overran --\r\n");
 }
 
 TEST_F(ReaderThreadTest, DemoModeDecodesCannedSentencesButShowsWhatArrived) {
