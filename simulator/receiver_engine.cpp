@@ -13,7 +13,7 @@ namespace sim {
 
 namespace {
 
-constexpr std::uint64_t kEpochMs = 1000;
+constexpr std::uint32_t kMaxRateHz = 10;
 constexpr std::uint32_t kColdStartSilenceMs = 2000;
 // Longer than the program's 200 ms poll, so a read falls into the gap.
 constexpr std::uint32_t kSplitPauseMs = 300;
@@ -39,7 +39,8 @@ ReceiverEngine::ReceiverEngine(const ReceiverOptions& options, std::optional<Rep
       m_replay(std::move(replay)),
       m_synthesizer(options.utc_start_s * 1000, options.gnss),
       m_line(options.baud),
-      m_faultRng(kFaultSeed) {
+      m_faultRng(kFaultSeed),
+      m_epochMs(1000 / std::clamp(options.rate_hz, 1u, kMaxRateHz)) {
   m_synthesizer.SetManySatellites(m_faults.many_satellites);
   if (options.silence_for_ms > 0) {
     m_plannedFromMs = options.silence_after_ms;
@@ -73,7 +74,7 @@ std::string ReceiverEngine::Advance(std::uint64_t now_ms, std::uint32_t line_spe
     // Bring the line to the epoch first, so the epoch sees its true backlog.
     out += m_line.Advance(m_nextEpochMs, line_speed);
     RunEpoch(m_nextEpochMs);
-    m_nextEpochMs += kEpochMs;
+    m_nextEpochMs += m_epochMs;
   }
   out += m_line.Advance(now_ms, line_speed);
   m_bytesSent += out.size();
@@ -95,9 +96,10 @@ void ReceiverEngine::RunEpoch(std::uint64_t t_ms) {
 }
 
 std::vector<std::string> ReceiverEngine::SynthesisedEpoch(std::uint64_t t_ms) {
-  // A second of line time carries baud / 10 bytes. What does not fit after
-  // the backlog is left out, the least important types first, except that
-  // a type left out last second goes before the others; RMC always goes.
+  // An epoch's share of a second of line time carries baud / 10 bytes per
+  // second. What does not fit after the backlog is left out, the least
+  // important types first, except that a type left out last epoch goes
+  // before the others; RMC always goes.
   std::vector<SentenceGroup> groups = m_synthesizer.Epoch(t_ms);
   std::vector<std::size_t> order(groups.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
@@ -112,7 +114,8 @@ std::vector<std::string> ReceiverEngine::SynthesisedEpoch(std::uint64_t t_ms) {
   });
 
   const std::uint64_t backlog = m_line.BacklogBits();
-  std::uint64_t room = backlog < m_line.Baud() ? m_line.Baud() - backlog : 0;
+  const std::uint64_t epochBits = std::uint64_t{m_line.Baud()} * m_epochMs / 1000;
+  std::uint64_t room = backlog < epochBits ? epochBits - backlog : 0;
   std::vector<bool> chosen(groups.size(), false);
   const std::map<std::string, int> waited = std::move(m_leftOut);
   m_leftOut.clear();

@@ -1,5 +1,5 @@
 // The simulated receiver without its plumbing: on receiver time (milliseconds
-// since its start) it runs one epoch a second, puts the epoch's sentences on
+// since its start) it runs one epoch a second (or up to ten), puts the epoch's sentences on
 // its serial line with the faults asked for, and honours the cold-start
 // command. It does no I/O and reads no clock, so it can be driven step by
 // step.
@@ -66,6 +66,7 @@ class ReceiverEngine {
   NmeaSynthesizer m_synthesizer;
   UartLine m_line;
   std::mt19937 m_faultRng;
+  std::uint64_t m_epochMs;
   std::uint64_t m_nextEpochMs = 0;
   std::uint64_t m_epochsRun = 0;
   // Silence asked for at run time or after a cold start, and silence

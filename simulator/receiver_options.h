@@ -22,6 +22,9 @@ struct Faults {
 
 struct ReceiverOptions {
   std::uint32_t baud = 4800;
+  // Epochs (fixes) a second: 1 to 10, as receivers are set to; each epoch
+  // sends the whole set of sentences.
+  std::uint32_t rate_hz = 1;
   // A receiver of GPS, GLONASS, Galileo and BeiDou speaking NMEA 4.10
   // instead of a GPS receiver of NMEA 2.3.
   bool gnss = false;

@@ -3,6 +3,7 @@
 // the receiver's threads take part in it), so the minute passes in moments.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -35,7 +36,17 @@ class RecordingWindow : public CoreWindow {
   std::vector<Received> received;
 };
 
-TEST(ReaderOnSimulator, AMinuteWithASilenceInTheMiddle) {
+// A minute of a session with the simulated receiver pinned as COM1: and
+// opened at its own speed: what the reader posted, the record at the end
+// and the receiver's account of what it sent.
+struct Session {
+  GPSRecordData snap;
+  std::vector<Received> received;
+  DWORD start = 0;
+  sim::ReceiverStats sent;
+};
+
+Session RunAMinute(const sim::ReceiverOptions& options) {
   SimulatedClock clock;
   const auto dir = std::filesystem::temp_directory_path() / ("zelmora-reader-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir / "sys" / "class" / "tty");
@@ -45,13 +56,10 @@ TEST(ReaderOnSimulator, AMinuteWithASilenceInTheMiddle) {
   ComDeviceTable table(sources);
   ComDeviceTable::SetActive(&table);
 
+  Session session;
   sim::SimulatedReceiver receiver;
-  sim::ReceiverOptions options;
-  options.baud = 4800;
-  options.silence_after_ms = 35000;  // falls silent for 8 s, then talks again
-  options.silence_for_ms = 8000;
   std::string error;
-  ASSERT_TRUE(receiver.Start(options, &error)) << error;
+  EXPECT_TRUE(receiver.Start(options, &error)) << error;
   table.PinSimulator(receiver.SlavePath(), 1);
 
   RecordingWindow window;
@@ -60,27 +68,46 @@ TEST(ReaderOnSimulator, AMinuteWithASilenceInTheMiddle) {
   HANDLE hStart = CreateEventW(nullptr, FALSE, TRUE, nullptr);
   HANDLE hStop = CreateEventW(nullptr, FALSE, TRUE, nullptr);
   CSerialCom serial;
-  ASSERT_TRUE(serial.Open(L"COM1:", 4800, 8, 0, 0));
+  EXPECT_TRUE(serial.Open(L"COM1:", options.baud, 8, 0, 0));
   auto thread = std::make_unique<CGPSReadThread>(&owner, &serial, 1024, hStart, hStop);
-  ASSERT_TRUE(thread->StartThread(hStart));
+  EXPECT_TRUE(thread->StartThread(hStart));
 
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < 60000) {
+  session.start = GetTickCount();
+  while (GetTickCount() - session.start < 60000) {
     Sleep(20);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
-  const auto snap = thread->Snapshot();
+  // The receiver stops first; the reader then takes what is on the line.
+  session.sent = receiver.Stats();
+  receiver.Stop();
+  for (DWORD waited = 0; waited < 1000; waited += 20) {
+    Sleep(20);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+  session.snap = thread->Snapshot();
   thread->StopThread(hStop);
   EXPECT_EQ(thread->Join(), 0);
   thread.reset();
   serial.Close();
-  receiver.Stop();
   CoreUnregisterWindow(owner.m_hWnd);
   CloseHandle(hStart);
   CloseHandle(hStop);
   ComDeviceTable::SetActive(nullptr);
   std::filesystem::remove_all(dir);
+  session.received = std::move(window.received);
+  return session;
+}
+
+TEST(ReaderOnSimulator, AMinuteWithASilenceInTheMiddle) {
+  sim::ReceiverOptions options;
+  options.baud = 4800;
+  options.silence_after_ms = 35000;  // falls silent for 8 s, then talks again
+  options.silence_for_ms = 8000;
+  const Session session = RunAMinute(options);
+  const GPSRecordData& snap = session.snap;
+  const DWORD start = session.start;
 
   // The record holds a plausible fix from the synthesised sky.
   EXPECT_NE(snap.m_nDate, 0);
@@ -97,7 +124,7 @@ TEST(ReaderOnSimulator, AMinuteWithASilenceInTheMiddle) {
   int raw = 0, rmc = 0;
   WPARAM last = 0;
   std::vector<double> lostAt;
-  for (const Received& r : window.received) {
+  for (const Received& r : session.received) {
     const double t = (r.at - start) / 1000.0;
     if (r.message == WM_GPSLOST) {
       lostAt.push_back(t);
@@ -118,6 +145,27 @@ TEST(ReaderOnSimulator, AMinuteWithASilenceInTheMiddle) {
   ASSERT_EQ(lostAt.size(), 1u);
   EXPECT_GT(lostAt[0], 35.0 + 5.0);
   EXPECT_LT(lostAt[0], 35.0 + 6.5);
+}
+
+// A multi-system receiver at 115200 bps and ten fixes a second, about
+// 10 KB a second: every line it sends arrives whole and is announced, and
+// the record ends on its last fix rather than lagging behind.
+TEST(ReaderOnSimulator, AMinuteAt115200BpsAndTenFixesASecondLosesNothing) {
+  sim::ReceiverOptions options;
+  options.baud = 115200;
+  options.rate_hz = 10;
+  options.gnss = true;
+  const Session session = RunAMinute(options);
+  const auto lines = std::count_if(session.received.begin(), session.received.end(),
+                                   [](const Received& r) { return r.message == WM_GPSUPDATE && r.wParam == 0; });
+  EXPECT_GT(session.sent.sentences_sent, 600u * 15u) << "ten epochs a second of fifteen sentences or more";
+  EXPECT_GT(session.sent.bytes_sent, 50u * 9000u);
+  EXPECT_EQ(static_cast<std::uint64_t>(lines), session.sent.sentences_sent);
+  EXPECT_EQ(session.snap.m_nFixMode, 3);
+  EXPECT_GE(session.snap.m_nSkyCount, 20);
+  // The wrong-speed hint or a lost-data line would be the last line.
+  const std::wstring& raw = session.snap.m_strRawText;
+  EXPECT_EQ(raw.rfind(L"$GN", raw.rfind(L"\r\n", raw.size() - 3) + 2), raw.rfind(L"\r\n", raw.size() - 3) + 2);
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ constexpr const char* kUsage =
     "  --gnss               a receiver of GPS, GLONASS, Galileo and BeiDou speaking\n"
     "                       NMEA 4.10 (GN talker, a GSA per system, 20 to 35\n"
     "                       satellites in view) instead of a GPS receiver\n"
+    "  --rate HZ            fixes a second, 1 to 10 (default 1)\n"
     "  --silence AFTER:FOR  fall silent AFTER seconds after the start, for FOR\n"
     "                       seconds\n"
     "  --help               show this text\n";
@@ -46,7 +47,7 @@ std::optional<Number> ParseNumber(std::string_view text) {
 
 // Fills options from the arguments; false with a message in error.
 bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& help, std::string& error) {
-  enum { kBaud = 1, kReplay, kCorrupt, kSplitLines, kNoiseEvery, kManySatellites, kGnss, kSilence };
+  enum { kBaud = 1, kReplay, kCorrupt, kSplitLines, kNoiseEvery, kManySatellites, kGnss, kSilence, kRate };
   static const option kOptions[] = {
       {"baud", required_argument, nullptr, kBaud},
       {"replay", required_argument, nullptr, kReplay},
@@ -56,6 +57,7 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
       {"many-satellites", no_argument, nullptr, kManySatellites},
       {"gnss", no_argument, nullptr, kGnss},
       {"silence", required_argument, nullptr, kSilence},
+      {"rate", required_argument, nullptr, kRate},
       {"help", no_argument, nullptr, 'h'},
       {nullptr, 0, nullptr, 0},
   };
@@ -90,6 +92,12 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
         const auto baud = ParseNumber<std::uint32_t>(value);
         if (!baud || *baud == 0) return bad_value();
         options.baud = *baud;
+        break;
+      }
+      case kRate: {
+        const auto rate = ParseNumber<std::uint32_t>(value);
+        if (!rate || *rate == 0 || *rate > 10) return bad_value();
+        options.rate_hz = *rate;
         break;
       }
       case kReplay:
