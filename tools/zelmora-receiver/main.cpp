@@ -20,7 +20,8 @@ constexpr const char* kUsage =
     "Usage: zelmora-receiver [options]\n"
     "Runs a simulated GPS receiver behind a pseudo-terminal and prints the path\n"
     "of its serial port. Open that path like a serial port (for a look:\n"
-    "stty -F PATH raw 4800 && cat PATH). Ctrl+C or SIGTERM stops it.\n"
+    "stty -F PATH raw 4800 && cat PATH). Ctrl+C or SIGTERM stops it; SIGUSR1\n"
+    "makes it fall silent for good, its port still open.\n"
     "\n"
     "  --baud N             line speed in bits per second (default 4800); a port\n"
     "                       set to another speed receives garbage\n"
@@ -163,6 +164,7 @@ int main(int argc, char** argv) {
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
   sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGUSR1);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
   // The receiver keeps UTC on its own clock from the moment it starts.
@@ -178,8 +180,9 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   std::fprintf(stderr, "zelmora-receiver: %u bps on %s; Ctrl+C stops it\n", options.baud, receiver.SlavePath().c_str());
 
+  constexpr std::uint32_t kADayMs = 86'400'000;
   int signal = 0;
-  sigwait(&signals, &signal);
+  while (sigwait(&signals, &signal) == 0 && signal == SIGUSR1) receiver.GoSilent(kADayMs);
   receiver.Stop();
   const sim::ReceiverStats stats = receiver.Stats();
   std::fprintf(stderr, "zelmora-receiver: stopped after %llu sentences, %llu cold starts\n",
