@@ -1,6 +1,7 @@
 #include "platform/core/termios_port.h"
 
 #include "platform/core/diagnostics.h"
+#include "platform/core/exclusive_mode.h"
 #include "platform/core/last_error.h"
 #include "platform/core/termios_speed.h"
 
@@ -32,7 +33,7 @@ constexpr std::uint32_t kSpeedTolerancePercent = 3;
 // while another descriptor of the tty stays open (the simulated receiver keeps
 // one), and would then refuse the next open of an unprivileged program.
 void CloseExclusive(int fd) {
-  ioctl(fd, TIOCNXCL);
+  LeaveExclusiveMode(fd);
   close(fd);
 }
 
@@ -127,7 +128,7 @@ std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD acces
     close(fd);
     return Fail(-1, err, "flock", path);
   }
-  if (ioctl(fd, TIOCEXCL) != 0) return Fail(fd, errno, "ioctl TIOCEXCL", path);
+  if (const int err = EnterExclusiveMode(fd); err != 0) return Fail(fd, err, "ioctl TIOCEXCL", path);
   // Turn off all line-discipline processing: a raw 8-bit channel without echo,
   // translation or flow control, whose reads never wait inside the kernel.
   termios tio{};

@@ -31,8 +31,9 @@ class TermiosPort final : public CommPort {
   // closed on every failure path). The path is checked first
   // (CheckSerialDevicePath) and never opened when it fails; after the open
   // (O_NOCTTY, so it never becomes the process's controlling terminal) it
-  // must be a terminal, then it is locked. Refusals say why on standard
-  // error with ERROR_INVALID_PARAMETER as the last error.
+  // must be a terminal, then it is locked and put in exclusive mode (lifted
+  // again on close and on the program's way out: exclusive_mode.h). Refusals
+  // say why on standard error with ERROR_INVALID_PARAMETER as the last error.
   static std::unique_ptr<CommPort> Open(const std::string& path, DWORD access);
   ~TermiosPort() override;
 

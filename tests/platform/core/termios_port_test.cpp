@@ -5,8 +5,13 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -83,6 +88,68 @@ TEST_F(TermiosOpenTest, OpensATerminalButNotAnotherCharacterDevice) {
   EXPECT_EQ(TermiosPort::Open("/dev/null", GENERIC_READ | GENERIC_WRITE), nullptr);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("not a terminal"), std::string::npos);
   EXPECT_EQ(CheckSerialDevicePath((dir_ / "missing").string(), nullptr), ENOENT);
+}
+
+// How a child process ended: "signal 15", "exit 0".
+std::string Killed(int signal) { return "signal " + std::to_string(signal); }
+std::string Ending(int status) {
+  return WIFSIGNALED(status) ? Killed(WTERMSIG(status)) : "exit " + std::to_string(WEXITSTATUS(status));
+}
+
+// The tty's exclusive mode outlives the process that set it while another
+// descriptor of the pseudo-terminal stays open (the receiver's side), so a
+// holder that ends in any way that runs code must lift it, and still end as
+// it would have. The flag is read with TIOCGEXCL: it does not stop root.
+TEST(TermiosExclusiveTest, AHolderThatEndsLeavesThePseudoTerminalOpenToOthers) {
+#ifdef __SANITIZE_ADDRESS__
+  const std::string fault = "exit 1";  // AddressSanitizer's handler reports the fault
+#else
+  const std::string fault = Killed(SIGSEGV);
+#endif
+  struct Case {
+    const char* how;
+    void (*end)();
+    std::string ending;
+  };
+  const Case cases[] = {
+      {"SIGTERM", [] { raise(SIGTERM); }, Killed(SIGTERM)},
+      {"SIGINT", [] { raise(SIGINT); }, Killed(SIGINT)},
+      {"SIGHUP", [] { raise(SIGHUP); }, Killed(SIGHUP)},
+      {"abort", [] { abort(); }, Killed(SIGABRT)},
+      {"a store to a page without access",
+       [] { *static_cast<volatile char*>(mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)) = 1; },
+       fault},
+      {"exit", [] { exit(0); }, "exit 0"},
+  };
+  for (const Case& c : cases) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string slave = ::ptsname(master);
+    const int other = ::open(slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const rlimit noCore{0, 0};
+      ::setrlimit(RLIMIT_CORE, &noCore);
+      // Held to the end, as the program's handle table holds its port.
+      static CommPort* held = TermiosPort::Open(slave, GENERIC_READ | GENERIC_WRITE).release();
+      if (held == nullptr) ::_exit(3);
+      c.end();
+      ::_exit(4);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(Ending(status), c.ending) << c.how;
+    int exclusive = -1;
+    EXPECT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0) << c.how << " left the pseudo-terminal exclusive";
+    EXPECT_NE(TermiosPort::Open(slave, GENERIC_READ | GENERIC_WRITE), nullptr) << c.how;
+    ::close(other);
+    ::close(master);
+  }
 }
 
 }  // namespace
