@@ -14,15 +14,17 @@
 #pragma once
 
 #include "platform/core/comm.h"
+#include "platform/core/sysfs_serial_scan.h"
 
 #include <mutex>
 #include <string>
 
-// Whether `path` may be opened as a port, from its stat alone: 0 for a
-// character device other than the terminal aliases (/dev/tty, /dev/console,
-// /dev/ptmx), else ENOTTY, or stat's errno (ENOENT ...), with the reason in
-// `why`.
-int CheckSerialDevicePath(const std::string& path, std::string* why);
+// Whether `path` may be opened as a port, without opening it: 0 for a
+// character device whose class in `sysfsRoot`/dev/char is "tty", or a
+// pseudo-terminal slave, other than the terminal aliases (/dev/tty,
+// /dev/console, /dev/ptmx); else ENOTTY, or stat's errno (ENOENT ...), with
+// the reason in `why`.
+int CheckSerialDevicePath(const std::string& path, std::string* why, const std::string& sysfsRoot = kSysfsRoot);
 
 class TermiosPort final : public CommPort {
  public:

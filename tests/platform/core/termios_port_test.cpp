@@ -1,6 +1,7 @@
 // What TermiosPort::Open agrees to open: character devices that are
-// terminals, checked before the open, so that a file, a FIFO or the
-// pseudo-terminal multiplexer is never opened at all.
+// terminals, checked before the open, so that a file, a FIFO, the
+// pseudo-terminal multiplexer or /dev/null is never opened at all; and that
+// the tty's exclusive mode does not outlive the program holding it.
 #include "platform/core/termios_port.h"
 
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +22,7 @@
 
 #include "platform/core/last_error.h"
 #include "tests/platform/core/open_watch.h"
+#include "tests/support/fake_sysfs.h"
 
 namespace fs = std::filesystem;
 
@@ -42,6 +45,9 @@ TEST_F(TermiosOpenTest, RefusesWhatIsNoSerialDeviceWithoutOpeningIt) {
   fs::create_directory(dir_ / "directory");
   ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
   fs::create_symlink("file", dir_ / "link");
+  // A /dev/null of our own where mknod is allowed (root), so that the watch
+  // would see it opened.
+  ::mknod((dir_ / "null").c_str(), S_IFCHR | 0600, makedev(1, 3));
   OpenWatch watch(dir_.string());
 
   struct Case {
@@ -55,6 +61,9 @@ TEST_F(TermiosOpenTest, RefusesWhatIsNoSerialDeviceWithoutOpeningIt) {
       {(dir_ / "fifo").string(), "not a character device"},
       {"/dev/ptmx", "pseudo-terminal multiplexer"},
       {"/dev/tty", "controlling terminal"},
+      {(dir_ / "null").string(), "not a terminal device (a mem device)"},
+      {"/dev/null", "not a terminal device"},
+      {"/dev/zero", "not a terminal device"},
   };
   for (const Case& c : cases) {
     if (!fs::exists(c.path)) continue;
@@ -80,14 +89,28 @@ TEST_F(TermiosOpenTest, OpensATerminalButNotAnotherCharacterDevice) {
   ASSERT_EQ(::unlockpt(master), 0);
   const std::string slave = ::ptsname(master);
   EXPECT_EQ(CheckSerialDevicePath(slave, nullptr), 0);
+  EXPECT_EQ(CheckSerialDevicePath(slave, nullptr, FakeSysfs().Sysfs()), 0) << "sysfs does not list a pty";
   EXPECT_NE(TermiosPort::Open(slave, GENERIC_READ | GENERIC_WRITE), nullptr);
   ::close(master);
 
-  // /dev/null passes the stat, is opened, and refused as no terminal.
+  // /dev/null is refused as no terminal.
   testing::internal::CaptureStderr();
   EXPECT_EQ(TermiosPort::Open("/dev/null", GENERIC_READ | GENERIC_WRITE), nullptr);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("not a terminal"), std::string::npos);
   EXPECT_EQ(CheckSerialDevicePath((dir_ / "missing").string(), nullptr), ENOENT);
+}
+
+// What sysfs says of a device's class decides, not its name.
+TEST_F(TermiosOpenTest, AcceptsADeviceOfTheTtyClassOnly) {
+  FakeSysfs sysfs;
+  std::string why;
+  EXPECT_EQ(CheckSerialDevicePath("/dev/null", &why, sysfs.Sysfs()), ENOTTY);
+  EXPECT_EQ(why, "not a terminal device (" + sysfs.Sysfs() + "/dev/char does not list it)");
+  sysfs.CharDevice("1:3", "tty");
+  EXPECT_EQ(CheckSerialDevicePath("/dev/null", nullptr, sysfs.Sysfs()), 0);
+  sysfs.CharDevice("1:3", "misc");
+  EXPECT_EQ(CheckSerialDevicePath("/dev/null", &why, sysfs.Sysfs()), ENOTTY);
+  EXPECT_EQ(why, "not a terminal device (a misc device)");
 }
 
 // How a child process ended: "signal 15", "exit 0".
