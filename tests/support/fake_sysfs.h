@@ -46,7 +46,6 @@ class FakeSysfs {
     std::filesystem::path entry = m_root / "sys" / "dev" / "char" / number;
     std::filesystem::remove_all(entry);
     std::filesystem::create_directories(entry);
-    std::filesystem::create_directories(m_root / "sys" / "class" / deviceClass);
     std::filesystem::create_directory_symlink(m_root / "sys" / "class" / deviceClass, entry / "subsystem");
   }
   void RemoveTty(const std::string& name) const {
