@@ -34,7 +34,7 @@ class ComDeviceTable {
   // Where the table looks. The defaults are the system's; tests point them
   // at a tree of their own.
   struct Sources {
-    std::string sysfsRoot = "/sys";
+    std::string sysfsRoot = kSysfsRoot;
     std::string devRoot = "/dev";
     std::string numberFile;  // empty: <ConfigDirectory()>/com-ports
     SerialTypeProbe probe = ProbeSerialType;

@@ -103,6 +103,11 @@ int ProbeSerialType(const std::string& devPath) {
   return result;
 }
 
+std::string CharDeviceClass(const std::string& sysfsRoot, unsigned devMajor, unsigned devMinor) {
+  const std::string number = std::to_string(devMajor) + ":" + std::to_string(devMinor);
+  return LinkTargetName(fs::path(sysfsRoot) / "dev" / "char" / number / "subsystem");
+}
+
 std::vector<SysfsSerialDevice> ScanSysfsSerialDevices(const std::string& sysfsRoot, const std::string& devRoot,
                                                       const SerialTypeProbe& probe) {
   std::vector<SysfsSerialDevice> found;

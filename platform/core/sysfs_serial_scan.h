@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+// Where the kernel's sysfs is mounted; tests hand the functions below a tree
+// of their own.
+inline constexpr char kSysfsRoot[] = "/sys";
+
 struct SysfsSerialDevice {
   std::string ttyName;   // "ttyUSB0"
   std::string devPath;   // "/dev/ttyUSB0"
@@ -18,6 +22,11 @@ struct SysfsSerialDevice {
 // the port cannot be asked. Type 0 (PORT_UNKNOWN) is a phantom port.
 using SerialTypeProbe = std::function<int(const std::string& devPath)>;
 int ProbeSerialType(const std::string& devPath);
+
+// The class of the character device DEVMAJOR:DEVMINOR: the last component of
+// `sysfsRoot`/dev/char/DEVMAJOR:DEVMINOR/subsystem ("tty", "mem", "misc"), or
+// empty when sysfs has no entry for the device.
+std::string CharDeviceClass(const std::string& sysfsRoot, unsigned devMajor, unsigned devMinor);
 
 // Reads `sysfsRoot`/class/tty afresh: built-in ports, then USB ones, each by name. ttyS ports are checked for phantoms:
 // through their sysfs "type" attribute when it is there, else through `probe`.

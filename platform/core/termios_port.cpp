@@ -1,7 +1,9 @@
 #include "platform/core/termios_port.h"
 
 #include "platform/core/diagnostics.h"
+#include "platform/core/exclusive_mode.h"
 #include "platform/core/last_error.h"
+#include "platform/core/sysfs_serial_scan.h"
 #include "platform/core/termios_speed.h"
 
 #include <algorithm>
@@ -33,7 +35,7 @@ constexpr std::uint32_t kSpeedTolerancePercent = 3;
 // while another descriptor of the tty stays open (the simulated receiver keeps
 // one), and would then refuse the next open of an unprivileged program.
 void CloseExclusive(int fd) {
-  ioctl(fd, TIOCNXCL);
+  LeaveExclusiveMode(fd);
   close(fd);
 }
 
@@ -67,17 +69,34 @@ SteadyClock::time_point After(std::uint64_t milliseconds) {
 // pseudo-terminal) and /dev/ttyprintk.
 constexpr unsigned kTtyAuxMajor = 5;
 
-std::string RefusalOf(const struct stat& info) {
+// Unix98 pseudo-terminal slaves (/dev/pts/N): devpts makes them without a
+// device in sysfs, so /sys/dev/char has no entry that could name their
+// class; their majors are fixed instead.
+constexpr unsigned kPtySlaveFirstMajor = 136;
+constexpr unsigned kPtySlaveLastMajor = 143;
+
+// Why the device `info` describes is no port, or empty when it is one.
+// Decided from the stat and sysfs alone, before any open: opening a device
+// can do something by itself (a watchdog starts its countdown, a tape
+// rewinds).
+std::string RefusalOf(const struct stat& info, const std::string& sysfsRoot) {
   if (!S_ISCHR(info.st_mode)) return "not a character device";
-  if (major(info.st_rdev) != kTtyAuxMajor) return {};
-  switch (minor(info.st_rdev)) {
-    case 0:
-      return "the controlling terminal, not a serial port";
-    case 2:
-      return "the pseudo-terminal multiplexer, not a serial port";
-    default:
-      return "a terminal alias, not a serial port";
+  const unsigned devMajor = major(info.st_rdev);
+  if (devMajor == kTtyAuxMajor) {
+    switch (minor(info.st_rdev)) {
+      case 0:
+        return "the controlling terminal, not a serial port";
+      case 2:
+        return "the pseudo-terminal multiplexer, not a serial port";
+      default:
+        return "a terminal alias, not a serial port";
+    }
   }
+  if (devMajor >= kPtySlaveFirstMajor && devMajor <= kPtySlaveLastMajor) return {};
+  const std::string deviceClass = CharDeviceClass(sysfsRoot, devMajor, minor(info.st_rdev));
+  if (deviceClass == "tty") return {};
+  if (deviceClass.empty()) return "not a terminal device (" + sysfsRoot + "/dev/char does not list it)";
+  return "not a terminal device (a " + deviceClass + " device)";
 }
 
 std::unique_ptr<CommPort> Refuse(int fd, const std::string& path, const std::string& why) {
@@ -89,14 +108,14 @@ std::unique_ptr<CommPort> Refuse(int fd, const std::string& path, const std::str
 
 }  // namespace
 
-int CheckSerialDevicePath(const std::string& path, std::string* why) {
+int CheckSerialDevicePath(const std::string& path, std::string* why, const std::string& sysfsRoot) {
   struct stat info {};
   if (stat(path.c_str(), &info) != 0) {
     const int err = errno;
     if (why != nullptr) *why = std::strerror(err);
     return err;
   }
-  std::string refusal = RefusalOf(info);
+  std::string refusal = RefusalOf(info, sysfsRoot);
   if (refusal.empty()) return 0;
   if (why != nullptr) *why = std::move(refusal);
   return ENOTTY;
@@ -107,10 +126,11 @@ std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD acces
              : (access & GENERIC_WRITE)                          ? O_WRONLY
                                                                  : O_RDONLY;
   // Only a character device that is a terminal is opened, checked before the
-  // open: opening a file, a FIFO or /dev/ptmx would already do harm.
+  // open: opening a file, a FIFO, /dev/ptmx or a device of another class
+  // would already do harm.
   struct stat before {};
   if (stat(path.c_str(), &before) != 0) return Fail(-1, errno, "stat", path);
-  if (std::string why = RefusalOf(before); !why.empty()) return Refuse(-1, path, why);
+  if (std::string why = RefusalOf(before, kSysfsRoot); !why.empty()) return Refuse(-1, path, why);
   int fd = open(path.c_str(), mode | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return Fail(-1, errno, "open", path);
   // The path may have been swapped between the check and the open.
@@ -128,7 +148,7 @@ std::unique_ptr<CommPort> TermiosPort::Open(const std::string& path, DWORD acces
     close(fd);
     return Fail(-1, err, "flock", path);
   }
-  if (ioctl(fd, TIOCEXCL) != 0) return Fail(fd, errno, "ioctl TIOCEXCL", path);
+  if (const int err = EnterExclusiveMode(fd); err != 0) return Fail(fd, err, "ioctl TIOCEXCL", path);
   // Turn off all line-discipline processing: a raw 8-bit channel without echo,
   // translation or flow control, whose reads never wait inside the kernel.
   termios tio{};

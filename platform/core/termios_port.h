@@ -14,15 +14,17 @@
 #pragma once
 
 #include "platform/core/comm.h"
+#include "platform/core/sysfs_serial_scan.h"
 
 #include <mutex>
 #include <string>
 
-// Whether `path` may be opened as a port, from its stat alone: 0 for a
-// character device other than the terminal aliases (/dev/tty, /dev/console,
-// /dev/ptmx), else ENOTTY, or stat's errno (ENOENT ...), with the reason in
-// `why`.
-int CheckSerialDevicePath(const std::string& path, std::string* why);
+// Whether `path` may be opened as a port, without opening it: 0 for a
+// character device whose class in `sysfsRoot`/dev/char is "tty", or a
+// pseudo-terminal slave, other than the terminal aliases (/dev/tty,
+// /dev/console, /dev/ptmx); else ENOTTY, or stat's errno (ENOENT ...), with
+// the reason in `why`.
+int CheckSerialDevicePath(const std::string& path, std::string* why, const std::string& sysfsRoot = kSysfsRoot);
 
 class TermiosPort final : public CommPort {
  public:
@@ -31,8 +33,9 @@ class TermiosPort final : public CommPort {
   // closed on every failure path). The path is checked first
   // (CheckSerialDevicePath) and never opened when it fails; after the open
   // (O_NOCTTY, so it never becomes the process's controlling terminal) it
-  // must be a terminal, then it is locked. Refusals say why on standard
-  // error with ERROR_INVALID_PARAMETER as the last error.
+  // must be a terminal, then it is locked and put in exclusive mode (lifted
+  // again on close and on the program's way out: exclusive_mode.h). Refusals
+  // say why on standard error with ERROR_INVALID_PARAMETER as the last error.
   static std::unique_ptr<CommPort> Open(const std::string& path, DWORD access);
   ~TermiosPort() override;
 

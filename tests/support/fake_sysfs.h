@@ -41,6 +41,13 @@ class FakeSysfs {
     if (!device.empty())
       std::filesystem::create_directory_symlink(m_root / "sys" / "devices" / device, entry / "device");
   }
+  // /sys/dev/char/<number> ("1:3") of class `deviceClass` ("tty", "misc").
+  void CharDevice(const std::string& number, const std::string& deviceClass) const {
+    std::filesystem::path entry = m_root / "sys" / "dev" / "char" / number;
+    std::filesystem::remove_all(entry);
+    std::filesystem::create_directories(entry);
+    std::filesystem::create_directory_symlink(m_root / "sys" / "class" / deviceClass, entry / "subsystem");
+  }
   void RemoveTty(const std::string& name) const {
     std::filesystem::remove_all(m_root / "sys" / "class" / "tty" / name);
   }

@@ -73,7 +73,7 @@ TEST_F(PortOptionsTest, MalformedValuesAndAFailedSimulatorAreRefusedWithAMessage
   std::ofstream(file) << "root:x:0:0\n";
   {
     OpenWatch watch(pattern);
-    for (const std::string& path : {file, std::string("/dev/ptmx")}) {
+    for (const std::string& path : {file, std::string("/dev/ptmx"), std::string("/dev/null")}) {
       PortOptions options;
       std::string error;
       EXPECT_FALSE(ReadPortPin("COM1:=" + path, options, &error)) << path;
