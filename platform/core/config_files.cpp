@@ -3,11 +3,45 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+
+namespace {
+
+std::string KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "of an unknown kind";
+}
+
+const char* const kTooLarge = "it is larger than the 1 MB a settings file may hold";
+
+// Why a file with `info` is not read (its errno in `error`); empty when it may be.
+std::string Refusal(const struct stat& info, int& error) {
+  error = S_ISREG(info.st_mode) ? EFBIG : EINVAL;
+  if (!S_ISREG(info.st_mode)) return "it is " + KindOf(info.st_mode) + ", not a regular file";
+  if (static_cast<std::size_t>(info.st_size) > kConfigFileLimit) return kTooLarge;
+  error = 0;
+  return {};
+}
+
+// A file that is missing (ENOENT) or not read; `why` defaults to the errno's text.
+ConfigFileRead Unreadable(int error, std::string why) {
+  ConfigFileRead result;
+  result.outcome = error == ENOENT ? ConfigFileRead::Outcome::kMissing : ConfigFileRead::Outcome::kUnreadable;
+  result.error = error;
+  result.why = why.empty() ? std::strerror(error) : std::move(why);
+  return result;
+}
+
+}  // namespace
 
 std::string ConfigDirectory() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -29,6 +63,12 @@ bool WriteFileAtomically(const std::string& path, const std::string& contents) {
   // 0666 less the process's umask, as any file the user's programs create.
   struct stat existing {};
   const bool replaces = stat(path.c_str(), &existing) == 0;
+  // A FIFO or a device put in the file's place is someone's doing, not a
+  // file of ours to replace.
+  if (replaces && !S_ISREG(existing.st_mode)) {
+    errno = EINVAL;
+    return false;
+  }
   // A name of this process's own; O_EXCL makes sure no other file has it.
   static std::atomic<unsigned> serial{0};
   std::string temporary;
@@ -72,4 +112,36 @@ bool Unchanged(const FileStamp& stamp, const struct stat& info) {
   return stamp.device == info.st_dev && stamp.inode == info.st_ino && stamp.size == info.st_size &&
          same(stamp.modified, info.st_mtim) && same(stamp.changed, info.st_ctim) &&
          stamp.readAt - info.st_ctim.tv_sec >= kSettledSeconds;
+}
+
+ConfigFileRead ReadConfigFile(const std::string& path, const std::function<bool(const struct stat&)>& unchanged) {
+  // A look before the open, so that no device is opened at all (opening a
+  // tty raises its modem lines), and a look after it at what was opened, in
+  // case the name was given to another file in between.
+  struct stat info {};
+  int error = 0;
+  if (::stat(path.c_str(), &info) != 0) return Unreadable(errno, {});
+  if (std::string why = Refusal(info, error); !why.empty()) return Unreadable(error, why);
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) return Unreadable(errno, {});
+  if (std::string why = Refusal(info, error); !why.empty()) return Unreadable(error, why);
+
+  ConfigFileRead result;
+  if (unchanged && unchanged(info)) {
+    result.outcome = ConfigFileRead::Outcome::kUnchanged;
+    return result;
+  }
+  result.outcome = ConfigFileRead::Outcome::kRead;
+  result.stamp = StampOf(info, std::time(nullptr));
+  result.text.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n == 0) return result;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Unreadable(errno, {});
+    result.text.append(buffer, static_cast<std::size_t>(n));
+    // A file that grew past the limit since the look is refused all the same.
+    if (result.text.size() > kConfigFileLimit) return Unreadable(EFBIG, kTooLarge);
+  }
 }

@@ -20,41 +20,14 @@
 
 #include "platform/core/clock.h"
 #include "platform/core/config_files.h"
+#include "platform/core/diagnostics.h"
 
 namespace {
-
-// A descriptor closed when it goes out of scope.
-class Fd {
- public:
-  explicit Fd(int fd) : m_fd(fd) {}
-  ~Fd() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return m_fd; }
-
- private:
-  int m_fd;
-};
 
 std::string Directory(const std::string& file) {
   const std::size_t slash = file.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : file.substr(0, slash);
-}
-
-int ReadAll(int fd, std::string& out) {
-  char buffer[4096];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) return 0;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    out.append(buffer, static_cast<std::size_t>(n));
-  }
 }
 
 // How long a change waits for another process to let go of the lock. A
@@ -110,7 +83,7 @@ class FileLock {
 
  private:
   std::string m_name;
-  Fd m_fd;
+  UniqueFd m_fd;
   int m_error = 0;
 };
 
@@ -142,39 +115,37 @@ std::string RegistryStore::UserFile() {
   return dir.empty() ? std::string() : dir + "/registry.reg";
 }
 
-RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error,
+RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error, std::string& why,
                                                std::vector<RegistryParseError>* errors) const {
-  Fd fd(::open(m_file.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) {
-    error = errno;
-    return errno == ENOENT ? ReadOutcome::kMissing : ReadOutcome::kUnreadable;
-  }
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) {
-    error = errno;
-    return ReadOutcome::kUnreadable;
-  }
-  {
+  bool damaged = false;
+  ConfigFileRead file = ReadConfigFile(m_file, [&](const struct stat& info) {
     std::lock_guard guard(g_parsedLock);
     const auto cached = g_parsed.find(m_file);
-    if (cached != g_parsed.end() && Unchanged(cached->second.stamp, info)) {
-      tree = *cached->second.tree;
-      if (errors != nullptr) *errors = cached->second.errors;
-      return cached->second.errors.empty() ? ReadOutcome::kRead : ReadOutcome::kDamaged;
-    }
+    if (cached == g_parsed.end() || !Unchanged(cached->second.stamp, info)) return false;
+    tree = *cached->second.tree;
+    if (errors != nullptr) *errors = cached->second.errors;
+    damaged = !cached->second.errors.empty();
+    return true;
+  });
+  error = file.error;
+  why = file.why;
+  switch (file.outcome) {
+    case ConfigFileRead::Outcome::kUnchanged:
+      return damaged ? ReadOutcome::kDamaged : ReadOutcome::kRead;
+    case ConfigFileRead::Outcome::kMissing:
+      return ReadOutcome::kMissing;
+    case ConfigFileRead::Outcome::kUnreadable:
+      return ReadOutcome::kUnreadable;
+    case ConfigFileRead::Outcome::kRead:
+      break;
   }
-  const time_t readAt = std::time(nullptr);
-  std::string text;
-  text.reserve(static_cast<std::size_t>(info.st_size));
-  error = ReadAll(fd.get(), text);
-  if (error != 0) return ReadOutcome::kUnreadable;
-  Parsed parsed{StampOf(info, readAt), nullptr, {}};
-  tree = RegistryTree::ParseKeepingGood(text, parsed.errors);
+  Parsed parsed{file.stamp, nullptr, {}};
+  tree = RegistryTree::ParseKeepingGood(file.text, parsed.errors);
   parsed.tree = std::make_shared<const RegistryTree>(tree);
-  const bool damaged = !parsed.errors.empty();
+  damaged = !parsed.errors.empty();
   if (errors != nullptr) *errors = parsed.errors;
-  // A file that changed while it was read has times after `readAt`, so the
-  // next read parses it again.
+  // A file that changed while it was read has times after the stamp's
+  // reading time, so the next read parses it again.
   {
     std::lock_guard guard(g_parsedLock);
     g_parsed[m_file] = std::move(parsed);
@@ -223,14 +194,29 @@ int RegistryStore::Repair(const RegistryTree& good, const std::vector<RegistryPa
 RegistryTree RegistryStore::Load() const {
   RegistryTree tree;
   int error = 0;
-  if (Read(tree, error, nullptr) != ReadOutcome::kDamaged) return tree;
+  std::string why;
+  // Every call reads the file, so what is wrong with it is said once, not at
+  // every read.
+  const std::string topic = "settings " + m_file;
+  switch (Read(tree, error, why, nullptr)) {
+    case ReadOutcome::kRead:
+    case ReadOutcome::kMissing:
+      WarnOnChange(topic, "");
+      return tree;
+    case ReadOutcome::kUnreadable:
+      WarnOnChange(topic, "the settings in " + m_file + " are not read: " + why +
+                              "; the defaults are in force, and no change is saved over the file");
+      return RegistryTree{};
+    case ReadOutcome::kDamaged:
+      break;
+  }
   // Check again under the lock: another instance may have moved it aside
   // and written a good file since. Without the lock, the values that parsed
   // are read all the same and the file is left for a later change to mend.
   FileLock lock(m_file);
   if (lock.error() != 0) return tree;
   std::vector<RegistryParseError> errors;
-  switch (Read(tree, error, &errors)) {
+  switch (Read(tree, error, why, &errors)) {
     case ReadOutcome::kRead:
       return tree;
     case ReadOutcome::kDamaged:
@@ -259,13 +245,14 @@ int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) cons
 
   RegistryTree tree;
   int error = 0;
+  std::string why;
   std::vector<RegistryParseError> errors;
-  switch (Read(tree, error, &errors)) {
+  switch (Read(tree, error, why, &errors)) {
     case ReadOutcome::kRead:
     case ReadOutcome::kMissing:
       break;
     case ReadOutcome::kUnreadable:
-      std::cerr << "Zelmora: cannot read the settings in " << m_file << ": " << std::strerror(error) << "\n";
+      Warn("cannot save the settings in " + m_file + ": " + why + "; the file is left as it is");
       return error;
     case ReadOutcome::kDamaged:
       error = Repair(tree, errors);
@@ -283,7 +270,7 @@ int RegistryStore::WriteAtomically(const std::string& text) const {
   if (!WriteFileAtomically(m_file, text)) return errno;
   // The rename is durable once the directory is; some file systems refuse
   // fsync on a directory, and the new file is in place either way.
-  Fd dir(::open(Directory(m_file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const UniqueFd dir(::open(Directory(m_file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
   return 0;
 }

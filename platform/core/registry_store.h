@@ -16,6 +16,10 @@
 // another running instance (or the person with an editor) wrote in between
 // are kept.
 //
+// - The file is read only when it is a regular file (a symbolic link to one
+//   is followed) of at most 1 MB (ReadConfigFile). Anything else (a FIFO, a
+//   device, a folder, a larger file) is not read: readers get the defaults,
+//   changes fail and never replace it, and standard error says why, once.
 // - Writes are atomic (WriteFileAtomically: a temporary file in the same
 //   directory, flushed to the disk, replaces the old file by rename, keeping
 //   its mode); the directory is flushed after that. A write that fails at any
@@ -59,14 +63,15 @@ class RegistryStore {
   // returns whether it changed anything) and writes the result atomically.
   // Returns 0, or the errno of the step that failed; the file then keeps
   // its old content. A file that exists but cannot be read fails the change
-  // (EACCES ...) rather than being replaced by a hive without its values.
+  // (EACCES, EINVAL for a FIFO, EFBIG ...) rather than being replaced by a
+  // hive without its values.
   int Update(const std::function<bool(RegistryTree&)>& change) const;
 
  private:
   enum class ReadOutcome { kRead, kMissing, kUnreadable, kDamaged };
   // kDamaged: `tree` holds the values that parsed, `errors` (when given)
-  // the lines that did not.
-  ReadOutcome Read(RegistryTree& tree, int& error, std::vector<RegistryParseError>* errors) const;
+  // the lines that did not. kUnreadable: `error` and `why` say why.
+  ReadOutcome Read(RegistryTree& tree, int& error, std::string& why, std::vector<RegistryParseError>* errors) const;
   int MoveAside(std::string& target) const;
   int Repair(const RegistryTree& good, const std::vector<RegistryParseError>& errors) const;
   int WriteAtomically(const std::string& text) const;

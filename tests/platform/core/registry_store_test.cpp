@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/config_files.h"
 #include "tests/support/config_home.h"
+#include "tests/support/in_child.h"
 #include "tests/support/without_file_privileges.h"
 
 namespace fs = std::filesystem;
@@ -253,6 +255,42 @@ TEST_F(RegistryStoreTest, AnEditOfTheSameSizeIsReadAtOnce) {
     out << text;
   }
   EXPECT_EQ(NumberIn(store.Load(), kAppKey, L"BaudRate"), 0x2222u);
+}
+
+TEST_F(RegistryStoreTest, WhatIsNoSmallRegularFileIsRefusedAtOnceAndNeverSavedOver) {
+  fs::create_directories(dir_);
+  const std::string large =
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n;" + std::string(kConfigFileLimit, '-') + "\n";
+  const struct {
+    std::function<void()> make;
+    std::string why;
+  } cases[] = {
+      {[&] { fs::create_symlink("/dev/zero", file_); }, "it is a character device, not a regular file"},
+      {[&] { ::mkfifo(file_.c_str(), 0600); }, "it is a FIFO, not a regular file"},
+      {[&] { WriteText(file_, large); }, "it is larger than the 1 MB a settings file may hold"},
+  };
+  const fs::path said = root_ / "stderr";
+  for (const auto& c : cases) {
+    fs::remove(file_);
+    c.make();
+    const fs::file_type type = fs::symlink_status(file_).type();
+    RegistryStore store(file_.string());
+    // Read twice and saved twice: said at the first read and at each save.
+    EXPECT_EQ(ExitCodeInChild([&] {
+                ::dup2(::open(said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+                return store.Load().HasKey(L"A") + store.Load().HasKey(L"A") + (SetNumber(store, L"A", L"B", 1) == 0) +
+                       (SetNumber(store, L"A", L"B", 1) == 0);
+              }),
+              0)
+        << c.why;
+    const std::string save =
+        "Zelmora: cannot save the settings in " + file_.string() + ": " + c.why + "; the file is left as it is\n";
+    EXPECT_EQ(ReadFileText(said), "Zelmora: the settings in " + file_.string() + " are not read: " + c.why +
+                                      "; the defaults are in force, and no change is saved over the file\n" + save +
+                                      save);
+    EXPECT_EQ(fs::symlink_status(file_).type(), type) << c.why;
+  }
+  EXPECT_EQ(ReadFileText(file_), large);
 }
 
 TEST(RegistryStoreUserFileTest, FollowsTheXdgConfigurationDirectory) {
