@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr int kMaxLinks = 40;
+
 std::string KindOf(mode_t mode) {
   if (S_ISDIR(mode)) return "a folder";
   if (S_ISFIFO(mode)) return "a FIFO";
@@ -51,8 +53,23 @@ std::string ConfigDirectory() {
   return {};
 }
 
+std::string FollowLinks(std::string path) {
+  for (int hop = 0; hop < kMaxLinks; ++hop) {
+    std::error_code notALink;
+    const std::filesystem::path target = std::filesystem::read_symlink(path, notALink);
+    if (notALink) return path;
+    path = target.is_absolute() ? target.string() : (std::filesystem::path(path).parent_path() / target).string();
+  }
+  errno = ELOOP;
+  return {};
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& contents) {
-  std::filesystem::path target(path);
+  // The settings file may be a link into, say, a repository of dotfiles: the
+  // file it points to gets the new text and the link stays as it is.
+  const std::string file = FollowLinks(path);
+  if (file.empty()) return false;
+  std::filesystem::path target(file);
   std::error_code error;
   if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
   if (error) {
@@ -62,7 +79,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& contents) {
   // The new file keeps the mode of the file it replaces; a first file gets
   // 0666 less the process's umask, as any file the user's programs create.
   struct stat existing {};
-  const bool replaces = stat(path.c_str(), &existing) == 0;
+  const bool replaces = stat(file.c_str(), &existing) == 0;
   // A FIFO or a device put in the file's place is someone's doing, not a
   // file of ours to replace.
   if (replaces && !S_ISREG(existing.st_mode)) {
@@ -74,7 +91,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& contents) {
   std::string temporary;
   int fd = -1;
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temporary = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
+    temporary = file + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(serial++);
     fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) return false;
   }
@@ -95,7 +112,14 @@ bool WriteFileAtomically(const std::string& path, const std::string& contents) {
   ok = ok && fsync(fd) == 0;
   int saved = errno;
   ok = (close(fd) == 0) && ok;
-  if (ok && rename(temporary.c_str(), path.c_str()) == 0) return true;
+  if (ok && rename(temporary.c_str(), file.c_str()) == 0) {
+    // The rename is durable once the folder is; some file systems refuse
+    // fsync on a folder, and the new file is in place either way.
+    const UniqueFd folder(
+        open(target.has_parent_path() ? target.parent_path().c_str() : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0) fsync(folder.get());
+    return true;
+  }
   saved = ok ? errno : saved;
   unlink(temporary.c_str());
   errno = saved;

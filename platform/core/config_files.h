@@ -29,12 +29,19 @@ class UniqueFd {
 // neither variable is set.
 std::string ConfigDirectory();
 
+// Maps to readlink, repeated: the file `path` names once the symbolic links
+// it is made of are followed (40 at most, as the kernel follows), which need
+// not exist yet; `path` itself when it is no link. Empty, errno ELOOP, for a
+// loop. Links among the folders above are left to open and rename.
+std::string FollowLinks(std::string path);
+
 // Replaces `path` with `contents` so that a reader sees either the old file
-// or the whole new one: a temporary file beside it, fsync, rename. The file
-// keeps its mode; a new one is made with 0666 less the umask. Creates
-// missing parent directories. Only a regular file is replaced (EINVAL for a
-// FIFO, a device ...). False (errno set) when any step fails, the old file
-// then being left as it was.
+// or the whole new one: a temporary file beside it, fsync, rename, fsync of
+// the folder. A symbolic link stays a link: the file it points to is the one
+// replaced, in that file's folder. The file keeps its mode; a new one is made
+// with 0666 less the umask. Creates missing parent directories. Only a
+// regular file is replaced (EINVAL for a FIFO, a device ...). False (errno
+// set) when any step fails, the old file then being left as it was.
 bool WriteFileAtomically(const std::string& path, const std::string& contents);
 
 // What identifies a file's content without reading it: the file (device and

@@ -188,7 +188,7 @@ int RegistryStore::Repair(const RegistryTree& good, const std::vector<RegistryPa
   std::cerr << "Zelmora: the file as it was is kept as " << aside << "; the values that parsed stay in force\n";
   const std::optional<RegistryKeySnapshot> root = good.Snapshot(L"");
   if (root->subKeys.empty() && root->values.empty()) return 0;
-  return WriteAtomically(good.Format());
+  return WriteFileAtomically(m_file, good.Format()) ? 0 : errno;
 }
 
 RegistryTree RegistryStore::Load() const {
@@ -214,7 +214,12 @@ RegistryTree RegistryStore::Load() const {
   // and written a good file since. Without the lock, the values that parsed
   // are read all the same and the file is left for a later change to mend.
   FileLock lock(m_file);
-  if (lock.error() != 0) return tree;
+  if (lock.error() == EWOULDBLOCK) return tree;
+  if (lock.error() != 0) {
+    WarnOnChange(topic, m_file + " has lines that do not parse and cannot be mended: cannot lock " + lock.name() +
+                            ": " + std::strerror(lock.error()) + "; the values that parse are in force");
+    return tree;
+  }
   std::vector<RegistryParseError> errors;
   switch (Read(tree, error, why, &errors)) {
     case ReadOutcome::kRead:
@@ -230,17 +235,25 @@ RegistryTree RegistryStore::Load() const {
 }
 
 int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) const {
-  if (m_file.empty()) return ENOENT;
+  if (m_file.empty()) {
+    Warn("cannot save the settings: neither XDG_CONFIG_HOME nor HOME names a folder for them");
+    return ENOENT;
+  }
   std::error_code created;
   std::filesystem::create_directories(Directory(m_file), created);
-  if (created) return created.value();
+  if (created) {
+    Warn("cannot save the settings: cannot make the folder " + Directory(m_file) + ": " + created.message());
+    return created.value();
+  }
   FileLock lock(m_file);
-  if (lock.error() != 0 && lock.error() != EWOULDBLOCK) return lock.error();
   // A lock that another process keeps: the change goes ahead without it.
   // The write is still atomic; only a change that process makes at the same
   // moment could be lost, which is better than a program that hangs.
   if (lock.error() == EWOULDBLOCK) {
-    std::cerr << "Zelmora: " << lock.name() << " is held by another program; saving the settings without it\n";
+    Warn(lock.name() + " is held by another program; saving the settings without it");
+  } else if (lock.error() != 0) {
+    Warn("cannot save the settings in " + m_file + ": cannot lock " + lock.name() + ": " + std::strerror(lock.error()));
+    return lock.error();
   }
 
   RegistryTree tree;
@@ -260,17 +273,8 @@ int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) cons
       break;
   }
   if (!change(tree)) return 0;
-  error = WriteAtomically(tree.Format());
-  if (error != 0)
-    std::cerr << "Zelmora: cannot save the settings in " << m_file << ": " << std::strerror(error) << "\n";
+  if (WriteFileAtomically(m_file, tree.Format())) return 0;
+  error = errno;
+  Warn("cannot save the settings in " + m_file + ": " + std::strerror(error));
   return error;
-}
-
-int RegistryStore::WriteAtomically(const std::string& text) const {
-  if (!WriteFileAtomically(m_file, text)) return errno;
-  // The rename is durable once the directory is; some file systems refuse
-  // fsync on a directory, and the new file is in place either way.
-  const UniqueFd dir(::open(Directory(m_file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) ::fsync(dir.get());
-  return 0;
 }

@@ -22,9 +22,11 @@
 //   changes fail and never replace it, and standard error says why, once.
 // - Writes are atomic (WriteFileAtomically: a temporary file in the same
 //   directory, flushed to the disk, replaces the old file by rename, keeping
-//   its mode); the directory is flushed after that. A write that fails at any
-//   step (read-only directory, full disk) leaves the old file as it was, and
-//   says so on standard error.
+//   its mode); the directory is flushed after that. A symbolic link stays a
+//   link: the file it points to is rewritten. A write that fails at any step
+//   (read-only directory, full disk, a lock file that cannot be made) leaves
+//   the old file as it was, and says so on standard error with the path and
+//   the reason.
 // - Changes are serialised between processes and threads by flock(LOCK_EX)
 //   on "registry.reg.lock" beside the file, held from the re-read to the
 //   rename. The wait for it is bounded (1.5 s): when another process keeps
@@ -74,7 +76,6 @@ class RegistryStore {
   ReadOutcome Read(RegistryTree& tree, int& error, std::string& why, std::vector<RegistryParseError>* errors) const;
   int MoveAside(std::string& target) const;
   int Repair(const RegistryTree& good, const std::vector<RegistryParseError>& errors) const;
-  int WriteAtomically(const std::string& text) const;
 
   std::string m_file;
 };

@@ -293,6 +293,37 @@ TEST_F(RegistryStoreTest, WhatIsNoSmallRegularFileIsRefusedAtOnceAndNeverSavedOv
   EXPECT_EQ(ReadFileText(file_), large);
 }
 
+TEST_F(RegistryStoreTest, ALinkedFileIsWrittenThroughToItsTargetAndStaysALink) {
+  const fs::path target = root_ / "dotfiles" / "zelmora.reg";
+  fs::create_directories(dir_);
+  fs::create_symlink("../../dotfiles/zelmora.reg", file_);
+  RegistryStore store(file_.string());
+  ASSERT_EQ(SetNumber(store, kAppKey, L"BaudRate", 9600), 0);
+  ASSERT_EQ(SetNumber(store, kAppKey, L"BaudRate", 4800), 0);
+  EXPECT_TRUE(fs::is_symlink(file_));
+  EXPECT_EQ(NumberIn(RegistryTree::Parse(ReadFileText(target)).value_or(RegistryTree{}), kAppKey, L"BaudRate"), 4800u);
+  EXPECT_TRUE(Leftovers(dir_).empty());
+}
+
+TEST_F(RegistryStoreTest, EveryFailedSaveSaysWhereAndWhy) {
+  fs::create_directories(dir_);
+  fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+  WithoutFilePrivileges user;
+  if (::faccessat(AT_FDCWD, dir_.c_str(), W_OK, AT_EACCESS) == 0)
+    GTEST_SKIP() << "this process can write to a read-only directory";
+  const fs::path below = dir_ / "below" / "registry.reg";
+  for (const auto& [file, said] : {
+           std::pair{file_, "cannot save the settings in " + file_.string() + ": cannot lock " + file_.string() +
+                                ".lock: Permission denied"},
+           std::pair{below, "cannot save the settings: cannot make the folder " + below.parent_path().string() +
+                                ": Permission denied"},
+       }) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(SetNumber(RegistryStore(file.string()), kAppKey, L"BaudRate", 4800), EACCES);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Zelmora: " + said + "\n");
+  }
+}
+
 TEST(RegistryStoreUserFileTest, FollowsTheXdgConfigurationDirectory) {
   const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
   const std::string xdg = savedXdg != nullptr ? savedXdg : "";
