@@ -1,7 +1,6 @@
 #include "platform/core/registry_store.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +9,6 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <iostream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -106,6 +104,28 @@ std::string UtcStamp() {
   return stamp;
 }
 
+// The bad lines, one line of report for each run of them with the reasons
+// met in it. Every bad line is named, since a person mending the file needs
+// them all (the aside copy keeps the text as it was, so the numbers hold);
+// a run takes one line, so that a file that is no settings at all (a log
+// saved under the wrong name) costs one line, not thousands, and the size
+// limit of a settings file bounds the rest.
+std::string DamageReport(const std::string& file, const std::vector<RegistryParseError>& errors) {
+  std::string report;
+  for (std::size_t first = 0, end = 0; first < errors.size(); first = end) {
+    std::string reasons = errors[first].reason;
+    for (end = first + 1; end < errors.size() && errors[end].line == errors[end - 1].line + 1; ++end) {
+      if (reasons.find(errors[end].reason) == std::string::npos) reasons += "; " + errors[end].reason;
+    }
+    const std::string firstLine = std::to_string(errors[first].line);
+    report +=
+        file +
+        (end - first == 1 ? " line " + firstLine : " lines " + firstLine + "-" + std::to_string(errors[end - 1].line)) +
+        ": " + reasons + "\n";
+  }
+  return report;
+}
+
 }  // namespace
 
 RegistryStore::RegistryStore(std::string file) : m_file(std::move(file)) {}
@@ -153,42 +173,43 @@ RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error, s
   return damaged ? ReadOutcome::kDamaged : ReadOutcome::kRead;
 }
 
-// Renames the unparsable file to a name of its own that no other file has:
-// renameat2 with RENAME_NOREPLACE refuses to replace an earlier one.
-int RegistryStore::MoveAside(std::string& target) const {
-  const std::string stem = m_file + ".corrupt-" + UtcStamp();
-  for (int n = 0; n < 100; ++n) {
-    target = n == 0 ? stem : stem + "-" + std::to_string(n);
-    if (::renameat2(AT_FDCWD, m_file.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno == EINVAL) {
-      // A file system without RENAME_NOREPLACE: link fails when the target
-      // exists, which gives the same guarantee.
-      if (::link(m_file.c_str(), target.c_str()) == 0) return ::unlink(m_file.c_str()) == 0 ? 0 : errno;
-    }
-    if (errno != EEXIST) return errno;
-  }
-  return EEXIST;
-}
-
-// Moves the damaged file aside, says which lines it could not use, and puts
-// the values that parsed back in place, so that they stay in force.
-int RegistryStore::Repair(const RegistryTree& good, const std::vector<RegistryParseError>& errors) const {
+// Puts the values that parsed in the damaged file's place and keeps the file
+// as it was under a name of its own beside it (beside the file a link points
+// to). The damaged file stays in place until its replacement is: a hard link
+// first gives it the aside name (the same file, so the same mode and times,
+// and link fails rather than replace an earlier aside file), then the new
+// file is renamed over the old name (WriteFileAtomically, which keeps the
+// mode). A failed link changes nothing; a failed write leaves the damaged
+// file where it was and the aside name is taken back. With nothing that
+// parsed, the old name is only removed. Returns 0 or the errno; `report`
+// holds what to say.
+int RegistryStore::Repair(const RegistryTree& good, const std::vector<RegistryParseError>& errors,
+                          std::string& report) const {
+  report = m_file + " has lines that do not parse:\n" + DamageReport(m_file, errors);
+  const std::string file = FollowLinks(m_file);
+  int error = file.empty() ? errno : EEXIST;
   std::string aside;
-  const int error = MoveAside(aside);
+  const std::string stem = file + ".corrupt-" + UtcStamp();
+  for (int n = 0; n < 100 && error == EEXIST; ++n) {
+    aside = n == 0 ? stem : stem + "-" + std::to_string(n);
+    error = ::link(file.c_str(), aside.c_str()) == 0 ? 0 : errno;
+  }
+  if (error == 0) {
+    const std::optional<RegistryKeySnapshot> root = good.Snapshot(L"");
+    if (root->subKeys.empty() && root->values.empty()) {
+      error = ::unlink(file.c_str()) == 0 ? 0 : errno;
+    } else {
+      error = WriteFileAtomically(file, good.Format()) ? 0 : errno;
+    }
+    if (error != 0) ::unlink(aside.c_str());
+  }
   if (error != 0) {
-    std::cerr << "Zelmora: " << m_file
-              << " has lines that do not parse and cannot be moved aside: " << std::strerror(error) << "\n";
-    return error;
+    report += m_file + " cannot be mended (" + std::strerror(error) +
+              "), so it stays as it is; the values that parse are in force, and no change is saved until it can be";
+  } else {
+    report += "the file as it was is kept as " + aside + "; the values that parsed stay in force";
   }
-  constexpr std::size_t kShown = 20;
-  for (std::size_t i = 0; i < errors.size() && i < kShown; ++i) {
-    std::cerr << "Zelmora: " << m_file << " line " << errors[i].line << ": " << errors[i].reason << "\n";
-  }
-  if (errors.size() > kShown) std::cerr << "Zelmora: ... and " << errors.size() - kShown << " more lines\n";
-  std::cerr << "Zelmora: the file as it was is kept as " << aside << "; the values that parsed stay in force\n";
-  const std::optional<RegistryKeySnapshot> root = good.Snapshot(L"");
-  if (root->subKeys.empty() && root->values.empty()) return 0;
-  return WriteFileAtomically(m_file, good.Format()) ? 0 : errno;
+  return error;
 }
 
 RegistryTree RegistryStore::Load() const {
@@ -224,9 +245,12 @@ RegistryTree RegistryStore::Load() const {
   switch (Read(tree, error, why, &errors)) {
     case ReadOutcome::kRead:
       return tree;
-    case ReadOutcome::kDamaged:
-      Repair(tree, errors);
+    case ReadOutcome::kDamaged: {
+      std::string report;
+      Repair(tree, errors, report);
+      WarnOnChange(topic, report);
       return tree;
+    }
     case ReadOutcome::kMissing:
     case ReadOutcome::kUnreadable:
       break;
@@ -267,10 +291,13 @@ int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) cons
     case ReadOutcome::kUnreadable:
       Warn("cannot save the settings in " + m_file + ": " + why + "; the file is left as it is");
       return error;
-    case ReadOutcome::kDamaged:
-      error = Repair(tree, errors);
+    case ReadOutcome::kDamaged: {
+      std::string report;
+      error = Repair(tree, errors, report);
+      Warn(report);
       if (error != 0) return error;
       break;
+    }
   }
   if (!change(tree)) return 0;
   if (WriteFileAtomically(m_file, tree.Format())) return 0;

@@ -32,11 +32,12 @@
 //   rename. The wait for it is bounded (1.5 s): when another process keeps
 //   it longer, reads go on without it and a change is written without it,
 //   with a note on standard error.
-// - A file with lines that do not parse is never overwritten: it is renamed
-//   to "registry.reg.corrupt-<UTC time>" (with "-<n>" added when that name
-//   is taken), the lines are reported on standard error with their numbers,
-//   and the values that did parse are written back, so they stay in force.
-//   While it cannot be renamed, every change fails.
+// - A file with lines that do not parse is not lost: it is kept as
+//   "registry.reg.corrupt-<UTC time>" (with "-<n>" added when that name is
+//   taken), with its mode, and the values that did parse are written as a
+//   new file in its place; standard error names every bad line. Until that
+//   has succeeded the damaged file stays where it is, its good values in
+//   force, and every change fails.
 #pragma once
 
 #include <functional>
@@ -74,8 +75,7 @@ class RegistryStore {
   // kDamaged: `tree` holds the values that parsed, `errors` (when given)
   // the lines that did not. kUnreadable: `error` and `why` say why.
   ReadOutcome Read(RegistryTree& tree, int& error, std::string& why, std::vector<RegistryParseError>* errors) const;
-  int MoveAside(std::string& target) const;
-  int Repair(const RegistryTree& good, const std::vector<RegistryParseError>& errors) const;
+  int Repair(const RegistryTree& good, const std::vector<RegistryParseError>& errors, std::string& report) const;
 
   std::string m_file;
 };

@@ -51,6 +51,26 @@ int SetNumber(const RegistryStore& store, const std::wstring& key, const std::ws
   return store.Update([&](RegistryTree& tree) { return tree.SetValue(key, name, NumberValue(number)); });
 }
 
+// A file size limit below the text to be written makes the write fail as a
+// full disk does, for root as well.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : m_handler(::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &m_saved);
+    rlimit limited = m_saved;
+    limited.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &m_saved);
+    ::signal(SIGXFSZ, m_handler);
+  }
+
+ private:
+  sighandler_t m_handler;
+  rlimit m_saved{};
+};
+
 class RegistryStoreTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -207,17 +227,11 @@ TEST_F(RegistryStoreTest, AFullDiskKeepsTheOldFile) {
   ASSERT_EQ(SetNumber(store, kAppKey, L"BaudRate", 9600), 0);
   const std::string before = ReadFileText(file_);
 
-  // A file size limit below the new text makes the write fail as a full
-  // disk does.
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const sighandler_t oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-  rlimit limited = saved;
-  limited.rlim_cur = before.size() / 2;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const int error = SetNumber(store, kAppKey, L"DemoMode", 1);
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::signal(SIGXFSZ, oldHandler);
+  int error = 0;
+  {
+    FileSizeLimit full(before.size() / 2);
+    error = SetNumber(store, kAppKey, L"DemoMode", 1);
+  }
 
   EXPECT_EQ(error, EFBIG);
   EXPECT_EQ(ReadFileText(file_), before);
@@ -291,6 +305,34 @@ TEST_F(RegistryStoreTest, WhatIsNoSmallRegularFileIsRefusedAtOnceAndNeverSavedOv
     EXPECT_EQ(fs::symlink_status(file_).type(), type) << c.why;
   }
   EXPECT_EQ(ReadFileText(file_), large);
+}
+
+TEST_F(RegistryStoreTest, RepairPutsTheNewFileInPlaceBeforeTheOldGoesAsideAndKeepsTheMode) {
+  std::string damaged = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n";
+  for (int i = 0; i < 30; ++i) damaged += "\"Bad\"=1\n\"Good\"=dword:00000002\n";
+  fs::create_directories(dir_);
+  WriteText(file_, damaged);
+  fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write);
+  RegistryStore store(file_.string());
+  {
+    FileSizeLimit full(16);
+    EXPECT_EQ(NumberIn(store.Load(), L"A", L"Good"), 2u);
+    EXPECT_EQ(SetNumber(store, L"A", L"Good", 3), EFBIG);
+  }
+  EXPECT_EQ(ReadFileText(file_), damaged);
+  EXPECT_TRUE(Leftovers(dir_).empty());
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(NumberIn(store.Load(), L"A", L"Good"), 2u);
+  const std::string report = testing::internal::GetCapturedStderr();
+  for (int line = 4; line < 64; line += 2)
+    EXPECT_NE(report.find(" line " + std::to_string(line) + ":"), std::string::npos) << line;
+  const std::vector<std::string> aside = Leftovers(dir_);
+  ASSERT_EQ(aside.size(), 1u);
+  EXPECT_EQ(ReadFileText(dir_ / aside[0]), damaged);
+  for (const fs::path& file : {file_, dir_ / aside[0]}) {
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write) << file;
+  }
 }
 
 TEST_F(RegistryStoreTest, ALinkedFileIsWrittenThroughToItsTargetAndStaysALink) {
