@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <string_view>
 #include <cwctype>
@@ -85,33 +86,32 @@ std::string ComDeviceTable::NumberFile() const {
 }
 
 // One line per device: "COM3:=usb:1546:01a7:0123:1.0". The file is read
-// once and again only when it has changed (Unchanged), in one pass.
-std::map<std::string, unsigned> ComDeviceTable::LoadNumbers(const std::string& file) const {
+// once and again only when it has changed (Unchanged), in one pass. Nothing
+// when it is there but not read (a FIFO, a device, too large ...): it is then
+// left as it is.
+std::optional<std::map<std::string, unsigned>> ComDeviceTable::LoadNumbers(const std::string& file) const {
   std::lock_guard lock(m_numbersLock);
-  struct stat info {};
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0 || ::fstat(fd, &info) != 0) {
-    if (fd >= 0) ::close(fd);
-    m_numbers.reset();
-    return {};
+  const ConfigFileRead read =
+      ReadConfigFile(file, [this](const struct stat& info) { return m_numbers && Unchanged(m_numbers->stamp, info); });
+  // The table is read every few seconds: what is wrong with the file is said once.
+  WarnOnChange("com-ports " + file, read.outcome == ConfigFileRead::Outcome::kUnreadable
+                                        ? "the COM numbers in " + file + " are not read: " + read.why +
+                                              "; devices are numbered afresh, and the file is left as it is"
+                                        : "");
+  switch (read.outcome) {
+    case ConfigFileRead::Outcome::kUnchanged:
+      return m_numbers->numbers;
+    case ConfigFileRead::Outcome::kMissing:
+      m_numbers.reset();
+      return std::map<std::string, unsigned>{};
+    case ConfigFileRead::Outcome::kUnreadable:
+      m_numbers.reset();
+      return std::nullopt;
+    case ConfigFileRead::Outcome::kRead:
+      break;
   }
-  if (m_numbers && Unchanged(m_numbers->stamp, info)) {
-    ::close(fd);
-    return m_numbers->numbers;
-  }
-  const time_t readAt = std::time(nullptr);
-  std::string text;
-  text.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
   std::map<std::string, unsigned> numbers;
-  std::string_view rest(text);
+  std::string_view rest(read.text);
   while (!rest.empty()) {
     const std::string_view line = rest.substr(0, std::min(rest.find('\n'), rest.size()));
     rest.remove_prefix(std::min(line.size() + 1, rest.size()));
@@ -120,7 +120,7 @@ std::map<std::string, unsigned> ComDeviceTable::LoadNumbers(const std::string& f
     const unsigned number = ParseComName(Utf8ToWide(std::string(line.substr(0, equals))));
     if (number != 0) numbers[std::string(line.substr(equals + 1))] = number;
   }
-  m_numbers = NumberFileRead{StampOf(info, readAt), numbers};
+  m_numbers = NumberFileRead{read.stamp, numbers};
   return numbers;
 }
 
@@ -130,8 +130,11 @@ void ComDeviceTable::SaveNumbers(const std::string& file, const std::map<std::st
   std::ostringstream out;
   for (const auto& [number, identity] : byNumber) out << "COM" << number << ":=" << identity << "\n";
   // The numbers are a convenience: when they cannot be kept, devices are
-  // numbered afresh next time.
-  WriteFileAtomically(file, out.str());
+  // numbered afresh next time. A new device tries again at every refresh,
+  // so a failure is said once.
+  const bool saved = WriteFileAtomically(file, out.str());
+  WarnOnChange("com-ports save " + file,
+               saved ? "" : "cannot keep the COM numbers in " + file + ": " + std::strerror(errno));
 }
 
 std::vector<ComDevice> ComDeviceTable::Devices() {
@@ -165,7 +168,9 @@ std::vector<ComDevice> ComDeviceTable::Devices() {
   }
 
   std::string file = NumberFile();
-  std::map<std::string, unsigned> numbers = file.empty() ? std::map<std::string, unsigned>{} : LoadNumbers(file);
+  const std::optional<std::map<std::string, unsigned>> loaded =
+      file.empty() ? std::map<std::string, unsigned>{} : LoadNumbers(file);
+  std::map<std::string, unsigned> numbers = loaded.value_or(std::map<std::string, unsigned>{});
   bool changed = false;
   std::vector<const SysfsSerialDevice*> unnumbered;
   for (const SysfsSerialDevice& device : found) {
@@ -200,7 +205,7 @@ std::vector<ComDevice> ComDeviceTable::Devices() {
       changed = true;
     }
   }
-  if (changed && !file.empty()) SaveNumbers(file, numbers);
+  if (changed && !file.empty() && loaded) SaveNumbers(file, numbers);
 
   std::vector<ComDevice> devices;
   for (auto& [number, entry] : table) {

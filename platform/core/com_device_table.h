@@ -62,7 +62,7 @@ class ComDeviceTable {
 
  private:
   std::string NumberFile() const;
-  std::map<std::string, unsigned> LoadNumbers(const std::string& file) const;
+  std::optional<std::map<std::string, unsigned>> LoadNumbers(const std::string& file) const;
   void SaveNumbers(const std::string& file, const std::map<std::string, unsigned>& numbers) const;
 
   Sources m_sources;

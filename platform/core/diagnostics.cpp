@@ -1,5 +1,6 @@
 #include "platform/core/diagnostics.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -48,4 +49,18 @@ void DebugLogOnChange(const std::string& topic, const std::string& message) {
   if (DebugEnabled() && diagnostics_detail::Changed(topic, message)) {
     diagnostics_detail::Write("%s", message.c_str());
   }
+}
+
+void Warn(const std::string& message) {
+  std::string lines;
+  for (std::size_t start = 0; start < message.size();) {
+    const std::size_t end = std::min(message.find('\n', start), message.size());
+    lines += "Zelmora: " + message.substr(start, end - start) + "\n";
+    start = end + 1;
+  }
+  std::fputs(lines.c_str(), stderr);
+}
+
+void WarnOnChange(const std::string& topic, const std::string& message) {
+  if (diagnostics_detail::Changed("warning " + topic, message) && !message.empty()) Warn(message);
 }

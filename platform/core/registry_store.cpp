@@ -1,7 +1,6 @@
 #include "platform/core/registry_store.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +9,6 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <iostream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -20,41 +18,14 @@
 
 #include "platform/core/clock.h"
 #include "platform/core/config_files.h"
+#include "platform/core/diagnostics.h"
 
 namespace {
-
-// A descriptor closed when it goes out of scope.
-class Fd {
- public:
-  explicit Fd(int fd) : m_fd(fd) {}
-  ~Fd() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return m_fd; }
-
- private:
-  int m_fd;
-};
 
 std::string Directory(const std::string& file) {
   const std::size_t slash = file.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : file.substr(0, slash);
-}
-
-int ReadAll(int fd, std::string& out) {
-  char buffer[4096];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) return 0;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    out.append(buffer, static_cast<std::size_t>(n));
-  }
 }
 
 // How long a change waits for another process to let go of the lock. A
@@ -110,7 +81,7 @@ class FileLock {
 
  private:
   std::string m_name;
-  Fd m_fd;
+  UniqueFd m_fd;
   int m_error = 0;
 };
 
@@ -133,6 +104,28 @@ std::string UtcStamp() {
   return stamp;
 }
 
+// The bad lines, one line of report for each run of them with the reasons
+// met in it. Every bad line is named, since a person mending the file needs
+// them all (the aside copy keeps the text as it was, so the numbers hold);
+// a run takes one line, so that a file that is no settings at all (a log
+// saved under the wrong name) costs one line, not thousands, and the size
+// limit of a settings file bounds the rest.
+std::string DamageReport(const std::string& file, const std::vector<RegistryParseError>& errors) {
+  std::string report;
+  for (std::size_t first = 0, end = 0; first < errors.size(); first = end) {
+    std::string reasons = errors[first].reason;
+    for (end = first + 1; end < errors.size() && errors[end].line == errors[end - 1].line + 1; ++end) {
+      if (reasons.find(errors[end].reason) == std::string::npos) reasons += "; " + errors[end].reason;
+    }
+    const std::string firstLine = std::to_string(errors[first].line);
+    report +=
+        file +
+        (end - first == 1 ? " line " + firstLine : " lines " + firstLine + "-" + std::to_string(errors[end - 1].line)) +
+        ": " + reasons + "\n";
+  }
+  return report;
+}
+
 }  // namespace
 
 RegistryStore::RegistryStore(std::string file) : m_file(std::move(file)) {}
@@ -142,39 +135,37 @@ std::string RegistryStore::UserFile() {
   return dir.empty() ? std::string() : dir + "/registry.reg";
 }
 
-RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error,
+RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error, std::string& why,
                                                std::vector<RegistryParseError>* errors) const {
-  Fd fd(::open(m_file.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) {
-    error = errno;
-    return errno == ENOENT ? ReadOutcome::kMissing : ReadOutcome::kUnreadable;
-  }
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0) {
-    error = errno;
-    return ReadOutcome::kUnreadable;
-  }
-  {
+  bool damaged = false;
+  ConfigFileRead file = ReadConfigFile(m_file, [&](const struct stat& info) {
     std::lock_guard guard(g_parsedLock);
     const auto cached = g_parsed.find(m_file);
-    if (cached != g_parsed.end() && Unchanged(cached->second.stamp, info)) {
-      tree = *cached->second.tree;
-      if (errors != nullptr) *errors = cached->second.errors;
-      return cached->second.errors.empty() ? ReadOutcome::kRead : ReadOutcome::kDamaged;
-    }
+    if (cached == g_parsed.end() || !Unchanged(cached->second.stamp, info)) return false;
+    tree = *cached->second.tree;
+    if (errors != nullptr) *errors = cached->second.errors;
+    damaged = !cached->second.errors.empty();
+    return true;
+  });
+  error = file.error;
+  why = file.why;
+  switch (file.outcome) {
+    case ConfigFileRead::Outcome::kUnchanged:
+      return damaged ? ReadOutcome::kDamaged : ReadOutcome::kRead;
+    case ConfigFileRead::Outcome::kMissing:
+      return ReadOutcome::kMissing;
+    case ConfigFileRead::Outcome::kUnreadable:
+      return ReadOutcome::kUnreadable;
+    case ConfigFileRead::Outcome::kRead:
+      break;
   }
-  const time_t readAt = std::time(nullptr);
-  std::string text;
-  text.reserve(static_cast<std::size_t>(info.st_size));
-  error = ReadAll(fd.get(), text);
-  if (error != 0) return ReadOutcome::kUnreadable;
-  Parsed parsed{StampOf(info, readAt), nullptr, {}};
-  tree = RegistryTree::ParseKeepingGood(text, parsed.errors);
+  Parsed parsed{file.stamp, nullptr, {}};
+  tree = RegistryTree::ParseKeepingGood(file.text, parsed.errors);
   parsed.tree = std::make_shared<const RegistryTree>(tree);
-  const bool damaged = !parsed.errors.empty();
+  damaged = !parsed.errors.empty();
   if (errors != nullptr) *errors = parsed.errors;
-  // A file that changed while it was read has times after `readAt`, so the
-  // next read parses it again.
+  // A file that changed while it was read has times after the stamp's
+  // reading time, so the next read parses it again.
   {
     std::lock_guard guard(g_parsedLock);
     g_parsed[m_file] = std::move(parsed);
@@ -182,60 +173,84 @@ RegistryStore::ReadOutcome RegistryStore::Read(RegistryTree& tree, int& error,
   return damaged ? ReadOutcome::kDamaged : ReadOutcome::kRead;
 }
 
-// Renames the unparsable file to a name of its own that no other file has:
-// renameat2 with RENAME_NOREPLACE refuses to replace an earlier one.
-int RegistryStore::MoveAside(std::string& target) const {
-  const std::string stem = m_file + ".corrupt-" + UtcStamp();
-  for (int n = 0; n < 100; ++n) {
-    target = n == 0 ? stem : stem + "-" + std::to_string(n);
-    if (::renameat2(AT_FDCWD, m_file.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
-    if (errno == EINVAL) {
-      // A file system without RENAME_NOREPLACE: link fails when the target
-      // exists, which gives the same guarantee.
-      if (::link(m_file.c_str(), target.c_str()) == 0) return ::unlink(m_file.c_str()) == 0 ? 0 : errno;
-    }
-    if (errno != EEXIST) return errno;
-  }
-  return EEXIST;
-}
-
-// Moves the damaged file aside, says which lines it could not use, and puts
-// the values that parsed back in place, so that they stay in force.
-int RegistryStore::Repair(const RegistryTree& good, const std::vector<RegistryParseError>& errors) const {
+// Puts the values that parsed in the damaged file's place and keeps the file
+// as it was under a name of its own beside it (beside the file a link points
+// to). The damaged file stays in place until its replacement is: a hard link
+// first gives it the aside name (the same file, so the same mode and times,
+// and link fails rather than replace an earlier aside file), then the new
+// file is renamed over the old name (WriteFileAtomically, which keeps the
+// mode). A failed link changes nothing; a failed write leaves the damaged
+// file where it was and the aside name is taken back. With nothing that
+// parsed, the old name is only removed. Returns 0 or the errno; `report`
+// holds what to say.
+int RegistryStore::Repair(const RegistryTree& good, const std::vector<RegistryParseError>& errors,
+                          std::string& report) const {
+  report = m_file + " has lines that do not parse:\n" + DamageReport(m_file, errors);
+  const std::string file = FollowLinks(m_file);
+  int error = file.empty() ? errno : EEXIST;
   std::string aside;
-  const int error = MoveAside(aside);
+  const std::string stem = file + ".corrupt-" + UtcStamp();
+  for (int n = 0; n < 100 && error == EEXIST; ++n) {
+    aside = n == 0 ? stem : stem + "-" + std::to_string(n);
+    error = ::link(file.c_str(), aside.c_str()) == 0 ? 0 : errno;
+  }
+  if (error == 0) {
+    const std::optional<RegistryKeySnapshot> root = good.Snapshot(L"");
+    if (root->subKeys.empty() && root->values.empty()) {
+      error = ::unlink(file.c_str()) == 0 ? 0 : errno;
+    } else {
+      error = WriteFileAtomically(file, good.Format()) ? 0 : errno;
+    }
+    if (error != 0) ::unlink(aside.c_str());
+  }
   if (error != 0) {
-    std::cerr << "Zelmora: " << m_file
-              << " has lines that do not parse and cannot be moved aside: " << std::strerror(error) << "\n";
-    return error;
+    report += m_file + " cannot be mended (" + std::strerror(error) +
+              "), so it stays as it is; the values that parse are in force, and no change is saved until it can be";
+  } else {
+    report += "the file as it was is kept as " + aside + "; the values that parsed stay in force";
   }
-  constexpr std::size_t kShown = 20;
-  for (std::size_t i = 0; i < errors.size() && i < kShown; ++i) {
-    std::cerr << "Zelmora: " << m_file << " line " << errors[i].line << ": " << errors[i].reason << "\n";
-  }
-  if (errors.size() > kShown) std::cerr << "Zelmora: ... and " << errors.size() - kShown << " more lines\n";
-  std::cerr << "Zelmora: the file as it was is kept as " << aside << "; the values that parsed stay in force\n";
-  const std::optional<RegistryKeySnapshot> root = good.Snapshot(L"");
-  if (root->subKeys.empty() && root->values.empty()) return 0;
-  return WriteAtomically(good.Format());
+  return error;
 }
 
 RegistryTree RegistryStore::Load() const {
   RegistryTree tree;
   int error = 0;
-  if (Read(tree, error, nullptr) != ReadOutcome::kDamaged) return tree;
+  std::string why;
+  // Every call reads the file, so what is wrong with it is said once, not at
+  // every read.
+  const std::string topic = "settings " + m_file;
+  switch (Read(tree, error, why, nullptr)) {
+    case ReadOutcome::kRead:
+    case ReadOutcome::kMissing:
+      WarnOnChange(topic, "");
+      return tree;
+    case ReadOutcome::kUnreadable:
+      WarnOnChange(topic, "the settings in " + m_file + " are not read: " + why +
+                              "; the defaults are in force, and no change is saved over the file");
+      return RegistryTree{};
+    case ReadOutcome::kDamaged:
+      break;
+  }
   // Check again under the lock: another instance may have moved it aside
   // and written a good file since. Without the lock, the values that parsed
   // are read all the same and the file is left for a later change to mend.
   FileLock lock(m_file);
-  if (lock.error() != 0) return tree;
+  if (lock.error() == EWOULDBLOCK) return tree;
+  if (lock.error() != 0) {
+    WarnOnChange(topic, m_file + " has lines that do not parse and cannot be mended: cannot lock " + lock.name() +
+                            ": " + std::strerror(lock.error()) + "; the values that parse are in force");
+    return tree;
+  }
   std::vector<RegistryParseError> errors;
-  switch (Read(tree, error, &errors)) {
+  switch (Read(tree, error, why, &errors)) {
     case ReadOutcome::kRead:
       return tree;
-    case ReadOutcome::kDamaged:
-      Repair(tree, errors);
+    case ReadOutcome::kDamaged: {
+      std::string report;
+      Repair(tree, errors, report);
+      WarnOnChange(topic, report);
       return tree;
+    }
     case ReadOutcome::kMissing:
     case ReadOutcome::kUnreadable:
       break;
@@ -244,46 +259,49 @@ RegistryTree RegistryStore::Load() const {
 }
 
 int RegistryStore::Update(const std::function<bool(RegistryTree&)>& change) const {
-  if (m_file.empty()) return ENOENT;
+  if (m_file.empty()) {
+    Warn("cannot save the settings: neither XDG_CONFIG_HOME nor HOME names a folder for them");
+    return ENOENT;
+  }
   std::error_code created;
   std::filesystem::create_directories(Directory(m_file), created);
-  if (created) return created.value();
+  if (created) {
+    Warn("cannot save the settings: cannot make the folder " + Directory(m_file) + ": " + created.message());
+    return created.value();
+  }
   FileLock lock(m_file);
-  if (lock.error() != 0 && lock.error() != EWOULDBLOCK) return lock.error();
   // A lock that another process keeps: the change goes ahead without it.
   // The write is still atomic; only a change that process makes at the same
   // moment could be lost, which is better than a program that hangs.
   if (lock.error() == EWOULDBLOCK) {
-    std::cerr << "Zelmora: " << lock.name() << " is held by another program; saving the settings without it\n";
+    Warn(lock.name() + " is held by another program; saving the settings without it");
+  } else if (lock.error() != 0) {
+    Warn("cannot save the settings in " + m_file + ": cannot lock " + lock.name() + ": " + std::strerror(lock.error()));
+    return lock.error();
   }
 
   RegistryTree tree;
   int error = 0;
+  std::string why;
   std::vector<RegistryParseError> errors;
-  switch (Read(tree, error, &errors)) {
+  switch (Read(tree, error, why, &errors)) {
     case ReadOutcome::kRead:
     case ReadOutcome::kMissing:
       break;
     case ReadOutcome::kUnreadable:
-      std::cerr << "Zelmora: cannot read the settings in " << m_file << ": " << std::strerror(error) << "\n";
+      Warn("cannot save the settings in " + m_file + ": " + why + "; the file is left as it is");
       return error;
-    case ReadOutcome::kDamaged:
-      error = Repair(tree, errors);
+    case ReadOutcome::kDamaged: {
+      std::string report;
+      error = Repair(tree, errors, report);
+      Warn(report);
       if (error != 0) return error;
       break;
+    }
   }
   if (!change(tree)) return 0;
-  error = WriteAtomically(tree.Format());
-  if (error != 0)
-    std::cerr << "Zelmora: cannot save the settings in " << m_file << ": " << std::strerror(error) << "\n";
+  if (WriteFileAtomically(m_file, tree.Format())) return 0;
+  error = errno;
+  Warn("cannot save the settings in " + m_file + ": " + std::strerror(error));
   return error;
-}
-
-int RegistryStore::WriteAtomically(const std::string& text) const {
-  if (!WriteFileAtomically(m_file, text)) return errno;
-  // The rename is durable once the directory is; some file systems refuse
-  // fsync on a directory, and the new file is in place either way.
-  Fd dir(::open(Directory(m_file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) ::fsync(dir.get());
-  return 0;
 }

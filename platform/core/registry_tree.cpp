@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
+#include <iterator>
 
 namespace {
 
@@ -223,9 +224,10 @@ bool ParseHexBytes(std::wstring_view rest, const std::vector<std::wstring_view>&
   }
 }
 
-// One value line (and its continuation lines): name, "=", data.
+// One value line (and its continuation lines): name, "=", data; or name,
+// "=-", which leaves `value` empty: the value is to be deleted.
 bool ParseValue(const std::vector<std::wstring_view>& lines, std::size_t& lineIndex, std::wstring& name,
-                RegistryValue& value) {
+                std::optional<RegistryValue>& deletedOrValue) {
   std::wstring_view rest = TrimRight(lines[lineIndex]);
   if (rest.starts_with(L'@')) {
     rest.remove_prefix(1);
@@ -235,6 +237,8 @@ bool ParseValue(const std::vector<std::wstring_view>& lines, std::size_t& lineIn
   rest = TrimLeft(rest);
   if (!rest.starts_with(L'=')) return false;
   rest = TrimLeft(rest.substr(1));
+  if (rest == L"-") return true;
+  RegistryValue& value = deletedOrValue.emplace();
 
   if (rest.starts_with(L'"')) {
     std::wstring text;
@@ -281,6 +285,21 @@ bool ParseValue(const std::vector<std::wstring_view>& lines, std::size_t& lineIn
     value.data = std::move(bytes);
   }
   return true;
+}
+
+// The key path of a key line after its "[" (or "[-"); the reason when the
+// line names none.
+const char* KeyPathOf(std::wstring_view line, std::wstring_view& path) {
+  if (!line.ends_with(L']')) return "a key line without its closing \"]\"";
+  const std::wstring_view full = line.substr(0, line.size() - 1);
+  if (!StartsWithFolded(full, kRoot)) return "a key outside HKEY_CURRENT_USER";
+  path = full.substr(kRoot.size());
+  if (!path.empty()) {
+    if (path.front() != L'\\' || path.size() == 1) return "a key outside HKEY_CURRENT_USER";
+    path.remove_prefix(1);
+  }
+  if (!RegistryTree::IsValidPath(path)) return "a key name that is empty, too long or holds a control character";
+  return nullptr;
 }
 
 locale_t CaseLocale() {
@@ -472,29 +491,18 @@ RegistryTree RegistryTree::ParseKeepingGood(std::string_view text, std::vector<R
     if (line.starts_with(L'[')) {
       // Until the next good key line, values have no key to go to.
       current.reset();
-      if (!line.ends_with(L']')) {
-        errors.push_back({i + 1, "a key line without its closing \"]\""});
-        continue;
+      const bool deletes = line.starts_with(L"[-");
+      std::wstring_view path;
+      if (const char* reason = KeyPathOf(line.substr(deletes ? 2 : 1), path)) {
+        errors.push_back({i + 1, reason});
+      } else if (deletes && path.empty()) {
+        errors.push_back({i + 1, "HKEY_CURRENT_USER itself cannot be deleted"});
+      } else if (deletes) {
+        tree.DeleteKey(path);
+      } else {
+        tree.CreateKey(path);
+        current = std::wstring(path);
       }
-      const std::wstring_view full = line.substr(1, line.size() - 2);
-      if (!StartsWithFolded(full, kRoot)) {
-        errors.push_back({i + 1, "a key outside HKEY_CURRENT_USER"});
-        continue;
-      }
-      std::wstring_view path = full.substr(kRoot.size());
-      if (!path.empty()) {
-        if (path.front() != L'\\' || path.size() == 1) {
-          errors.push_back({i + 1, "a key outside HKEY_CURRENT_USER"});
-          continue;
-        }
-        path.remove_prefix(1);
-      }
-      if (!IsValidPath(path)) {
-        errors.push_back({i + 1, "a key name that is empty, too long or holds a control character"});
-        continue;
-      }
-      tree.CreateKey(path);
-      current = std::wstring(path);
       continue;
     }
     const std::size_t start = i;
@@ -503,15 +511,53 @@ RegistryTree RegistryTree::ParseKeepingGood(std::string_view text, std::vector<R
       continue;
     }
     std::wstring name;
-    RegistryValue value;
+    std::optional<RegistryValue> value;
     if (!ParseValue(lines, i, name, value) || !IsValidValueName(name)) {
       errors.push_back({start + 1, "a value line that does not parse"});
       // A value broken inside its continuation lines leaves them unused.
       continue;
     }
-    tree.SetValue(*current, name, std::move(value));
+    if (value) {
+      tree.SetValue(*current, name, std::move(*value));
+    } else {
+      tree.ForgetValue(*current, name);
+    }
   }
+  tree.Compact();
   return tree;
+}
+
+void RegistryTree::DeleteKey(std::wstring_view path) {
+  const std::wstring folded = FoldRegistryName(path);
+  const auto first = m_keys.find(folded);
+  if (first == m_keys.end()) return;
+  // Its sub-keys follow it directly (PathOrder).
+  const std::wstring below = folded + L"\\";
+  auto last = std::next(first);
+  while (last != m_keys.end() && last->first.starts_with(below)) ++last;
+  m_keys.erase(first, last);
+}
+
+void RegistryTree::ForgetValue(std::wstring_view path, std::wstring_view name) {
+  const auto key = m_keys.find(FoldRegistryName(path));
+  if (key != m_keys.end() && key->second.index.erase(FoldRegistryName(name)) != 0) ++key->second.forgotten;
+}
+
+// A value stays when the index still points at its place; one set again
+// after it was forgotten has a new place at the end.
+void RegistryTree::Compact() {
+  for (auto& [folded, key] : m_keys) {
+    if (key.forgotten == 0) continue;
+    Key kept{key.path, {}, {}};
+    for (std::size_t i = 0; i < key.values.size(); ++i) {
+      std::wstring name = FoldRegistryName(key.values[i].first);
+      const auto found = key.index.find(name);
+      if (found == key.index.end() || found->second != i) continue;
+      kept.index.emplace(std::move(name), kept.values.size());
+      kept.values.push_back(std::move(key.values[i]));
+    }
+    key = std::move(kept);
+  }
 }
 
 std::string RegistryTree::Format() const {

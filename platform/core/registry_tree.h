@@ -42,9 +42,12 @@ class RegistryTree {
   // The tree written by `text`, or nothing when the text is not a .reg
   // export of HKEY_CURRENT_USER: a missing or other first line, a key of
   // another root, a value outside a key, a value line that does not parse,
-  // bytes that are not UTF-8 (or UTF-16LE with its byte-order mark), or an
-  // import instruction (a deletion with "-"). Comment lines (";") are
-  // skipped and do not come back in Format's text.
+  // or bytes that are not UTF-8 (or UTF-16LE with its byte-order mark).
+  // Comment lines (";") are skipped and do not come back in Format's text.
+  // Deletions are carried out as the registry editor carries them out on
+  // import, in the order of the lines: "Name"=- removes the value from the
+  // key above it, [-HKEY_CURRENT_USER\A] removes the key A and every key
+  // below it; Format's text holds what is left.
   static std::optional<RegistryTree> Parse(std::string_view text);
   // Every key and value of `text` that parses, and one entry in `errors`
   // for each line that does not (the values under a key line that does not
@@ -85,12 +88,21 @@ class RegistryTree {
     // Folded value name -> position in `values`, so that a key with many
     // values is filled and searched in constant time per value.
     std::unordered_map<std::wstring, std::size_t> index;
+    // Values ForgetValue took out of `index`, still in `values` until Compact.
+    std::size_t forgotten = 0;
   };
   // Orders folded paths component by component, so that a key's sub-keys
   // follow it directly.
   struct PathOrder {
     bool operator()(const std::wstring& a, const std::wstring& b) const;
   };
+
+  // The parse's deletions. A forgotten value keeps its place in `values`
+  // until Compact, so that a text of many deletions is still read in time
+  // proportional to its length.
+  void DeleteKey(std::wstring_view path);
+  void ForgetValue(std::wstring_view path, std::wstring_view name);
+  void Compact();
 
   std::map<std::wstring, Key, PathOrder> m_keys;
 };

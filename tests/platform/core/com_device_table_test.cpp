@@ -7,12 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <fstream>
 #include <map>
 #include <sstream>
 
 #include "tests/support/fake_sysfs.h"
+#include "tests/support/in_child.h"
 
 namespace {
 
@@ -241,6 +244,22 @@ TEST_F(ComDeviceTableTest, NumberFileEditedInPlaceIsReadAgainAndKeepsItsModeWhen
   EXPECT_NE(text.str().find("B7777777"), std::string::npos) << text.str();
   EXPECT_EQ(std::filesystem::status(fs.NumberFile()).permissions(),
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST_F(ComDeviceTableTest, ANumberFileThatIsNoRegularFileIsNeitherReadNorReplaced) {
+  std::filesystem::create_directories(std::filesystem::path(fs.NumberFile()).parent_path());
+  for (const bool fifo : {true, false}) {
+    std::filesystem::remove(fs.NumberFile());
+    if (fifo) {
+      ASSERT_EQ(::mkfifo(fs.NumberFile().c_str(), 0600), 0);
+    } else {
+      std::filesystem::create_symlink("/dev/zero", fs.NumberFile());
+    }
+    ComDeviceTable table(Sources());
+    EXPECT_EQ(ExitCodeInChild([&] { return Listing(table).size() == 3 ? 0 : 1; }), 0) << fifo;
+    EXPECT_EQ(std::filesystem::symlink_status(fs.NumberFile()).type(),
+              fifo ? std::filesystem::file_type::fifo : std::filesystem::file_type::symlink);
+  }
 }
 
 TEST(ComName, ParsesDeviceNames) {

@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/config_files.h"
 #include "tests/support/config_home.h"
+#include "tests/support/in_child.h"
 #include "tests/support/without_file_privileges.h"
 
 namespace fs = std::filesystem;
@@ -48,6 +50,26 @@ std::optional<DWORD> NumberIn(const RegistryTree& tree, const std::wstring& key,
 int SetNumber(const RegistryStore& store, const std::wstring& key, const std::wstring& name, DWORD number) {
   return store.Update([&](RegistryTree& tree) { return tree.SetValue(key, name, NumberValue(number)); });
 }
+
+// A file size limit below the text to be written makes the write fail as a
+// full disk does, for root as well.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : m_handler(::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &m_saved);
+    rlimit limited = m_saved;
+    limited.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &m_saved);
+    ::signal(SIGXFSZ, m_handler);
+  }
+
+ private:
+  sighandler_t m_handler;
+  rlimit m_saved{};
+};
 
 class RegistryStoreTest : public testing::Test {
  protected:
@@ -205,17 +227,11 @@ TEST_F(RegistryStoreTest, AFullDiskKeepsTheOldFile) {
   ASSERT_EQ(SetNumber(store, kAppKey, L"BaudRate", 9600), 0);
   const std::string before = ReadFileText(file_);
 
-  // A file size limit below the new text makes the write fail as a full
-  // disk does.
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const sighandler_t oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-  rlimit limited = saved;
-  limited.rlim_cur = before.size() / 2;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const int error = SetNumber(store, kAppKey, L"DemoMode", 1);
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::signal(SIGXFSZ, oldHandler);
+  int error = 0;
+  {
+    FileSizeLimit full(before.size() / 2);
+    error = SetNumber(store, kAppKey, L"DemoMode", 1);
+  }
 
   EXPECT_EQ(error, EFBIG);
   EXPECT_EQ(ReadFileText(file_), before);
@@ -253,6 +269,101 @@ TEST_F(RegistryStoreTest, AnEditOfTheSameSizeIsReadAtOnce) {
     out << text;
   }
   EXPECT_EQ(NumberIn(store.Load(), kAppKey, L"BaudRate"), 0x2222u);
+}
+
+TEST_F(RegistryStoreTest, WhatIsNoSmallRegularFileIsRefusedAtOnceAndNeverSavedOver) {
+  fs::create_directories(dir_);
+  const std::string large =
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n;" + std::string(kConfigFileLimit, '-') + "\n";
+  const struct {
+    std::function<void()> make;
+    std::string why;
+  } cases[] = {
+      {[&] { fs::create_symlink("/dev/zero", file_); }, "it is a character device, not a regular file"},
+      {[&] { ::mkfifo(file_.c_str(), 0600); }, "it is a FIFO, not a regular file"},
+      {[&] { WriteText(file_, large); }, "it is larger than the 1 MB a settings file may hold"},
+  };
+  const fs::path said = root_ / "stderr";
+  for (const auto& c : cases) {
+    fs::remove(file_);
+    c.make();
+    const fs::file_type type = fs::symlink_status(file_).type();
+    RegistryStore store(file_.string());
+    // Read twice and saved twice: said at the first read and at each save.
+    EXPECT_EQ(ExitCodeInChild([&] {
+                ::dup2(::open(said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+                return store.Load().HasKey(L"A") + store.Load().HasKey(L"A") + (SetNumber(store, L"A", L"B", 1) == 0) +
+                       (SetNumber(store, L"A", L"B", 1) == 0);
+              }),
+              0)
+        << c.why;
+    const std::string save =
+        "Zelmora: cannot save the settings in " + file_.string() + ": " + c.why + "; the file is left as it is\n";
+    EXPECT_EQ(ReadFileText(said), "Zelmora: the settings in " + file_.string() + " are not read: " + c.why +
+                                      "; the defaults are in force, and no change is saved over the file\n" + save +
+                                      save);
+    EXPECT_EQ(fs::symlink_status(file_).type(), type) << c.why;
+  }
+  EXPECT_EQ(ReadFileText(file_), large);
+}
+
+TEST_F(RegistryStoreTest, RepairPutsTheNewFileInPlaceBeforeTheOldGoesAsideAndKeepsTheMode) {
+  std::string damaged = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n";
+  for (int i = 0; i < 30; ++i) damaged += "\"Bad\"=1\n\"Good\"=dword:00000002\n";
+  fs::create_directories(dir_);
+  WriteText(file_, damaged);
+  fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write);
+  RegistryStore store(file_.string());
+  {
+    FileSizeLimit full(16);
+    EXPECT_EQ(NumberIn(store.Load(), L"A", L"Good"), 2u);
+    EXPECT_EQ(SetNumber(store, L"A", L"Good", 3), EFBIG);
+  }
+  EXPECT_EQ(ReadFileText(file_), damaged);
+  EXPECT_TRUE(Leftovers(dir_).empty());
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(NumberIn(store.Load(), L"A", L"Good"), 2u);
+  const std::string report = testing::internal::GetCapturedStderr();
+  for (int line = 4; line < 64; line += 2)
+    EXPECT_NE(report.find(" line " + std::to_string(line) + ":"), std::string::npos) << line;
+  const std::vector<std::string> aside = Leftovers(dir_);
+  ASSERT_EQ(aside.size(), 1u);
+  EXPECT_EQ(ReadFileText(dir_ / aside[0]), damaged);
+  for (const fs::path& file : {file_, dir_ / aside[0]}) {
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write) << file;
+  }
+}
+
+TEST_F(RegistryStoreTest, ALinkedFileIsWrittenThroughToItsTargetAndStaysALink) {
+  const fs::path target = root_ / "dotfiles" / "zelmora.reg";
+  fs::create_directories(dir_);
+  fs::create_symlink("../../dotfiles/zelmora.reg", file_);
+  RegistryStore store(file_.string());
+  ASSERT_EQ(SetNumber(store, kAppKey, L"BaudRate", 9600), 0);
+  ASSERT_EQ(SetNumber(store, kAppKey, L"BaudRate", 4800), 0);
+  EXPECT_TRUE(fs::is_symlink(file_));
+  EXPECT_EQ(NumberIn(RegistryTree::Parse(ReadFileText(target)).value_or(RegistryTree{}), kAppKey, L"BaudRate"), 4800u);
+  EXPECT_TRUE(Leftovers(dir_).empty());
+}
+
+TEST_F(RegistryStoreTest, EveryFailedSaveSaysWhereAndWhy) {
+  fs::create_directories(dir_);
+  fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+  WithoutFilePrivileges user;
+  if (::faccessat(AT_FDCWD, dir_.c_str(), W_OK, AT_EACCESS) == 0)
+    GTEST_SKIP() << "this process can write to a read-only directory";
+  const fs::path below = dir_ / "below" / "registry.reg";
+  for (const auto& [file, said] : {
+           std::pair{file_, "cannot save the settings in " + file_.string() + ": cannot lock " + file_.string() +
+                                ".lock: Permission denied"},
+           std::pair{below, "cannot save the settings: cannot make the folder " + below.parent_path().string() +
+                                ": Permission denied"},
+       }) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(SetNumber(RegistryStore(file.string()), kAppKey, L"BaudRate", 4800), EACCES);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Zelmora: " + said + "\n");
+  }
 }
 
 TEST(RegistryStoreUserFileTest, FollowsTheXdgConfigurationDirectory) {

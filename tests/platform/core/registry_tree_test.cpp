@@ -116,9 +116,11 @@ TEST(RegistryTreeTest, RejectsTextThatIsNotAnExportOfTheUsersHive) {
       header + "[HKEY_CURRENT_USER\\]\n",
       header + "[HKEY_CURRENT_USER\\A\\\\B]\n",
       header + "[HKEY_CURRENT_USER\\A\n",
-      header + "[-HKEY_CURRENT_USER\\A]\n",
+      header + "[-HKEY_CURRENT_USER]\n",
+      header + "[-HKEY_LOCAL_MACHINE\\A]\n",
       header + "\"Orphan\"=\"value\"\n",
-      key + "\"Deleted\"=-\n",
+      key + "\"Deleted\"=-1\n",
+      header + "\"Deleted\"=-\n",
       key + "\"Open=\"value\"\n",
       key + "\"Name\"=\"unterminated\n",
       key + "\"Name\"=\"bad \\escape\"\n",
@@ -142,6 +144,20 @@ TEST(RegistryTreeTest, RejectsTextThatIsNotAnExportOfTheUsersHive) {
       key + "\"Name\"=\"\xE2\x82\"\n",
   };
   for (const std::string& text : cases) EXPECT_FALSE(RegistryTree::Parse(text)) << text;
+}
+
+TEST(RegistryTreeTest, CarriesOutDeletionsAsTheRegistryEditorDoesOnImport) {
+  const std::optional<RegistryTree> tree = RegistryTree::Parse(
+      "Windows Registry Editor Version 5.00\n\n"
+      "[HKEY_CURRENT_USER\\A]\n\"Gone\"=\"x\"\n\"Kept\"=dword:00000001\n\"Back\"=\"old\"\n@=\"default\"\n"
+      "\"Gone\"=-\n\"back\" = -\n\"Back\"=\"new\"\n@=-\n"
+      "[HKEY_CURRENT_USER\\A\\B\\C]\n\"V\"=\"w\"\n[HKEY_CURRENT_USER\\A!]\n"
+      "[-HKEY_CURRENT_USER\\a\\b]\n[-HKEY_CURRENT_USER\\Missing]\n");
+  ASSERT_TRUE(tree);
+  EXPECT_EQ(tree->Format(),
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CURRENT_USER\\A]\n\"Kept\"=dword:00000001\n\"Back\"=\"new\"\n\n"
+            "[HKEY_CURRENT_USER\\A!]\n\n");
 }
 
 TEST(RegistryTreeTest, KeepsTheGoodValuesOfADamagedTextAndNamesTheBadLines) {
