@@ -13,6 +13,7 @@
 #include "platform/ui/screen.h"
 #include "platform/ui/message_box.h"
 #include "resources/resource_ids.h"
+#include "resources/string_table.h"
 #include "session_fixture.h"
 
 namespace {
@@ -262,13 +263,12 @@ TEST_F(SessionControlTest, LinesThatPushOutTheWholeRawBoxLeaveItShowingItsEnd) {
   const auto say = [&](const std::string& bytes) {
     ASSERT_EQ(write(receiver, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   };
-  const std::string fix =
-      "$GPGGA,013345,2411.1630,N,12036.6100,E,1,07,2.0,0.0,M,,,,0000*17\r\n"
-      "$GPGSA,A,3,01,03,05,07,09,11,13,15,17,19,21,23,7.5,6.9,5.4*3D\r\n"
-      "$GPGSV,3,1,12,01,06,157,10,03,62,104,21,05,20,208,26,07,56,057,25*74\r\n"
-      "$GPGSV,3,2,12,09,86,250,46,11,17,120,08,13,89,164,49,15,08,225,04*74\r\n"
-      "$GPGSV,3,3,12,17,39,335,02,19,80,104,11,21,69,147,10,23,56,217,22*7D\r\n"
-      "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
+  // The six canned sentences of demo mode, as a receiver would send them.
+  std::string fix;
+  for (UINT id = IDS_DEMO_GGA; id <= IDS_DEMO_RMC; ++id) {
+    const std::wstring line = FindStringResource(id);
+    fix += std::string(line.begin(), line.end()) + "\r\n";
+  }
   const std::string noFix = "$GPRMC,,V,,,,,,,,,,N*53\r\n$GPGSA,A,1,,,,,,,,,,,,,,,*1E\r\n";
   LogView* view = nullptr;
   const auto showsTheEnd = [&](const std::string& last) {
