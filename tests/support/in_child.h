@@ -14,8 +14,8 @@
 inline int ExitCodeInChild(const std::function<int()>& step) {
   const pid_t pid = ::fork();
   if (pid == 0) {
-#if !defined(__SANITIZE_ADDRESS__)
-    // (The address sanitizer's shadow memory does not fit under such a limit.)
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // (A sanitizer's shadow memory does not fit under such a limit.)
     const rlimit data{rlim_t{512} << 20, rlim_t{512} << 20};
     ::setrlimit(RLIMIT_DATA, &data);
 #endif

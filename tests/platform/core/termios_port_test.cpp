@@ -110,8 +110,10 @@ TEST_F(TermiosOpenTest, AcceptsADeviceOfTheTtyClassOnly) {
   EXPECT_EQ(why, "not a terminal device (a misc device)");
 }
 
-#ifdef __SANITIZE_ADDRESS__
+#if defined(__SANITIZE_ADDRESS__)
 constexpr int kFaultStatus = 1 << 8;  // AddressSanitizer's handler reports a fault and exits with 1
+#elif defined(__SANITIZE_THREAD__)
+constexpr int kFaultStatus = 66 << 8;  // ThreadSanitizer's handler reports a fault and exits with 66
 #else
 constexpr int kFaultStatus = SIGSEGV;
 #endif
