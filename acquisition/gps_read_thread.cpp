@@ -5,6 +5,7 @@
 #include <new>
 
 #include "acquisition/line_cutter.h"
+#include "nmea/sentence.h"
 #include "platform/core/clock.h"
 #include "platform/core/diagnostics.h"
 #include "platform/core/event.h"
@@ -16,7 +17,6 @@ namespace {
 constexpr DWORD kPollMs = 200;
 constexpr std::int64_t kWindowMs = 1000;
 constexpr unsigned kSilentPolls = 25;  // more empty polls than this: the receiver is lost
-constexpr int kGroupCount = 4;
 // Bytes for this long without one checksum-valid sentence: the raw text
 // shows the wrong-speed hint instead.
 constexpr DWORD kNoSentenceMs = 3000;
@@ -27,23 +27,6 @@ constexpr int kReadsPerPoll = 64;
 // The raw box's line when the driver counted bytes lost before they could
 // be read.
 constexpr wchar_t kDataLostLine[] = L"-- data lost: the serial port overran --";
-
-// A line that is an NMEA sentence of any talker with a checksum that holds:
-// "$", then "*" and two upper-case hexadecimal digits of the exclusive OR of
-// the characters in between.
-bool IsChecksumValidSentence(const std::wstring& line) {
-  const std::size_t length = line.size();
-  if (length < 4 || line[0] != L'$' || line[length - 3] != L'*') {
-    return false;
-  }
-  unsigned sum = 0;
-  for (std::size_t i = 1; i < length - 3; ++i) {
-    sum ^= static_cast<unsigned>(line[i]);
-  }
-  sum &= 0xFF;
-  static constexpr wchar_t kHexDigits[] = L"0123456789ABCDEF";
-  return line[length - 2] == kHexDigits[sum >> 4] && line[length - 1] == kHexDigits[sum & 0xF];
-}
 
 // What bytes without sentences most often mean: the receiver talks at
 // another speed than the port's.
@@ -103,7 +86,7 @@ int CGPSReadThread::Run() {
   const std::size_t bufSize = static_cast<std::size_t>(m_nBufSize);
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[bufSize + 1]);
   CFieldArray fields;
-  BOOL groups[kGroupCount] = {FALSE, FALSE, FALSE, FALSE};
+  BOOL groups[kDecodedGroupCount] = {FALSE, FALSE, FALSE, FALSE};  // from kGroupAltitude on
   // Bytes that form no sentence: since when (while `noSentence`), and
   // whether the raw text shows the hint in place of lines now.
   bool noSentence = false;
@@ -111,20 +94,21 @@ int CGPSReadThread::Run() {
   bool sentenceInRead = false;
   bool hintShown = false;
   CLineCutter cutter([&](const std::wstring& line) {
-    const bool sentence = IsChecksumValidSentence(line);
+    // A sentence of any talker whose checksum holds.
+    const bool sentence = NmeaChecksumHolds(line);
     sentenceInRead = sentenceInRead || sentence;
     if (hintShown && sentence) {
       // The first real sentence replaces the hint.
       AppendRawText(line, line.size() + 2);
       hintShown = false;
-      Post(WM_GPSUPDATE, 0);
+      Post(WM_GPSUPDATE, kGroupRawText);
     } else if (!hintShown) {
       AppendRawText(line, bufSize);
-      Post(WM_GPSUPDATE, 0);
+      Post(WM_GPSUPDATE, kGroupRawText);
     }
     const int group = DecodeLine(line, fields);
-    if (group >= 1 && group <= kGroupCount) {
-      groups[group - 1] = TRUE;
+    if (group >= kGroupAltitude && group <= kGroupPosition) {
+      groups[group - kGroupAltitude] = TRUE;
     }
   });
   DWORD windowStart = 0;
@@ -154,7 +138,7 @@ int CGPSReadThread::Run() {
       if (m_pSerial->ClearError(&errors) && (errors & (CE_OVERRUN | CE_RXOVER)) != 0) {
         ZELMORA_DEBUG_LOG("reader: the driver reports lost bytes (errors 0x%x)", static_cast<unsigned>(errors));
         AppendRawText(kDataLostLine, bufSize);
-        Post(WM_GPSUPDATE, 0);
+        Post(WM_GPSUPDATE, kGroupRawText);
       }
       emptyPolls = 0;
       if (sentenceInRead) {
@@ -167,7 +151,7 @@ int CGPSReadThread::Run() {
         const std::wstring hint = WrongSpeedHint(*m_pSerial);
         AppendRawText(hint, hint.size() + 2);
         hintShown = true;
-        Post(WM_GPSUPDATE, 0);
+        Post(WM_GPSUPDATE, kGroupRawText);
       }
     } else {
       ++emptyPolls;
@@ -181,9 +165,9 @@ int CGPSReadThread::Run() {
       elapsed = -elapsed;
     }
     if (elapsed > kWindowMs) {
-      for (int i = 0; i < kGroupCount; ++i) {
+      for (int i = 0; i < kDecodedGroupCount; ++i) {
         if (groups[i]) {
-          Post(WM_GPSUPDATE, static_cast<WPARAM>(i + 1));
+          Post(WM_GPSUPDATE, static_cast<WPARAM>(kGroupAltitude + i));
           groups[i] = FALSE;
         }
       }

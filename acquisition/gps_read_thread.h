@@ -12,17 +12,12 @@
 
 #include <atomic>
 
+#include "acquisition/gps_messages.h"
 #include "acquisition/gps_record.h"
 #include "platform/core/win_thread.h"
 #include "platform/core/wnd_handle.h"
 
 class CSerialCom;
-
-// The reader thread's private messages to its owner window, lParam 0.
-// WM_GPSUPDATE: wParam 0 raw text, 1 altitude, 2 fix and PDOP, 3 satellites,
-// 4 date, time, position, speed and course. WM_GPSLOST: the receiver fell silent.
-constexpr UINT WM_GPSUPDATE = 0x07FD;
-constexpr UINT WM_GPSLOST = 0x07FE;
 
 class CGPSReadThread : public CWinThread, public CGPSRecord {
  public:

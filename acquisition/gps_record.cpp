@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "acquisition/gnss_system.h"
-#include "nmea/checksum.h"
+#include "nmea/sentence.h"
 #include "platform/core/crt_rand.h"
 #include "platform/core/numbers.h"
 #include "resources/string_table.h"
@@ -13,8 +13,6 @@
 namespace {
 
 enum class Head { GGA, GSA, GSV, RMC };
-
-bool IsUpperLetter(wchar_t c) { return c >= L'A' && c <= L'Z'; }
 
 // The NMEA 4.10 signal ID that follows the last satellite block of a GSV
 // (one field more than whole blocks), or 0 when there is none.
@@ -42,11 +40,6 @@ double FieldNumber(const std::wstring& field) {
 
 }  // namespace
 
-// "$", two upper-case letters (the talker), then anything.
-bool HasTalkerHead(std::wstring_view line) {
-  return line.size() >= 3 && line[0] == L'$' && IsUpperLetter(line[1]) && IsUpperLetter(line[2]);
-}
-
 struct CGPSRecord::SentenceType {
   std::wstring_view head;
   Head type;
@@ -54,7 +47,7 @@ struct CGPSRecord::SentenceType {
 };
 
 // The heads are compared in this order, comma included: "$GPGGA" alone or
-// "$gpgga," match nothing.
+// "$gpgga," match nothing. The order is that of kNmeaDecodedTypes.
 const CGPSRecord::SentenceType CGPSRecord::kSentenceTypes[] = {
     {L"$GPGGA,", Head::GGA, &CGPSRecord::DecodeGGA},
     {L"$GPGSA,", Head::GSA, &CGPSRecord::DecodeGSA},
@@ -69,22 +62,22 @@ double Degrees(double x) {
 }
 
 BOOL CGPSRecord::CheckSentence(const std::wstring& strLine) const {
-  const std::size_t length = strLine.size();
-  if (length < 9 || strLine[length - 3] != L'*') {
+  if (strLine.size() < 9) {
     return FALSE;
   }
-  if (m_bGpsOnly ? strLine.compare(0, 3, L"$GP") != 0 : !HasTalkerHead(strLine)) {
+  if (m_bGpsOnly ? strLine.compare(0, 3, L"$GP") != 0 : !NmeaHasTalker(strLine)) {
     return FALSE;
   }
-  const unsigned sum = NmeaChecksum(std::wstring_view(strLine).substr(1, length - 4));
-  static constexpr wchar_t kHexDigits[] = L"0123456789ABCDEF";
-  return (strLine[length - 2] == kHexDigits[sum >> 4] && strLine[length - 1] == kHexDigits[sum & 0xF]) ? TRUE : FALSE;
+  return NmeaChecksumHolds(strLine) ? TRUE : FALSE;
 }
 
 const CGPSRecord::SentenceType* CGPSRecord::MatchHead(std::wstring_view line) const {
+  if (!m_bGpsOnly) {
+    const int type = NmeaDecodedTypeOfHead(line);
+    return type >= 0 ? &kSentenceTypes[type] : nullptr;
+  }
   for (const SentenceType& type : kSentenceTypes) {
-    if (m_bGpsOnly ? line.substr(0, type.head.size()) == type.head
-                   : HasTalkerHead(line) && line.substr(3, 4) == type.head.substr(3)) {
+    if (line.substr(0, type.head.size()) == type.head) {
       return &type;
     }
   }
@@ -156,11 +149,11 @@ int CGPSRecord::DecodeGGA(const std::wstring& strSentence, CFieldArray& fields) 
   }
   std::lock_guard lock(m_mutex);
   m_dAltitude = FieldNumber(fields[9]);
-  return 1;
+  return kGroupAltitude;
 }
 
 // $GPGSA,A,3,01,03,05,07,09,11,13,15,17,19,21,23,7.5,6.9,5.4*3D
-// $GNGSA,A,3,80,71,73,79,69,,,,,,,,1.83,1.09,1.47,2*07 (NMEA 4.10: system ID)
+// $GNGSA,A,3,80,71,73,79,69,,,,,,,,1.83,1.09,1.47,2*09 (NMEA 4.10: system ID)
 int CGPSRecord::DecodeGSA(const std::wstring& strSentence, CFieldArray& fields) {
   // The checksum is cut off first, so that the last field is a plain VDOP
   // (or, in NMEA 4.10, the system ID after it).
@@ -185,7 +178,7 @@ int CGPSRecord::DecodeGSA(const std::wstring& strSentence, CFieldArray& fields) 
       m_nUsedPRN[i] = WcsToLong(fields[i + 3]);
     }
     m_dPDOP = pdop;
-    return 2;
+    return kGroupFix;
   }
 
   // Every GSA of a set adds its PRNs; the best fix mode of the set, with
@@ -240,7 +233,7 @@ int CGPSRecord::DecodeGSA(const std::wstring& strSentence, CFieldArray& fields) 
   for (int i = 0; i < kUsedPRNCount; ++i) {
     m_nUsedPRN[i] = i < m_nUsedCount ? m_nUsedPRNs[i] : 0;
   }
-  return 2;
+  return kGroupFix;
 }
 
 bool CGPSRecord::IsUsed(int nSystem, int nNumber) const {
@@ -265,7 +258,7 @@ int CGPSRecord::DecodeGSV(const std::wstring& strSentence, CFieldArray& fields) 
   if (!m_bGpsOnly) {
     std::lock_guard lock(m_mutex);
     MergeGsv(strSentence[1], strSentence[2], messages, message, fields);
-    return 3;
+    return kGroupSatellites;
   }
   if (message >= 1 && message <= 3) {
     std::lock_guard lock(m_mutex);
@@ -294,7 +287,7 @@ int CGPSRecord::DecodeGSV(const std::wstring& strSentence, CFieldArray& fields) 
       }
     }
   }
-  return 3;
+  return kGroupSatellites;
 }
 
 void CGPSRecord::ReadSatellite(const CFieldArray& fields, int k, wchar_t talker1, wchar_t talker2,
@@ -400,7 +393,7 @@ int CGPSRecord::DecodeRMC(const std::wstring& strSentence, CFieldArray& fields) 
   m_dCourse = FieldNumber(fields[8]);
   m_nDate = WcsToLong(fields[9]);
   m_nTime = WcsToLong(fields[1]);
-  return 4;
+  return kGroupPosition;
 }
 
 void CGPSRecord::AppendRawText(const std::wstring& strLine, std::size_t nMaxChars) {

@@ -9,19 +9,17 @@
 #include <vector>
 
 #include "acquisition/field_array.h"
+#include "acquisition/gps_messages.h"
 #include "acquisition/gps_record_data.h"
 #include "platform/core/win_types.h"
 
-// What DecodeLine did with a line, when it reported no group (1 to 4).
+// What DecodeLine did with a line, when it reported no group.
 constexpr int kLineNotDecoded = 0;      // no known head: the line is left alone
 constexpr int kLineDroppedCheck = -1;   // the head matched, CheckSentence failed
 constexpr int kLineDroppedFields = -2;  // the sentence has too few fields
 
 // An NMEA 4.10 GSA: the 18 fields of NMEA 2.3 and the system ID.
 constexpr int kGsaFieldsWithSystem = 19;
-
-// True when the line starts with "$" and a talker of two upper-case letters.
-bool HasTalkerHead(std::wstring_view line);
 
 // An NMEA (d)ddmm.mmmm value in decimal degrees.
 double Degrees(double x);
@@ -51,8 +49,9 @@ class CGPSRecord : protected GPSRecordData {
   // The decode step of one complete line (without its CR LF): dispatches on
   // the head (with every talker decoded, of the line without a doubled "$"
   // at its start and without CRs at its end), substitutes the canned sentence in demo mode, checks and
-  // decodes it into the record. Returns the group to announce (1 altitude,
-  // 2 fix, 3 satellites, 4 position and time) or one of the kLine* values.
+  // decodes it into the record. Returns the group to announce (a
+  // GpsUpdateGroup from kGroupAltitude to kGroupPosition) or one of the
+  // kLine* values.
   // `fields` is the caller's field array, kept from line to line.
   int DecodeLine(const std::wstring& strLine, CFieldArray& fields);
 

@@ -5,20 +5,20 @@
 
 void ShowGpsGroup(CStatusPpg& page, const GPSRecordData& record, WPARAM nGroup) {
   switch (nGroup) {
-    case 1:
+    case kGroupAltitude:
       page.SetAltitude(AltitudeText(record));
       break;
-    case 2: {
+    case kGroupFix: {
       FixTexts fix = FixGroupTexts(record);
       page.SetFix(std::move(fix.strFix));
       page.SetPdop(std::move(fix.strPdop));
       break;
     }
-    case 3:
+    case kGroupSatellites:
       page.DrawSkyView(record);
       page.DrawSignalBars(record);
       break;
-    case 4: {
+    case kGroupPosition: {
       PositionTexts position = PositionGroupTexts(record);
       page.SetDateTime(std::move(position.strDate), std::move(position.strTime));
       page.SetSpeed(std::move(position.strSpeed));

@@ -4,12 +4,14 @@
 // this, and then refreshes its raw sentence box itself.
 #pragma once
 
+#include "acquisition/gps_messages.h"
 #include "acquisition/gps_record_data.h"
 #include "platform/core/win_types.h"
 
 class CStatusPpg;
 
-// Group 1 altitude; 2 fix and PDOP; 3 sky plot and signal bars; 4 date and
-// time, speed, course, latitude and longitude, in that order. Any other
-// group (0 is the raw text alone) shows nothing here.
+// kGroupAltitude the altitude; kGroupFix fix and PDOP; kGroupSatellites the
+// sky plot and signal bars; kGroupPosition date and time, speed, course,
+// latitude and longitude, in that order. Any other group (kGroupRawText is
+// the raw text alone) shows nothing here.
 void ShowGpsGroup(CStatusPpg& page, const GPSRecordData& record, WPARAM nGroup);

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <memory>
 
+#include "nmea/sentence.h"
 #include "platform/core/clock.h"
 #include "serial/serial_com.h"
 #include "session/active_driver.h"
@@ -37,16 +38,11 @@ bool MayHoldReceiver(const std::wstring& driverKey) {
 
 namespace {
 
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-
 // "$" + a two-letter talker + GGA, GSA, GSV or RMC + ",".
 bool HoldsAnyTalkerHead(const char* data) {
   const char* const end = data + std::strlen(data);
   for (const char* at = std::strchr(data, '$'); at != nullptr; at = std::strchr(at + 1, '$')) {
-    const std::string_view head(at, static_cast<std::size_t>(std::min<std::ptrdiff_t>(end - at, 7)));
-    if (head.size() < 7 || !IsUpper(head[1]) || !IsUpper(head[2]) || head[6] != ',') continue;
-    const std::string_view type = head.substr(3, 3);
-    if (type == "GGA" || type == "GSA" || type == "GSV" || type == "RMC") return true;
+    if (NmeaDecodedTypeOfHead(std::string_view(at, static_cast<std::size_t>(end - at))) >= 0) return true;
   }
   return false;
 }

@@ -165,16 +165,16 @@ void AppendDecodedLine(std::string& out, long long nLine, int nGroup, const GPSR
   out.append(",\"group\":");
   AppendInteger(out, nGroup);
   switch (nGroup) {
-    case 1:
+    case kGroupAltitude:
       AppendAltitude(out, record);
       break;
-    case 2:
+    case kGroupFix:
       AppendFix(out, record);
       break;
-    case 3:
+    case kGroupSatellites:
       AppendSatellites(out, record);
       break;
-    case 4:
+    case kGroupPosition:
       AppendPosition(out, record);
       break;
     default:
