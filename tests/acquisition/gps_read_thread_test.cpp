@@ -16,8 +16,7 @@
 #include "platform/core/comm.h"
 #include "platform/core/event.h"
 #include "platform/core/simulated_clock.h"
-#include "platform/core/window_core.h"
-#include "serial/serial_com.h"
+#include "tests/support/reader_session.h"
 
 namespace {
 
@@ -80,23 +79,6 @@ class ScheduledPort : public CommPort {
   std::shared_ptr<Schedule> schedule_;
 };
 
-struct Received {
-  UINT message;
-  WPARAM wParam;
-  DWORD tick;
-};
-
-class RecordingWindow : public CoreWindow {
- public:
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM) override {
-    if (msg == WM_GPSUPDATE || msg == WM_GPSLOST) {
-      received.push_back({msg, wParam, GetTickCount()});
-    }
-    return 0;
-  }
-  std::vector<Received> received;
-};
-
 const char kEpoch[] =
     "$GPGGA,013345,2411.1630,N,12036.6100,E,1,07,2.0,0.0,M,,,,0000*17\r\n"
     "$GPGSA,A,3,01,03,05,07,09,11,13,15,17,19,21,23,7.5,6.9,5.4*3D\r\n"
@@ -114,69 +96,48 @@ class ReaderThreadTest : public ::testing::Test {
     CoreSetCommOpener([s = schedule_](LPCWSTR, DWORD, DWORD, DWORD, DWORD) -> std::unique_ptr<CommPort> {
       return std::make_unique<ScheduledPort>(s);
     });
-    owner_.m_hWnd = CoreRegisterWindow(&window_);
-    hStart_ = CreateEventW(nullptr, FALSE, TRUE, nullptr);
-    hStop_ = CreateEventW(nullptr, FALSE, TRUE, nullptr);
-    EXPECT_TRUE(serial_.Open(L"COM1:", 4800, 8, 0, 0));
+    EXPECT_TRUE(session_.Open(L"COM1:", 4800));
   }
   ~ReaderThreadTest() override {
-    StopAndDestroy();
-    serial_.Close();
-    CloseHandle(hStart_);
-    CloseHandle(hStop_);
-    CoreUnregisterWindow(owner_.m_hWnd);
+    session_.StopAndJoin();
     CoreSetCommOpener(nullptr);
   }
 
   void Start(bool demo = false) {
-    thread_ = std::make_unique<CGPSReadThread>(&owner_, &serial_, 1024, hStart_, hStop_);
+    CGPSReadThread& reader = session_.Create();
     if (demo) {
-      thread_->LoadDemoSentences();
-      thread_->m_bDemo = TRUE;
+      reader.LoadDemoSentences();
+      reader.m_bDemo = TRUE;
     }
-    ASSERT_TRUE(thread_->StartThread(hStart_));
-  }
-  void StopAndDestroy() {
-    if (thread_) {
-      thread_->StopThread(hStop_);
-      thread_->Join();
-      thread_.reset();
-    }
+    ASSERT_TRUE(session_.Start());
   }
   // Lets simulated time pass, delivering what the thread posts every 50 ms,
   // so a message's recorded tick lies at most 50 ms after its post.
   void RunFor(DWORD ms) {
     for (DWORD done = 0; done < ms; done += 50) {
       Sleep(std::min<DWORD>(50, ms - done));
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageW(&msg);
-      }
+      session_.Deliver();
     }
   }
   std::vector<WPARAM> Updates() const {
     std::vector<WPARAM> out;
-    for (const Received& r : window_.received) {
+    for (const PostedMessage& r : session_.Received()) {
       if (r.message == WM_GPSUPDATE) out.push_back(r.wParam);
     }
     return out;
   }
   std::vector<DWORD> LostTicks() const {
     std::vector<DWORD> out;
-    for (const Received& r : window_.received) {
+    for (const PostedMessage& r : session_.Received()) {
       if (r.message == WM_GPSLOST) out.push_back(r.tick);
     }
     return out;
   }
+  CGPSReadThread* Reader() { return session_.Reader(); }
 
   SimulatedClock clock_;
   std::shared_ptr<Schedule> schedule_;
-  RecordingWindow window_;
-  CWndHandle owner_;
-  HANDLE hStart_ = nullptr;
-  HANDLE hStop_ = nullptr;
-  CSerialCom serial_;
-  std::unique_ptr<CGPSReadThread> thread_;
+  ReaderSession session_;
 };
 
 TEST_F(ReaderThreadTest, OneRawUpdatePerLineAndEachGroupOncePerWindowInOrder) {
@@ -186,7 +147,7 @@ TEST_F(ReaderThreadTest, OneRawUpdatePerLineAndEachGroupOncePerWindowInOrder) {
   int raw = 0;
   std::map<WPARAM, std::vector<DWORD>> groups;
   WPARAM lastGroup = 0;
-  for (const Received& r : window_.received) {
+  for (const PostedMessage& r : session_.Received()) {
     ASSERT_EQ(r.message, WM_GPSUPDATE);
     if (r.wParam == 0) {
       ++raw;
@@ -215,7 +176,7 @@ TEST_F(ReaderThreadTest, OnlyRmcGivesOnlyRawAndPositionUpdates) {
   Start();
   RunFor(5000);
   for (WPARAM w : Updates()) EXPECT_TRUE(w == 0 || w == 4) << w;
-  const auto snap = thread_->Snapshot();
+  const auto snap = Reader()->Snapshot();
   EXPECT_EQ(snap.m_nDate, 90307);
   EXPECT_EQ(snap.m_nTime, 13348);
 }
@@ -259,9 +220,9 @@ TEST_F(ReaderThreadTest, SplitSentenceIsDecodedOnceAndShownOnce) {
   schedule_->At(kStartTick + 1300, rmc.substr(20));
   Start();
   RunFor(1250);
-  EXPECT_EQ(thread_->Snapshot().m_nDate, 0) << "nothing decoded before the line end arrives";
+  EXPECT_EQ(Reader()->Snapshot().m_nDate, 0) << "nothing decoded before the line end arrives";
   RunFor(2000);
-  const auto snap = thread_->Snapshot();
+  const auto snap = Reader()->Snapshot();
   EXPECT_EQ(snap.m_nDate, 90307);
   EXPECT_EQ(snap.m_strRawText, L"$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n");
   int raw = 0;
@@ -273,7 +234,7 @@ TEST_F(ReaderThreadTest, LoneCrOrLfIsNoLineEnd) {
   schedule_->At(kStartTick, "abc\rdef\nghi\r\n");
   Start();
   RunFor(500);
-  EXPECT_EQ(thread_->Snapshot().m_strRawText, L"abc\rdef\nghi\r\n");
+  EXPECT_EQ(Reader()->Snapshot().m_strRawText, L"abc\rdef\nghi\r\n");
 }
 
 TEST_F(ReaderThreadTest, RawTextKeepsItsLast1024Characters) {
@@ -282,7 +243,7 @@ TEST_F(ReaderThreadTest, RawTextKeepsItsLast1024Characters) {
   schedule_->At(kStartTick, many);
   Start();
   RunFor(1500);
-  const auto raw = thread_->Snapshot().m_strRawText;
+  const auto raw = Reader()->Snapshot().m_strRawText;
   EXPECT_EQ(raw.size(), 1024u);
   EXPECT_EQ(raw.substr(raw.size() - 5), L"*1C\r\n");
 }
@@ -317,7 +278,7 @@ TEST_F(ReaderThreadTest, BytesLostInTheDriverShowInTheRawText) {
   }
   RunFor(400);
   const std::wstring rmc(kRmc, kRmc + sizeof(kRmc) - 1);
-  EXPECT_EQ(thread_->Snapshot().m_strRawText, rmc + rmc + L"-- data lost: the serial port overran --\r\n");
+  EXPECT_EQ(Reader()->Snapshot().m_strRawText, rmc + rmc + L"-- data lost: the serial port overran --\r\n");
 }
 
 TEST_F(ReaderThreadTest, DemoModeDecodesCannedSentencesButShowsWhatArrived) {
@@ -325,7 +286,7 @@ TEST_F(ReaderThreadTest, DemoModeDecodesCannedSentencesButShowsWhatArrived) {
   schedule_->At(kStartTick, received);
   Start(/*demo=*/true);
   RunFor(500);
-  const auto snap = thread_->Snapshot();
+  const auto snap = Reader()->Snapshot();
   EXPECT_EQ(snap.m_nDate, 90307);
   EXPECT_EQ(snap.m_strNS, L"N");
   EXPECT_EQ(snap.m_strRawText, L"$GPRMC,120000,V,,,,,,,010100,,*00\r\n");
@@ -357,15 +318,15 @@ TEST_F(ReaderThreadTest, BytesWithoutASentenceForThreeSecondsShowTheHintUntilThe
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    window_.received.clear();
+    session_.Received().clear();
     const DWORD start = GetTickCount();
     for (DWORD t = 0; t < c.garbageMs; t += 200) schedule_->At(start + t, kWrongSpeedBytes);
     schedule_->At(start + c.garbageMs, c.afterward);
     Start();
     RunFor(c.garbageMs + 1000);
-    EXPECT_EQ(thread_->Snapshot().m_strRawText, c.raw);
+    EXPECT_EQ(Reader()->Snapshot().m_strRawText, c.raw);
     EXPECT_EQ(Updates().empty(), c.raw.empty()) << "the raw box hears of each change";
-    StopAndDestroy();
+    session_.StopAndJoin();
   }
 }
 
@@ -377,33 +338,31 @@ TEST_F(ReaderThreadTest, SentencesArrivingInPiecesNeverShowTheHint) {
   }
   Start();
   RunFor(8500);
-  EXPECT_EQ(thread_->Snapshot().m_strRawText.find(L"wrong speed"), std::wstring::npos);
+  EXPECT_EQ(Reader()->Snapshot().m_strRawText.find(L"wrong speed"), std::wstring::npos);
 }
 
 TEST_F(ReaderThreadTest, StopReturnsWithinOnePoll) {
   Start();
   RunFor(1000);
   const DWORD before = GetTickCount();
-  thread_->StopThread(hStop_);
+  session_.Stop();
   EXPECT_LE(GetTickCount() - before, 200u);
-  EXPECT_EQ(thread_->Join(), 0) << "the thread's exit code is the quit message's wParam";
-  thread_.reset();
+  EXPECT_EQ(session_.StopAndJoin(), 0) << "the thread's exit code is the quit message's wParam";
 }
 
 TEST_F(ReaderThreadTest, StartAndStopManyTimesInARow) {
   for (int i = 0; i < 1000; ++i) {
     Start();
-    StopAndDestroy();
+    session_.StopAndJoin();
   }
   // Every start signalled and every stop was waited for: the events are
   // back in the state a new session expects.
-  EXPECT_EQ(WaitForSingleObject(hStop_, 0), WAIT_TIMEOUT);
+  EXPECT_EQ(WaitForSingleObject(session_.StopEvent(), 0), WAIT_TIMEOUT);
 }
 
 TEST_F(ReaderThreadTest, ThreadThatCannotBeCreatedFailsTheStartAtOnce) {
   CWinThread::SimulateCreationFailure(true);
-  CGPSReadThread thread(&owner_, &serial_, 1024, hStart_, hStop_);
-  EXPECT_FALSE(thread.StartThread(hStart_));
+  EXPECT_FALSE(session_.Start());
   CWinThread::SimulateCreationFailure(false);
 }
 
