@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <functional>
 #include <initializer_list>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,11 +23,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "acquisition/gps_read_thread.h"
 #include "platform/core/com_device_table.h"
-#include "platform/core/event.h"
-#include "platform/core/window_core.h"
-#include "serial/serial_com.h"
+#include "tests/support/reader_session.h"
 
 namespace {
 
@@ -40,17 +36,6 @@ double ProcessCpuSeconds() {
   return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
-
-class CountingWindow : public CoreWindow {
- public:
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM) override {
-    messages += msg == WM_GPSUPDATE;
-    lines += msg == WM_GPSUPDATE && wParam == 0;
-    return 0;
-  }
-  long messages = 0;
-  long lines = 0;
-};
 
 // The simulated receiver in a process of its own, with its arguments; the
 // path of its port, and its standard error to read its account from.
@@ -105,35 +90,29 @@ long StopReceiver(ReceiverProcess& receiver) {
 double RunReader(const std::string& path, long* updates, DWORD speed = 4800, long* lines = nullptr,
                  const std::function<void()>& beforeStop = {}, int seconds = kSeconds) {
   ComDeviceTable::Active().PinPort(9, path);
-  CountingWindow window;
-  CWndHandle owner;
-  owner.m_hWnd = CoreRegisterWindow(&window);
-  HANDLE hStart = CreateEventW(nullptr, FALSE, TRUE, nullptr);
-  HANDLE hStop = CreateEventW(nullptr, FALSE, TRUE, nullptr);
-  CSerialCom serial;
-  if (!serial.Open(L"COM9:", speed, 8, 0, 0)) {
+  ReaderSession reader;
+  if (!reader.Open(L"COM9:", speed)) {
     std::fprintf(stderr, "cannot open %s\n", path.c_str());
     std::exit(1);
   }
-  auto thread = std::make_unique<CGPSReadThread>(&owner, &serial, 1024, hStart, hStop);
+  reader.Create();
   const double before = ProcessCpuSeconds();
-  thread->StartThread(hStart);
+  reader.Start();
   // The posted messages wait in the queue, so that only the reader thread
   // works meanwhile.
   std::this_thread::sleep_for(std::chrono::seconds(seconds));
   if (beforeStop) beforeStop();
-  thread->StopThread(hStop);
-  thread->Join();
+  reader.StopAndJoin();
   const double used = ProcessCpuSeconds() - before;
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  thread.reset();
-  serial.Close();
-  CoreUnregisterWindow(owner.m_hWnd);
-  CloseHandle(hStart);
-  CloseHandle(hStop);
-  *updates = window.messages;
-  if (lines != nullptr) *lines = window.lines;
+  reader.Deliver();
+  long updateCount = 0;
+  long lineCount = 0;
+  for (const PostedMessage& m : reader.Received()) {
+    updateCount += m.message == WM_GPSUPDATE;
+    lineCount += m.message == WM_GPSUPDATE && m.wParam == 0;
+  }
+  *updates = updateCount;
+  if (lines != nullptr) *lines = lineCount;
   return used;
 }
 

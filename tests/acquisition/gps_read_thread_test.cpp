@@ -10,14 +10,15 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "platform/core/comm.h"
 #include "platform/core/event.h"
 #include "platform/core/simulated_clock.h"
-#include "platform/core/window_core.h"
-#include "serial/serial_com.h"
+#include "tests/support/canned_epoch.h"
+#include "tests/support/reader_session.h"
 
 namespace {
 
@@ -31,9 +32,9 @@ struct Schedule {
   int reads = 0;
   DWORD errors = 0;  // the next ClearErrors reports these, once
 
-  void At(DWORD tick, std::string bytes) {
+  void At(DWORD tick, std::string_view bytes) {
     std::lock_guard lock(mutex);
-    chunks.emplace(tick, std::move(bytes));
+    chunks.emplace(tick, bytes);
   }
 };
 
@@ -80,32 +81,8 @@ class ScheduledPort : public CommPort {
   std::shared_ptr<Schedule> schedule_;
 };
 
-struct Received {
-  UINT message;
-  WPARAM wParam;
-  DWORD tick;
-};
-
-class RecordingWindow : public CoreWindow {
- public:
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM) override {
-    if (msg == WM_GPSUPDATE || msg == WM_GPSLOST) {
-      received.push_back({msg, wParam, GetTickCount()});
-    }
-    return 0;
-  }
-  std::vector<Received> received;
-};
-
-const char kEpoch[] =
-    "$GPGGA,013345,2411.1630,N,12036.6100,E,1,07,2.0,0.0,M,,,,0000*17\r\n"
-    "$GPGSA,A,3,01,03,05,07,09,11,13,15,17,19,21,23,7.5,6.9,5.4*3D\r\n"
-    "$GPGSV,3,1,12,01,06,157,10,03,62,104,21,05,20,208,26,07,56,057,25*74\r\n"
-    "$GPGSV,3,2,12,09,86,250,46,11,17,120,08,13,89,164,49,15,08,225,04*74\r\n"
-    "$GPGSV,3,3,12,17,39,335,02,19,80,104,11,21,69,147,10,23,56,217,22*7D\r\n"
-    "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
-constexpr int kEpochLines = 6;
-const char kRmc[] = "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
+// The canned RMC as the raw text holds it.
+const std::wstring kRmcText(kCannedRmc.begin(), kCannedRmc.end());
 
 class ReaderThreadTest : public ::testing::Test {
  protected:
@@ -114,79 +91,58 @@ class ReaderThreadTest : public ::testing::Test {
     CoreSetCommOpener([s = schedule_](LPCWSTR, DWORD, DWORD, DWORD, DWORD) -> std::unique_ptr<CommPort> {
       return std::make_unique<ScheduledPort>(s);
     });
-    owner_.m_hWnd = CoreRegisterWindow(&window_);
-    hStart_ = CreateEventW(nullptr, FALSE, TRUE, nullptr);
-    hStop_ = CreateEventW(nullptr, FALSE, TRUE, nullptr);
-    EXPECT_TRUE(serial_.Open(L"COM1:", 4800, 8, 0, 0));
+    EXPECT_TRUE(session_.Open(L"COM1:", 4800));
   }
   ~ReaderThreadTest() override {
-    StopAndDestroy();
-    serial_.Close();
-    CloseHandle(hStart_);
-    CloseHandle(hStop_);
-    CoreUnregisterWindow(owner_.m_hWnd);
+    session_.StopAndJoin();
     CoreSetCommOpener(nullptr);
   }
 
   void Start(bool demo = false) {
-    thread_ = std::make_unique<CGPSReadThread>(&owner_, &serial_, 1024, hStart_, hStop_);
+    CGPSReadThread& reader = session_.Create();
     if (demo) {
-      thread_->LoadDemoSentences();
-      thread_->m_bDemo = TRUE;
+      reader.LoadDemoSentences();
+      reader.m_bDemo = TRUE;
     }
-    ASSERT_TRUE(thread_->StartThread(hStart_));
-  }
-  void StopAndDestroy() {
-    if (thread_) {
-      thread_->StopThread(hStop_);
-      thread_->Join();
-      thread_.reset();
-    }
+    ASSERT_TRUE(session_.Start());
   }
   // Lets simulated time pass, delivering what the thread posts every 50 ms,
   // so a message's recorded tick lies at most 50 ms after its post.
   void RunFor(DWORD ms) {
     for (DWORD done = 0; done < ms; done += 50) {
       Sleep(std::min<DWORD>(50, ms - done));
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageW(&msg);
-      }
+      session_.Deliver();
     }
   }
   std::vector<WPARAM> Updates() const {
     std::vector<WPARAM> out;
-    for (const Received& r : window_.received) {
+    for (const PostedMessage& r : session_.Received()) {
       if (r.message == WM_GPSUPDATE) out.push_back(r.wParam);
     }
     return out;
   }
   std::vector<DWORD> LostTicks() const {
     std::vector<DWORD> out;
-    for (const Received& r : window_.received) {
+    for (const PostedMessage& r : session_.Received()) {
       if (r.message == WM_GPSLOST) out.push_back(r.tick);
     }
     return out;
   }
+  CGPSReadThread* Reader() { return session_.Reader(); }
 
   SimulatedClock clock_;
   std::shared_ptr<Schedule> schedule_;
-  RecordingWindow window_;
-  CWndHandle owner_;
-  HANDLE hStart_ = nullptr;
-  HANDLE hStop_ = nullptr;
-  CSerialCom serial_;
-  std::unique_ptr<CGPSReadThread> thread_;
+  ReaderSession session_;
 };
 
 TEST_F(ReaderThreadTest, OneRawUpdatePerLineAndEachGroupOncePerWindowInOrder) {
-  for (DWORD s = 0; s < 10; ++s) schedule_->At(kStartTick + 1000 * s + 50, kEpoch);
+  for (DWORD s = 0; s < 10; ++s) schedule_->At(kStartTick + 1000 * s + 50, kCannedEpoch);
   Start();
   RunFor(10950);
   int raw = 0;
   std::map<WPARAM, std::vector<DWORD>> groups;
   WPARAM lastGroup = 0;
-  for (const Received& r : window_.received) {
+  for (const PostedMessage& r : session_.Received()) {
     ASSERT_EQ(r.message, WM_GPSUPDATE);
     if (r.wParam == 0) {
       ++raw;
@@ -197,7 +153,7 @@ TEST_F(ReaderThreadTest, OneRawUpdatePerLineAndEachGroupOncePerWindowInOrder) {
     lastGroup = r.wParam;
     groups[r.wParam].push_back(r.tick);
   }
-  EXPECT_EQ(raw, 10 * kEpochLines);
+  EXPECT_EQ(raw, 10 * kCannedEpochLines);
   // A window closes on the first poll more than 1000 ms after it opened:
   // every sixth poll of 200 ms, so each group once per 1.2 s; the ten
   // seconds of data close in the eight windows ending 1.2 s to 9.6 s.
@@ -211,17 +167,17 @@ TEST_F(ReaderThreadTest, OneRawUpdatePerLineAndEachGroupOncePerWindowInOrder) {
 }
 
 TEST_F(ReaderThreadTest, OnlyRmcGivesOnlyRawAndPositionUpdates) {
-  for (DWORD s = 0; s < 5; ++s) schedule_->At(kStartTick + 1000 * s, kRmc);
+  for (DWORD s = 0; s < 5; ++s) schedule_->At(kStartTick + 1000 * s, kCannedRmc);
   Start();
   RunFor(5000);
   for (WPARAM w : Updates()) EXPECT_TRUE(w == 0 || w == 4) << w;
-  const auto snap = thread_->Snapshot();
+  const auto snap = Reader()->Snapshot();
   EXPECT_EQ(snap.m_nDate, 90307);
   EXPECT_EQ(snap.m_nTime, 13348);
 }
 
 TEST_F(ReaderThreadTest, FirstPollClosesAWindowAtOnce) {
-  schedule_->At(kStartTick, kRmc);
+  schedule_->At(kStartTick, kCannedRmc);
   Start();
   RunFor(100);  // the first poll has run, the second not yet
   EXPECT_EQ(Updates(), (std::vector<WPARAM>{0, 4}));
@@ -254,16 +210,16 @@ TEST_F(ReaderThreadTest, DataBeforeTheLimitResetsTheSilenceCount) {
 }
 
 TEST_F(ReaderThreadTest, SplitSentenceIsDecodedOnceAndShownOnce) {
-  const std::string rmc = kRmc;
+  const std::string rmc(kCannedRmc);
   schedule_->At(kStartTick + 1100, rmc.substr(0, 20));
   schedule_->At(kStartTick + 1300, rmc.substr(20));
   Start();
   RunFor(1250);
-  EXPECT_EQ(thread_->Snapshot().m_nDate, 0) << "nothing decoded before the line end arrives";
+  EXPECT_EQ(Reader()->Snapshot().m_nDate, 0) << "nothing decoded before the line end arrives";
   RunFor(2000);
-  const auto snap = thread_->Snapshot();
+  const auto snap = Reader()->Snapshot();
   EXPECT_EQ(snap.m_nDate, 90307);
-  EXPECT_EQ(snap.m_strRawText, L"$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n");
+  EXPECT_EQ(snap.m_strRawText, kRmcText);
   int raw = 0;
   for (WPARAM w : Updates()) raw += (w == 0);
   EXPECT_EQ(raw, 1);
@@ -273,16 +229,16 @@ TEST_F(ReaderThreadTest, LoneCrOrLfIsNoLineEnd) {
   schedule_->At(kStartTick, "abc\rdef\nghi\r\n");
   Start();
   RunFor(500);
-  EXPECT_EQ(thread_->Snapshot().m_strRawText, L"abc\rdef\nghi\r\n");
+  EXPECT_EQ(Reader()->Snapshot().m_strRawText, L"abc\rdef\nghi\r\n");
 }
 
 TEST_F(ReaderThreadTest, RawTextKeepsItsLast1024Characters) {
   std::string many;
-  for (int i = 0; i < 40; ++i) many += kRmc;
+  for (int i = 0; i < 40; ++i) many += kCannedRmc;
   schedule_->At(kStartTick, many);
   Start();
   RunFor(1500);
-  const auto raw = thread_->Snapshot().m_strRawText;
+  const auto raw = Reader()->Snapshot().m_strRawText;
   EXPECT_EQ(raw.size(), 1024u);
   EXPECT_EQ(raw.substr(raw.size() - 5), L"*1C\r\n");
 }
@@ -292,9 +248,9 @@ TEST_F(ReaderThreadTest, RawTextKeepsItsLast1024Characters) {
 TEST_F(ReaderThreadTest, APollTakesEverythingThePortHolds) {
   std::string second;
   int lines = 0;
-  while (second.size() + sizeof(kEpoch) - 1 <= 11520) {
-    second += kEpoch;
-    lines += kEpochLines;
+  while (second.size() + kCannedEpoch.size() <= 11520) {
+    second += kCannedEpoch;
+    lines += kCannedEpochLines;
   }
   schedule_->At(kStartTick + 1050, second);
   Start();
@@ -307,8 +263,8 @@ TEST_F(ReaderThreadTest, APollTakesEverythingThePortHolds) {
 
 // Bytes the driver lost before they were read show as a line of their own.
 TEST_F(ReaderThreadTest, BytesLostInTheDriverShowInTheRawText) {
-  schedule_->At(kStartTick + 50, kRmc);
-  schedule_->At(kStartTick + 450, kRmc);
+  schedule_->At(kStartTick + 50, kCannedRmc);
+  schedule_->At(kStartTick + 450, kCannedRmc);
   Start();
   RunFor(300);
   {
@@ -316,8 +272,7 @@ TEST_F(ReaderThreadTest, BytesLostInTheDriverShowInTheRawText) {
     schedule_->errors = CE_RXOVER;
   }
   RunFor(400);
-  const std::wstring rmc(kRmc, kRmc + sizeof(kRmc) - 1);
-  EXPECT_EQ(thread_->Snapshot().m_strRawText, rmc + rmc + L"-- data lost: the serial port overran --\r\n");
+  EXPECT_EQ(Reader()->Snapshot().m_strRawText, kRmcText + kRmcText + L"-- data lost: the serial port overran --\r\n");
 }
 
 TEST_F(ReaderThreadTest, DemoModeDecodesCannedSentencesButShowsWhatArrived) {
@@ -325,7 +280,7 @@ TEST_F(ReaderThreadTest, DemoModeDecodesCannedSentencesButShowsWhatArrived) {
   schedule_->At(kStartTick, received);
   Start(/*demo=*/true);
   RunFor(500);
-  const auto snap = thread_->Snapshot();
+  const auto snap = Reader()->Snapshot();
   EXPECT_EQ(snap.m_nDate, 90307);
   EXPECT_EQ(snap.m_strNS, L"N");
   EXPECT_EQ(snap.m_strRawText, L"$GPRMC,120000,V,,,,,,,010100,,*00\r\n");
@@ -334,76 +289,71 @@ TEST_F(ReaderThreadTest, DemoModeDecodesCannedSentencesButShowsWhatArrived) {
 // What a receiver at 9600 bps looks like read at 4800: bytes, rarely a
 // CR LF, never a sentence.
 const char kWrongSpeedBytes[] = "\x86\x98\xf8\x1e\x66\x80\xe0\x78\x9e";
-const char kTwoRmc[] =
-    "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n"
-    "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
+const std::string kTwoRmc = std::string(kCannedRmc) + std::string(kCannedRmc);
 const wchar_t kHint[] = L"No NMEA sentences at 4800 bps - wrong speed? Try Scan.\r\n";
 
 TEST_F(ReaderThreadTest, BytesWithoutASentenceForThreeSecondsShowTheHintUntilTheFirstSentence) {
   struct Case {
     const char* name;
-    DWORD garbageMs;        // garbage every 200 ms from the start for this long
-    const char* afterward;  // then this, at the end of the garbage
-    std::wstring raw;       // the raw text 1 s after the garbage
+    DWORD garbageMs;             // garbage every 200 ms from the start for this long
+    std::string_view afterward;  // then this, at the end of the garbage
+    std::wstring raw;            // the raw text 1 s after the garbage
   };
-  const std::wstring rmc = L"$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
   const Case cases[] = {
       {"under three seconds", 2800, "", L""},
       {"three seconds", 3400, "", kHint},
       {"junk lines do not push the hint out", 3400, "\xe0\x78junk\r\n$GPRMC,bad*11\r\n", kHint},
       // The garbage before it has no line end: the first line is garbage and
       // the sentence, the second one the sentence alone.
-      {"the first sentence replaces the hint", 3400, kTwoRmc, rmc},
+      {"the first sentence replaces the hint", 3400, kTwoRmc, kRmcText},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    window_.received.clear();
+    session_.Received().clear();
     const DWORD start = GetTickCount();
     for (DWORD t = 0; t < c.garbageMs; t += 200) schedule_->At(start + t, kWrongSpeedBytes);
     schedule_->At(start + c.garbageMs, c.afterward);
     Start();
     RunFor(c.garbageMs + 1000);
-    EXPECT_EQ(thread_->Snapshot().m_strRawText, c.raw);
+    EXPECT_EQ(Reader()->Snapshot().m_strRawText, c.raw);
     EXPECT_EQ(Updates().empty(), c.raw.empty()) << "the raw box hears of each change";
-    StopAndDestroy();
+    session_.StopAndJoin();
   }
 }
 
 TEST_F(ReaderThreadTest, SentencesArrivingInPiecesNeverShowTheHint) {
-  const std::string rmc = kRmc;
+  const std::string rmc(kCannedRmc);
   for (DWORD s = 0; s < 8; ++s) {
     schedule_->At(kStartTick + 1000 * s + 100, rmc.substr(0, 30));
     schedule_->At(kStartTick + 1000 * s + 900, rmc.substr(30));
   }
   Start();
   RunFor(8500);
-  EXPECT_EQ(thread_->Snapshot().m_strRawText.find(L"wrong speed"), std::wstring::npos);
+  EXPECT_EQ(Reader()->Snapshot().m_strRawText.find(L"wrong speed"), std::wstring::npos);
 }
 
 TEST_F(ReaderThreadTest, StopReturnsWithinOnePoll) {
   Start();
   RunFor(1000);
   const DWORD before = GetTickCount();
-  thread_->StopThread(hStop_);
+  session_.Stop();
   EXPECT_LE(GetTickCount() - before, 200u);
-  EXPECT_EQ(thread_->Join(), 0) << "the thread's exit code is the quit message's wParam";
-  thread_.reset();
+  EXPECT_EQ(session_.StopAndJoin(), 0) << "the thread's exit code is the quit message's wParam";
 }
 
 TEST_F(ReaderThreadTest, StartAndStopManyTimesInARow) {
   for (int i = 0; i < 1000; ++i) {
     Start();
-    StopAndDestroy();
+    session_.StopAndJoin();
   }
   // Every start signalled and every stop was waited for: the events are
   // back in the state a new session expects.
-  EXPECT_EQ(WaitForSingleObject(hStop_, 0), WAIT_TIMEOUT);
+  EXPECT_EQ(WaitForSingleObject(session_.StopEvent(), 0), WAIT_TIMEOUT);
 }
 
 TEST_F(ReaderThreadTest, ThreadThatCannotBeCreatedFailsTheStartAtOnce) {
   CWinThread::SimulateCreationFailure(true);
-  CGPSReadThread thread(&owner_, &serial_, 1024, hStart_, hStop_);
-  EXPECT_FALSE(thread.StartThread(hStart_));
+  EXPECT_FALSE(session_.Start());
   CWinThread::SimulateCreationFailure(false);
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/canned_epoch.h"
+
 namespace {
 
 // Feeds `reads` one after another and returns the lines cut from them.
@@ -65,7 +67,7 @@ TEST(LineCutterTest, KeepsTheLastCharactersOfAnOverlongLine) {
 
 // At 1200 bps a 70-byte sentence arrives in reads of 24 bytes: nothing is lost.
 TEST(LineCutterTest, SlowReceiversLoseNothing) {
-  const std::string sentence = "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
+  const std::string sentence(kCannedRmc);
   const std::string stream = sentence + sentence + sentence;
   std::vector<std::string> reads;
   for (std::size_t i = 0; i < stream.size(); i += 24) {

@@ -5,43 +5,26 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
 
-#include "acquisition/gps_read_thread.h"
 #include "platform/core/com_device_table.h"
 #include "platform/core/event.h"
 #include "platform/core/simulated_clock.h"
-#include "platform/core/window_core.h"
 #include "simulator/simulated_receiver.h"
-#include "serial/serial_com.h"
+#include "tests/support/reader_session.h"
 
 namespace {
-
-struct Received {
-  UINT message;
-  WPARAM wParam;
-  DWORD at;  // tick count
-};
-
-class RecordingWindow : public CoreWindow {
- public:
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM) override {
-    received.push_back({msg, wParam, GetTickCount()});
-    return 0;
-  }
-  std::vector<Received> received;
-};
 
 // A minute of a session with the simulated receiver pinned as COM1: and
 // opened at its own speed: what the reader posted, the record at the end
 // and the receiver's account of what it sent.
 struct Session {
   GPSRecordData snap;
-  std::vector<Received> received;
+  std::vector<PostedMessage> received;
   DWORD start = 0;
   sim::ReceiverStats sent;
 };
@@ -62,41 +45,29 @@ Session RunAMinute(const sim::ReceiverOptions& options) {
   EXPECT_TRUE(receiver.Start(options, &error)) << error;
   table.PinSimulator(receiver.SlavePath(), 1);
 
-  RecordingWindow window;
-  CWndHandle owner;
-  owner.m_hWnd = CoreRegisterWindow(&window);
-  HANDLE hStart = CreateEventW(nullptr, FALSE, TRUE, nullptr);
-  HANDLE hStop = CreateEventW(nullptr, FALSE, TRUE, nullptr);
-  CSerialCom serial;
-  EXPECT_TRUE(serial.Open(L"COM1:", options.baud, 8, 0, 0));
-  auto thread = std::make_unique<CGPSReadThread>(&owner, &serial, 1024, hStart, hStop);
-  EXPECT_TRUE(thread->StartThread(hStart));
+  {
+    ReaderSession reader;
+    EXPECT_TRUE(reader.Open(L"COM1:", options.baud));
+    EXPECT_TRUE(reader.Start());
 
-  session.start = GetTickCount();
-  while (GetTickCount() - session.start < 60000) {
-    Sleep(20);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    session.start = GetTickCount();
+    while (GetTickCount() - session.start < 60000) {
+      Sleep(20);
+      reader.Deliver();
+    }
+    // The receiver stops first; the reader then takes what is on the line.
+    session.sent = receiver.Stats();
+    receiver.Stop();
+    for (DWORD waited = 0; waited < 1000; waited += 20) {
+      Sleep(20);
+      reader.Deliver();
+    }
+    session.snap = reader.Reader()->Snapshot();
+    EXPECT_EQ(reader.StopAndJoin(), 0);
+    session.received = std::move(reader.Received());
   }
-  // The receiver stops first; the reader then takes what is on the line.
-  session.sent = receiver.Stats();
-  receiver.Stop();
-  for (DWORD waited = 0; waited < 1000; waited += 20) {
-    Sleep(20);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  }
-  session.snap = thread->Snapshot();
-  thread->StopThread(hStop);
-  EXPECT_EQ(thread->Join(), 0);
-  thread.reset();
-  serial.Close();
-  CoreUnregisterWindow(owner.m_hWnd);
-  CloseHandle(hStart);
-  CloseHandle(hStop);
   ComDeviceTable::SetActive(nullptr);
   std::filesystem::remove_all(dir);
-  session.received = std::move(window.received);
   return session;
 }
 
@@ -124,8 +95,8 @@ TEST(ReaderOnSimulator, AMinuteWithASilenceInTheMiddle) {
   int raw = 0, rmc = 0;
   WPARAM last = 0;
   std::vector<double> lostAt;
-  for (const Received& r : session.received) {
-    const double t = (r.at - start) / 1000.0;
+  for (const PostedMessage& r : session.received) {
+    const double t = (r.tick - start) / 1000.0;
     if (r.message == WM_GPSLOST) {
       lostAt.push_back(t);
       continue;
@@ -157,7 +128,7 @@ TEST(ReaderOnSimulator, AMinuteAt115200BpsAndTenFixesASecondLosesNothing) {
   options.gnss = true;
   const Session session = RunAMinute(options);
   const auto lines = std::count_if(session.received.begin(), session.received.end(),
-                                   [](const Received& r) { return r.message == WM_GPSUPDATE && r.wParam == 0; });
+                                   [](const PostedMessage& r) { return r.message == WM_GPSUPDATE && r.wParam == 0; });
   EXPECT_GT(session.sent.sentences_sent, 600u * 15u) << "ten epochs a second of fifteen sentences or more";
   EXPECT_GT(session.sent.bytes_sent, 50u * 9000u);
   EXPECT_EQ(static_cast<std::uint64_t>(lines), session.sent.sentences_sent);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "nmea/checksum.h"
+#include "tests/support/canned_epoch.h"
 #include "tests/corpus/tool_runner.h"
 
 namespace {
@@ -31,13 +32,7 @@ std::string Satellites(const std::vector<std::string>& filled) {
   return out + "]";
 }
 
-const std::string kCanned =
-    "$GPGGA,013345,2411.1630,N,12036.6100,E,1,07,2.0,0.0,M,,,,0000*17\r\n"
-    "$GPGSA,A,3,01,03,05,07,09,11,13,15,17,19,21,23,7.5,6.9,5.4*3D\r\n"
-    "$GPGSV,3,1,12,01,06,157,10,03,62,104,21,05,20,208,26,07,56,057,25*74\r\n"
-    "$GPGSV,3,2,12,09,86,250,46,11,17,120,08,13,89,164,49,15,08,225,04*74\r\n"
-    "$GPGSV,3,3,12,17,39,335,02,19,80,104,11,21,69,147,10,23,56,217,22*7D\r\n"
-    "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C\r\n";
+const std::string kCanned(kCannedEpoch);
 
 const std::string kCannedRmcOutput =
     "\"group\":4,\"date\":90307,\"time\":13348,\"speed\":6.1,\"course\":101.5,\"ns\":\"N\",\"ew\":\"E\","

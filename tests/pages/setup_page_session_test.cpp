@@ -13,8 +13,8 @@
 #include "platform/ui/screen.h"
 #include "platform/ui/message_box.h"
 #include "resources/resource_ids.h"
-#include "resources/string_table.h"
 #include "session_fixture.h"
+#include "tests/support/canned_epoch.h"
 
 namespace {
 
@@ -264,11 +264,7 @@ TEST_F(SessionControlTest, LinesThatPushOutTheWholeRawBoxLeaveItShowingItsEnd) {
     ASSERT_EQ(write(receiver, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   };
   // The six canned sentences of demo mode, as a receiver would send them.
-  std::string fix;
-  for (UINT id = IDS_DEMO_GGA; id <= IDS_DEMO_RMC; ++id) {
-    const std::wstring line = FindStringResource(id);
-    fix += std::string(line.begin(), line.end()) + "\r\n";
-  }
+  const std::string fix(kCannedEpoch);
   const std::string noFix = "$GPRMC,,V,,,,,,,,,,N*53\r\n$GPGSA,A,1,,,,,,,,,,,,,,,*1E\r\n";
   LogView* view = nullptr;
   const auto showsTheEnd = [&](const std::string& last) {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "platform/core/resources.h"
 #include "resources/string_table.h"
+#include "tests/support/canned_epoch.h"
 #include "tests/resources/byte_reader.h"
 
 namespace {
@@ -18,9 +20,14 @@ std::wstring Load(UINT id, HINSTANCE instance = nullptr) {
 }
 
 TEST(LoadString, EveryProgramStringComesBackExactly) {
+  // The demo sentences as the string table holds them: no line end, wide.
+  const auto canned = [](int index) {
+    const std::string_view sentence = CannedSentence(index);
+    return std::wstring(sentence.begin(), sentence.end());
+  };
   const struct {
     UINT id;
-    const wchar_t* text;
+    std::wstring text;
   } expected[] = {
       {128, L"Zelmora 3.0"},
       {129, L"Start GPS"},
@@ -30,12 +37,12 @@ TEST(LoadString, EveryProgramStringComesBackExactly) {
       {133, L"%.1f km/h"},
       {134, L"%d\u00B0"},
       {135, L"N\u000ANE\u000AE\u000ASE\u000AS\u000ASW\u000AW\u000ANW"},
-      {151, L"$GPGGA,013345,2411.1630,N,12036.6100,E,1,07,2.0,0.0,M,,,,0000*17"},
-      {152, L"$GPGSA,A,3,01,03,05,07,09,11,13,15,17,19,21,23,7.5,6.9,5.4*3D"},
-      {153, L"$GPGSV,3,1,12,01,06,157,10,03,62,104,21,05,20,208,26,07,56,057,25*74"},
-      {154, L"$GPGSV,3,2,12,09,86,250,46,11,17,120,08,13,89,164,49,15,08,225,04*74"},
-      {155, L"$GPGSV,3,3,12,17,39,335,02,19,80,104,11,21,69,147,10,23,56,217,22*7D"},
-      {156, L"$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C"},
+      {151, canned(0)},
+      {152, canned(1)},
+      {153, canned(2)},
+      {154, canned(3)},
+      {155, canned(4)},
+      {156, canned(5)},
       {5010, L"Can not open port."},
       {5011, L"GPS not found."},
       {5012, L"Do you want to try again?"},

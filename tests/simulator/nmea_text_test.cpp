@@ -3,13 +3,18 @@
 #include <clocale>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+
+#include "tests/support/canned_epoch.h"
+
 namespace {
 
 TEST(NmeaText, FinishSentenceMatchesKnownReceiverOutput) {
   // Bodies of sentences with the checksums their receivers sent.
-  const char* const sentences[] = {
-      "$GPGGA,013345,2411.1630,N,12036.6100,E,1,07,2.0,0.0,M,,,,0000*17",
-      "$GPRMC,013348,A,2411.1630,N,12036.6100,E,6.10,101.50,090307,,*1C",
+  const std::string_view sentences[] = {
+      CannedSentence(0),  // GGA
+      CannedSentence(5),  // RMC
       "$PSRF104,0,0,0,96000,237759,1946,12,4*1D",
       "$GPGSV,3,3,11,24,24,310,18,06,07,167,19,13,37,229,*44",
   };
