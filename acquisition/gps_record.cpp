@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <string_view>
 
 #include "acquisition/gnss_system.h"
@@ -333,14 +334,14 @@ void CGPSRecord::MergeGsv(wchar_t talker1, wchar_t talker2, int nMessages, int n
     }
   }
   if (nMessage >= nMessages) {
+    // The sequence's messages make the satellites; every slot starts empty
+    // for the next sequence.
     source->satellites.clear();
-    const int last = std::min(nMessages, kGsvMessages);
-    for (int message = 0; message < kGsvMessages; ++message) {
-      for (int k = 0; message < last && k < source->pendingCount[message]; ++k) {
-        source->satellites.push_back(source->pending[message][k]);
-      }
-      source->pendingCount[message] = 0;
+    for (int message = 0; message < std::min(nMessages, kGsvMessages); ++message) {
+      const SatelliteInfo* slot = source->pending[message];
+      source->satellites.insert(source->satellites.end(), slot, slot + source->pendingCount[message]);
     }
+    std::fill(std::begin(source->pendingCount), std::end(source->pendingCount), 0);
     RebuildSky();
   }
 }
