@@ -21,8 +21,10 @@ ReaderSession::ReaderSession() {
   m_hStop = CreateEventW(nullptr, FALSE, TRUE, nullptr);
 }
 
+// A reader is destroyed only after its thread has ended: the thread still
+// runs on it for a moment after the stop event.
 ReaderSession::~ReaderSession() {
-  Stop();
+  StopAndJoin();
   m_reader.reset();
   m_serial.Close();
   CloseHandle(m_hStart);
@@ -33,7 +35,7 @@ ReaderSession::~ReaderSession() {
 bool ReaderSession::Open(LPCWSTR com, DWORD speed) { return m_serial.Open(com, speed, 8, 0, 0) != FALSE; }
 
 CGPSReadThread& ReaderSession::Create() {
-  Stop();
+  StopAndJoin();
   m_reader = std::make_unique<CGPSReadThread>(&m_owner, &m_serial, kBytesPerRead, m_hStart, m_hStop);
   m_started = false;
   return *m_reader;
