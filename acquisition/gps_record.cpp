@@ -107,7 +107,17 @@ int CGPSRecord::DecodeLine(const std::wstring& strLine, CFieldArray& fields) {
     return kLineNotDecoded;
   }
   // In demo mode the receiver's sentence only picks the type; the canned
-  // one is checked and decoded instead.
+  // one is checked and decoded instead. The merged sky keeps only whole
+  // sequences, so there a satellite line brings the whole canned sequence:
+  // single messages drawn at random would show a third of it at times.
+  if (m_bDemo && !m_bGpsOnly && type->type == Head::GSV) {
+    int result = kLineDroppedCheck;
+    for (const std::wstring* message : {&m_strDemoGSV1, &m_strDemoGSV2, &m_strDemoGSV3}) {
+      if (!CheckSentence(*message)) return kLineDroppedCheck;
+      result = DecodeGSV(*message, fields);
+    }
+    return result;
+  }
   if (text.size() != strLine.size()) {
     m_strSentence.assign(text);
   }

@@ -5,12 +5,15 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "acquisition/field_array.h"
 #include "acquisition/gnss_system.h"
 #include "nmea/checksum.h"
+#include "platform/core/numbers.h"
 #include "resources/string_table.h"
 #include "tests/support/demo_record.h"
 
@@ -416,6 +419,47 @@ TEST_F(DecodeTest, DemoModeSubstitutesCannedSentences) {
   CGPSRecord unloaded;
   unloaded.m_bDemo = TRUE;
   EXPECT_EQ(unloaded.DecodeLine(FindStringResource(IDS_DEMO_RMC), m_fields), kLineDroppedCheck);
+}
+
+// With every talker decoded, demo mode shows the canned sky alone, whole,
+// after any line of a multi-system receiver: no satellite of the receiver's
+// own, never a third of the canned twelve.
+TEST_F(DecodeTest, DemoModeShowsOnlyTheCannedSkyWhateverTheTalkers) {
+  CGPSRecord demo;
+  demo.LoadDemoSentences();
+  demo.m_bDemo = TRUE;
+  std::set<int> canned;
+  for (UINT id : {IDS_DEMO_GSV1, IDS_DEMO_GSV2, IDS_DEMO_GSV3}) {
+    CFieldArray fields;
+    SplitFields(FindStringResource(id), L',', fields);
+    for (int k = 0; k < 4; ++k) canned.insert(WcsToLong(fields[4 + 4 * k]));
+  }
+  ASSERT_EQ(canned.size(), 12u);
+  const std::wstring lines[] = {L"$GNGGA,",
+                                L"$GLGSV,3,3,9,70,10,10,30*00",
+                                L"$GNGSA,",
+                                L"$GNGSA,",
+                                L"$GAGSV,1,1,2,11,20,20,40*00",
+                                L"$GPGSV,3,3,10,02,5,5,20*00",
+                                L"$GBGSV,",
+                                L"$GNRMC,",
+                                L"$GQGSV,",
+                                L"$GLGSV,"};
+  std::thread([&] {
+    for (const std::wstring& line : lines) {
+      SCOPED_TRACE(line);
+      demo.DecodeLine(line, m_fields);
+      const GPSRecordData snap = demo.Snapshot();
+      if (line.find(L"GSV") == std::wstring::npos) continue;
+      std::set<int> shown;
+      for (int i = 0; i < snap.m_nSkyCount; ++i) {
+        EXPECT_EQ(snap.m_Sky[i].nSystem, kSystemGPS);
+        shown.insert(snap.m_Sky[i].nPRN);
+      }
+      EXPECT_EQ(shown, canned);
+      EXPECT_EQ(snap.m_nSkyCount, 12);
+    }
+  }).join();
 }
 
 TEST(RawTextTest, KeepsTheLastCharactersOfTheLines) {
