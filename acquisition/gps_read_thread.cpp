@@ -29,11 +29,12 @@ constexpr int kReadsPerPoll = 64;
 constexpr wchar_t kDataLostLine[] = L"-- data lost: the serial port overran --";
 
 // What bytes without sentences most often mean: the receiver talks at
-// another speed than the port's.
+// another speed than the port's. Two short lines, so that the advice fits
+// the narrowest raw box without scrolling sideways.
 std::wstring WrongSpeedHint(CSerialCom& serial) {
   DCB dcb{};
   const DWORD speed = serial.GetState(&dcb) ? dcb.BaudRate : 0;
-  return L"No NMEA sentences at " + std::to_wstring(speed) + L" bps - wrong speed? Try Scan.";
+  return L"No NMEA sentences at " + std::to_wstring(speed) + L" bps.\r\nWrong speed? Try Scan.";
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 // publishes each line to the raw text at once, decodes it into the GPS data
 // record, and announces the decoded groups at most about once a second.
 // When bytes arrive for three seconds without one checksum-valid sentence
-// (the receiver talks at another speed), the raw text is one hint line
-// instead ("No NMEA sentences at 4800 bps - wrong speed? Try Scan.", with the
-// port's speed) until the first sentence replaces it. It
+// (the receiver talks at another speed), the raw text is a two-line hint
+// instead ("No NMEA sentences at 4800 bps." / "Wrong speed? Try Scan.", with
+// the port's speed) until the first sentence replaces it. It
 // reports to the Setup page only by posted messages and never waits for the
 // user interface.
 #pragma once

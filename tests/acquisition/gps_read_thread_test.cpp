@@ -290,7 +290,7 @@ TEST_F(ReaderThreadTest, DemoModeDecodesCannedSentencesButShowsWhatArrived) {
 // CR LF, never a sentence.
 const char kWrongSpeedBytes[] = "\x86\x98\xf8\x1e\x66\x80\xe0\x78\x9e";
 const std::string kTwoRmc = std::string(kCannedRmc) + std::string(kCannedRmc);
-const wchar_t kHint[] = L"No NMEA sentences at 4800 bps - wrong speed? Try Scan.\r\n";
+const wchar_t kHint[] = L"No NMEA sentences at 4800 bps.\r\nWrong speed? Try Scan.\r\n";
 
 TEST_F(ReaderThreadTest, BytesWithoutASentenceForThreeSecondsShowTheHintUntilTheFirstSentence) {
   struct Case {
@@ -329,7 +329,7 @@ TEST_F(ReaderThreadTest, SentencesArrivingInPiecesNeverShowTheHint) {
   }
   Start();
   RunFor(8500);
-  EXPECT_EQ(Reader()->Snapshot().m_strRawText.find(L"wrong speed"), std::wstring::npos);
+  EXPECT_EQ(Reader()->Snapshot().m_strRawText.find(L"Wrong speed"), std::wstring::npos);
 }
 
 TEST_F(ReaderThreadTest, StopReturnsWithinOnePoll) {
