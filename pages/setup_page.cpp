@@ -6,7 +6,9 @@
 #include "layout/dialog_layout.h"
 #include "pages/gps_update.h"
 #include "pages/gps_info_page.h"
+#include "platform/core/last_error.h"
 #include "platform/core/numbers.h"
+#include "platform/ui/ui_application.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "session/port_list.h"
@@ -78,22 +80,45 @@ void CGeneralPpg::OnSize(UINT, int, int) {
 void CGeneralPpg::OnScan() {
   BeginWaitCursor();
   m_btnScan.EnableWindow(FALSE);
+  m_bScanning = TRUE;
+  const bool bGpsOnly = GpsOnlyDecoding(m_nGpsOnly);
   const ScanPortList list{[this] { return m_cbPort.GetCount(); },
                           [this](int n) {
                             std::wstring text;
                             m_cbPort.GetLBText(n, text);
                             return text;
                           }};
+  // The raw box, idle while no session runs, tells what the scan tries; the
+  // handheld's look leaves it as it was.
+  std::wstring strLog;
+  const auto log = [&](const std::wstring& line) {
+    if (bGpsOnly) return;
+    strLog += line + L"\r\n";
+    ShowRawText(strLog);
+  };
+  log(AfxLoadString(IDS_SCAN_STARTED));
+  bool bCancelled = false;
+  ScanHooks hooks;
+  hooks.trying = [&](const std::wstring& device, DWORD baudRate) {
+    log(FormatText(AfxLoadString(IDS_SCAN_TRYING).c_str(), {device.c_str(), static_cast<int>(baudRate)}));
+  };
+  hooks.listen = [&](DWORD ms) { return !(bCancelled = !WaitPumpingMessages(ms)); };
   const std::optional<ReceiverFound> found =
-      ScanForReceiver(list, GpsOnlyDecoding(m_nGpsOnly) ? ScanTalkers::GpsOnly : ScanTalkers::Any);
+      ScanForReceiver(list, bGpsOnly ? ScanTalkers::GpsOnly : ScanTalkers::Any, hooks);
   if (found) {
     m_cbPort.GetLBText(found->entry, m_strPort);
     m_strBaudRate = FormatText(L"%d", {static_cast<int>(found->baudRate)});
     UpdateData(FALSE);
+    log(FormatText(AfxLoadString(IDS_SCAN_FOUND).c_str(),
+                   {DeviceNameOf(m_strPort).c_str(), static_cast<int>(found->baudRate)}));
+  } else {
+    log(AfxLoadString(bCancelled ? IDS_SCAN_CANCELLED : IDS_GPS_NOT_FOUND));
   }
+  m_bScanning = FALSE;
   m_btnScan.EnableWindow(TRUE);
   EndWaitCursor();
-  if (!found) AfxMessageBox(IDS_GPS_NOT_FOUND, MB_ICONEXCLAMATION | MB_OK);
+  // A scan the user cancelled needs no message.
+  if (!found && !bCancelled) AfxMessageBox(IDS_GPS_NOT_FOUND, MB_ICONEXCLAMATION | MB_OK);
 }
 
 void CGeneralPpg::OnStartStop() {
@@ -106,6 +131,9 @@ void CGeneralPpg::OnStartStop() {
 }
 
 void CGeneralPpg::OnTimer(UINT_PTR nIDEvent) {
+  // The scan walks the port list and owns the ports meanwhile; both timers
+  // come again after it.
+  if (m_bScanning) return;
   if (nIDEvent == IDT_PORT_REFRESH) {
     if (m_cbPort.IsWindowEnabled()) RefreshPortList(m_cbPort);
   } else {
@@ -125,10 +153,11 @@ void CGeneralPpg::StartGps(UINT_PTR nIDEvent) {
   m_nBaudRate = WcsToLong(m_strBaudRate);
   BeginWaitCursor();
   const BOOL bOpened = m_serial.Open(strDevice.c_str(), static_cast<DWORD>(m_nBaudRate), 8, NOPARITY, ONESTOPBIT);
+  const DWORD dwOpenError = bOpened ? ERROR_SUCCESS : GetLastError();
   EndWaitCursor();
 
   if (!bOpened) {
-    AfxMessageBox(IDS_CANNOT_OPEN_PORT, MB_ICONEXCLAMATION | MB_OK);
+    AfxMessageBox(CannotOpenText(dwOpenError).c_str(), MB_ICONEXCLAMATION | MB_OK);
     if (AfxMessageBox(IDS_TRY_AGAIN, MB_ICONQUESTION | MB_YESNO) == IDYES) {
       SetTimer(IDT_START_GPS, kRestartDelayMs, nullptr);
     }
@@ -195,6 +224,30 @@ void CGeneralPpg::ClearStatusPage() {
   m_pStatusPage->SetPdop(L"");
   m_pStatusPage->DrawSkyView(nullptr);
   m_pStatusPage->DrawSignalBars(nullptr);
+}
+
+std::wstring CGeneralPpg::CannotOpenText(DWORD dwError) const {
+  std::wstring text = AfxLoadString(IDS_CANNOT_OPEN_PORT);
+  if (GpsOnlyDecoding(m_nGpsOnly)) return text;
+  UINT reason = IDS_OPEN_FAILED;
+  switch (dwError) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_DEVICE_NOT_CONNECTED:
+      reason = IDS_OPEN_NO_DEVICE;
+      break;
+    case ERROR_ACCESS_DENIED:
+      reason = IDS_OPEN_DENIED;
+      break;
+    case ERROR_SHARING_VIOLATION:
+      reason = IDS_OPEN_BUSY;
+      break;
+    case ERROR_INVALID_PARAMETER:
+      reason = IDS_OPEN_NOT_SERIAL;
+      break;
+    default:
+      break;
+  }
+  return text + L"\n" + FormatText(AfxLoadString(reason), {static_cast<int>(dwError)});
 }
 
 LRESULT CGeneralPpg::OnGpsUpdate(WPARAM wParam, LPARAM) {

@@ -54,7 +54,9 @@ class CGeneralPpg : public CPropertyPage {
 
   // The layout switch; button 1011 gets its caption back afterwards.
   void OnSize(UINT type, int cx, int cy);
-  // Searches the ports at seven speeds for a receiver.
+  // Searches the ports at seven speeds for a receiver. The window keeps
+  // painting while the scan listens; the user's input is held off, and
+  // Escape cancels the scan.
   void OnScan();
   // Stops a running session, or starts one 100 ms from now.
   void OnStartStop();
@@ -83,4 +85,9 @@ class CGeneralPpg : public CPropertyPage {
   void ShowRunningLook(BOOL bRunning);
   // Empties every field and view of the GPS Info page.
   void ClearStatusPage();
+  // The message of a failed open: "Can not open port." and, unless the
+  // handheld's $GP-only behaviour is chosen, a line with the system's reason.
+  std::wstring CannotOpenText(DWORD dwError) const;
+
+  BOOL m_bScanning = FALSE;  // a scan is pumping messages: timers wait for its end
 };

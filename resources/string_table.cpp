@@ -21,6 +21,15 @@ const StringTableEntry kStringTable[] = {
     {IDS_CANNOT_OPEN_PORT, L"Can not open port."},
     {IDS_GPS_NOT_FOUND, L"GPS not found."},
     {IDS_TRY_AGAIN, L"Do you want to try again?"},
+    {IDS_OPEN_NO_DEVICE, L"No such device: is the receiver plugged in?"},
+    {IDS_OPEN_DENIED, L"Permission denied: is your user in the dialout group?"},
+    {IDS_OPEN_BUSY, L"Device busy: another program (gpsd?) has it open."},
+    {IDS_OPEN_NOT_SERIAL, L"Not a serial port, or it refused the speed."},
+    {IDS_OPEN_FAILED, L"The system reported error %d."},
+    {IDS_SCAN_STARTED, L"Scanning... (Esc cancels)"},
+    {IDS_SCAN_TRYING, L"Trying %s at %d bps"},
+    {IDS_SCAN_FOUND, L"Found: %s at %d bps"},
+    {IDS_SCAN_CANCELLED, L"Scan cancelled."},
 };
 const std::size_t kStringTableSize = std::size(kStringTable);
 

@@ -23,6 +23,17 @@ constexpr UINT IDS_DEMO_RMC = 156;
 constexpr UINT IDS_CANNOT_OPEN_PORT = 5010;
 constexpr UINT IDS_GPS_NOT_FOUND = 5011;
 constexpr UINT IDS_TRY_AGAIN = 5012;
+// The second line of "Can not open port.": the system's reason in plain words.
+constexpr UINT IDS_OPEN_NO_DEVICE = 5013;
+constexpr UINT IDS_OPEN_DENIED = 5014;
+constexpr UINT IDS_OPEN_BUSY = 5015;
+constexpr UINT IDS_OPEN_NOT_SERIAL = 5016;
+constexpr UINT IDS_OPEN_FAILED = 5017;  // any other error: its number
+// The raw box's lines while a scan runs.
+constexpr UINT IDS_SCAN_STARTED = 5018;
+constexpr UINT IDS_SCAN_TRYING = 5019;  // device name, speed
+constexpr UINT IDS_SCAN_FOUND = 5020;   // device name, speed
+constexpr UINT IDS_SCAN_CANCELLED = 5021;
 
 struct StringTableEntry {
   UINT id;

@@ -55,14 +55,21 @@ bool HoldsReceiverSentence(char* data, DWORD size, ScanTalkers talkers) {
   return talkers == ScanTalkers::Any && HoldsAnyTalkerHead(data);
 }
 
-std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort& port, ScanTalkers talkers) {
+std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort& port, ScanTalkers talkers,
+                                             const ScanHooks& hooks) {
   const auto buffer = std::make_unique<char[]>(kScanBufferSize + 1);
   for (DWORD speed : kScanSpeeds) {
     for (int n = 0; n < list.count(); ++n) {
       const std::wstring name = DeviceNameOf(list.text(n));
       if (!MayHoldReceiver(GetActiveDriverValue(name.c_str(), L"Key"))) continue;
+      if (hooks.trying) hooks.trying(name, speed);
       if (!port.Open(name.c_str(), speed, 8, 0, 0)) continue;
-      Sleep(kScanListenMs);
+      if (!hooks.listen) {
+        Sleep(kScanListenMs);
+      } else if (!hooks.listen(kScanListenMs)) {
+        port.Close();
+        return std::nullopt;
+      }
       DWORD bytesRead = 0;
       if (!port.Read(buffer.get(), kScanBufferSize, &bytesRead)) bytesRead = 0;
       port.Close();
@@ -74,7 +81,7 @@ std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort&
   return std::nullopt;
 }
 
-std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanTalkers talkers) {
+std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanTalkers talkers, const ScanHooks& hooks) {
   SerialScanPort port;
-  return ScanForReceiver(list, port, talkers);
+  return ScanForReceiver(list, port, talkers, hooks);
 }

@@ -1,9 +1,10 @@
 // The receiver scan behind the Setup page's Scan button: every listed port
 // that may hold a receiver is opened at seven speeds in turn, listened to for
 // two seconds, and searched for NMEA ("$GP") or SiRF ("$PS") sentences. The
-// first port and speed that deliver one win. It runs to its end on the
-// calling thread; the page shows the wait cursor meanwhile and reports
-// "GPS not found." when nothing was found.
+// first port and speed that deliver one win. It runs on the calling thread;
+// the page shows the wait cursor meanwhile, keeps its window painting
+// through the scan's listen hook, and reports "GPS not found." when nothing
+// was found.
 #pragma once
 
 #include <functional>
@@ -54,13 +55,23 @@ enum class ScanTalkers { GpsOnly, Any };
 // there.
 bool HoldsReceiverSentence(char* data, DWORD size, ScanTalkers talkers = ScanTalkers::GpsOnly);
 
+// What the caller sees of a running scan. `trying` hears of each device
+// name and speed before the port is opened; `listen` waits the listening
+// time in place of a plain Sleep and returns false when the user cancelled,
+// which ends the scan at once with nothing found.
+struct ScanHooks {
+  std::function<void(const std::wstring& device, DWORD baudRate)> trying;
+  std::function<bool(DWORD milliseconds)> listen;
+};
+
 // The scan over `port`: for each speed and each entry, the entry's device
 // name is tried when its driver key passes MayHoldReceiver; the port is
-// opened (8 data bits, no parity, one stop bit), the scan sleeps
+// opened (8 data bits, no parity, one stop bit), the scan waits
 // kScanListenMs, reads once what has arrived (up to kScanBufferSize bytes),
 // closes the port and searches the bytes.
 std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort& port,
-                                             ScanTalkers talkers = ScanTalkers::GpsOnly);
+                                             ScanTalkers talkers = ScanTalkers::GpsOnly, const ScanHooks& hooks = {});
 // The same over a local CSerialCom, created closed here and closed (if still
 // open) when the scan ends: the Setup page's own port is not used.
-std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanTalkers talkers = ScanTalkers::GpsOnly);
+std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanTalkers talkers = ScanTalkers::GpsOnly,
+                                             const ScanHooks& hooks = {});

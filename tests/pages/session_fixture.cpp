@@ -14,6 +14,7 @@
 
 #include "platform/core/active_drivers_hive.h"
 #include "platform/core/clock.h"
+#include "platform/core/last_error.h"
 #include "platform/core/waitable_object.h"
 #include "platform/core/registry.h"
 #include "platform/core/termios_port.h"
@@ -177,7 +178,10 @@ void SessionTest::SetUp() {
   CoreSetCommOpener([this, table = &ports_->Table(), log = log_](LPCWSTR name, DWORD access, DWORD, DWORD,
                                                                  DWORD) -> std::unique_ptr<CommPort> {
     std::string path = table->PathOf(name);
-    if (path.empty()) return nullptr;
+    if (path.empty()) {
+      SetLastError(ERROR_FILE_NOT_FOUND);  // as the real opener says of a number with no device
+      return nullptr;
+    }
     if (onOpen_) onOpen_();
     std::unique_ptr<CommPort> port = TermiosPort::Open(path, access);
     if (!port) return nullptr;

@@ -2,8 +2,13 @@
 // that opens costs 2000 ms of it.
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
 
 #include "platform/ui/message_box.h"
+#include "platform/ui/ui_window.h"
 #include "resources/resource_ids.h"
 #include "session_fixture.h"
 
@@ -101,6 +106,58 @@ TEST_F(ReceiverScanTest, NothingFoundSaysGpsNotFoundAndKeepsTheChosenSpeed) {
     EXPECT_EQ(MessageBoxesShown()[0].icon, MB_ICONEXCLAMATION);
     EXPECT_EQ(MessageBoxesShown()[0].buttons, MB_OK);
     EXPECT_TRUE(Enabled(IDC_SETUP_SCAN));
+  });
+}
+
+// While the scan listens the window keeps running: Qt's timers fire and the
+// raw box tells what is tried, but a click is swallowed, and Escape ends
+// the scan without a message instead of closing the sheet.
+TEST_F(ReceiverScanTest, TheWindowLivesWhileScanningAndEscapeCancels) {
+  AddMutePort(1);
+  AddMutePort(2);
+  int opens = 0;
+  int timersFired = 0;
+  std::vector<std::wstring> rawAtOpens;
+  onOpen_ = [&] {
+    ++opens;
+    rawAtOpens.push_back(SetupText(IDC_SETUP_RAW_TEXT));
+    QTimer::singleShot(0, [&] { ++timersFired; });
+    QWidget* start = UiWindow::FromHandle(GetDlgItem(setup_->m_hWnd, IDC_SETUP_START_STOP))->Widget();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QCoreApplication::postEvent(start, new QMouseEvent(type, QPointF(5, 5), start->mapToGlobal(QPointF(5, 5)),
+                                                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    }
+    if (opens == 3) {
+      QCoreApplication::postEvent(start->window(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    }
+  };
+  RunSheet([&] {
+    EXPECT_EQ(Scan(), 2u * 2000u) << "Escape ends the third listen at once";
+    EXPECT_EQ(log_->Speeds(), (Tries{{L"COM1:", 4800}, {L"COM2:", 4800}, {L"COM1:", 57600}}));
+    EXPECT_EQ(timersFired, 3);
+    ASSERT_EQ(rawAtOpens.size(), 3u);
+    EXPECT_EQ(rawAtOpens[1], L"Scanning... (Esc cancels)\r\nTrying COM1: at 4800 bps\r\nTrying COM2: at 4800 bps\r\n");
+    EXPECT_NE(SetupText(IDC_SETUP_RAW_TEXT).find(L"Trying COM1: at 57600 bps\r\nScan cancelled.\r\n"),
+              std::wstring::npos);
+    EXPECT_TRUE(MessageBoxesShown().empty()) << "the user cancelled: no message";
+    EXPECT_FALSE(RunningLook()) << "clicks on Start GPS were swallowed";
+    Pass(3000);
+    EXPECT_FALSE(RunningLook());
+    EXPECT_TRUE(Enabled(IDC_SETUP_SCAN));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(log_->OpenPorts(), 0);
+    EXPECT_TRUE(IsWindow(sheet_)) << "Escape did not close the sheet";
+  });
+}
+
+// The handheld's look: the raw box is not the scan's.
+TEST_F(ReceiverScanTest, WithGpsOnlyDecodingTheRawBoxIsLeftAlone) {
+  AddMutePort(1);
+  WriteSetting(L"GpsOnly", 1);
+  RunSheet([&] {
+    Scan();
+    EXPECT_EQ(SetupText(IDC_SETUP_RAW_TEXT), L"");
+    EXPECT_EQ(MessageBoxesShown().size(), 1u);
   });
 }
 

@@ -195,7 +195,8 @@ TEST_F(SessionControlTest, APortThatDoesNotOpenAsksAndYesRetriesWithThePortChose
     Pass(100);
     ASSERT_EQ(MessageBoxesShown().size(), 2u);
     const MessageBoxRecord& cannot = MessageBoxesShown()[0];
-    EXPECT_EQ(cannot.text, L"Can not open port.");
+    EXPECT_EQ(cannot.text, L"Can not open port.\nNo such device: is the receiver plugged in?")
+        << "the designed first line, then the system's reason";
     EXPECT_EQ(cannot.icon, MB_ICONEXCLAMATION);
     EXPECT_EQ(cannot.buttons, MB_OK);
     EXPECT_EQ(cannot.caption, AfxGetAppName());
@@ -223,11 +224,23 @@ TEST_F(SessionControlTest, APortThatDoesNotOpenAndNoLeavesThePageIdle) {
   RunSheet([&] {
     Click(IDC_SETUP_START_STOP);
     Pass(5000);
-    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Can not open port.", L"Do you want to try again?"}))
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Can not open port.\nNo such device: is the receiver plugged in?",
+                                                     L"Do you want to try again?"}))
         << "demo mode fails like any session";
     EXPECT_FALSE(RunningLook());
     EXPECT_EQ(SetupText(IDC_SETUP_START_STOP), L"Start GPS");
     EXPECT_EQ(setup_->m_pReadThread, nullptr);
+  });
+}
+
+TEST_F(SessionControlTest, WithGpsOnlyDecodingAPortThatDoesNotOpenSaysTheDesignedLineAlone) {
+  WriteSetting(L"PortName", L"COM5:");
+  WriteSetting(L"GpsOnly", 1);
+  SetMessageBoxAnswerer([](const MessageBoxRecord& box) { return box.buttons == MB_YESNO ? IDNO : IDOK; });
+  RunSheet([&] {
+    Click(IDC_SETUP_START_STOP);
+    Pass(100);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Can not open port.", L"Do you want to try again?"}));
   });
 }
 
@@ -319,7 +332,8 @@ TEST_F(SessionControlTest, ASpeedThatIsNotInTheListStartsAtSpeedZeroAndFails) {
     Click(IDC_SETUP_START_STOP);
     Pass(100);
     EXPECT_EQ(log_->Speeds(), (std::vector<std::pair<std::wstring, DWORD>>{{L"COM1:", 0}}));
-    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Can not open port.", L"Do you want to try again?"}));
+    EXPECT_EQ(BoxTexts(), (std::vector<std::wstring>{L"Can not open port.\nNot a serial port, or it refused the speed.",
+                                                     L"Do you want to try again?"}));
     EXPECT_FALSE(RunningLook());
   });
 }
@@ -359,7 +373,7 @@ TEST_F(SessionControlTest, AReceiverAtAnotherSpeedShowsTheWrongSpeedHintInTheRaw
     EXPECT_EQ(SetupText(IDC_SETUP_RAW_TEXT), L"") << "no sentence forms from what arrives";
     ASSERT_TRUE(PassUntil([this] { return !SetupText(IDC_SETUP_RAW_TEXT).empty(); }, 2500));
     Pass(5000);
-    EXPECT_EQ(SetupText(IDC_SETUP_RAW_TEXT), L"No NMEA sentences at 4800 bps - wrong speed? Try Scan.\r\n");
+    EXPECT_EQ(SetupText(IDC_SETUP_RAW_TEXT), L"No NMEA sentences at 4800 bps.\r\nWrong speed? Try Scan.\r\n");
     EXPECT_TRUE(BoxTexts().empty());
     EXPECT_EQ(SetupText(IDC_SETUP_START_STOP), L"Stop GPS");
     EXPECT_EQ(log_->Opens(), std::vector<std::wstring>{L"COM1:"}) << "the session goes on as before";
