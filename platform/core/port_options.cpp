@@ -22,7 +22,7 @@ bool ReadPortPin(const std::string& value, PortOptions& options, std::string* er
   std::size_t equals = value.find('=');
   unsigned number = equals == std::string::npos ? 0 : PortNumber(value.substr(0, equals));
   std::string path = equals == std::string::npos ? std::string() : value.substr(equals + 1);
-  if (number == 0 || path.empty()) return Fail(error, "--port " + value + ": expected COMn:=PATH, n from 1 to 255");
+  if (number == 0 || path.empty()) return Fail(error, "--port " + value + ": expected COMn:=PATH, n from 1 to 9");
   // Checked without opening it. A path that does not exist yet is kept:
   // the adapter may be plugged in later.
   std::string why;
@@ -34,7 +34,8 @@ bool ReadPortPin(const std::string& value, PortOptions& options, std::string* er
 
 bool ReadSimulatorPort(const std::string& value, PortOptions& options, std::string* error) {
   unsigned number = value.empty() ? 1 : PortNumber(value);
-  if (number == 0) return Fail(error, "--simulate=" + value + ": expected --simulate or --simulate=COMn:");
+  if (number == 0)
+    return Fail(error, "--simulate=" + value + ": expected --simulate or --simulate=COMn:, n from 1 to 9");
   options.simulator = number;
   return true;
 }

@@ -24,7 +24,7 @@ struct PortOptions {
 };
 
 // Reads one --port value, "COMn:=PATH" (the colon may be left out, n from 1
-// to 255), into `options`. False, with a message for the user, otherwise,
+// to 9), into `options`. False, with a message for the user, otherwise,
 // and for a path that exists but is no serial device (a file, /dev/ptmx ...;
 // see CheckSerialDevicePath; the path is not opened).
 bool ReadPortPin(const std::string& value, PortOptions& options, std::string* error);
