@@ -6,15 +6,16 @@
 
 #include "platform/core/port_options.h"
 
-// Reads the command line (command_line.h): --help and --version print and
-// return 0 before a display is needed. Else creates the QApplication with the
+// Reads the command line (command_line.h) before a display is needed:
+// --help and --version print and return 0, a command line that cannot be
+// read prints the usage and gives 2. Else creates the QApplication (when no
+// display can be opened: one line that says so, and exit status 1) with the
 // program's icon, sets the screen (--screen WxH), enters the port options
 // (--port COMn:=PATH, --simulate[=COMn:] and --simulate-gnss[=COMn:], which
 // run `startSimulator`) into the COM device table, calls `onGpsOnly` for
 // --gps-only, starts the user-interface message pump, calls the
 // application object's InitInstance and then ExitInstance (or Run when
 // InitInstance returns TRUE) and returns the exit code. The settings stay in
-// the user's registry file, the registry's HKEY_CURRENT_USER. A command line
-// that cannot be read prints the usage and gives 2.
+// the user's registry file, the registry's HKEY_CURRENT_USER.
 int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator,
                const std::function<void()>& onGpsOnly = {});

@@ -2,7 +2,8 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <span>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -10,8 +11,7 @@ struct OptionRow {
   const char* name;
   const char* valueName;  // null for a switch
   bool optionalValue;     // --name[=VALUE]
-  bool repeatable;
-  const char* help;  // lines after the first are indented under it
+  const char* help;       // lines after the first are indented under it
   bool (*read)(const std::string& value, CommandLine& line, std::string* error);
 };
 
@@ -31,34 +31,88 @@ bool ReadScreen(const std::string& value, CommandLine& line, std::string* error)
 }
 
 constexpr OptionRow kOptions[] = {
-    {"screen", "WxH", false, false, "size of the simulated handheld screen (default 480x640;\nCtrl+R rotates it)",
+    {"screen", "WxH", false, "size of the simulated handheld screen (default\n480x640; Ctrl+R rotates it)",
      &ReadScreen},
-    {"port", "COMn:=PATH", false, true, "the serial device (any tty) that COMn: opens",
+    {"port", "COMn:=PATH", false, "the serial device (any tty) that COMn: opens\n(n from 1 to 9; once for each number)",
      [](const std::string& value, CommandLine& line, std::string* error) {
        return ReadPortPin(value, line.ports, error);
      }},
-    {"simulate", "COMn:", true, false, "a simulated receiver at 4800 bps as COM1: (or COMn:)",
+    {"simulate", "COMn:", true, "a simulated receiver at 4800 bps as COM1: (or COMn:)",
      [](const std::string& value, CommandLine& line, std::string* error) {
        return ReadSimulatorPort(value, line.ports, error);
      }},
-    {"simulate-gnss", "COMn:", true, false,
-     "the same with a receiver of GPS, GLONASS, Galileo\nand BeiDou speaking NMEA 4.10",
+    {"simulate-gnss", "COMn:", true, "the same with a receiver of GPS, GLONASS, Galileo\nand BeiDou speaking NMEA 4.10",
      [](const std::string& value, CommandLine& line, std::string* error) {
-       line.ports.simulatorGnss = true;
-       return ReadSimulatorPort(value, line.ports, error);
+       return ReadSimulatorPort(value, line.ports, error, true);
      }},
-    {"gps-only", nullptr, false, false, "decodes $GP sentences only, as the handheld did",
+    {"gps-only", nullptr, false, "decodes $GP sentences only, as the handheld did",
      [](const std::string&, CommandLine& line, std::string*) { return line.gpsOnly = true; }},
-    {"debug", nullptr, false, false,
-     "explains on standard error why ports are listed, left out,\nfail to open or are lost (as ZELMORA_DEBUG=1 does)",
+    {"debug", nullptr, false,
+     "explains on standard error why ports are listed,\nleft out, fail to open or are lost\n(as ZELMORA_DEBUG=1 does)",
      [](const std::string&, CommandLine& line, std::string*) { return line.debug = true; }},
-    {"version", nullptr, false, false, "prints the program's version",
+    {"version", nullptr, false, "prints the program's version",
      [](const std::string&, CommandLine& line, std::string*) { return line.version = true; }},
-    {"help", nullptr, false, false, "prints this text",
+    {"help", nullptr, false, "prints this text",
      [](const std::string&, CommandLine& line, std::string*) { return line.help = true; }},
 };
 
-constexpr int kOptionColumn = 21;
+// Qt's own options, with one dash or two, which QApplication takes out of
+// argv: those of QGuiApplication, QApplication and the xcb platform plugin.
+// Before the QApplication exists they are passed over with their values. A
+// name here that Qt does not take after all (-geometry off X11) is still in
+// argv once the QApplication stands, and refused then.
+struct QtOption {
+  const char* name;
+  bool value;  // takes the next argument (or =VALUE)
+};
+
+constexpr QtOption kQtOptions[] = {
+    {"platform", true},
+    {"platformpluginpath", true},
+    {"platformtheme", true},
+    {"plugin", true},
+    {"qwindowgeometry", true},
+    {"qwindowtitle", true},
+    {"qwindowicon", true},
+    {"session", true},
+    {"style", true},
+    {"stylesheet", true},
+    {"display", true},
+    {"geometry", true},
+    {"title", true},
+    {"icon", true},
+    {"name", true},
+    {"visual", true},
+    {"qmljsdebugger", false},
+    {"reverse", false},
+    {"widgetcount", false},
+    {"testability", false},
+    {"nograb", false},
+    {"dograb", false},
+    {"sync", false},
+};
+
+QStringList WithoutQtOptions(const QStringList& arguments) {
+  QStringList rest;
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (i == 0 || !argument.startsWith(QLatin1Char('-')) || argument == QStringLiteral("--")) {
+      rest.push_back(argument);
+      continue;
+    }
+    QStringView name = QStringView(argument).mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+    const qsizetype equals = name.indexOf(QLatin1Char('='));
+    if (equals >= 0) name = name.left(equals);
+    const auto* qt = std::find_if(std::begin(kQtOptions), std::end(kQtOptions),
+                                  [&](const QtOption& option) { return name == QLatin1String(option.name); });
+    if (qt == std::end(kQtOptions)) {
+      rest.push_back(argument);
+    } else if (qt->value && equals < 0) {
+      ++i;
+    }
+  }
+  return rest;
+}
 
 std::string Synopsis(const OptionRow& row) {
   std::string text = std::string("--") + row.name;
@@ -69,7 +123,7 @@ std::string Synopsis(const OptionRow& row) {
 
 }  // namespace
 
-bool ReadCommandLine(const QStringList& arguments, bool leaveUnknown, CommandLine& line, std::string* error) {
+bool ReadCommandLine(const QStringList& arguments, bool leaveQtOptions, CommandLine& line, std::string* error) {
   QCommandLineParser parser;
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
   for (const OptionRow& row : kOptions) {
@@ -79,7 +133,7 @@ bool ReadCommandLine(const QStringList& arguments, bool leaveUnknown, CommandLin
   }
   // The parser knows no optional values: a bare --name of such an option
   // becomes --name= (empty value), so that it never takes the next argument.
-  QStringList normalized = arguments;
+  QStringList normalized = leaveQtOptions ? WithoutQtOptions(arguments) : arguments;
   for (const OptionRow& row : kOptions) {
     if (!row.optionalValue) continue;
     QString bare = QStringLiteral("--") + QString::fromLatin1(row.name);
@@ -90,23 +144,19 @@ bool ReadCommandLine(const QStringList& arguments, bool leaveUnknown, CommandLin
   std::string ignored;
   std::string& message = error != nullptr ? *error : ignored;
   if (!parser.parse(normalized)) {
-    // The parser reports a missing or unexpected value before unknown options.
-    bool onlyUnknown =
-        !parser.unknownOptionNames().isEmpty() && parser.errorText().startsWith(QStringLiteral("Unknown option"));
-    if (!leaveUnknown || !onlyUnknown) {
-      message = parser.errorText().toStdString();
-      return false;
-    }
+    message = parser.errorText().toStdString();
+    return false;
   }
-  if (!leaveUnknown && !parser.positionalArguments().isEmpty()) {
+  if (!parser.positionalArguments().isEmpty()) {
     message = "unknown argument " + parser.positionalArguments().front().toStdString();
     return false;
   }
   for (const OptionRow& row : kOptions) {
     QString name = QString::fromLatin1(row.name);
     if (!parser.isSet(name)) continue;
-    // A value option given twice: every value is read; for a single one the
-    // last counts.
+    // A value option given twice: every value is read, and a --port or
+    // --simulate value that contradicts an earlier one is refused; for
+    // --screen the last counts.
     QStringList values = row.valueName != nullptr ? parser.values(name) : QStringList{QString()};
     for (const QString& value : values) {
       if (!row.read(value.toStdString(), line, &message)) return false;
@@ -116,14 +166,14 @@ bool ReadCommandLine(const QStringList& arguments, bool leaveUnknown, CommandLin
 }
 
 std::string CommandLineUsage(const std::string& program) {
-  std::string text = "usage: " + program;
-  for (const OptionRow& row : kOptions) text += " [" + Synopsis(row) + "]" + (row.repeatable ? "..." : "");
-  text += "\n";
+  std::size_t column = 0;
+  for (const OptionRow& row : kOptions) column = std::max(column, Synopsis(row).size() + 2);
+  const std::string indent(2 + column, ' ');
+  std::string text = "usage: " + program + " [options]\n";
   for (const OptionRow& row : kOptions) {
-    std::string synopsis = Synopsis(row);
-    std::string help = row.help;
-    std::string indent(2 + kOptionColumn, ' ');
-    text += "  " + synopsis + std::string(synopsis.size() < kOptionColumn ? kOptionColumn - synopsis.size() : 1, ' ');
+    const std::string synopsis = Synopsis(row);
+    const std::string help = row.help;
+    text += "  " + synopsis + std::string(column - synopsis.size(), ' ');
     for (std::size_t start = 0; start <= help.size();) {
       std::size_t end = help.find('\n', start);
       if (end == std::string::npos) end = help.size();

@@ -20,11 +20,13 @@ struct CommandLine {
 };
 
 // Reads `arguments` (the program's name first) into `line`. With
-// `leaveUnknown`, options this table does not know and arguments that are no
-// option are left alone: before the QApplication exists they may be Qt's own
-// (-style fusion). Without it they are errors. False, with a message for the
-// user in `error`, for a malformed command line.
-bool ReadCommandLine(const QStringList& arguments, bool leaveUnknown, CommandLine& line, std::string* error);
+// `leaveQtOptions`, Qt's own options and their values (-style fusion,
+// -platform offscreen) are passed over: before the QApplication exists they
+// are still there. Any other option this table does not know and any
+// argument that is no option is an error. False, with a message for the
+// user in `error`, for a malformed or contradictory command line.
+bool ReadCommandLine(const QStringList& arguments, bool leaveQtOptions, CommandLine& line, std::string* error);
 
-// "usage: <program> [--screen WxH] ..." and one paragraph per option.
+// "usage: <program> [options]" and one paragraph per option, the texts
+// lined up in one column.
 std::string CommandLineUsage(const std::string& program);

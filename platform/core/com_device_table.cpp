@@ -21,11 +21,6 @@
 
 namespace {
 
-constexpr unsigned kHighestNumber = 255;
-// The program lists COM1: to COM9:; a new device gets a number in that range
-// even when that means taking one remembered for a device long gone.
-constexpr unsigned kListedNumbers = 9;
-
 std::atomic<ComDeviceTable*> g_active{nullptr};
 
 std::wstring ComName(unsigned number) { return L"COM" + std::to_wstring(number) + L":"; }
@@ -46,10 +41,10 @@ unsigned ParseComName(const std::wstring& name) {
   std::size_t end = name.back() == L':' ? name.size() - 1 : name.size();
   unsigned number = 0;
   for (std::size_t i = 3; i < end; ++i) {
-    if (name[i] < L'0' || name[i] > L'9' || number > kHighestNumber) return 0;
+    if (name[i] < L'0' || name[i] > L'9' || number > kHighestComNumber) return 0;
     number = number * 10 + static_cast<unsigned>(name[i] - L'0');
   }
-  return end > 3 && number >= 1 && number <= kHighestNumber ? number : 0;
+  return end > 3 && number >= 1 && number <= kHighestComNumber ? number : 0;
 }
 
 ComDeviceTable::ComDeviceTable() : ComDeviceTable(Sources{}) {}
@@ -65,14 +60,14 @@ ComDeviceTable& ComDeviceTable::Active() {
 void ComDeviceTable::SetActive(ComDeviceTable* table) { g_active = table; }
 
 bool ComDeviceTable::PinPort(unsigned number, const std::string& path) {
-  if (number < 1 || number > kHighestNumber || path.empty()) return false;
+  if (number < 1 || number > kHighestComNumber || path.empty()) return false;
   std::lock_guard lock(m_lock);
   m_pins[number] = path;
   return true;
 }
 
 bool ComDeviceTable::PinSimulator(const std::string& path, unsigned number) {
-  if (number < 1 || number > kHighestNumber || path.empty()) return false;
+  if (number < 1 || number > kHighestComNumber || path.empty()) return false;
   std::lock_guard lock(m_lock);
   m_simulator.clear();
   m_simulator[number] = path;
@@ -183,17 +178,19 @@ std::vector<ComDevice> ComDeviceTable::Devices() {
       unnumbered.push_back(&device);
     }
   }
+  // A new device gets a number from COM1: to COM9: even when that means
+  // taking one remembered for a device long gone; a tenth device is left out.
   for (const SysfsSerialDevice* device : unnumbered) {
     std::set<unsigned> reserved;
     for (const auto& [identity, number] : numbers) reserved.insert(number);
     auto freeNumber = [&](bool skipReserved) {
-      for (unsigned n = 1; n <= kHighestNumber; ++n) {
+      for (unsigned n = 1; n <= kHighestComNumber; ++n) {
         if (table.count(n) == 0 && !(skipReserved && reserved.count(n) != 0)) return n;
       }
       return 0u;
     };
     unsigned number = freeNumber(true);
-    if (number == 0 || number > kListedNumbers) number = freeNumber(false);
+    if (number == 0) number = freeNumber(false);
     if (number == 0) {
       DebugLogOnChange("com " + device->devPath, "ports: " + device->devPath + " left out: every COM number is taken");
       continue;
@@ -210,9 +207,8 @@ std::vector<ComDevice> ComDeviceTable::Devices() {
   std::vector<ComDevice> devices;
   for (auto& [number, entry] : table) {
     if (DebugEnabled()) {
-      DebugLogOnChange("com " + entry.path, "ports: " + WideToUtf8(entry.name) + " is " + entry.path + " (" +
-                                                WideToUtf8(entry.key) + ")" +
-                                                (number > kListedNumbers ? ", beyond COM9: so not offered" : ""));
+      DebugLogOnChange("com " + entry.path,
+                       "ports: " + WideToUtf8(entry.name) + " is " + entry.path + " (" + WideToUtf8(entry.key) + ")");
     }
     devices.push_back(std::move(entry));
   }

@@ -48,10 +48,11 @@ class ComDeviceTable {
   // Tests only: makes `table` the active one; nullptr restores the process's own.
   static void SetActive(ComDeviceTable* table);
 
-  // Pins "COM<number>:" to the tty at `path`. False for a number outside 1..255.
+  // Pins "COM<number>:" to the tty at `path`. False for a number outside
+  // 1..kHighestComNumber.
   bool PinPort(unsigned number, const std::string& path);
   // Pins the simulated receiver's pseudo-terminal as "COM<number>:" (below
-  // the user's pins). False for a number outside 1..255.
+  // the user's pins). False for a number outside 1..kHighestComNumber.
   bool PinSimulator(const std::string& path, unsigned number = 1);
 
   // Every entry, by number, read afresh.
@@ -78,6 +79,11 @@ class ComDeviceTable {
   std::map<unsigned, std::string> m_simulator;
 };
 
-// "COM<n>:" -> n (1..255), or 0 when `name` is not such a device name. The
-// colon may be left out; letter case does not matter.
+// The COM numbers this system has: COM1: to COM9:, those the Setup page lists.
+inline constexpr unsigned kHighestComNumber = 9;
+
+// "COM<n>:" -> n (1..kHighestComNumber), or 0 when `name` is not such a
+// device name. The colon may be left out; letter case does not matter. The
+// command line and the com-ports file read COM names with it, so both refuse
+// COM10: alike (a com-ports line naming one is skipped as any bad line is).
 unsigned ParseComName(const std::wstring& name);

@@ -16,13 +16,26 @@ bool Fail(std::string* error, std::string message) {
 // "COMn:" (the colon may be left out) -> n; 0 when it is not a COM name.
 unsigned PortNumber(const std::string& name) { return ParseComName(Utf8ToWide(name)); }
 
+std::string ComName(unsigned number) { return "COM" + std::to_string(number) + ":"; }
+
+// The option that already has COM<number>:, or empty.
+std::string OptionWithNumber(const PortOptions& options, unsigned number) {
+  for (const auto& [pinned, path] : options.pins) {
+    if (pinned == number) return "--port " + ComName(pinned) + "=" + path;
+  }
+  return options.simulator == number ? options.simulatorOption : std::string();
+}
+
 }  // namespace
 
 bool ReadPortPin(const std::string& value, PortOptions& options, std::string* error) {
   std::size_t equals = value.find('=');
   unsigned number = equals == std::string::npos ? 0 : PortNumber(value.substr(0, equals));
   std::string path = equals == std::string::npos ? std::string() : value.substr(equals + 1);
-  if (number == 0 || path.empty()) return Fail(error, "--port " + value + ": expected COMn:=PATH, n from 1 to 255");
+  if (number == 0 || path.empty()) return Fail(error, "--port " + value + " is not COMn:=PATH with n from 1 to 9");
+  if (std::string earlier = OptionWithNumber(options, number); !earlier.empty()) {
+    return Fail(error, earlier + " and --port " + value + " both claim " + ComName(number));
+  }
   // Checked without opening it. A path that does not exist yet is kept:
   // the adapter may be plugged in later.
   std::string why;
@@ -32,10 +45,20 @@ bool ReadPortPin(const std::string& value, PortOptions& options, std::string* er
   return true;
 }
 
-bool ReadSimulatorPort(const std::string& value, PortOptions& options, std::string* error) {
+bool ReadSimulatorPort(const std::string& value, PortOptions& options, std::string* error, bool multiConstellation) {
+  const std::string name = multiConstellation ? "--simulate-gnss" : "--simulate";
+  const std::string option = value.empty() ? name : name + "=" + value;
   unsigned number = value.empty() ? 1 : PortNumber(value);
-  if (number == 0) return Fail(error, "--simulate=" + value + ": expected --simulate or --simulate=COMn:");
+  if (number == 0) return Fail(error, option + " is not " + name + "=COMn: with n from 1 to 9");
+  if (options.simulator) {
+    return Fail(error, options.simulatorOption + " and " + option + " ask for two simulated receivers; there is one");
+  }
+  if (std::string earlier = OptionWithNumber(options, number); !earlier.empty()) {
+    return Fail(error, earlier + " and " + option + " both claim " + ComName(number));
+  }
   options.simulator = number;
+  options.simulatorGnss = multiConstellation;
+  options.simulatorOption = option;
   return true;
 }
 

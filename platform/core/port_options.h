@@ -1,8 +1,11 @@
 // The values of the command-line options that fill the COM device table:
-//   --port COMn:=PATH     pins COMn: to the tty at PATH (repeatable; any tty:
-//                         /dev/ttyUSB0, /dev/pts/3, /dev/rfcomm0)
-//   --simulate[=COMn:]    runs the simulated receiver and pins it as COM1:
-//                         (or COMn:)
+//   --port COMn:=PATH         pins COMn: to the tty at PATH (repeatable; any
+//                             tty: /dev/ttyUSB0, /dev/pts/3, /dev/rfcomm0)
+//   --simulate[=COMn:]        runs the simulated receiver and pins it as COM1:
+//                             (or COMn:)
+//   --simulate-gnss[=COMn:]   the same, the receiver of four constellations
+// n is from 1 to 9, each COM number has one device and there is one simulated
+// receiver: a value that contradicts an earlier one is refused, naming both.
 // The program's command line hands each value here, then applies them all
 // once at start-up with a hook that starts the simulated receiver.
 #pragma once
@@ -21,15 +24,20 @@ struct PortOptions {
   std::vector<std::pair<unsigned, std::string>> pins;  // port number, tty path
   std::optional<unsigned> simulator;                   // the simulated receiver's port number
   bool simulatorGnss = false;                          // it speaks NMEA 4.10 of four constellations (--simulate-gnss)
+  std::string simulatorOption;                         // as given: "--simulate", "--simulate-gnss=COM2:"
 };
 
 // Reads one --port value, "COMn:=PATH" (the colon may be left out, n from 1
-// to 255), into `options`. False, with a message for the user, otherwise,
-// and for a path that exists but is no serial device (a file, /dev/ptmx ...;
-// see CheckSerialDevicePath; the path is not opened).
+// to 9), into `options`. False, with a message for the user, otherwise, for
+// a COM number an earlier pin or the simulated receiver has, and for a path
+// that exists but is no serial device (a file, /dev/ptmx ...; see
+// CheckSerialDevicePath; the path is not opened).
 bool ReadPortPin(const std::string& value, PortOptions& options, std::string* error);
-// Reads one --simulate value: "COMn:", or empty for COM1:.
-bool ReadSimulatorPort(const std::string& value, PortOptions& options, std::string* error);
+// Reads one --simulate value (--simulate-gnss with `multiConstellation`):
+// "COMn:", or empty for COM1:. False, with a message, for a second simulated
+// receiver and for a COM number a pin has.
+bool ReadSimulatorPort(const std::string& value, PortOptions& options, std::string* error,
+                       bool multiConstellation = false);
 // Enters the pins into ComDeviceTable::Active() and, for --simulate, starts
 // the simulated receiver with `startSimulator` and pins its pseudo-terminal.
 // False, with a message, for a missing hook or a simulator that did not

@@ -9,7 +9,7 @@ namespace {
 
 struct Case {
   std::vector<const char*> arguments;
-  bool leaveUnknown;
+  bool leaveQtOptions;
   bool read;
   std::string errorPart;  // part of the message when not read
 };
@@ -32,14 +32,30 @@ TEST(CommandLine, ReadsTheOptionsAndLeavesQtsOwnOnlyBeforeTheApplication) {
       {{"--simulate=COM:"}, false, false, "--simulate"},
       {{"-style", "fusion"}, true, true, ""},
       {{"-style", "fusion"}, false, false, "Unknown option"},
+      {{"--platform", "offscreen", "-style=fusion", "-reverse", "--simulate"}, true, true, ""},
       {{"stray"}, false, false, "unknown argument stray"},
-      {{"--bogus", "--help"}, true, true, ""},
+      {{"-style", "fusion", "stray"}, true, false, "unknown argument stray"},
+      {{"--bogus", "--help"}, true, false, "Unknown option 'bogus'"},
+      {{"--simulate=COM10:"}, true, false, "--simulate=COM10: is not --simulate=COMn: with n from 1 to 9"},
+      {{"--simulate", "--simulate-gnss=COM4:"},
+       true,
+       false,
+       "--simulate and --simulate-gnss=COM4: ask for two simulated receivers"},
+      {{"--simulate-gnss=COM5:", "--port", "COM5:=/dev/ttyUSB0"},
+       true,
+       false,
+       "--port COM5:=/dev/ttyUSB0 and --simulate-gnss=COM5: both claim COM5:"},
+      {{"--port", "com3=/dev/ttyUSB0", "--port=COM3:=/dev/ttyUSB1"},
+       true,
+       false,
+       "--port COM3:=/dev/ttyUSB0 and --port COM3:=/dev/ttyUSB1 both claim COM3:"},
   };
   for (const Case& c : cases) {
     CommandLine line;
     std::string error;
     std::string shown = Arguments(c.arguments).join(QLatin1Char(' ')).toStdString();
-    EXPECT_EQ(ReadCommandLine(Arguments(c.arguments), c.leaveUnknown, line, &error), c.read) << shown << ": " << error;
+    EXPECT_EQ(ReadCommandLine(Arguments(c.arguments), c.leaveQtOptions, line, &error), c.read)
+        << shown << ": " << error;
     if (!c.read) {
       EXPECT_NE(error.find(c.errorPart), std::string::npos) << shown << ": " << error;
     }
@@ -59,29 +75,34 @@ TEST(CommandLine, FillsTheScreenThePortsTheSimulatorAndTheQuestions) {
   EXPECT_TRUE(line.version);
   EXPECT_FALSE(line.help);
 
+  EXPECT_FALSE(line.ports.simulatorGnss);
+
   CommandLine other;
-  ASSERT_TRUE(ReadCommandLine(Arguments({"--simulate=COM3:", "--help"}), false, other, nullptr));
+  ASSERT_TRUE(ReadCommandLine(Arguments({"--simulate-gnss=COM3:", "--help"}), false, other, nullptr));
   EXPECT_EQ(other.ports.simulator, 3u);
+  EXPECT_TRUE(other.ports.simulatorGnss);
   EXPECT_TRUE(other.help);
   EXPECT_FALSE(other.screen.has_value());
 }
 
-// The usage people know, with --version and --help added.
-TEST(CommandLine, UsageKeepsItsTextAndListsEveryOption) {
+// The option texts line up in one column that the longest option leaves
+// room for, within 80 columns.
+TEST(CommandLine, UsageNamesTheProgramAndListsEveryOptionInOneColumn) {
   EXPECT_EQ(CommandLineUsage("Zelmora"),
-            "usage: Zelmora [--screen WxH] [--port COMn:=PATH]... [--simulate[=COMn:]] "
-            "[--simulate-gnss[=COMn:]] [--gps-only] [--debug] [--version] [--help]\n"
-            "  --screen WxH         size of the simulated handheld screen (default 480x640;\n"
-            "                       Ctrl+R rotates it)\n"
-            "  --port COMn:=PATH    the serial device (any tty) that COMn: opens\n"
-            "  --simulate[=COMn:]   a simulated receiver at 4800 bps as COM1: (or COMn:)\n"
-            "  --simulate-gnss[=COMn:] the same with a receiver of GPS, GLONASS, Galileo\n"
-            "                       and BeiDou speaking NMEA 4.10\n"
-            "  --gps-only           decodes $GP sentences only, as the handheld did\n"
-            "  --debug              explains on standard error why ports are listed, left out,\n"
-            "                       fail to open or are lost (as ZELMORA_DEBUG=1 does)\n"
-            "  --version            prints the program's version\n"
-            "  --help               prints this text\n");
+            "usage: Zelmora [options]\n"
+            "  --screen WxH             size of the simulated handheld screen (default\n"
+            "                           480x640; Ctrl+R rotates it)\n"
+            "  --port COMn:=PATH        the serial device (any tty) that COMn: opens\n"
+            "                           (n from 1 to 9; once for each number)\n"
+            "  --simulate[=COMn:]       a simulated receiver at 4800 bps as COM1: (or COMn:)\n"
+            "  --simulate-gnss[=COMn:]  the same with a receiver of GPS, GLONASS, Galileo\n"
+            "                           and BeiDou speaking NMEA 4.10\n"
+            "  --gps-only               decodes $GP sentences only, as the handheld did\n"
+            "  --debug                  explains on standard error why ports are listed,\n"
+            "                           left out, fail to open or are lost\n"
+            "                           (as ZELMORA_DEBUG=1 does)\n"
+            "  --version                prints the program's version\n"
+            "  --help                   prints this text\n");
 }
 
 }  // namespace

@@ -262,11 +262,45 @@ TEST_F(ComDeviceTableTest, ANumberFileThatIsNoRegularFileIsNeitherReadNorReplace
   }
 }
 
+// The table has COM1: to COM9: only: a remembered COM12: is a line that does
+// not parse, skipped as any such line; a tenth device is left out rather
+// than numbered and remembered as COM10:.
+TEST_F(ComDeviceTableTest, NumbersStayFromOneToNine) {
+  std::filesystem::create_directories(std::filesystem::path(fs.NumberFile()).parent_path());
+  std::ofstream(fs.NumberFile()) << "COM12:=tty:ttyS0\nCOM2:=usb:0403:6001:A50285BI:1.0\n";
+  for (int i = 1; i <= 7; ++i) {
+    const std::string usb = "pci0000:00/usb2/2-" + std::to_string(i);
+    fs.UsbDevice(usb, "0403", "6001", "FT232R USB UART", "S" + std::to_string(i));
+    fs.Device(usb + "/2-" + std::to_string(i) + ":1.0/ttyUSB" + std::to_string(i), "usb-serial", "ftdi_sio");
+    fs.Tty("ttyUSB" + std::to_string(i), usb + "/2-" + std::to_string(i) + ":1.0/ttyUSB" + std::to_string(i));
+  }
+  ComDeviceTable table(Sources());
+  std::vector<unsigned> numbers;
+  std::map<std::string, unsigned> byPath;
+  for (const ComDevice& d : table.Devices()) {
+    numbers.push_back(d.number);
+    byPath[d.path] = d.number;
+  }
+  EXPECT_EQ(numbers, (std::vector<unsigned>{1, 2, 3, 4, 5, 6, 7, 8, 9})) << "ten devices, nine numbers";
+  EXPECT_EQ(byPath["/dev/ttyUSB0"], 2u) << "a good line still counts";
+  EXPECT_EQ(byPath.count("/dev/ttyS0"), 1u);
+  EXPECT_FALSE(table.PinPort(10, "/dev/pts/7"));
+  std::ifstream in(fs.NumberFile());
+  std::size_t lines = 0;
+  for (std::string line; std::getline(in, line); ++lines) {
+    EXPECT_TRUE(line.starts_with("COM") && line.size() > 5 && line[3] >= '1' && line[3] <= '9' && line[4] == ':')
+        << line;
+  }
+  EXPECT_EQ(lines, 9u);
+}
+
+// COM1: to COM9:, the numbers the Setup page lists, and no others.
 TEST(ComName, ParsesDeviceNames) {
   EXPECT_EQ(ParseComName(L"COM1:"), 1u);
-  EXPECT_EQ(ParseComName(L"com12"), 12u);
-  EXPECT_EQ(ParseComName(L"COM255:"), 255u);
-  for (const wchar_t* bad : {L"COM0:", L"COM256:", L"COM:", L"COM1x:", L"LPT1:", L"COM", L"", L"COM99999999999:"}) {
+  EXPECT_EQ(ParseComName(L"com7"), 7u);
+  EXPECT_EQ(ParseComName(L"COM9:"), 9u);
+  for (const wchar_t* bad : {L"COM0:", L"COM10:", L"com12", L"COM255:", L"COM256:", L"COM:", L"COM1x:", L"LPT1:",
+                             L"COM", L"", L"COM99999999999:"}) {
     EXPECT_EQ(ParseComName(bad), 0u) << std::wstring(bad).size();
   }
 }

@@ -51,14 +51,14 @@ TEST_F(PortOptionsTest, PinsPortsAndStartsTheSimulator) {
 }
 
 TEST_F(PortOptionsTest, MalformedValuesAndAFailedSimulatorAreRefusedWithAMessage) {
-  for (const char* value : {"", "COM4:", "COM0:=/dev/ttyS0", "LPT1:=/dev/lp0", "COM4:=", "COM256:=/dev/ttyS0"}) {
+  for (const char* value : {"", "COM4:", "COM0:=/dev/ttyS0", "LPT1:=/dev/lp0", "COM4:=", "COM10:=/dev/ttyS0"}) {
     PortOptions options;
     std::string error;
     EXPECT_FALSE(ReadPortPin(value, options, &error)) << value;
     EXPECT_FALSE(error.empty()) << value;
     EXPECT_TRUE(options.pins.empty()) << value;
   }
-  for (const char* value : {"COM:", "COM0:", "ttyS0"}) {
+  for (const char* value : {"COM:", "COM0:", "COM10:", "ttyS0"}) {
     PortOptions options;
     std::string error;
     EXPECT_FALSE(ReadSimulatorPort(value, options, &error)) << value;
