@@ -75,6 +75,21 @@ BOOL CGPSReadThread::StopThread(HANDLE hStopEvent) {
   return TRUE;
 }
 
+void CGPSReadThread::RecogniseFamily(const std::wstring& line) {
+  // Only proprietary sentences ("$P...") and banners ("$--TXT,") can name a
+  // family; other lines cost two comparisons.
+  const std::size_t start = line.find_first_not_of(L'$');
+  if (start == 0 || start == std::wstring::npos) return;
+  const std::wstring_view text = std::wstring_view(line).substr(start - 1);
+  if (text.size() < 7 || (text[1] != L'P' && text.substr(3, 4) != L"TXT,")) return;
+  std::string narrow;
+  for (wchar_t c : text.substr(0, 82)) narrow.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  if (const ReceiverFamily* family = FamilyOfLine(narrow)) {
+    ZELMORA_DEBUG_LOG("reader: the receiver's own sentences name it %s", std::string(family->name).c_str());
+    m_pFamily = family;
+  }
+}
+
 void CGPSReadThread::Post(UINT message, WPARAM wParam) const { PostMessageW(m_pParent->m_hWnd, message, wParam, 0); }
 
 int CGPSReadThread::Run() {
@@ -107,6 +122,7 @@ int CGPSReadThread::Run() {
       AppendRawText(line, bufSize);
       Post(WM_GPSUPDATE, kGroupRawText);
     }
+    if (m_pFamily.load() == nullptr) RecogniseFamily(line);
     const int group = DecodeLine(line, fields);
     if (group >= kGroupAltitude && group <= kGroupPosition) {
       groups[group - kGroupAltitude] = TRUE;
@@ -128,6 +144,10 @@ int CGPSReadThread::Run() {
       }
       buffer[got] = '\0';
       count += got;
+      // u-blox's binary frames name it wherever they come in the stream.
+      if (m_pFamily.load() == nullptr && HoldsUbxFrame(std::string_view(buffer.get(), got))) {
+        m_pFamily = FindReceiverFamily("ublox");
+      }
       cutter.Feed(buffer.get(), got);
       if (got < bufSize) {
         break;

@@ -5,9 +5,11 @@
 // When bytes arrive for three seconds without one checksum-valid sentence
 // (the receiver talks at another speed), the raw text is a two-line hint
 // instead ("No NMEA sentences at 4800 bps." / "Wrong speed? Try Scan.", with
-// the port's speed) until the first sentence replaces it. It
-// reports to the Setup page only by posted messages and never waits for the
-// user interface.
+// the port's speed) until the first sentence replaces it. Until it knows
+// the receiver's family, it also looks at what the receiver sends anyway
+// (proprietary sentences, banners, UBX frames) to name it. It reports to the
+// Setup page only by posted messages and never waits for the user
+// interface.
 #pragma once
 
 #include <atomic>
@@ -16,6 +18,7 @@
 #include "acquisition/gps_record.h"
 #include "platform/core/win_thread.h"
 #include "platform/core/wnd_handle.h"
+#include "receivers/receiver_family.h"
 
 class CSerialCom;
 
@@ -45,6 +48,14 @@ class CGPSReadThread : public CWinThread, public CGPSRecord {
   HANDLE m_hStopEvent;
   std::atomic<BOOL> m_bStop{FALSE};
 
+  // The receiver's family as its own sentences or frames named it in this
+  // session, or null while they have not. Safe from any thread.
+  const ReceiverFamily* Family() const { return m_pFamily.load(); }
+
  private:
   void Post(UINT message, WPARAM wParam) const;
+  // Names the family from a received line, once.
+  void RecogniseFamily(const std::wstring& line);
+
+  std::atomic<const ReceiverFamily*> m_pFamily{nullptr};
 };

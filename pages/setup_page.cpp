@@ -8,7 +8,9 @@
 #include "pages/gps_info_page.h"
 #include "platform/core/last_error.h"
 #include "platform/core/numbers.h"
+#include "platform/core/utf8.h"
 #include "platform/ui/ui_application.h"
+#include "receivers/receiver_family.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "session/port_list.h"
@@ -269,14 +271,27 @@ LRESULT CGeneralPpg::OnGpsLost(WPARAM, LPARAM) {
 }
 
 void CGeneralPpg::OnColdStart() {
+  if (m_serial.m_hCom == INVALID_HANDLE_VALUE) return;
+  DWORD dwWritten = 0;
+  // A receiver whose own sentences named another family than SiRF gets its
+  // family's cold start, which the raw box then mentions; the handheld's
+  // $GP-only behaviour always sends its own.
+  const ReceiverFamily* pFamily =
+      (m_pReadThread != nullptr && !GpsOnlyDecoding(m_nGpsOnly)) ? m_pReadThread->Family() : nullptr;
+  if (pFamily != nullptr && pFamily->id != "sirf") {
+    const std::string bytes = StartCommandBytes(*pFamily, StartKind::Cold);
+    m_serial.Write(bytes.data(), static_cast<DWORD>(bytes.size()), &dwWritten);
+    m_pReadThread->AppendRawText(FormatText(AfxLoadString(IDS_COLD_START_SENT).c_str(),
+                                            {Utf8ToWide(std::string(pFamily->name)), static_cast<int>(bytes.size())}),
+                                 kReadBufferSize);
+    ShowRawText(m_pReadThread->Snapshot().m_strRawText);
+    return;
+  }
   // SiRF input message 104: navigation initialisation, reset configuration 4
   // (cold start), sent without its terminating zero.
   char szColdStart[] = "$PSRF104,0,0,0,96000,237759,1946,12,4*1D\r\n";
   static_assert(sizeof(szColdStart) == 43);
-  if (m_serial.m_hCom != INVALID_HANDLE_VALUE) {
-    DWORD dwWritten = 0;
-    m_serial.Write(szColdStart, 42, &dwWritten);
-  }
+  m_serial.Write(szColdStart, 42, &dwWritten);
 }
 
 void CGeneralPpg::OnDestroy() {

@@ -30,6 +30,7 @@ const StringTableEntry kStringTable[] = {
     {IDS_SCAN_TRYING, L"Trying %s at %d bps"},
     {IDS_SCAN_FOUND, L"Found: %s at %d bps"},
     {IDS_SCAN_CANCELLED, L"Scan cancelled."},
+    {IDS_COLD_START_SENT, L"-- %s cold start sent (%d bytes) --"},
 };
 const std::size_t kStringTableSize = std::size(kStringTable);
 

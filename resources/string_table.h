@@ -34,6 +34,8 @@ constexpr UINT IDS_SCAN_STARTED = 5018;
 constexpr UINT IDS_SCAN_TRYING = 5019;  // device name, speed
 constexpr UINT IDS_SCAN_FOUND = 5020;   // device name, speed
 constexpr UINT IDS_SCAN_CANCELLED = 5021;
+// The raw box's line after a family's own cold start: family, byte count.
+constexpr UINT IDS_COLD_START_SENT = 5022;
 
 struct StringTableEntry {
   UINT id;

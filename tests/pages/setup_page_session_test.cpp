@@ -142,6 +142,56 @@ TEST_F(SessionControlTest, ColdStartSendsTheSentenceAndTheReceiverReacquiresItsF
   });
 }
 
+// A receiver whose own sentences or frames name its family gets that
+// family's cold start, a line in the raw box says so, and each session
+// learns the family anew; a receiver nothing names gets the handheld's.
+TEST_F(SessionControlTest, ColdStartSpeaksTheFamilyTheReceiverNamedItself) {
+  const int receiver = AddMutePort(1);
+  const std::string ubxCold("\xB5\x62\x06\x04\x04\x00\xFF\xFF\x02\x00\x0E\x61", 12);
+  struct Case {
+    const char* name;
+    std::string says;
+    std::string coldStart;
+  };
+  const Case cases[] = {
+      {"MediaTek's power-up line", "$PMTK011,MTKGPS*08\r\n", "$PMTK103*30\r\n"},
+      {"a UBX frame amid the sentences", "$GNGSA,A,1,,,,,,,,,,,,,,,1*00\r\n" + ubxCold + "\r\n", ubxCold},
+      {"nothing that names it", "$GNTXT,01,01,02,ANTSTATUS=OK*3B\r\n", kColdStart},
+  };
+  RunSheet([&] {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.name);
+      Click(IDC_SETUP_START_STOP);
+      Pass(300);
+      ASSERT_TRUE(RunningLook());
+      const std::string says = c.says + std::string(kCannedEpoch);
+      ASSERT_EQ(write(receiver, says.data(), says.size()), static_cast<ssize_t>(says.size()));
+      Pass(1500);
+      const std::size_t before = log_->Written().size();
+      Click(IDC_SETUP_COLD_START);
+      EXPECT_EQ(log_->Written().substr(before), c.coldStart);
+      const bool mentioned = SetupText(IDC_SETUP_RAW_TEXT).find(L"cold start sent") != std::wstring::npos;
+      EXPECT_EQ(mentioned, c.coldStart != kColdStart);
+      Click(IDC_SETUP_START_STOP);
+      ASSERT_FALSE(RunningLook());
+    }
+  });
+}
+
+TEST_F(SessionControlTest, WithGpsOnlyDecodingColdStartIsTheHandheldsWhateverTheReceiverSays) {
+  const int receiver = AddMutePort(1);
+  WriteSetting(L"GpsOnly", 1);
+  RunSheet([&] {
+    Click(IDC_SETUP_START_STOP);
+    Pass(300);
+    const std::string says = "$PMTK011,MTKGPS*08\r\n" + std::string(kCannedEpoch);
+    ASSERT_EQ(write(receiver, says.data(), says.size()), static_cast<ssize_t>(says.size()));
+    Pass(1500);
+    Click(IDC_SETUP_COLD_START);
+    EXPECT_EQ(log_->Written(), kColdStart);
+  });
+}
+
 TEST_F(SessionControlTest, ASilentReceiverIsReconnectedEveryTimeAndTheSessionResumes) {
   sim::SimulatedReceiver& receiver = AddReceiver(1);
   RunSheet([&] {
