@@ -3,8 +3,10 @@
 #include "acquisition/gps_read_thread.h"
 #include "layout/dialog_layout.h"
 #include "display/satellite_geometry.h"
+#include "display/sky_description.h"
 #include "pages/satellite_view.h"
 #include "resources/resource_ids.h"
+#include "resources/string_table.h"
 
 namespace {
 
@@ -14,6 +16,11 @@ namespace {
 constexpr int kSkyImageSide = 241;
 constexpr int kBarsImageWidth = 480;
 constexpr int kBarsImageHeight = 112;
+
+// The ids of the pictures screen readers see over the two views; no
+// template control has them.
+constexpr int kSkyPictureId = 2001;
+constexpr int kBarsPictureId = 2002;
 
 int CurrentScreenShape() { return ScreenShapeCode(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)); }
 
@@ -42,7 +49,12 @@ CStatusPpg::CStatusPpg()
       m_nBarWidth(0),
       m_nBarHeight(0),
       m_nBarGap(0),
-      m_nOrientation(CurrentScreenShape()) {}
+      m_nOrientation(CurrentScreenShape()),
+      m_hSkyPicture(nullptr),
+      m_hBarsPicture(nullptr),
+      m_dwDescribed(0),
+      m_bDescribed(FALSE),
+      m_bDescribeTimer(FALSE) {}
 
 CStatusPpg::~CStatusPpg() = default;
 
@@ -52,6 +64,7 @@ const AFX_MSGMAP* CStatusPpg::GetMessageMap() const {
                                   OnWmSize(&CStatusPpg::OnSize),
                                   OnWmPaint(&CStatusPpg::OnPaint),
                                   OnWmDestroy(&CStatusPpg::OnDestroy),
+                                  OnWmTimer(&CStatusPpg::OnTimer),
                               }};
   return &map;
 }
@@ -110,6 +123,9 @@ void CStatusPpg::DrawSkyPlan(const SkyPlan& plan) {
   const SkyPlotGeometry sky = SkyPlotGeometryFor(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   m_rcSky = sky.rcSky;
   ComposeSkyView(m_dcSky, sky, m_dcSkyBack[sky.nBackground], Tools(), plan);
+  PlacePicture(m_hSkyPicture, m_rcSky);
+  m_strSkyDescription = SkyDescription(plan);
+  DescribeViews();
 
   HDC dc = GetDC(m_hWnd);
   BitBlt(dc, m_rcSky.left, m_rcSky.top, sky.nSide, sky.nSide, m_dcSky, 0, 0, SRCCOPY);
@@ -126,11 +142,48 @@ void CStatusPpg::DrawBarsPlan(const SkyPlan& plan) {
   m_nBarHeight = bars.nBarHeight;
   m_nBarGap = bars.nBarGap;
   ComposeSignalBars(m_dcBars, bars, Tools(), plan);
+  PlacePicture(m_hBarsPicture, m_rcBars);
+  m_strBarsDescription = SignalBarsDescription(plan);
+  DescribeViews();
 
   HDC dc = GetDC(m_hWnd);
   BitBlt(dc, m_rcBars.left, m_rcBars.top, m_rcBars.right - m_rcBars.left, m_rcBars.bottom - m_rcBars.top, m_dcBars, 0,
          0, SRCCOPY);
   ReleaseDC(m_hWnd, dc);
+}
+
+void CStatusPpg::PlacePicture(HWND hPicture, const RECT& rc) {
+  MoveWindow(hPicture, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, FALSE);
+}
+
+void CStatusPpg::DescribeViews() {
+  if (m_bDescribeTimer) {
+    return;
+  }
+  const DWORD dwSince = GetTickCount() - m_dwDescribed;
+  if (m_bDescribed && dwSince < kDescribeMs) {
+    SetTimer(IDT_DESCRIBE, kDescribeMs - dwSince, nullptr);
+    m_bDescribeTimer = TRUE;
+    return;
+  }
+  ShowDescriptions();
+}
+
+void CStatusPpg::ShowDescriptions() {
+  SetWindowAccessibleDescription(m_hSkyPicture, m_strSkyDescription.c_str());
+  SetWindowAccessibleDescription(m_hBarsPicture, m_strBarsDescription.c_str());
+  m_dwDescribed = GetTickCount();
+  m_bDescribed = TRUE;
+}
+
+void CStatusPpg::OnTimer(UINT_PTR nIDEvent) {
+  if (nIDEvent == IDT_DESCRIBE) {
+    KillTimer(IDT_DESCRIBE);
+    m_bDescribeTimer = FALSE;
+    ShowDescriptions();
+    return;
+  }
+  CPropertyPage::OnTimer(nIDEvent);
 }
 
 void CStatusPpg::DoDataExchange(CDataExchange* dx) {
@@ -174,6 +227,11 @@ BOOL CStatusPpg::OnInitDialog() {
   m_bmpBars.CreateCompatibleBitmap(dc, kBarsImageWidth, kBarsImageHeight);
   m_dcBars = CreateImageContext(dc, m_bmpBars);
   SetBkMode(m_dcBars, TRANSPARENT);
+
+  m_hSkyPicture = CreateAccessiblePicture(m_hWnd, kSkyPictureId, 0, 0, 0, 0);
+  SetWindowAccessibleName(m_hSkyPicture, AfxLoadString(IDS_SKY_PLOT).c_str());
+  m_hBarsPicture = CreateAccessiblePicture(m_hWnd, kBarsPictureId, 0, 0, 0, 0);
+  SetWindowAccessibleName(m_hBarsPicture, AfxLoadString(IDS_SIGNAL_BARS).c_str());
 
   DrawSkyView(nullptr);
   DrawSignalBars(nullptr);

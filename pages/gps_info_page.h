@@ -12,6 +12,9 @@
 #include "platform/afx/afx.h"
 
 class CGPSReadThread;
+
+constexpr UINT_PTR IDT_DESCRIBE = 1;  // one-shot: the views' descriptions held back by the once-a-second limit
+constexpr DWORD kDescribeMs = 1000;   // screen readers hear of the views at most this often
 struct SatelliteViewTools;
 
 class CStatusPpg : public CPropertyPage {
@@ -51,6 +54,7 @@ class CStatusPpg : public CPropertyPage {
   void OnSize(UINT type, int cx, int cy);
   void OnPaint();
   void OnDestroy();
+  void OnTimer(UINT_PTR nIDEvent);
 
  private:
   // Shows a field's new text and remembers it; see the setters.
@@ -59,6 +63,12 @@ class CStatusPpg : public CPropertyPage {
   SatelliteViewTools Tools() const;
   void DrawSkyPlan(const SkyPlan& plan);
   void DrawBarsPlan(const SkyPlan& plan);
+  // Screen readers learn what the views show (display/sky_description.h):
+  // the pictures over them are placed at once, their descriptions at most
+  // once every kDescribeMs, a later one when the timer comes.
+  void PlacePicture(HWND hPicture, const RECT& rc);
+  void DescribeViews();
+  void ShowDescriptions();
 
   std::wstring m_strDate;
   std::wstring m_strTime;
@@ -87,6 +97,14 @@ class CStatusPpg : public CPropertyPage {
   int m_nBarHeight;
   int m_nBarGap;
   int m_nOrientation;  // screen shape the views were placed for: 1 portrait, -1 landscape, 0 square
+
+  HWND m_hSkyPicture;   // what screen readers see of the sky plot
+  HWND m_hBarsPicture;  // and of the signal bars
+  std::wstring m_strSkyDescription;
+  std::wstring m_strBarsDescription;
+  DWORD m_dwDescribed;  // GetTickCount when the descriptions were last shown
+  BOOL m_bDescribed;
+  BOOL m_bDescribeTimer;
 
   CStatic m_stcDate;
   CStatic m_stcTime;

@@ -59,6 +59,7 @@ BOOL CGeneralPpg::OnInitDialog() {
   FillPortList(m_cbPort, m_strPort);
   m_strBaudRate = FormatText(L"%d", {m_nBaudRate});
   m_btnStartStop.SetWindowText(AfxLoadString(IDS_START_GPS).c_str());
+  SetWindowAccessibleName(::GetDlgItem(m_hWnd, IDC_SETUP_RAW_TEXT), AfxLoadString(IDS_RAW_SENTENCES).c_str());
   UpdateData(FALSE);
   SetTimer(IDT_PORT_REFRESH, kPortRefreshMs, nullptr);
   return TRUE;

@@ -35,8 +35,14 @@ class SheetWindow : public UiWindow {
   // Puts the chrome and the pages at the screen's current size; pages whose
   // size changed get WM_SIZE. The window keeps its zoom.
   void FollowScreen();
+  // Moves the focus to the next (or previous) control in the sheet's order:
+  // ok, close, the shown page's controls, the tabs, round again.
+  bool MoveFocus(bool next);
 
  private:
+  // The page `step` tabs away (round), shown as a click on its tab shows it.
+  static void SwitchPage(HWND sheet, int step);
+  std::vector<QWidget*> FocusOrder() const;
   bool Activate(int index);
   void Finish(int result);
   void Ok();
