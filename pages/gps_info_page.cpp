@@ -5,6 +5,7 @@
 #include "display/satellite_geometry.h"
 #include "display/sky_description.h"
 #include "pages/satellite_view.h"
+#include "platform/core/clock.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 
