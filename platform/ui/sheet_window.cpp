@@ -275,7 +275,8 @@ SheetWindow::SheetWindow(PropertySheetClient& client, UiWindow* owner, const std
   for (const char* keys : {"Ctrl+Tab", "Ctrl+PgDown"}) {
     shortcut(QKeySequence(QLatin1String(keys)), [self] { SwitchPage(self, +1); });
   }
-  for (const char* keys : {"Ctrl+Shift+Tab", "Ctrl+Shift+Backtab", "Ctrl+Backtab", "Ctrl+PgUp"}) {
+  // (Qt matches Ctrl+Shift+Backtab, what X sends, to Ctrl+Shift+Tab.)
+  for (const char* keys : {"Ctrl+Shift+Tab", "Ctrl+PgUp"}) {
     shortcut(QKeySequence(QLatin1String(keys)), [self] { SwitchPage(self, -1); });
   }
   new FocusOutline(m_screen);
