@@ -30,8 +30,9 @@ std::wstring SkyDescription(const SkyPlan& plan) {
   }
   if (seen.empty()) return L"No satellites in view";
 
-  std::wstring text = FormatText(seen.size() == 1 ? L"%d satellite in view, %d used" : L"%d satellites in view, %d used",
-                                 {static_cast<int>(seen.size()), nUsed});
+  std::wstring text =
+      FormatText(seen.size() == 1 ? L"%d satellite in view, %d used" : L"%d satellites in view, %d used",
+                 {static_cast<int>(seen.size()), nUsed});
   std::vector<const SatelliteInfo*> tracked;
   std::copy_if(seen.begin(), seen.end(), std::back_inserter(tracked),
                [](const SatelliteInfo* satellite) { return satellite->dSNR > 0.0; });

@@ -25,15 +25,14 @@ GPSRecordData MergedSky(std::initializer_list<SatelliteInfo> satellites) {
 }  // namespace
 
 TEST(SkyDescription, NamesTheCountsAndTheStrongestWithTheirSystems) {
-  GPSRecordData record = MergedSky({Satellite(kSystemGPS, 5, 45.0, true), Satellite(kSystemGLONASS, 72, 44.4, true),
-                                    Satellite(kSystemGalileo, 311, 0.0, false),
-                                    Satellite(kSystemBeiDou, 223, 44.6, false)});
+  GPSRecordData record =
+      MergedSky({Satellite(kSystemGPS, 5, 45.0, true), Satellite(kSystemGLONASS, 72, 44.4, true),
+                 Satellite(kSystemGalileo, 311, 0.0, false), Satellite(kSystemBeiDou, 223, 44.6, false)});
   // 44.6 rounds to 45 and is weaker than 45.0 only by its fraction: the order
   // is by the signal itself, the text by its rounding.
   EXPECT_EQ(SkyDescription(PlanSky(record)),
             L"4 satellites in view, 2 used; strongest G05 45 dB, C23 45 dB, R72 44 dB");
-  EXPECT_EQ(SignalBarsDescription(PlanSky(record)),
-            L"G05 45 dB used, R72 44 dB used, C23 45 dB, E11 not tracked");
+  EXPECT_EQ(SignalBarsDescription(PlanSky(record)), L"G05 45 dB used, R72 44 dB used, C23 45 dB, E11 not tracked");
 }
 
 TEST(SkyDescription, NamesAtMostFiveSatellitesStrongestFirst) {

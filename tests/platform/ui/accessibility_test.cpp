@@ -148,10 +148,8 @@ TEST(DialogAccessibility, ACaptionLabelsTheControlBesideItInTheTemplate) {
   for (UINT id : {IDD_SETUP_PORTRAIT, IDD_SETUP_LANDSCAPE}) {
     HWND dialog = CreateTestDialog(id);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(LabelsOf(UiWindow::FromHandle(GetDlgItem(dialog, IDC_SETUP_PORT))->Widget()),
-              QStringList{"COM Port:"});
-    EXPECT_EQ(LabelsOf(UiWindow::FromHandle(GetDlgItem(dialog, IDC_SETUP_BAUD))->Widget()),
-              QStringList{"Baud Rate:"});
+    EXPECT_EQ(LabelsOf(UiWindow::FromHandle(GetDlgItem(dialog, IDC_SETUP_PORT))->Widget()), QStringList{"COM Port:"});
+    EXPECT_EQ(LabelsOf(UiWindow::FromHandle(GetDlgItem(dialog, IDC_SETUP_BAUD))->Widget()), QStringList{"Baud Rate:"});
     EXPECT_EQ(LabelsOf(UiWindow::FromHandle(GetDlgItem(dialog, IDC_SETUP_SCAN))->Widget()), QStringList{});
     DestroyWindow(dialog);
   }
