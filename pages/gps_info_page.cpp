@@ -50,12 +50,10 @@ CStatusPpg::CStatusPpg()
       m_nBarWidth(0),
       m_nBarHeight(0),
       m_nBarGap(0),
-      m_nOrientation(CurrentScreenShape()),
-      m_hSkyPicture(nullptr),
-      m_hBarsPicture(nullptr),
-      m_dwDescribed(0),
-      m_bDescribed(FALSE),
-      m_bDescribeTimer(FALSE) {}
+      m_nOrientation(CurrentScreenShape()) {
+  m_descSky.nTimer = IDT_DESCRIBE_SKY;
+  m_descBars.nTimer = IDT_DESCRIBE_BARS;
+}
 
 CStatusPpg::~CStatusPpg() = default;
 
@@ -124,9 +122,7 @@ void CStatusPpg::DrawSkyPlan(const SkyPlan& plan) {
   const SkyPlotGeometry sky = SkyPlotGeometryFor(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   m_rcSky = sky.rcSky;
   ComposeSkyView(m_dcSky, sky, m_dcSkyBack[sky.nBackground], Tools(), plan);
-  PlacePicture(m_hSkyPicture, m_rcSky);
-  m_strSkyDescription = SkyDescription(plan);
-  DescribeViews();
+  Describe(m_descSky, m_rcSky, SkyDescription(plan));
 
   HDC dc = GetDC(m_hWnd);
   BitBlt(dc, m_rcSky.left, m_rcSky.top, sky.nSide, sky.nSide, m_dcSky, 0, 0, SRCCOPY);
@@ -143,9 +139,7 @@ void CStatusPpg::DrawBarsPlan(const SkyPlan& plan) {
   m_nBarHeight = bars.nBarHeight;
   m_nBarGap = bars.nBarGap;
   ComposeSignalBars(m_dcBars, bars, Tools(), plan);
-  PlacePicture(m_hBarsPicture, m_rcBars);
-  m_strBarsDescription = SignalBarsDescription(plan);
-  DescribeViews();
+  Describe(m_descBars, m_rcBars, SignalBarsDescription(plan));
 
   HDC dc = GetDC(m_hWnd);
   BitBlt(dc, m_rcBars.left, m_rcBars.top, m_rcBars.right - m_rcBars.left, m_rcBars.bottom - m_rcBars.top, m_dcBars, 0,
@@ -153,36 +147,35 @@ void CStatusPpg::DrawBarsPlan(const SkyPlan& plan) {
   ReleaseDC(m_hWnd, dc);
 }
 
-void CStatusPpg::PlacePicture(HWND hPicture, const RECT& rc) {
-  MoveWindow(hPicture, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, FALSE);
-}
-
-void CStatusPpg::DescribeViews() {
-  if (m_bDescribeTimer) {
+void CStatusPpg::Describe(ViewDescription& view, const RECT& rc, std::wstring strText) {
+  MoveWindow(view.hPicture, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, FALSE);
+  view.strText = std::move(strText);
+  if (view.bWaiting) {
     return;
   }
-  const DWORD dwSince = GetTickCount() - m_dwDescribed;
-  if (m_bDescribed && dwSince < kDescribeMs) {
-    SetTimer(IDT_DESCRIBE, kDescribeMs - dwSince, nullptr);
-    m_bDescribeTimer = TRUE;
+  const DWORD dwSince = GetTickCount() - view.dwShown;
+  if (view.bShown && dwSince < kDescribeMs) {
+    SetTimer(view.nTimer, kDescribeMs - dwSince, nullptr);
+    view.bWaiting = TRUE;
     return;
   }
-  ShowDescriptions();
+  ShowDescription(view);
 }
 
-void CStatusPpg::ShowDescriptions() {
-  SetWindowAccessibleDescription(m_hSkyPicture, m_strSkyDescription.c_str());
-  SetWindowAccessibleDescription(m_hBarsPicture, m_strBarsDescription.c_str());
-  m_dwDescribed = GetTickCount();
-  m_bDescribed = TRUE;
+void CStatusPpg::ShowDescription(ViewDescription& view) {
+  SetWindowAccessibleDescription(view.hPicture, view.strText.c_str());
+  view.dwShown = GetTickCount();
+  view.bShown = TRUE;
 }
 
 void CStatusPpg::OnTimer(UINT_PTR nIDEvent) {
-  if (nIDEvent == IDT_DESCRIBE) {
-    KillTimer(IDT_DESCRIBE);
-    m_bDescribeTimer = FALSE;
-    ShowDescriptions();
-    return;
+  for (ViewDescription* view : {&m_descSky, &m_descBars}) {
+    if (nIDEvent == view->nTimer) {
+      KillTimer(nIDEvent);
+      view->bWaiting = FALSE;
+      ShowDescription(*view);
+      return;
+    }
   }
   CPropertyPage::OnTimer(nIDEvent);
 }
@@ -229,10 +222,10 @@ BOOL CStatusPpg::OnInitDialog() {
   m_dcBars = CreateImageContext(dc, m_bmpBars);
   SetBkMode(m_dcBars, TRANSPARENT);
 
-  m_hSkyPicture = CreateAccessiblePicture(m_hWnd, kSkyPictureId, 0, 0, 0, 0);
-  SetWindowAccessibleName(m_hSkyPicture, AfxLoadString(IDS_SKY_PLOT).c_str());
-  m_hBarsPicture = CreateAccessiblePicture(m_hWnd, kBarsPictureId, 0, 0, 0, 0);
-  SetWindowAccessibleName(m_hBarsPicture, AfxLoadString(IDS_SIGNAL_BARS).c_str());
+  m_descSky.hPicture = CreateAccessiblePicture(m_hWnd, kSkyPictureId, 0, 0, 0, 0);
+  SetWindowAccessibleName(m_descSky.hPicture, AfxLoadString(IDS_SKY_PLOT).c_str());
+  m_descBars.hPicture = CreateAccessiblePicture(m_hWnd, kBarsPictureId, 0, 0, 0, 0);
+  SetWindowAccessibleName(m_descBars.hPicture, AfxLoadString(IDS_SIGNAL_BARS).c_str());
 
   DrawSkyView(nullptr);
   DrawSignalBars(nullptr);
@@ -284,4 +277,10 @@ void CStatusPpg::OnDestroy() {
   DeleteObject(m_brUsed);
   DeleteObject(m_brNotUsed);
   DeleteObject(m_penGrid);
+  // The pictures and timers go with the window; a new window starts afresh.
+  for (ViewDescription* view : {&m_descSky, &m_descBars}) {
+    view->hPicture = nullptr;
+    view->bShown = FALSE;
+    view->bWaiting = FALSE;
+  }
 }

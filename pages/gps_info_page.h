@@ -13,8 +13,10 @@
 
 class CGPSReadThread;
 
-constexpr UINT_PTR IDT_DESCRIBE = 1;  // one-shot: the views' descriptions held back by the once-a-second limit
-constexpr DWORD kDescribeMs = 1000;   // screen readers hear of the views at most this often
+// One-shot: a view's description held back by the once-a-second limit.
+constexpr UINT_PTR IDT_DESCRIBE_SKY = 1;
+constexpr UINT_PTR IDT_DESCRIBE_BARS = 2;
+constexpr DWORD kDescribeMs = 1000;  // screen readers hear of each view at most this often
 struct SatelliteViewTools;
 
 class CStatusPpg : public CPropertyPage {
@@ -63,12 +65,20 @@ class CStatusPpg : public CPropertyPage {
   SatelliteViewTools Tools() const;
   void DrawSkyPlan(const SkyPlan& plan);
   void DrawBarsPlan(const SkyPlan& plan);
-  // Screen readers learn what the views show (display/sky_description.h):
-  // the pictures over them are placed at once, their descriptions at most
-  // once every kDescribeMs, a later one when the timer comes.
-  void PlacePicture(HWND hPicture, const RECT& rc);
-  void DescribeViews();
-  void ShowDescriptions();
+  // What screen readers see of a view: the picture over it and its
+  // description (display/sky_description.h), shown at most once every
+  // kDescribeMs; one that comes sooner waits for the view's timer, and the
+  // newest text goes out then.
+  struct ViewDescription {
+    HWND hPicture = nullptr;
+    UINT_PTR nTimer = 0;
+    std::wstring strText;
+    DWORD dwShown = 0;  // GetTickCount when a description was last shown
+    BOOL bShown = FALSE;
+    BOOL bWaiting = FALSE;
+  };
+  void Describe(ViewDescription& view, const RECT& rc, std::wstring strText);
+  void ShowDescription(ViewDescription& view);
 
   std::wstring m_strDate;
   std::wstring m_strTime;
@@ -98,13 +108,8 @@ class CStatusPpg : public CPropertyPage {
   int m_nBarGap;
   int m_nOrientation;  // screen shape the views were placed for: 1 portrait, -1 landscape, 0 square
 
-  HWND m_hSkyPicture;   // what screen readers see of the sky plot
-  HWND m_hBarsPicture;  // and of the signal bars
-  std::wstring m_strSkyDescription;
-  std::wstring m_strBarsDescription;
-  DWORD m_dwDescribed;  // GetTickCount when the descriptions were last shown
-  BOOL m_bDescribed;
-  BOOL m_bDescribeTimer;
+  ViewDescription m_descSky;
+  ViewDescription m_descBars;
 
   CStatic m_stcDate;
   CStatic m_stcTime;

@@ -2,7 +2,9 @@
 // the screen with a title bar (caption, OK, close), the page area and the
 // tabs at the bottom) in a top-level window that zooms it to fit. It creates
 // pages the first time they are shown, keeps them, and sends WM_SIZE to
-// every created page when the screen changes.
+// every created page when the screen changes. Keys: Tab goes round ok, close,
+// the page's controls and the tabs; Ctrl+Tab, Ctrl+PgDn, Ctrl+Shift+Tab and
+// Ctrl+PgUp switch pages from anywhere, as a tap on a tab does.
 #pragma once
 
 #include <vector>
