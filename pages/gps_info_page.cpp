@@ -7,7 +7,6 @@
 #include "pages/satellite_view.h"
 #include "platform/core/clock.h"
 #include "resources/resource_ids.h"
-#include "resources/string_table.h"
 
 namespace {
 
@@ -18,8 +17,9 @@ constexpr int kSkyImageSide = 241;
 constexpr int kBarsImageWidth = 480;
 constexpr int kBarsImageHeight = 112;
 
-// The ids of the pictures screen readers see over the two views; no
-// template control has them.
+// The ids of the pictures screen readers see over the two views (no
+// template control has them); their names are not in the string table,
+// which stays the handheld's.
 constexpr int kSkyPictureId = 2001;
 constexpr int kBarsPictureId = 2002;
 
@@ -223,9 +223,9 @@ BOOL CStatusPpg::OnInitDialog() {
   SetBkMode(m_dcBars, TRANSPARENT);
 
   m_descSky.hPicture = CreateAccessiblePicture(m_hWnd, kSkyPictureId, 0, 0, 0, 0);
-  SetWindowAccessibleName(m_descSky.hPicture, AfxLoadString(IDS_SKY_PLOT).c_str());
+  SetWindowAccessibleName(m_descSky.hPicture, L"Sky plot");
   m_descBars.hPicture = CreateAccessiblePicture(m_hWnd, kBarsPictureId, 0, 0, 0, 0);
-  SetWindowAccessibleName(m_descBars.hPicture, AfxLoadString(IDS_SIGNAL_BARS).c_str());
+  SetWindowAccessibleName(m_descBars.hPicture, L"Signal bars");
 
   DrawSkyView(nullptr);
   DrawSignalBars(nullptr);

@@ -250,7 +250,6 @@ SheetWindow::SheetWindow(PropertySheetClient& client, UiWindow* owner, const std
   m_tabs->setExpanding(true);
   // With the focus the tabs change pages with the arrow keys.
   m_tabs->setFocusPolicy(Qt::TabFocus);
-  m_tabs->setAccessibleName(QStringLiteral("Pages"));
   for (int i = 0; i < client.PageCount(); ++i) m_tabs->addTab(QString::fromStdWString(client.PageCaption(i)));
   QObject::connect(m_tabs, &QTabBar::currentChanged,
                    [self](int index) { SendMessageW(self, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); });
