@@ -3,7 +3,9 @@
 #include "acquisition/gps_read_thread.h"
 #include "layout/dialog_layout.h"
 #include "display/satellite_geometry.h"
+#include "display/sky_description.h"
 #include "pages/satellite_view.h"
+#include "platform/core/clock.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -14,6 +16,12 @@ namespace {
 constexpr int kSkyImageSide = 241;
 constexpr int kBarsImageWidth = 480;
 constexpr int kBarsImageHeight = 112;
+
+// The ids of the pictures screen readers see over the two views (no
+// template control has them); their names are not in the string table,
+// which stays the handheld's.
+constexpr int kSkyPictureId = 2001;
+constexpr int kBarsPictureId = 2002;
 
 int CurrentScreenShape() { return ScreenShapeCode(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)); }
 
@@ -42,7 +50,10 @@ CStatusPpg::CStatusPpg()
       m_nBarWidth(0),
       m_nBarHeight(0),
       m_nBarGap(0),
-      m_nOrientation(CurrentScreenShape()) {}
+      m_nOrientation(CurrentScreenShape()) {
+  m_descSky.nTimer = IDT_DESCRIBE_SKY;
+  m_descBars.nTimer = IDT_DESCRIBE_BARS;
+}
 
 CStatusPpg::~CStatusPpg() = default;
 
@@ -52,6 +63,7 @@ const AFX_MSGMAP* CStatusPpg::GetMessageMap() const {
                                   OnWmSize(&CStatusPpg::OnSize),
                                   OnWmPaint(&CStatusPpg::OnPaint),
                                   OnWmDestroy(&CStatusPpg::OnDestroy),
+                                  OnWmTimer(&CStatusPpg::OnTimer),
                               }};
   return &map;
 }
@@ -110,6 +122,7 @@ void CStatusPpg::DrawSkyPlan(const SkyPlan& plan) {
   const SkyPlotGeometry sky = SkyPlotGeometryFor(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   m_rcSky = sky.rcSky;
   ComposeSkyView(m_dcSky, sky, m_dcSkyBack[sky.nBackground], Tools(), plan);
+  Describe(m_descSky, m_rcSky, SkyDescription(plan));
 
   HDC dc = GetDC(m_hWnd);
   BitBlt(dc, m_rcSky.left, m_rcSky.top, sky.nSide, sky.nSide, m_dcSky, 0, 0, SRCCOPY);
@@ -126,11 +139,45 @@ void CStatusPpg::DrawBarsPlan(const SkyPlan& plan) {
   m_nBarHeight = bars.nBarHeight;
   m_nBarGap = bars.nBarGap;
   ComposeSignalBars(m_dcBars, bars, Tools(), plan);
+  Describe(m_descBars, m_rcBars, SignalBarsDescription(plan));
 
   HDC dc = GetDC(m_hWnd);
   BitBlt(dc, m_rcBars.left, m_rcBars.top, m_rcBars.right - m_rcBars.left, m_rcBars.bottom - m_rcBars.top, m_dcBars, 0,
          0, SRCCOPY);
   ReleaseDC(m_hWnd, dc);
+}
+
+void CStatusPpg::Describe(ViewDescription& view, const RECT& rc, std::wstring strText) {
+  MoveWindow(view.hPicture, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, FALSE);
+  view.strText = std::move(strText);
+  if (view.bWaiting) {
+    return;
+  }
+  const DWORD dwSince = GetTickCount() - view.dwShown;
+  if (view.bShown && dwSince < kDescribeMs) {
+    SetTimer(view.nTimer, kDescribeMs - dwSince, nullptr);
+    view.bWaiting = TRUE;
+    return;
+  }
+  ShowDescription(view);
+}
+
+void CStatusPpg::ShowDescription(ViewDescription& view) {
+  SetWindowAccessibleDescription(view.hPicture, view.strText.c_str());
+  view.dwShown = GetTickCount();
+  view.bShown = TRUE;
+}
+
+void CStatusPpg::OnTimer(UINT_PTR nIDEvent) {
+  for (ViewDescription* view : {&m_descSky, &m_descBars}) {
+    if (nIDEvent == view->nTimer) {
+      KillTimer(nIDEvent);
+      view->bWaiting = FALSE;
+      ShowDescription(*view);
+      return;
+    }
+  }
+  CPropertyPage::OnTimer(nIDEvent);
 }
 
 void CStatusPpg::DoDataExchange(CDataExchange* dx) {
@@ -174,6 +221,11 @@ BOOL CStatusPpg::OnInitDialog() {
   m_bmpBars.CreateCompatibleBitmap(dc, kBarsImageWidth, kBarsImageHeight);
   m_dcBars = CreateImageContext(dc, m_bmpBars);
   SetBkMode(m_dcBars, TRANSPARENT);
+
+  m_descSky.hPicture = CreateAccessiblePicture(m_hWnd, kSkyPictureId, 0, 0, 0, 0);
+  SetWindowAccessibleName(m_descSky.hPicture, L"Sky plot");
+  m_descBars.hPicture = CreateAccessiblePicture(m_hWnd, kBarsPictureId, 0, 0, 0, 0);
+  SetWindowAccessibleName(m_descBars.hPicture, L"Signal bars");
 
   DrawSkyView(nullptr);
   DrawSignalBars(nullptr);
@@ -225,4 +277,10 @@ void CStatusPpg::OnDestroy() {
   DeleteObject(m_brUsed);
   DeleteObject(m_brNotUsed);
   DeleteObject(m_penGrid);
+  // The pictures and timers go with the window; a new window starts afresh.
+  for (ViewDescription* view : {&m_descSky, &m_descBars}) {
+    view->hPicture = nullptr;
+    view->bShown = FALSE;
+    view->bWaiting = FALSE;
+  }
 }

@@ -12,6 +12,11 @@
 #include "platform/afx/afx.h"
 
 class CGPSReadThread;
+
+// One-shot: a view's description held back by the once-a-second limit.
+constexpr UINT_PTR IDT_DESCRIBE_SKY = 1;
+constexpr UINT_PTR IDT_DESCRIBE_BARS = 2;
+constexpr DWORD kDescribeMs = 1000;  // screen readers hear of each view at most this often
 struct SatelliteViewTools;
 
 class CStatusPpg : public CPropertyPage {
@@ -51,6 +56,7 @@ class CStatusPpg : public CPropertyPage {
   void OnSize(UINT type, int cx, int cy);
   void OnPaint();
   void OnDestroy();
+  void OnTimer(UINT_PTR nIDEvent);
 
  private:
   // Shows a field's new text and remembers it; see the setters.
@@ -59,6 +65,20 @@ class CStatusPpg : public CPropertyPage {
   SatelliteViewTools Tools() const;
   void DrawSkyPlan(const SkyPlan& plan);
   void DrawBarsPlan(const SkyPlan& plan);
+  // What screen readers see of a view: the picture over it and its
+  // description (display/sky_description.h), shown at most once every
+  // kDescribeMs; one that comes sooner waits for the view's timer, and the
+  // newest text goes out then.
+  struct ViewDescription {
+    HWND hPicture = nullptr;
+    UINT_PTR nTimer = 0;
+    std::wstring strText;
+    DWORD dwShown = 0;  // GetTickCount when a description was last shown
+    BOOL bShown = FALSE;
+    BOOL bWaiting = FALSE;
+  };
+  void Describe(ViewDescription& view, const RECT& rc, std::wstring strText);
+  void ShowDescription(ViewDescription& view);
 
   std::wstring m_strDate;
   std::wstring m_strTime;
@@ -87,6 +107,9 @@ class CStatusPpg : public CPropertyPage {
   int m_nBarHeight;
   int m_nBarGap;
   int m_nOrientation;  // screen shape the views were placed for: 1 portrait, -1 landscape, 0 square
+
+  ViewDescription m_descSky;
+  ViewDescription m_descBars;
 
   CStatic m_stcDate;
   CStatic m_stcTime;

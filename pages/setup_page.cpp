@@ -63,6 +63,8 @@ BOOL CGeneralPpg::OnInitDialog() {
   FillPortList(m_cbPort, m_strPort);
   m_strBaudRate = FormatText(L"%d", {m_nBaudRate});
   m_btnStartStop.SetWindowText(AfxLoadString(IDS_START_GPS).c_str());
+  // Screen readers' name of the raw box, which has no caption.
+  SetWindowAccessibleName(::GetDlgItem(m_hWnd, IDC_SETUP_RAW_TEXT), L"Raw sentences");
   UpdateData(FALSE);
   SetTimer(IDT_PORT_REFRESH, kPortRefreshMs, nullptr);
   return TRUE;

@@ -34,6 +34,7 @@
 #include "platform/core/win_thread.h"
 #include "platform/core/win_types.h"
 #include "platform/core/window_core.h"
+#include "platform/ui/accessibility.h"
 #include "platform/ui/gdi.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/ui_types.h"

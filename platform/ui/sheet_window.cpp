@@ -20,8 +20,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui/accessible_widgets.h"
 #include "platform/ui/dialog_font.h"
 #include "platform/ui/dialog_window.h"
+#include "platform/ui/focus_outline.h"
 #include "platform/ui/screen.h"
 
 namespace {
@@ -37,7 +39,7 @@ bool ClosedOnEscape(HWND sheet, const QKeyEvent* event) {
 }
 
 // The handheld's screen: Escape that no control took closes the sheet
-// without OK.
+// without OK; Tab and Shift+Tab go round the sheet's own order.
 class ScreenWidget : public QWidget {
  public:
   explicit ScreenWidget(HWND sheet) : m_sheet(sheet) {}
@@ -45,6 +47,11 @@ class ScreenWidget : public QWidget {
  protected:
   void keyPressEvent(QKeyEvent* event) override {
     if (!ClosedOnEscape(m_sheet, event)) QWidget::keyPressEvent(event);
+  }
+  // Every control's Tab comes here (a child hands it to its parent).
+  bool focusNextPrevChild(bool next) override {
+    if (auto* sheet = dynamic_cast<SheetWindow*>(UiWindow::FromHandle(m_sheet))) return sheet->MoveFocus(next);
+    return QWidget::focusNextPrevChild(next);
   }
 
  private:
@@ -229,8 +236,11 @@ SheetWindow::SheetWindow(PropertySheetClient& client, UiWindow* owner, const std
   row->addWidget(m_title, 1);
   row->addWidget(m_ok);
   row->addWidget(m_close);
-  m_ok->setFocusPolicy(Qt::NoFocus);
-  m_close->setFocusPolicy(Qt::NoFocus);
+  // Tab reaches ok and close; a click does not take the focus from a control.
+  m_ok->setFocusPolicy(Qt::TabFocus);
+  m_close->setFocusPolicy(Qt::TabFocus);
+  m_ok->setAccessibleName(QStringLiteral("OK"));
+  m_close->setAccessibleName(QStringLiteral("Close"));
   m_close->setToolTip(QStringLiteral("Close without OK"));
   HWND self = Handle();
   QObject::connect(m_ok, &QPushButton::clicked, [self] { SendMessageW(self, WM_COMMAND, IDOK, 0); });
@@ -238,7 +248,8 @@ SheetWindow::SheetWindow(PropertySheetClient& client, UiWindow* owner, const std
 
   m_tabs->setShape(QTabBar::RoundedSouth);
   m_tabs->setExpanding(true);
-  m_tabs->setFocusPolicy(Qt::NoFocus);
+  // With the focus the tabs change pages with the arrow keys.
+  m_tabs->setFocusPolicy(Qt::TabFocus);
   for (int i = 0; i < client.PageCount(); ++i) m_tabs->addTab(QString::fromStdWString(client.PageCaption(i)));
   QObject::connect(m_tabs, &QTabBar::currentChanged,
                    [self](int index) { SendMessageW(self, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); });
@@ -257,7 +268,74 @@ SheetWindow::SheetWindow(PropertySheetClient& client, UiWindow* owner, const std
   shortcut(QKeySequence::ZoomIn, [frame] { frame->ShowAtZoom(frame->Zoom() * kZoomStep); });
   shortcut(QKeySequence(QStringLiteral("Ctrl+=")), [frame] { frame->ShowAtZoom(frame->Zoom() * kZoomStep); });
   shortcut(QKeySequence::ZoomOut, [frame] { frame->ShowAtZoom(frame->Zoom() / kZoomStep); });
+  // Ctrl+Tab and Ctrl+PgDn show the next page, Ctrl+Shift+Tab and Ctrl+PgUp
+  // the one before, from anywhere on the sheet: a shortcut comes before the
+  // focused control, so a drop-down list does not take Ctrl+PgDn as PgDn.
+  for (const char* keys : {"Ctrl+Tab", "Ctrl+PgDown"}) {
+    shortcut(QKeySequence(QLatin1String(keys)), [self] { SwitchPage(self, +1); });
+  }
+  // (Qt matches Ctrl+Shift+Backtab, what X sends, to Ctrl+Shift+Tab.)
+  for (const char* keys : {"Ctrl+Shift+Tab", "Ctrl+PgUp"}) {
+    shortcut(QKeySequence(QLatin1String(keys)), [self] { SwitchPage(self, -1); });
+  }
+  new FocusOutline(m_screen);
+
+  // Screen readers see a window (a frame, not a filler) named by its title.
+  SetAccessibleRole(m_frame, QAccessible::Window);
+  m_frame->setAccessibleName(title);
   AdoptWidget(m_frame);
+}
+
+void SheetWindow::SwitchPage(HWND sheet, int step) {
+  auto* self = dynamic_cast<SheetWindow*>(UiWindow::FromHandle(sheet));
+  if (self == nullptr || self->m_pages.empty()) return;
+  const int count = static_cast<int>(self->m_pages.size());
+  const int wanted = ((self->m_current + step) % count + count) % count;
+  QWidget* focused = QApplication::focusWidget();
+  const bool onChrome = focused == self->m_tabs || focused == self->m_ok || focused == self->m_close;
+  // As a click on the tab does.
+  self->m_tabs->setCurrentIndex(wanted);
+  if (UiWindow::FromHandle(sheet) != self || self->m_current != wanted || onChrome) return;
+  // The focus goes to the new page's first control, or to the tabs on a
+  // page without one.
+  const std::vector<QWidget*> order = self->FocusOrder();
+  QWidget* first = order.size() > 3 ? order[2] : self->m_tabs;
+  first->setFocus(Qt::TabFocusReason);
+}
+
+// Title bar (ok, close), the shown page's controls in their template order,
+// the tabs.
+std::vector<QWidget*> SheetWindow::FocusOrder() const {
+  std::vector<QWidget*> order{m_ok, m_close};
+  UiWindow* page = m_current >= 0 ? UiWindow::FromHandle(m_pages[static_cast<std::size_t>(m_current)]) : nullptr;
+  if (page != nullptr && page->Widget() != nullptr) {
+    QWidget* root = page->Widget();
+    for (QWidget* w = root->nextInFocusChain(); w != nullptr && w != root; w = w->nextInFocusChain()) {
+      if (root->isAncestorOf(w) && w->isVisible() && w->isEnabled() &&
+          (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->focusProxy() == nullptr) {
+        order.push_back(w);
+      }
+    }
+  }
+  order.push_back(m_tabs);
+  return order;
+}
+
+bool SheetWindow::MoveFocus(bool next) {
+  const std::vector<QWidget*> order = FocusOrder();
+  const auto at = std::find(order.begin(), order.end(), QApplication::focusWidget());
+  const int count = static_cast<int>(order.size());
+  int index = 0;
+  if (at != order.end()) {
+    index = (static_cast<int>(at - order.begin()) + (next ? 1 : count - 1)) % count;
+  } else if (QWidget* focused = QApplication::focusWidget(); focused != nullptr && !focused->isVisible()) {
+    // The focused control's page went: the tabs that changed it take over.
+    index = count - 1;
+  } else if (!next) {
+    index = count - 1;
+  }
+  order[static_cast<std::size_t>(index)]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
 }
 
 SheetWindow::~SheetWindow() { SetScreenListener({}); }

@@ -2,7 +2,9 @@
 // the screen with a title bar (caption, OK, close), the page area and the
 // tabs at the bottom) in a top-level window that zooms it to fit. It creates
 // pages the first time they are shown, keeps them, and sends WM_SIZE to
-// every created page when the screen changes.
+// every created page when the screen changes. Keys: Tab goes round ok, close,
+// the page's controls and the tabs; Ctrl+Tab, Ctrl+PgDn, Ctrl+Shift+Tab and
+// Ctrl+PgUp switch pages from anywhere, as a tap on a tab does.
 #pragma once
 
 #include <vector>
@@ -35,8 +37,14 @@ class SheetWindow : public UiWindow {
   // Puts the chrome and the pages at the screen's current size; pages whose
   // size changed get WM_SIZE. The window keeps its zoom.
   void FollowScreen();
+  // Moves the focus to the next (or previous) control in the sheet's order:
+  // ok, close, the shown page's controls, the tabs, round again.
+  bool MoveFocus(bool next);
 
  private:
+  // The page `step` tabs away (round), shown as a click on its tab shows it.
+  static void SwitchPage(HWND sheet, int step);
+  std::vector<QWidget*> FocusOrder() const;
   bool Activate(int index);
   void Finish(int result);
   void Ok();

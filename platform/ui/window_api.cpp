@@ -5,7 +5,9 @@
 #include <cwchar>
 #include <cwctype>
 #include <memory>
+#include <vector>
 
+#include "platform/ui/accessible_widgets.h"
 #include "platform/ui/button_window.h"
 #include "platform/ui/combo_box_window.h"
 #include "platform/ui/dialog_template.h"
@@ -195,6 +197,7 @@ HWND CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, W
   RECT size{0, 0, dialog->cx, dialog->cy};
   MapDialogRect(handle, &size);
   window->Move(0, 0, size.right, size.bottom);
+  std::vector<TemplateControl> controls;
   for (const DialogItemTemplate& item : dialog->items) {
     std::wstring title = item.title.isOrdinal ? std::wstring() : item.title.name;
     UiWindow* control = CreateControl(ControlKind(item.windowClass), window, item.id, item.style, std::move(title));
@@ -207,7 +210,9 @@ HWND CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, W
     MapDialogRect(handle, &rect);
     control->Move(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     if (item.title.isOrdinal) ShowTemplateImage(instance, control, item.title.ordinal);
+    controls.push_back({control, {item.x, item.y, item.x + item.cx, item.y + item.cy}});
   }
+  LabelByCaptions(controls);
   window->SetProc(proc);
   SendMessageW(handle, WM_INITDIALOG, 0, param);
   return IsWindow(handle) ? handle : nullptr;

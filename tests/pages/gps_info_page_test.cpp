@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QWidget>
 #include <map>
 
 #include "acquisition/gps_read_thread.h"
 #include "display/satellite_geometry.h"
+#include "platform/core/simulated_clock.h"
 #include "platform/ui/gdi_objects.h"
 #include "platform/ui/ui_window.h"
 #include "resources/resource_ids.h"
@@ -217,3 +219,39 @@ TEST_F(StatusPageTest, ClosingFreesEveryDrawingObject) {
 }
 
 }  // namespace
+
+namespace {
+
+// What screen readers are told the picture over a view shows.
+QString DescriptionOf(HWND page, int pictureId) {
+  return UiWindow::FromHandle(GetDlgItem(page, pictureId))->Widget()->accessibleDescription();
+}
+
+}  // namespace
+
+// The first description goes out at once; one that follows within a second
+// waits for the page's timer, and then the newest text goes out.
+TEST_F(StatusPageTest, ScreenReadersHearOfTheViewsAtMostOnceASecond) {
+  SimulatedClock clock(100000, SimulatedClock::kManual);
+  OpenPage(480, 640);
+  constexpr int kSky = 2001;
+  constexpr int kBars = 2002;
+  EXPECT_EQ(DescriptionOf(Page(), kSky), "No satellites in view");
+  EXPECT_EQ(DescriptionOf(Page(), kBars), "No satellites");
+
+  SatelliteTable table;
+  table[0] = Satellite(5, 45, 100, 40, true);
+  m_page.DrawSkyView(table.entries);
+  m_page.DrawSignalBars(table.entries);
+  clock.Advance(500);
+  table[1] = Satellite(9, 30, 200, 44, false);
+  m_page.DrawSkyView(table.entries);
+  m_page.DrawSignalBars(table.entries);
+  EXPECT_EQ(DescriptionOf(Page(), kSky), "No satellites in view");
+
+  clock.Advance(500);
+  SendMessageW(Page(), WM_TIMER, IDT_DESCRIBE_SKY, 0);
+  SendMessageW(Page(), WM_TIMER, IDT_DESCRIBE_BARS, 0);
+  EXPECT_EQ(DescriptionOf(Page(), kSky), "2 satellites in view, 1 used; strongest 09 44 dB, 05 40 dB");
+  EXPECT_EQ(DescriptionOf(Page(), kBars), "05 40 dB used, 09 44 dB");
+}
