@@ -33,9 +33,8 @@ std::vector<POINT> MovesByDistance(int reach) {
       moves.push_back({dx, dy});
     }
   }
-  std::stable_sort(moves.begin(), moves.end(), [](const POINT& a, const POINT& b) {
-    return a.x * a.x + a.y * a.y < b.x * b.x + b.y * b.y;
-  });
+  std::stable_sort(moves.begin(), moves.end(),
+                   [](const POINT& a, const POINT& b) { return a.x * a.x + a.y * a.y < b.x * b.x + b.y * b.y; });
   return moves;
 }
 
@@ -96,7 +95,7 @@ std::vector<PlacedMark> PlaceSkyMarks(const std::vector<SkyMark>& marks, int nMa
     const int middleX = (marker.left + marker.right - inkWidth) / 2;
     const int middleY = (marker.top + marker.bottom - inkHeight) / 2;
     const POINT corners[] = {{right, middleY}, {left, middleY}, {middleX, above}, {middleX, below},
-                             {right, above},   {left, above},   {right, below},  {left, below}};
+                             {right, above},   {left, above},   {right, below},   {left, below}};
     for (const POINT& corner : corners) {
       const RECT candidate{corner.x, corner.y, corner.x + inkWidth, corner.y + inkHeight};
       if (Inside(candidate, 0, 0, nSide, nSide) && !OverlapsAny(Inflated(candidate, 1), blocked)) {

@@ -36,8 +36,7 @@ void DrawSlotText(HDC dc, const std::wstring& strText, int left, int centreY, co
 // Draws a marker of n pixels square from (left, top): a white halo a pixel
 // round the whole shape (which also clears a hollow marker's inside), then
 // its pixels in the colour, a row's runs at a time.
-void DrawMarker(HDC dc, MarkerShape shape, int n, int left, int top, bool bFilled, HBRUSH brColour,
-                HBRUSH brWhite) {
+void DrawMarker(HDC dc, MarkerShape shape, int n, int left, int top, bool bFilled, HBRUSH brColour, HBRUSH brWhite) {
   const std::vector<bool> whole = MarkerPixels(shape, n, true);
   for (int y = 0; y < n; ++y) {
     for (int x = 0; x < n; ++x) {
@@ -71,8 +70,7 @@ HFONT CreateMarkFont(const SkyPlotGeometry& sky) {
 std::vector<int> SystemsOf(const SkyPlan& plan) {
   std::vector<int> systems;
   for (int i = 0; i < plan.nSkyCount; ++i) {
-    if (plan.pSky[i].nPRN != 0 &&
-        std::find(systems.begin(), systems.end(), plan.pSky[i].nSystem) == systems.end()) {
+    if (plan.pSky[i].nPRN != 0 && std::find(systems.begin(), systems.end(), plan.pSky[i].nSystem) == systems.end()) {
       systems.push_back(plan.pSky[i].nSystem);
     }
   }
@@ -107,8 +105,8 @@ SkyMarksLayout LayOutWithFont(HDC dc, HFONT font, const SkyPlotGeometry& sky, co
   }
   // The letter's side bearing keeps it off its marker.
   const SIZE entry{layout.nMarkerSide + letterWidth, std::max(layout.nMarkerSide, inkHeight)};
-  layout.rcLegend = PlaceSkyLegend(sky, entry, static_cast<int>(layout.nLegendSystems.size()),
-                                   side - layout.rcInView.top + 1);
+  layout.rcLegend =
+      PlaceSkyLegend(sky, entry, static_cast<int>(layout.nLegendSystems.size()), side - layout.rcInView.top + 1);
 
   // Used satellites are placed first, so that they keep their places.
   for (int i = 0; i < plan.nSkyCount; ++i) {
@@ -177,8 +175,8 @@ void DrawSystemMarks(HDC dc, const SkyPlotGeometry& sky, const SkyPlan& plan) {
     const SatelliteInfo& satellite = plan.pSky[layout.nSatellite[k]];
     const HBRUSH brColour = CreateSolidBrush(SystemColor(satellite.nSystem));
     const RECT& marker = layout.marks[k].rcMarker;
-    DrawMarker(dc, SystemMarkerShape(satellite.nSystem), n, marker.left, marker.top, satellite.bUsed != FALSE,
-               brColour, brWhite);
+    DrawMarker(dc, SystemMarkerShape(satellite.nSystem), n, marker.left, marker.top, satellite.bUsed != FALSE, brColour,
+               brWhite);
     DeleteObject(brColour);
   }
   for (std::size_t k = 0; k < layout.marks.size(); ++k) {

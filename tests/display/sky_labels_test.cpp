@@ -154,8 +154,8 @@ TEST(SkyMarks, TheLegendKeepsOutsideTheHorizonOnEveryScreen) {
 }
 
 TEST(SkyMarkers, EveryShapeFilledOrHollowLooksDifferent) {
-  const MarkerShape shapes[] = {MarkerShape::kCircle,       MarkerShape::kSquare, MarkerShape::kDiamond,
-                                MarkerShape::kTriangle,     MarkerShape::kTriangleDown, MarkerShape::kBar,
+  const MarkerShape shapes[] = {MarkerShape::kCircle,   MarkerShape::kSquare,       MarkerShape::kDiamond,
+                                MarkerShape::kTriangle, MarkerShape::kTriangleDown, MarkerShape::kBar,
                                 MarkerShape::kHourglass};
   for (int side : {7, 13}) {
     std::vector<std::vector<bool>> seen;

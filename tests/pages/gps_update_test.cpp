@@ -169,7 +169,8 @@ TEST_F(GpsUpdateTest, SatelliteGroupDrawsEverySystem) {
     double elevation, azimuth;
     int system, number;
     bool used;
-  } marks[] = {{60, 330, kSystemGPS, 7, false}, {50, 280, kSystemGLONASS, 70, true}, {75, 180, kSystemBeiDou, 23, true}};
+  } marks[] = {
+      {60, 330, kSystemGPS, 7, false}, {50, 280, kSystemGLONASS, 70, true}, {75, 180, kSystemBeiDou, 23, true}};
   for (const auto& m : marks) {
     SCOPED_TRACE(m.number);
     const std::size_t k = MarkOf(layout, record, m.system, m.number);
