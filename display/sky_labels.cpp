@@ -94,8 +94,15 @@ std::vector<PlacedMark> PlaceSkyMarks(const std::vector<SkyMark>& marks, int nMa
     const int below = marker.bottom + 1;
     const int middleX = (marker.left + marker.right - inkWidth) / 2;
     const int middleY = (marker.top + marker.bottom - inkHeight) / 2;
-    const POINT corners[] = {{right, middleY}, {left, middleY}, {middleX, above}, {middleX, below},
-                             {right, above},   {left, above},   {right, below},   {left, below}};
+    // Beside the marker's middle, then level with one of its edges, then at a corner.
+    const int topY = marker.top;
+    const int bottomY = marker.bottom - inkHeight;
+    const int leftX = marker.left;
+    const int rightX = marker.right - inkWidth;
+    const POINT corners[] = {{right, middleY}, {left, middleY},  {middleX, above}, {middleX, below},
+                             {right, topY},    {right, bottomY}, {left, topY},     {left, bottomY},
+                             {leftX, above},   {rightX, above},  {leftX, below},   {rightX, below},
+                             {right, above},   {left, above},    {right, below},   {left, below}};
     for (const POINT& corner : corners) {
       const RECT candidate{corner.x, corner.y, corner.x + inkWidth, corner.y + inkHeight};
       if (Inside(candidate, 0, 0, nSide, nSide) && !OverlapsAny(Inflated(candidate, 1), blocked)) {

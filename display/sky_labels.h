@@ -4,7 +4,8 @@
 // stand out of the plot, at the nearest place that does not, up to three
 // markers' sides away (a marker with no such place keeps its point, pulled
 // into the plot). Then each satellite's number goes beside its marker, on
-// its right, left, top, bottom or a corner, in the first of those places
+// its right, left, top or bottom (centred, then level with an edge) or at
+// a corner, in the first of those places
 // that covers no marker, no reserved area and no number placed before it and
 // lies inside the plot; a number with no such place is left out.
 //

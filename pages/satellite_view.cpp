@@ -91,8 +91,10 @@ SkyMarksLayout LayOutWithFont(HDC dc, HFONT font, const SkyPlotGeometry& sky, co
     inViewSize = TextSize(dc, InViewText(plan.nInView));
     usedSize = TextSize(dc, UsedText(plan.nUsed));
   }
-  layout.rcInView = {1, side - inViewSize.cy, 1 + inViewSize.cx, side};
-  layout.rcUsed = {side - 1 - usedSize.cx, side - usedSize.cy, side - 1, side};
+  // Small counts stand flush with the edges, clear of the compass's S.
+  const int edge = layout.bSmallCounts ? 0 : 1;
+  layout.rcInView = {edge, side - inViewSize.cy, edge + inViewSize.cx, side};
+  layout.rcUsed = {side - edge - usedSize.cx, side - usedSize.cy, side - edge, side};
 
   layout.nLegendSystems = SystemsOf(plan);
   int letterWidth = 0;

@@ -1,6 +1,6 @@
 // Drawing the satellite view into its two memory images: the sky plot (the
 // background picture, three rings, a cross, the compass letters and one
-// label per satellite) and the twelve signal bars. The page places the
+// label or marker per satellite) and the twelve signal bars. The page places the
 // images and copies them onto the screen; these functions only compose.
 #pragma once
 
