@@ -121,18 +121,4 @@ TEST_F(SystemSkyTest, ThirtyFiveSatellitesStayApartWholeAndOffTheCountsOnEverySc
   }
 }
 
-// Fewer satellites, for people to look at: the highest 8 and 20.
-TEST_F(SystemSkyTest, FewerSatellitesOfSeveralSystems) {
-  for (std::size_t count : {8u, 20u}) {
-    const GPSRecordData record = SimulatedSky(count);
-    for (const auto& [width, height] : {std::pair{240, 240}, std::pair{320, 240}, std::pair{480, 640}}) {
-      OpenPage(width, height);
-      m_page.DrawSkyView(record);
-      SavePicture("gps-info-" + std::to_string(count) + "-systems-" + std::to_string(width) + "x" +
-                  std::to_string(height));
-      ClosePage();
-    }
-  }
-}
-
 }  // namespace
