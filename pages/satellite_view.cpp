@@ -82,19 +82,38 @@ SkyMarksLayout LayOutWithFont(HDC dc, HFONT font, const SkyPlotGeometry& sky, co
   SkyMarksLayout layout;
   const int side = sky.nSide;
   layout.nMarkerSide = SkyMarkerSide(sky.nMargin);
-  SIZE inViewSize = TextSize(dc, InViewText(plan.nInView));
-  SIZE usedSize = TextSize(dc, UsedText(plan.nUsed));
-  const HGDIOBJ previousFont = SelectObject(dc, font);
-  // Counts that would run into each other on a small plot take the smaller font.
-  if (inViewSize.cx + usedSize.cx + 2 + layout.nMarkerSide > side) {
-    layout.bSmallCounts = TRUE;
-    inViewSize = TextSize(dc, InViewText(plan.nInView));
-    usedSize = TextSize(dc, UsedText(plan.nUsed));
+  wchar_t letters[8] = {};
+  const int letterCount = LoadStringW(GetModuleHandleW(nullptr), IDS_COMPASS_LETTERS, letters, 8);
+  std::vector<RECT> compass;
+  for (int i = 0; i < 4 && i < letterCount; ++i) {
+    const POINT centre = CompassLetterCentre(sky, i);
+    compass.push_back(CentredTextBox(centre.x, centre.y, TextSize(dc, std::wstring(1, letters[i]))));
   }
-  // Small counts stand flush with the edges, clear of the compass's S.
-  const int edge = layout.bSmallCounts ? 0 : 1;
-  layout.rcInView = {edge, side - inViewSize.cy, edge + inViewSize.cx, side};
-  layout.rcUsed = {side - edge - usedSize.cx, side - usedSize.cy, side - edge, side};
+  // The counts share the bottom rows with the compass's S: counts that
+  // would run into it take the numbers' font, or one a tenth smaller, and
+  // stand flush with the plot's edges.
+  auto placeCounts = [&]() {
+    const SIZE inViewSize = TextSize(dc, InViewText(plan.nInView));
+    const SIZE usedSize = TextSize(dc, UsedText(plan.nUsed));
+    const int edge = layout.nCountsPixels != 0 ? 0 : 1;
+    layout.rcInView = {edge, side - inViewSize.cy, edge + inViewSize.cx, side};
+    layout.rcUsed = {side - edge - usedSize.cx, side - usedSize.cy, side - edge, side};
+    const RECT south = compass.size() > 2 ? compass[2] : RECT{sky.nCentre, side, sky.nCentre, side};
+    return layout.rcInView.right + 1 <= south.left && layout.rcUsed.left >= south.right + 1;
+  };
+  if (!placeCounts()) {
+    const int numbers = SkyMarkFontPixels(sky.nMargin);
+    for (int pixels : {numbers, numbers * 9 / 10}) {
+      const HFONT countsFont = CreateFontW(-pixels, 0, 0, 0, 0, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, nullptr);
+      const HGDIOBJ before = SelectObject(dc, countsFont);
+      layout.nCountsPixels = pixels;
+      const bool fits = placeCounts();
+      SelectObject(dc, before);
+      DeleteObject(countsFont);
+      if (fits) break;
+    }
+  }
+  const HGDIOBJ previousFont = SelectObject(dc, font);
 
   layout.nLegendSystems = SystemsOf(plan);
   int letterWidth = 0;
@@ -128,11 +147,8 @@ SkyMarksLayout LayOutWithFont(HDC dc, HFONT font, const SkyPlotGeometry& sky, co
 
   // Marks keep off the counts, the legend and the compass letters.
   std::vector<RECT> reserved = {layout.rcInView, layout.rcUsed};
-  wchar_t letters[8] = {};
-  const int letterCount = LoadStringW(GetModuleHandleW(nullptr), IDS_COMPASS_LETTERS, letters, 8);
-  for (int i = 0; i < 4 && i < letterCount; ++i) {
-    const POINT centre = CompassLetterCentre(sky, i);
-    reserved.push_back(LabelInkBox(CentredTextBox(centre.x, centre.y, TextSize(dc, std::wstring(1, letters[i])))));
+  for (const RECT& letter : compass) {
+    reserved.push_back(LabelInkBox(letter));
   }
   // The legend keeps a little more room, so that no satellite reads as part of it.
   for (const RECT& entry : layout.rcLegend) {
@@ -150,12 +166,15 @@ void DrawSystemMarks(HDC dc, const SkyPlotGeometry& sky, const SkyPlan& plan) {
   const HFONT font = CreateMarkFont(sky);
   const SkyMarksLayout layout = LayOutWithFont(dc, font, sky, plan);
 
-  const HGDIOBJ previousFont = layout.bSmallCounts ? SelectObject(dc, font) : nullptr;
+  const HFONT countsFont = layout.nCountsPixels != 0 ? CreateFontW(-layout.nCountsPixels, 0, 0, 0, 0, FALSE, FALSE,
+                                                                   FALSE, 0, 0, 0, 0, 0, nullptr)
+                                                     : nullptr;
+  const HGDIOBJ drawingFont = countsFont != nullptr ? SelectObject(dc, countsFont) : nullptr;
   SetTextColor(dc, kLetterGrey);
   DrawTextHalo(dc, InViewText(plan.nInView), layout.rcInView.left, layout.rcInView.top, DT_NOCLIP, TRUE);
   DrawTextHalo(dc, UsedText(plan.nUsed), layout.rcUsed.left, layout.rcUsed.top, DT_NOCLIP, TRUE);
 
-  const HGDIOBJ drawingFont = SelectObject(dc, font);
+  const HGDIOBJ previousFont = SelectObject(dc, font);
   const HBRUSH brWhite = CreateSolidBrush(kWhite);
   const int n = layout.nMarkerSide;
   for (std::size_t k = 0; k < layout.rcLegend.size(); ++k) {
@@ -189,8 +208,9 @@ void DrawSystemMarks(HDC dc, const SkyPlotGeometry& sky, const SkyPlan& plan) {
                  DT_NOCLIP, TRUE);
   }
   DeleteObject(brWhite);
-  SelectObject(dc, previousFont != nullptr ? previousFont : drawingFont);
+  SelectObject(dc, drawingFont != nullptr ? drawingFont : previousFont);
   DeleteObject(font);
+  if (countsFont != nullptr) DeleteObject(countsFont);
 }
 
 }  // namespace

@@ -50,8 +50,8 @@ void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, con
 struct SkyMarksLayout {
   RECT rcInView;                    // the counts' text boxes
   RECT rcUsed;                      //
-  BOOL bSmallCounts = FALSE;        // the counts take the numbers' font, as they
-                                    // would not fit the plot in the drawing font
+  int nCountsPixels = 0;            // the counts' font: 0 the drawing font, else a
+                                    // smaller one's height, clear of the compass's S
   std::vector<int> nLegendSystems;  // the systems of the legend's entries
   std::vector<RECT> rcLegend;       // their boxes, a marker and its letter each
   std::vector<int> nSatellite;      // the pSky entry of each mark, used first
