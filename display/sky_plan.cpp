@@ -51,34 +51,28 @@ SkyPlan PlanSky(const GPSRecordData& record) {
   return plan;
 }
 
-std::wstring SkyLabel(const SatelliteInfo& satellite, BOOL bSystems) {
-  if (!bSystems) {
-    return FormatText(L"%.2d", {satellite.nPRN});
-  }
-  return std::wstring(1, SystemLetter(satellite.nSystem)) +
-         FormatText(L"%.2d", {SystemNumber(satellite.nSystem, satellite.nPRN)});
-}
-
 std::wstring BarLabel(const SatelliteInfo& satellite, BOOL bSystems) {
   return FormatText(L"%.2d", {bSystems ? SystemNumber(satellite.nSystem, satellite.nPRN) : satellite.nPRN});
 }
 
 COLORREF SystemColor(int nSystem) {
   switch (nSystem) {
+    case kSystemGPS:
+      return RGB(0, 114, 178);
     case kSystemGLONASS:
-      return RGB(0, 128, 0);
+      return RGB(213, 94, 0);
     case kSystemGalileo:
-      return RGB(208, 112, 0);
+      return RGB(0, 148, 108);
     case kSystemBeiDou:
-      return RGB(144, 0, 160);
+      return RGB(170, 68, 153);
     case kSystemQZSS:
-      return RGB(0, 128, 128);
+      return RGB(170, 120, 0);
     case kSystemSBAS:
-      return RGB(128, 128, 128);
+      return RGB(110, 110, 110);
     case kSystemNavIC:
-      return RGB(128, 64, 0);
-    default:
       return RGB(0, 0, 0);
+    default:
+      return RGB(150, 150, 150);
   }
 }
 

@@ -1,9 +1,9 @@
 // What the sky plot and the signal bars show of a record. A sky of GPS
 // satellites alone, at most twelve, looks as on the handheld: plain PRN
 // labels and one bar slot per table entry in table order. Any other sky
-// (other systems, SBAS, more than twelve satellites) labels each satellite
-// with its system's letter, keeps labels from covering each other
-// (display/sky_labels.h), gives the bars to the used satellites first and
+// (other systems, SBAS, more than twelve satellites) marks each satellite
+// with its system's shape and its number beside it (display/sky_markers.h,
+// display/sky_labels.h), gives the bars to the used satellites first and
 // then to the others by SNR, and shows how many are in view and used.
 #pragma once
 
@@ -15,7 +15,7 @@
 struct SkyPlan {
   const SatelliteInfo* pSky = nullptr;  // the satellites of the sky plot; null for an empty plot
   int nSkyCount = 0;
-  BOOL bSystems = FALSE;       // labels carry the system's letter; the counts are shown
+  BOOL bSystems = FALSE;       // markers tell the systems; the counts are shown
   int nSlot[kSatelliteCount];  // the pSky entry of each bar slot, -1 for a slot without one
   int nInView = 0;             // satellites in view
   int nUsed = 0;               // satellites in view used in the fix
@@ -28,18 +28,15 @@ SkyPlan PlanTable(const SatelliteInfo* pSatellites);
 // else its merged sky. The plan points into the record.
 SkyPlan PlanSky(const GPSRecordData& record);
 
-// The sky plot's and the bars' label of a satellite: the PRN as "%.2d"
-// ("05", "120"), or with the system's letter before its number in that
-// system ("G05", "R72", "E11", "C23", "S131").
-std::wstring SkyLabel(const SatelliteInfo& satellite, BOOL bSystems);
-
 // A bar's label: the PRN as "%.2d", or with bSystems the number in the
 // satellite's system ("05", "70", "11", "23", "129"); its colour tells the
 // system.
 std::wstring BarLabel(const SatelliteInfo& satellite, BOOL bSystems);
 
-// The colour of a system's bar labels: GPS black, GLONASS green, Galileo
-// orange, BeiDou purple, QZSS teal, SBAS grey, NavIC brown, unknown black.
+// The colour of a system's markers, numbers and bar labels, from a palette
+// that colour-blind readers tell apart, dark enough for small text on
+// white: GPS blue, GLONASS vermilion, Galileo bluish green, BeiDou reddish
+// purple, QZSS ochre, SBAS grey, NavIC black, unknown light grey.
 COLORREF SystemColor(int nSystem);
 
 // The counts in the sky plot's bottom corners, short enough for the

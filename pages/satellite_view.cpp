@@ -1,7 +1,9 @@
 #include "pages/satellite_view.h"
 
 #include "acquisition/gps_record_data.h"
+#include "acquisition/gnss_system.h"
 #include "display/sky_labels.h"
+#include "display/sky_markers.h"
 #include "platform/core/resources.h"
 #include "platform/ui/gdi.h"
 #include "resources/string_table.h"
@@ -16,7 +18,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kLetterGrey = RGB(128, 128, 128);
 
-// A satellite's label (and dot): black when it is used in the fix, else red.
+// A satellite's label on the handheld's sky: black when it is used in the fix, else red.
 COLORREF LabelColor(const SatelliteInfo& satellite) { return satellite.bUsed ? kBlack : kRed; }
 
 SIZE TextSize(HDC dc, const std::wstring& strText) {
@@ -31,43 +33,194 @@ void DrawSlotText(HDC dc, const std::wstring& strText, int left, int centreY, co
   DrawTextCentered(dc, strText, left + (size.cx + 1) / 2, centreY, DT_NOCLIP, FALSE);
 }
 
-// A sky of many satellites: labels of used satellites are placed first, so
-// that they keep their places; a label that would cover another stands
-// beside its satellite, which gets a dot in the label's colour.
-void DrawCrowdedLabels(HDC dc, const SkyPlotGeometry& sky, const SkyPlan& plan, const std::vector<RECT>& rcReserved) {
-  std::vector<int> order;
-  for (int i = 0; i < plan.nSkyCount; ++i) {
-    if (plan.pSky[i].nPRN != 0) {
-      order.push_back(i);
+// Draws a marker of n pixels square from (left, top): a white halo a pixel
+// round the whole shape (which also clears a hollow marker's inside), then
+// its pixels in the colour, a row's runs at a time.
+void DrawMarker(HDC dc, MarkerShape shape, int n, int left, int top, bool bFilled, HBRUSH brColour, HBRUSH brWhite) {
+  const std::vector<bool> whole = MarkerPixels(shape, n, true);
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      if (whole[static_cast<std::size_t>(y) * n + x]) {
+        const RECT halo{left + x - 1, top + y - 1, left + x + 2, top + y + 2};
+        FillRect(dc, &halo, brWhite);
+      }
     }
   }
-  std::stable_partition(order.begin(), order.end(), [&](int i) { return plan.pSky[i].bUsed != FALSE; });
-  std::vector<std::wstring> texts;
-  std::vector<SkyLabelBox> labels;
-  for (int i : order) {
-    const SatelliteInfo& satellite = plan.pSky[i];
-    const POINT point = SatellitePoint(sky, satellite.dElevation, satellite.dAzimuth);
-    texts.push_back(SkyLabel(satellite, plan.bSystems));
-    labels.push_back({{point.x + 1, point.y + 1}, TextSize(dc, texts.back())});
-  }
-  const std::vector<PlacedLabel> placed = PlaceSkyLabels(labels, rcReserved, sky.nSide);
-  const HBRUSH brUsed = CreateSolidBrush(kBlack);
-  const HBRUSH brNotUsed = CreateSolidBrush(kRed);
-  for (std::size_t k = 0; k < placed.size(); ++k) {
-    if (placed[k].bMoved) {
-      FillRect(dc, &placed[k].rcDot, plan.pSky[order[k]].bUsed ? brUsed : brNotUsed);
+  const std::vector<bool> pixels = bFilled ? whole : MarkerPixels(shape, n, false);
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n;) {
+      if (!pixels[static_cast<std::size_t>(y) * n + x]) {
+        ++x;
+        continue;
+      }
+      int end = x;
+      while (end < n && pixels[static_cast<std::size_t>(y) * n + end]) ++end;
+      const RECT run{left + x, top + y, left + end, top + y + 1};
+      FillRect(dc, &run, brColour);
+      x = end;
     }
-  }
-  DeleteObject(brUsed);
-  DeleteObject(brNotUsed);
-  // Where labels still overlap, the ones placed first are drawn last, on top.
-  for (std::size_t k = placed.size(); k-- > 0;) {
-    SetTextColor(dc, LabelColor(plan.pSky[order[k]]));
-    DrawTextHalo(dc, texts[k], placed[k].rcText.left, placed[k].rcText.top, DT_NOCLIP, TRUE);
   }
 }
 
+HFONT CreateMarkFont(const SkyPlotGeometry& sky) {
+  return CreateFontW(-SkyMarkFontPixels(sky.nMargin), 0, 0, 0, 0, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, nullptr);
+}
+
+// The systems present in the plan, in their numbers' order.
+std::vector<int> SystemsOf(const SkyPlan& plan) {
+  std::vector<int> systems;
+  for (int i = 0; i < plan.nSkyCount; ++i) {
+    if (plan.pSky[i].nPRN != 0 && std::find(systems.begin(), systems.end(), plan.pSky[i].nSystem) == systems.end()) {
+      systems.push_back(plan.pSky[i].nSystem);
+    }
+  }
+  std::sort(systems.begin(), systems.end());
+  return systems;
+}
+
+SkyMarksLayout LayOutWithFont(HDC dc, HFONT font, const SkyPlotGeometry& sky, const SkyPlan& plan) {
+  SkyMarksLayout layout;
+  const int side = sky.nSide;
+  layout.nMarkerSide = SkyMarkerSide(sky.nMargin);
+  wchar_t letters[8] = {};
+  const int letterCount = LoadStringW(GetModuleHandleW(nullptr), IDS_COMPASS_LETTERS, letters, 8);
+  std::vector<RECT> compass;
+  for (int i = 0; i < 4 && i < letterCount; ++i) {
+    const POINT centre = CompassLetterCentre(sky, i);
+    compass.push_back(CentredTextBox(centre.x, centre.y, TextSize(dc, std::wstring(1, letters[i]))));
+  }
+  // The counts share the bottom rows with the compass's S: counts that
+  // would run into it take the numbers' font, or one a tenth smaller, and
+  // stand flush with the plot's edges.
+  auto placeCounts = [&]() {
+    const SIZE inViewSize = TextSize(dc, InViewText(plan.nInView));
+    const SIZE usedSize = TextSize(dc, UsedText(plan.nUsed));
+    const int edge = layout.nCountsPixels != 0 ? 0 : 1;
+    layout.rcInView = {edge, side - inViewSize.cy, edge + inViewSize.cx, side};
+    layout.rcUsed = {side - edge - usedSize.cx, side - usedSize.cy, side - edge, side};
+    const RECT south = compass.size() > 2 ? compass[2] : RECT{sky.nCentre, side, sky.nCentre, side};
+    return layout.rcInView.right + 1 <= south.left && layout.rcUsed.left >= south.right + 1;
+  };
+  if (!placeCounts()) {
+    const int numbers = SkyMarkFontPixels(sky.nMargin);
+    for (int pixels : {numbers, numbers * 9 / 10}) {
+      const HFONT countsFont = CreateFontW(-pixels, 0, 0, 0, 0, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, nullptr);
+      const HGDIOBJ before = SelectObject(dc, countsFont);
+      layout.nCountsPixels = pixels;
+      const bool fits = placeCounts();
+      SelectObject(dc, before);
+      DeleteObject(countsFont);
+      if (fits) break;
+    }
+  }
+  const HGDIOBJ previousFont = SelectObject(dc, font);
+
+  layout.nLegendSystems = SystemsOf(plan);
+  int letterWidth = 0;
+  int inkHeight = 0;
+  for (int system : layout.nLegendSystems) {
+    const SIZE size = TextSize(dc, std::wstring(1, SystemLetter(system)));
+    const RECT ink = LabelInkBox({0, 0, size.cx, size.cy});
+    letterWidth = std::max<int>(letterWidth, size.cx);
+    inkHeight = std::max<int>(inkHeight, ink.bottom - ink.top);
+  }
+  // The letter's side bearing keeps it off its marker.
+  const SIZE entry{layout.nMarkerSide + letterWidth, std::max(layout.nMarkerSide, inkHeight)};
+  layout.rcLegend =
+      PlaceSkyLegend(sky, entry, static_cast<int>(layout.nLegendSystems.size()), side - layout.rcInView.top + 1);
+
+  // Used satellites are placed first, so that they keep their places.
+  for (int i = 0; i < plan.nSkyCount; ++i) {
+    if (plan.pSky[i].nPRN != 0) {
+      layout.nSatellite.push_back(i);
+    }
+  }
+  std::stable_partition(layout.nSatellite.begin(), layout.nSatellite.end(),
+                        [&](int i) { return plan.pSky[i].bUsed != FALSE; });
+  std::vector<SkyMark> marks;
+  for (int i : layout.nSatellite) {
+    const SatelliteInfo& satellite = plan.pSky[i];
+    marks.push_back({SatellitePoint(sky, satellite.dElevation, satellite.dAzimuth),
+                     TextSize(dc, BarLabel(satellite, plan.bSystems))});
+  }
+  SelectObject(dc, previousFont);
+
+  // Marks keep off the counts, the legend and the compass letters.
+  std::vector<RECT> reserved = {layout.rcInView, layout.rcUsed};
+  for (const RECT& letter : compass) {
+    reserved.push_back(LabelInkBox(letter));
+  }
+  // The legend keeps a little more room, so that no satellite reads as part of it.
+  for (const RECT& entry : layout.rcLegend) {
+    const int room = sky.nMargin / 7 * 2;
+    reserved.push_back({entry.left - room, entry.top - room, entry.right + room, entry.bottom + room});
+  }
+  layout.marks = PlaceSkyMarks(marks, layout.nMarkerSide, reserved, side);
+  return layout;
+}
+
+// A sky of several systems: the counts in the bottom corners, the legend
+// in the top ones, and each satellite's marker with its number beside it
+// where there is room.
+void DrawSystemMarks(HDC dc, const SkyPlotGeometry& sky, const SkyPlan& plan) {
+  const HFONT font = CreateMarkFont(sky);
+  const SkyMarksLayout layout = LayOutWithFont(dc, font, sky, plan);
+
+  const HFONT countsFont = layout.nCountsPixels != 0 ? CreateFontW(-layout.nCountsPixels, 0, 0, 0, 0, FALSE, FALSE,
+                                                                   FALSE, 0, 0, 0, 0, 0, nullptr)
+                                                     : nullptr;
+  const HGDIOBJ drawingFont = countsFont != nullptr ? SelectObject(dc, countsFont) : nullptr;
+  SetTextColor(dc, kLetterGrey);
+  DrawTextHalo(dc, InViewText(plan.nInView), layout.rcInView.left, layout.rcInView.top, DT_NOCLIP, TRUE);
+  DrawTextHalo(dc, UsedText(plan.nUsed), layout.rcUsed.left, layout.rcUsed.top, DT_NOCLIP, TRUE);
+
+  const HGDIOBJ previousFont = SelectObject(dc, font);
+  const HBRUSH brWhite = CreateSolidBrush(kWhite);
+  const int n = layout.nMarkerSide;
+  for (std::size_t k = 0; k < layout.rcLegend.size(); ++k) {
+    const int system = layout.nLegendSystems[k];
+    const RECT& entry = layout.rcLegend[k];
+    const HBRUSH brColour = CreateSolidBrush(SystemColor(system));
+    const int entryHeight = entry.bottom - entry.top;
+    DrawMarker(dc, SystemMarkerShape(system), n, entry.left, entry.top + (entryHeight - n) / 2, true, brColour,
+               brWhite);
+    DeleteObject(brColour);
+    const std::wstring letter(1, SystemLetter(system));
+    const SIZE size = TextSize(dc, letter);
+    const RECT ink = LabelInkBox({0, 0, size.cx, size.cy});
+    SetTextColor(dc, SystemColor(system));
+    DrawTextHalo(dc, letter, entry.left + n, entry.top + (entryHeight - (ink.bottom - ink.top)) / 2 - ink.top,
+                 DT_NOCLIP, TRUE);
+  }
+  for (std::size_t k = 0; k < layout.marks.size(); ++k) {
+    const SatelliteInfo& satellite = plan.pSky[layout.nSatellite[k]];
+    const HBRUSH brColour = CreateSolidBrush(SystemColor(satellite.nSystem));
+    const RECT& marker = layout.marks[k].rcMarker;
+    DrawMarker(dc, SystemMarkerShape(satellite.nSystem), n, marker.left, marker.top, satellite.bUsed != FALSE, brColour,
+               brWhite);
+    DeleteObject(brColour);
+  }
+  for (std::size_t k = 0; k < layout.marks.size(); ++k) {
+    if (!layout.marks[k].bNumber) continue;
+    const SatelliteInfo& satellite = plan.pSky[layout.nSatellite[k]];
+    SetTextColor(dc, SystemColor(satellite.nSystem));
+    DrawTextHalo(dc, BarLabel(satellite, plan.bSystems), layout.marks[k].rcNumber.left, layout.marks[k].rcNumber.top,
+                 DT_NOCLIP, TRUE);
+  }
+  DeleteObject(brWhite);
+  SelectObject(dc, drawingFont != nullptr ? drawingFont : previousFont);
+  DeleteObject(font);
+  if (countsFont != nullptr) DeleteObject(countsFont);
+}
+
 }  // namespace
+
+SkyMarksLayout LayOutSkyMarks(HDC dc, const SkyPlotGeometry& sky, const SkyPlan& plan) {
+  const HFONT font = CreateMarkFont(sky);
+  SkyMarksLayout layout = LayOutWithFont(dc, font, sky, plan);
+  DeleteObject(font);
+  return layout;
+}
 
 BOOL DrawTextCentered(HDC dc, const std::wstring& strText, int x, int y, UINT nFormat, BOOL bHalo) {
   const RECT box = CentredTextBox(x, y, TextSize(dc, strText));
@@ -129,21 +282,10 @@ void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, con
       }
       const POINT point = SatellitePoint(sky, satellite.dElevation, satellite.dAzimuth);
       SetTextColor(dcSky, LabelColor(satellite));
-      DrawTextCentered(dcSky, SkyLabel(satellite, plan.bSystems), point.x + 1, point.y + 1, DT_NOCLIP, TRUE);
+      DrawTextCentered(dcSky, SatelliteLabel(satellite.nPRN), point.x + 1, point.y + 1, DT_NOCLIP, TRUE);
     }
   } else {
-    // The counts sit in the bottom corners, outside the horizon ring;
-    // labels keep off them where they can.
-    SetTextColor(dcSky, kLetterGrey);
-    const std::wstring inView = InViewText(plan.nInView);
-    const std::wstring used = UsedText(plan.nUsed);
-    const SIZE inViewSize = TextSize(dcSky, inView);
-    const SIZE usedSize = TextSize(dcSky, used);
-    const RECT rcInView{1, sky.nSide - inViewSize.cy, 1 + inViewSize.cx, sky.nSide};
-    const RECT rcUsed{sky.nSide - 1 - usedSize.cx, sky.nSide - usedSize.cy, sky.nSide - 1, sky.nSide};
-    DrawTextHalo(dcSky, inView, rcInView.left, rcInView.top, DT_NOCLIP, TRUE);
-    DrawTextHalo(dcSky, used, rcUsed.left, rcUsed.top, DT_NOCLIP, TRUE);
-    DrawCrowdedLabels(dcSky, sky, plan, {LabelInkBox(rcInView), LabelInkBox(rcUsed)});
+    DrawSystemMarks(dcSky, sky, plan);
   }
 
   SelectObject(dcSky, previousBrush);

@@ -1,13 +1,15 @@
 // Drawing the satellite view into its two memory images: the sky plot (the
 // background picture, three rings, a cross, the compass letters and one
-// label per satellite) and the twelve signal bars. The page places the
+// label or marker per satellite) and the twelve signal bars. The page places the
 // images and copies them onto the screen; these functions only compose.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "acquisition/satellite_info.h"
 #include "display/satellite_geometry.h"
+#include "display/sky_labels.h"
 #include "display/sky_plan.h"
 #include "platform/ui/ui_types.h"
 
@@ -35,12 +37,28 @@ struct SatelliteViewTools {
 // Composes the sky plot in dcSky (its top-left W x W pixels) over the
 // background in dcBackground, with the plan's satellites (PlanTable for the
 // designed table of kSatelliteCount entries, or null for an empty plot;
-// empty entries are skipped): with bSystems every label carries its
-// system's letter, a label that would cover another stands beside its
-// satellite (marked with a dot), and the bottom corners show how many
-// satellites are in view (left) and used (right).
+// empty entries are skipped): with bSystems each satellite is a marker of
+// its system's shape with its number beside it where there is room
+// (LayOutSkyMarks), a legend of the shapes fills the top corners, and the
+// bottom corners show how many satellites are in view (left) and used
+// (right).
 void ComposeSkyView(HDC dcSky, const SkyPlotGeometry& sky, HDC dcBackground, const SatelliteViewTools& tools,
                     const SkyPlan& plan);
+
+// Where ComposeSkyView puts the marks of a sky of several systems, measured
+// in dc (whose font stays as it was).
+struct SkyMarksLayout {
+  RECT rcInView;                    // the counts' text boxes
+  RECT rcUsed;                      //
+  int nCountsPixels = 0;            // the counts' font: 0 the drawing font, else a
+                                    // smaller one's height, clear of the compass's S
+  std::vector<int> nLegendSystems;  // the systems of the legend's entries
+  std::vector<RECT> rcLegend;       // their boxes, a marker and its letter each
+  std::vector<int> nSatellite;      // the pSky entry of each mark, used first
+  std::vector<PlacedMark> marks;
+  int nMarkerSide = 0;
+};
+SkyMarksLayout LayOutSkyMarks(HDC dc, const SkyPlotGeometry& sky, const SkyPlan& plan);
 
 // Composes the signal bars in dcBars (the chart's size from its top-left
 // corner): twelve slots; slot i shows the plan's entry nSlot[i], its bar with

@@ -7,14 +7,15 @@ DeviceContext::DeviceContext(HWND window)
       m_window(window),
       m_pen(StockGdiObject(BLACK_PEN)),
       m_brush(StockGdiObject(WHITE_BRUSH)),
-      m_bitmap(window == nullptr ? StockGdiObject(kStockBitmap) : nullptr) {
-  for (HGDIOBJ handle : {m_pen, m_brush, m_bitmap}) {
+      m_bitmap(window == nullptr ? StockGdiObject(kStockBitmap) : nullptr),
+      m_font(StockGdiObject(kStockFont)) {
+  for (HGDIOBJ handle : {m_pen, m_brush, m_bitmap, m_font}) {
     if (GdiObject* object = FindGdiObject(handle)) ++object->selections;
   }
 }
 
 DeviceContext::~DeviceContext() {
-  for (HGDIOBJ handle : {m_pen, m_brush, m_bitmap}) {
+  for (HGDIOBJ handle : {m_pen, m_brush, m_bitmap, m_font}) {
     if (GdiObject* object = FindGdiObject(handle)) --object->selections;
   }
 }
@@ -41,6 +42,8 @@ HGDIOBJ DeviceContext::Select(HGDIOBJ handle) {
       return Swap(m_pen, handle, object);
     case Type::Brush:
       return Swap(m_brush, handle, object);
+    case Type::Font:
+      return Swap(m_font, handle, object);
     case Type::Bitmap:
       // A bitmap goes into one memory context at a time.
       if (m_window != nullptr) return nullptr;
@@ -62,3 +65,8 @@ HGDIOBJ DeviceContext::Swap(HGDIOBJ& slot, HGDIOBJ handle, GdiObject* object) {
 const GdiPen* DeviceContext::Pen() const { return FindGdi<GdiPen>(m_pen, Type::Pen); }
 
 const GdiBrush* DeviceContext::Brush() const { return FindGdi<GdiBrush>(m_brush, Type::Brush); }
+
+const GdiFont* DeviceContext::Font() const {
+  const auto* font = FindGdi<GdiFont>(m_font, Type::Font);
+  return font != nullptr && font->pixels > 0 ? font : nullptr;
+}

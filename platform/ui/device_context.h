@@ -1,6 +1,7 @@
 // A device context: the image it draws on (a memory context's selected
 // bitmap, or a window's backing image), its selected pen, brush and bitmap,
-// its text colour and background mode.
+// its text colour and background mode, and the font of its texts (none
+// selected: the drawing font).
 #pragma once
 
 #include <QImage>
@@ -20,11 +21,13 @@ class DeviceContext : public GdiObject {
   // A window context shows what was drawn.
   void Drawn();
 
-  // Selects a pen, brush or bitmap and gives the previous one of its kind;
+  // Selects a pen, brush, font or bitmap and gives the previous one of its kind;
   // null when the object cannot be selected here.
   HGDIOBJ Select(HGDIOBJ handle);
   const GdiPen* Pen() const;
   const GdiBrush* Brush() const;
+  // The selected font; null for the drawing font.
+  const GdiFont* Font() const;
 
   COLORREF textColor = RGB(0, 0, 0);
   int bkMode = OPAQUE;
@@ -36,4 +39,5 @@ class DeviceContext : public GdiObject {
   HGDIOBJ m_pen;
   HGDIOBJ m_brush;
   HGDIOBJ m_bitmap;
+  HGDIOBJ m_font;
 };

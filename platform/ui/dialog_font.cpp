@@ -37,11 +37,13 @@ int PixelsAtScale(int scale) {
   return pixels;
 }
 
-QFont DrawingFontOfScale(int scale) {
-  QFont font = DialogFontOfPixels(kPixelsAt96Dpi * scale);
+QFont UnsmoothedFontOfPixels(int pixels) {
+  QFont font = DialogFontOfPixels(pixels);
   font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }
+
+QFont DrawingFontOfScale(int scale) { return UnsmoothedFontOfPixels(kPixelsAt96Dpi * scale); }
 
 // Copies of one font per scale share the font engine it resolved once; a
 // font made afresh looks its family up again each time it draws or measures.
@@ -61,6 +63,11 @@ QFont DialogFont(int scale) {
 QFont DrawingFont(int scale) {
   static std::map<int, QFont> fonts;
   return CachedFont(fonts, scale, DrawingFontOfScale);
+}
+
+QFont DrawingFontOfPixels(int pixels) {
+  static std::map<int, QFont> fonts;
+  return CachedFont(fonts, pixels, UnsmoothedFontOfPixels);
 }
 
 DialogBaseUnits BaseUnitsOf(const QFont& font) {

@@ -19,6 +19,9 @@ QFont DialogFont(int scale);
 // The drawings' font (12 pixels times the scale, no anti-aliasing), for
 // drawing into device contexts: drawings double exactly.
 QFont DrawingFont(int scale);
+// The drawings' font at another height in pixels, for texts smaller than the
+// drawing font's.
+QFont DrawingFontOfPixels(int pixels);
 // Base units of a font: cx = (width of "A..Za..z" / 26 + 1) / 2, cy = height.
 DialogBaseUnits BaseUnitsOf(const QFont& font);
 // The dialogs' base units at screen scale 1 or 2: those of the scale-1

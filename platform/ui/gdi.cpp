@@ -58,19 +58,33 @@ const T& Remembered(QHash<QString, T>& table, const QString& key, Make make) {
   return *table.insert(key, make());
 }
 
-int TextWidth(const QString& text, const QFontMetrics& metrics, int scale) {
-  static QHash<QString, int> widths;
-  return Remembered(widths, QString::number(scale) + QLatin1Char('/') + text,
-                    [&] { return metrics.horizontalAdvance(text); });
+// The font a context draws its texts with, and the key its remembered
+// widths and pictures go under: the screen scale for the drawing font, the
+// pixel height for a created one.
+struct TextFont {
+  QFont font;
+  QString key;
+};
+
+TextFont FontOf(const DeviceContext& context) {
+  if (const GdiFont* font = context.Font()) {
+    return {DrawingFontOfPixels(font->pixels), QStringLiteral("px") + QString::number(font->pixels)};
+  }
+  return {DrawingFont(ScreenScale()), QString::number(ScreenScale())};
 }
 
-TextPicture MakePicture(const QString& text, const QFont& font, int scale, QRgb color) {
+int TextWidth(const QString& text, const QFontMetrics& metrics, const QString& fontKey) {
+  static QHash<QString, int> widths;
+  return Remembered(widths, fontKey + QLatin1Char('/') + text, [&] { return metrics.horizontalAdvance(text); });
+}
+
+TextPicture MakePicture(const QString& text, const QFont& font, const QString& fontKey, QRgb color) {
   const QFontMetrics metrics(font);
   // Room all round for glyphs that reach past their advance or the line.
   const int room = metrics.height();
   TextPicture picture;
   picture.corner = QPoint(-room, -metrics.ascent() - room);
-  picture.image = QImage(TextWidth(text, metrics, scale) + 2 * room, metrics.height() + 2 * room,
+  picture.image = QImage(TextWidth(text, metrics, fontKey) + 2 * room, metrics.height() + 2 * room,
                          QImage::Format_ARGB32_Premultiplied);
   picture.image.fill(Qt::transparent);
   QPainter painter(&picture.image);
@@ -96,11 +110,10 @@ TextPicture MakePicture(const QString& text, const QFont& font, int scale, QRgb 
   return picture;
 }
 
-const TextPicture& PictureOf(const QString& text, const QFont& font, int scale, QRgb color) {
+const TextPicture& PictureOf(const QString& text, const QFont& font, const QString& fontKey, QRgb color) {
   static QHash<QString, TextPicture> pictures;
-  return Remembered(pictures,
-                    QString::number(scale) + QLatin1Char('/') + QString::number(color, 16) + QLatin1Char('/') + text,
-                    [&] { return MakePicture(text, font, scale, color); });
+  return Remembered(pictures, fontKey + QLatin1Char('/') + QString::number(color, 16) + QLatin1Char('/') + text,
+                    [&] { return MakePicture(text, font, fontKey, color); });
 }
 
 void SetPixel(QImage& image, int x, int y, QRgb color) {
@@ -229,6 +242,12 @@ BOOL DestroyIcon(HICON icon) {
 HPEN CreatePen(int style, int width, COLORREF color) {
   if (style != PS_SOLID) return nullptr;
   return static_cast<HPEN>(AddGdiObject(std::make_unique<GdiPen>(color, std::max(width, 1), false)));
+}
+
+HFONT CreateFontW(int height, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, LPCWSTR) {
+  if (height == 0 || height < -1000 || height > 1000) return nullptr;
+  const int pixels = std::abs(height);
+  return static_cast<HFONT>(AddGdiObject(std::make_unique<GdiFont>(pixels)));
 }
 
 HBRUSH CreateSolidBrush(COLORREF color) {
@@ -392,16 +411,16 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   QImage* image = context != nullptr ? context->Target() : nullptr;
   if (image == nullptr || rect == nullptr || text == nullptr) return 0;
   QString shown = QString::fromStdWString(TextOf(text, count));
-  QFont font = DrawingFont(ScreenScale());
-  QFontMetrics metrics(font);
+  const TextFont font = FontOf(*context);
+  QFontMetrics metrics(font.font);
   QPainter painter(image);
   if ((format & DT_NOCLIP) == 0)
     painter.setClipRect(QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1)));
   // An opaque background is the text's width.
   if (context->bkMode == OPAQUE)
-    painter.fillRect(QRect(rect->left, rect->top, TextWidth(shown, metrics, ScreenScale()), metrics.height()),
+    painter.fillRect(QRect(rect->left, rect->top, TextWidth(shown, metrics, font.key), metrics.height()),
                      QColor(Qt::white));
-  const TextPicture& picture = PictureOf(shown, font, ScreenScale(), ToRgb(context->textColor));
+  const TextPicture& picture = PictureOf(shown, font.font, font.key, ToRgb(context->textColor));
   if (!picture.image.isNull()) {
     painter.drawImage(QPoint(rect->left, rect->top + metrics.ascent()) + picture.corner, picture.image);
   }
@@ -411,9 +430,11 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
 }
 
 BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, LPINT fit, LPINT dx, LPSIZE size) {
-  if (FindDc(dc) == nullptr || text == nullptr || count < 0) return FALSE;
+  const DeviceContext* context = FindDc(dc);
+  if (context == nullptr || text == nullptr || count < 0) return FALSE;
   QString shown = QString::fromStdWString(TextOf(text, count));
-  QFontMetrics metrics(DrawingFont(ScreenScale()));
+  const TextFont font = FontOf(*context);
+  QFontMetrics metrics(font.font);
   int fitting = 0;
   // The prefixes are measured only for a caller that asks how many fit or
   // where each character ends.
@@ -423,6 +444,6 @@ BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, LPINT
     if (extent <= maxExtent) fitting = i + 1;
   }
   if (fit != nullptr) *fit = fitting;
-  if (size != nullptr) *size = SIZE{TextWidth(shown, metrics, ScreenScale()), metrics.height()};
+  if (size != nullptr) *size = SIZE{TextWidth(shown, metrics, font.key), metrics.height()};
   return TRUE;
 }

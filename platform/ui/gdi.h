@@ -35,13 +35,20 @@ BOOL DestroyIcon(HICON icon);
 HPEN CreatePen(int style, int width, COLORREF color);
 // Maps to: a solid brush.
 HBRUSH CreateSolidBrush(COLORREF color);
+// Maps to: the drawing font's family at |height| pixels (the character
+// height; a positive height is taken as the same), without anti-aliasing,
+// for DrawTextW and GetTextExtentExPointW once selected; every other field
+// is left to the drawing font. Null for a height of 0 or above 1000.
+HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
+                  DWORD pitchAndFamily, LPCWSTR faceName);
 // Maps to: the permanent stock objects (NULL_BRUSH, WHITE_BRUSH, BLACK_PEN).
 HGDIOBJ GetStockObject(int object);
-// Maps to: making the pen, brush or bitmap the context's current one;
+// Maps to: making the pen, brush, font or bitmap the context's current one;
 // returns the previous object of that kind, null on failure (a bitmap
 // selected elsewhere, a bitmap into a window context).
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
-// Maps to: deleting a pen, brush or bitmap; FALSE while selected into a
+// Maps to: deleting a pen, brush, font or bitmap; FALSE while selected into a
 // context; stock objects stay.
 BOOL DeleteObject(HGDIOBJ object);
 
@@ -64,10 +71,11 @@ BOOL Ellipse(HDC dc, int left, int top, int right, int bottom);
 // Maps to: lines through the points with the pen, the last point left out.
 BOOL Polyline(HDC dc, const POINT* points, int count);
 
-// Maps to: the text drawn with the dialog font from the rectangle's top-left
+// Maps to: the text drawn with the selected font (the drawing font until
+// one is selected) from the rectangle's top-left
 // corner in the text colour (DT_NOCLIP: not clipped to the rectangle);
 // returns the text's height, 0 on failure. count -1 means zero-terminated.
 int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format);
-// Maps to: the text's extent in the dialog font (QFontMetrics): size, and
+// Maps to: the text's extent in the selected font (QFontMetrics): size, and
 // optionally how many characters fit in maxExtent and their offsets.
 BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, LPINT fit, LPINT dx, LPSIZE size);

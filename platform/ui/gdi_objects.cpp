@@ -29,6 +29,7 @@ GdiTable& Table() {
     QImage one(1, 1, QImage::Format_RGB32);
     one.fill(Qt::black);
     addStock(kStockBitmap, std::make_unique<GdiBitmap>(one));
+    addStock(kStockFont, std::make_unique<GdiFont>(0));
     return t;
   }();
   return *table;

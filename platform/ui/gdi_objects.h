@@ -11,7 +11,7 @@
 class DeviceContext;
 
 struct GdiObject {
-  enum class Type { Pen, Brush, Bitmap, Icon, DeviceContext };
+  enum class Type { Pen, Brush, Bitmap, Icon, Font, DeviceContext };
   explicit GdiObject(Type t) : type(t) {}
   virtual ~GdiObject();
   Type type;
@@ -37,6 +37,12 @@ struct GdiBitmap : GdiObject {
   QImage image;  // Format_RGB32
 };
 
+// A font of the drawing font's family in another size.
+struct GdiFont : GdiObject {
+  explicit GdiFont(int p) : GdiObject(Type::Font), pixels(p) {}
+  int pixels;  // its character height; 0 for the drawing font's stand-in
+};
+
 struct GdiIcon : GdiObject {
   explicit GdiIcon(QImage i) : GdiObject(Type::Icon), image(std::move(i)) {}
   QImage image;  // Format_ARGB32
@@ -55,9 +61,11 @@ T* FindGdi(HGDIOBJ handle, GdiObject::Type type) {
 // Removes (and deletes) an object; false for a stock or unknown one.
 bool RemoveGdiObject(HGDIOBJ handle);
 // The stock object for GetStockObject's index, or null; also the 1 x 1
-// bitmap every new memory context starts with (index -1).
+// bitmap every new memory context starts with (index -1) and the stand-in
+// for the drawing font every context starts with (index -2).
 HGDIOBJ StockGdiObject(int index);
 constexpr int kStockBitmap = -1;
+constexpr int kStockFont = -2;
 
 // The pictures behind icon and bitmap handles, or null.
 const QImage* GdiIconImage(HICON icon);

@@ -19,6 +19,8 @@ struct HBRUSH__;
 using HBRUSH = HBRUSH__*;
 struct HPEN__;
 using HPEN = HPEN__*;
+struct HFONT__;
+using HFONT = HFONT__*;
 struct HICON__;
 using HICON = HICON__*;
 using HCURSOR = HICON;

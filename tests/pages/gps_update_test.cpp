@@ -7,9 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "acquisition/gnss_system.h"
 #include "acquisition/gps_record.h"
 #include "display/satellite_geometry.h"
 #include "nmea/checksum.h"
+#include "pages/satellite_view.h"
+#include "platform/ui/gdi.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 #include "tests/pages/info_page_fixture.h"
@@ -42,6 +45,25 @@ GPSRecordData MultiSystemRecord(CGPSRecord& record) {
     record.DecodeLine(Sentence(body), fields);
   }
   return record.Snapshot();
+}
+
+// Where the page put the marks of a record's sky.
+SkyMarksLayout LayoutOf(const SkyPlotGeometry& geometry, const GPSRecordData& record) {
+  const HDC dc = CreateCompatibleDC(nullptr);
+  SkyMarksLayout layout = LayOutSkyMarks(dc, geometry, PlanSky(record));
+  DeleteDC(dc);
+  return layout;
+}
+
+// The mark of a satellite given by its system and its number in it; past
+// the end when there is none.
+std::size_t MarkOf(const SkyMarksLayout& layout, const GPSRecordData& record, int system, int number) {
+  std::size_t k = 0;
+  while (k < layout.marks.size() && !(record.m_Sky[layout.nSatellite[k]].nSystem == system &&
+                                      SystemNumber(system, record.m_Sky[layout.nSatellite[k]].nPRN) == number)) {
+    ++k;
+  }
+  return k;
 }
 
 // The page on a device set to UTC; TZ is restored afterwards.
@@ -129,7 +151,8 @@ TEST_F(GpsUpdateTest, SatelliteGroupDrawsTheDemoSky) {
   EXPECT_EQ(CountColor(sky, {0, 0, 241, 241}, RGB(255, 0, 0)), 0);
 }
 
-// Every system in one sky: lettered labels, used satellites' bars first.
+// Every system in one sky: markers of the systems' shapes, used satellites'
+// bars first.
 TEST_F(GpsUpdateTest, SatelliteGroupDrawsEverySystem) {
   OpenPage(240, 320);
   CGPSRecord decoder;
@@ -138,18 +161,27 @@ TEST_F(GpsUpdateTest, SatelliteGroupDrawsEverySystem) {
   ShowGpsGroup(m_page, record, 3);
   const QImage& sky = StatusPageProbe::SkyImage(m_page);
   const SkyPlotGeometry geometry = SkyPlotGeometryFor(240, 320);
+  const SkyMarksLayout layout = LayoutOf(geometry, record);
+  // GPS 7 not used: a hollow circle; GLONASS 70 and BeiDou 23 used: a filled
+  // square and triangle; each on its point, its number beside it in its
+  // system's colour.
   const struct {
     double elevation, azimuth;
-    std::wstring label;
-    COLORREF color;
-  } labels[] = {{60, 330, L"G07", RGB(255, 0, 0)}, {50, 280, L"R70", RGB(0, 0, 0)}, {75, 180, L"C23", RGB(0, 0, 0)}};
-  for (const auto& l : labels) {
-    const POINT point = SatellitePoint(geometry, l.elevation, l.azimuth);
-    const POINT corner = CentredTextCorner(l.label, point.x + 1, point.y + 1);
-    EXPECT_EQ(TextMismatches(sky, l.label, corner.x, corner.y, l.color,
-                             {corner.x - 1, corner.y - 1, corner.x + 30, corner.y + 20}),
-              0)
-        << std::string(l.label.begin(), l.label.end());
+    int system, number;
+    bool used;
+  } marks[] = {
+      {60, 330, kSystemGPS, 7, false}, {50, 280, kSystemGLONASS, 70, true}, {75, 180, kSystemBeiDou, 23, true}};
+  for (const auto& m : marks) {
+    SCOPED_TRACE(m.number);
+    const std::size_t k = MarkOf(layout, record, m.system, m.number);
+    ASSERT_LT(k, layout.marks.size());
+    const POINT point = SatellitePoint(geometry, m.elevation, m.azimuth);
+    const RECT& marker = layout.marks[k].rcMarker;
+    EXPECT_EQ(marker.left, point.x - layout.nMarkerSide / 2);
+    EXPECT_EQ(marker.top, point.y - layout.nMarkerSide / 2);
+    EXPECT_EQ(MarkerMismatches(sky, marker, layout.nMarkerSide, m.system, m.used), 0);
+    ASSERT_TRUE(layout.marks[k].bNumber);
+    EXPECT_GT(CountColor(sky, layout.marks[k].rcNumber, SystemColor(m.system)), 0);
   }
   // Slots 0 to 5 are the six used satellites, blue; slot 6 the strongest of
   // the others (GPS 7, 36 dB-Hz), red.
@@ -167,9 +199,8 @@ TEST_F(GpsUpdateTest, SatelliteGroupDrawsEverySystem) {
   SavePicture("gps-info-every-system-240x320");
 }
 
-// Two systems' satellites on one point: the used one's label stays centred
-// and whole, the other's moves beside it, whole, and the point gets a dot in
-// its colour.
+// Two systems' satellites on one point: the used one's marker stays on it,
+// the other's stands beside it, both whole, each with its number.
 TEST_F(GpsUpdateTest, CrowdedLabelsOfEverySystemStayReadable) {
   OpenPage(240, 320);
   CGPSRecord decoder;
@@ -178,27 +209,29 @@ TEST_F(GpsUpdateTest, CrowdedLabelsOfEverySystemStayReadable) {
                               L"GPGSV,1,1,01,05,40,100,44,1", L"GLGSV,1,1,01,70,40,100,41,1"}) {
     decoder.DecodeLine(Sentence(body), fields);
   }
-  ShowGpsGroup(m_page, decoder.Snapshot(), 3);
+  const GPSRecordData record = decoder.Snapshot();
+  ShowGpsGroup(m_page, record, 3);
   const QImage& sky = StatusPageProbe::SkyImage(m_page);
   const SkyPlotGeometry geometry = SkyPlotGeometryFor(240, 320);
   const RECT whole{0, 0, geometry.nSide, geometry.nSide};
   const POINT point = SatellitePoint(geometry, 40, 100);
-  const POINT corner = CentredTextCorner(L"G05", point.x + 1, point.y + 1);
-  EXPECT_EQ(TextMismatches(sky, L"G05", corner.x, corner.y, RGB(0, 0, 0), whole), 0);
-  // The moved label is whole somewhere in the plot, and more is red: the dot
-  // (what the centred label leaves of it).
-  bool found = false;
-  for (int top = 0; top < geometry.nSide && !found; ++top) {
-    for (int left = 0; left < geometry.nSide && !found; ++left) {
-      found = TextMismatches(sky, L"R70", left, top, RGB(255, 0, 0), whole) == 0;
-    }
-  }
-  EXPECT_TRUE(found);
+  const SkyMarksLayout layout = LayoutOf(geometry, record);
+  const std::size_t gps = MarkOf(layout, record, kSystemGPS, 5);
+  const std::size_t glonass = MarkOf(layout, record, kSystemGLONASS, 70);
+  ASSERT_LT(std::max(gps, glonass), layout.marks.size());
+  const RECT& used = layout.marks[gps].rcMarker;
+  const RECT& moved = layout.marks[glonass].rcMarker;
+  EXPECT_EQ(used.left, point.x - layout.nMarkerSide / 2);
+  EXPECT_EQ(used.top, point.y - layout.nMarkerSide / 2);
+  EXPECT_TRUE(moved.right < used.left || moved.left > used.right || moved.bottom < used.top || moved.top > used.bottom);
+  EXPECT_LE(std::max(std::abs(moved.left - used.left), std::abs(moved.top - used.top)), 3 * layout.nMarkerSide);
+  EXPECT_EQ(MarkerMismatches(sky, used, layout.nMarkerSide, kSystemGPS, true), 0);
+  EXPECT_EQ(MarkerMismatches(sky, moved, layout.nMarkerSide, kSystemGLONASS, false), 0);
+  EXPECT_TRUE(layout.marks[gps].bNumber && layout.marks[glonass].bNumber);
   int ink = 0;
   for (bool inked : InkOf(L"R70").ink) {
     ink += inked ? 1 : 0;
   }
-  EXPECT_GT(CountColor(sky, whole, RGB(255, 0, 0)), ink);
   // Without other systems the same two GPS satellites overprint, as on the
   // handheld: the later label covers the earlier.
   SatelliteTable table;

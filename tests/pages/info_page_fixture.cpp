@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "display/sky_markers.h"
+#include "display/sky_plan.h"
 #include "platform/ui/dialog_window.h"
 #include "platform/ui/gdi_objects.h"
 #include "platform/ui/screen.h"
@@ -153,6 +155,23 @@ void InfoPageTest::ResizeScreen(int width, int height) {
 
 void InfoPageTest::SavePicture(const std::string& name) {
   EXPECT_TRUE(SaveWindowPicture(Page(), std::string(ZELMORA_BINARY_DIR) + "/pictures/" + name + ".png"));
+}
+
+int MarkerMismatches(const QImage& image, const RECT& marker, int nMarkerSide, int nSystem, bool bUsed) {
+  const int n = nMarkerSide;
+  const MarkerShape shape = SystemMarkerShape(nSystem);
+  const std::vector<bool> shown = MarkerPixels(shape, n, bUsed);
+  const std::vector<bool> filled = MarkerPixels(shape, n, true);
+  int wrong = 0;
+  for (int y = 0; y < n; ++y) {
+    for (int x = 0; x < n; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y) * n + x;
+      if (!filled[i]) continue;
+      const COLORREF expected = shown[i] ? SystemColor(nSystem) : RGB(255, 255, 255);
+      wrong += PixelAt(image, marker.left + x, marker.top + y) != expected ? 1 : 0;
+    }
+  }
+  return wrong;
 }
 
 SatelliteInfo Satellite(int prn, double elevation, double azimuth, double snr, bool used) {

@@ -56,6 +56,11 @@ int CountColor(const QImage& image, const RECT& rect, COLORREF color);
 // Whether the rectangle of the page image equals the top-left corner of the view's image.
 bool PageShows(const QImage& page, const RECT& where, const QImage& view);
 
+// How many pixels of a marker drawn from the corner of `marker` disagree
+// with the system's shape in its colour, filled when used; a hollow marker
+// is white inside.
+int MarkerMismatches(const QImage& image, const RECT& marker, int nMarkerSide, int nSystem, bool bUsed);
+
 // A page whose window is created on a screen of the given size, moved to
 // fill it and laid out for its shape (as the sheet does with WM_SIZE).
 class InfoPageTest : public testing::Test {

@@ -269,6 +269,46 @@ TEST(GdiText, RepeatedTextsSetThePixelsTheFontSets) {
   DeleteObject(bitmap);
 }
 
+// A created font measures and draws its own size; the text it draws is not
+// taken for the same text in the drawing font, and selecting back what the
+// first selection gave restores the drawing font.
+TEST_F(GdiTest, ACreatedFontDrawsItsOwnSize) {
+  SIZE drawing{};
+  ASSERT_TRUE(GetTextExtentExPointW(dc, L"30", 2, 0, nullptr, nullptr, &drawing));
+  HFONT font = CreateFontW(-10, 0, 0, 0, 0, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, nullptr);
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(CreateFontW(0, 0, 0, 0, 0, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, nullptr), nullptr);
+  const HGDIOBJ previous = SelectObject(dc, font);
+  ASSERT_NE(previous, nullptr);
+  SIZE small{};
+  ASSERT_TRUE(GetTextExtentExPointW(dc, L"30", 2, 0, nullptr, nullptr, &small));
+  EXPECT_EQ(small.cy, QFontMetrics(DrawingFontOfPixels(10)).height());
+  EXPECT_LT(small.cy, drawing.cy);
+  EXPECT_LT(small.cx, drawing.cx);
+  for (int round = 0; round < 2; ++round) {
+    BitBlt(dc, 0, 0, 40, 30, nullptr, 0, 0, WHITENESS);
+    RECT at{3, 2, 0, 0};
+    DrawTextW(dc, L"30", -1, &at, DT_NOCLIP);
+    QImage expected(40, 30, GdiBitmapImage(bitmap)->format());
+    expected.fill(Qt::white);
+    QPainter painter(&expected);
+    const QFont expectedFont = round == 0 ? DrawingFontOfPixels(10) : DrawingFont(ScreenScale());
+    painter.setFont(expectedFont);
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(3, 2 + QFontMetrics(expectedFont).ascent()), QStringLiteral("30"));
+    painter.end();
+    EXPECT_EQ(*GdiBitmapImage(bitmap), expected) << "round " << round;
+    if (round == 0) {
+      EXPECT_FALSE(DeleteObject(font)) << "a selected font cannot be deleted";
+      EXPECT_EQ(SelectObject(dc, previous), font);
+    }
+  }
+  SIZE again{};
+  ASSERT_TRUE(GetTextExtentExPointW(dc, L"30", 2, 0, nullptr, nullptr, &again));
+  EXPECT_EQ(again.cx, drawing.cx);
+  EXPECT_TRUE(DeleteObject(font));
+}
+
 TEST(Gdi, StaleAndWrongHandlesAreRefused) {
   EnsureTestApplication();
   HDC dc = CreateCompatibleDC(nullptr);
