@@ -51,6 +51,14 @@ SkyPlan PlanSky(const GPSRecordData& record) {
   return plan;
 }
 
+std::wstring SkyLabel(const SatelliteInfo& satellite, BOOL bSystems) {
+  if (!bSystems) {
+    return FormatText(L"%.2d", {satellite.nPRN});
+  }
+  return std::wstring(1, SystemLetter(satellite.nSystem)) +
+         FormatText(L"%.2d", {SystemNumber(satellite.nSystem, satellite.nPRN)});
+}
+
 std::wstring BarLabel(const SatelliteInfo& satellite, BOOL bSystems) {
   return FormatText(L"%.2d", {bSystems ? SystemNumber(satellite.nSystem, satellite.nPRN) : satellite.nPRN});
 }

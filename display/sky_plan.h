@@ -28,6 +28,11 @@ SkyPlan PlanTable(const SatelliteInfo* pSatellites);
 // else its merged sky. The plan points into the record.
 SkyPlan PlanSky(const GPSRecordData& record);
 
+// A satellite's name as a screen reader says it: the PRN as "%.2d" ("05",
+// "120"), or with the system's letter before its number in that system
+// ("G05", "R72", "E11", "C23", "S131").
+std::wstring SkyLabel(const SatelliteInfo& satellite, BOOL bSystems);
+
 // A bar's label: the PRN as "%.2d", or with bSystems the number in the
 // satellite's system ("05", "70", "11", "23", "129"); its colour tells the
 // system.

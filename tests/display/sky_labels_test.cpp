@@ -51,10 +51,14 @@ void ExpectReadable(const std::vector<SkyMark>& marks, const std::vector<PlacedM
       EXPECT_FALSE(placed[i].bNumber && Overlap(Halo(ink), area));
     }
     for (std::size_t k = 0; k < placed.size(); ++k) {
-      if (k != i) EXPECT_FALSE(Overlap(Halo(marker), placed[k].rcMarker)) << "marker " << k;
+      if (k != i) {
+        EXPECT_FALSE(Overlap(Halo(marker), placed[k].rcMarker)) << "marker " << k;
+      }
       if (!placed[i].bNumber) continue;
       EXPECT_FALSE(Overlap(Halo(ink), placed[k].rcMarker)) << "marker " << k;
-      if (k != i && placed[k].bNumber) EXPECT_FALSE(Overlap(Halo(ink), LabelInkBox(placed[k].rcNumber))) << k;
+      if (k != i && placed[k].bNumber) {
+        EXPECT_FALSE(Overlap(Halo(ink), LabelInkBox(placed[k].rcNumber))) << k;
+      }
     }
     if (placed[i].bNumber) {
       EXPECT_TRUE(Inside(ink, kSide));

@@ -97,7 +97,9 @@ TEST_F(SystemSkyTest, ThirtyFiveSatellitesStayApartWholeAndOffTheCountsOnEverySc
     }
     // Half the numbers or more find room beside their markers, but on the
     // square screens' small plots.
-    if (width != height) EXPECT_GE(numbers, 17) << numbers << " numbers";
+    if (width != height) {
+      EXPECT_GE(numbers, 17) << numbers << " numbers";
+    }
 
     // The counts read whole; each marker is drawn as its shape, hollow
     // ones white inside, and nothing drawn later covers it.
