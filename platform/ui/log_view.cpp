@@ -19,6 +19,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/ui/window_zoom.h"
+
 namespace {
 
 // The space around the text, as a text document leaves it.
@@ -497,7 +499,7 @@ void LogView::paintEvent(QPaintEvent* event) {
 
 void LogView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
-  if (isVisible()) UpdateBars();
+  UpdateBarsWhenVisible();
 }
 
 void LogView::showEvent(QShowEvent* event) {
@@ -671,6 +673,7 @@ void LogView::keyPressEvent(QKeyEvent* event) {
 
 void LogView::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
+  menu.setFont(ZoomedFont(menu.font(), WindowZoom(this)));
   QAction* copy = menu.addAction(QStringLiteral("&Copy"), [this] { Copy(); });
   copy->setShortcut(QKeySequence::Copy);
   copy->setEnabled(m_anchor != m_caret);

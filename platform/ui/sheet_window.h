@@ -1,6 +1,7 @@
 // The property sheet's window: the handheld's screen (a widget the size of
 // the screen with a title bar (caption, OK, close), the page area and the
-// tabs at the bottom) in a top-level window that zooms it to fit. It creates
+// tabs at the bottom) in a top-level window that zooms it to fit. Its
+// client area, where the pages go, is the page area. It creates
 // pages the first time they are shown, keeps them, and sends WM_SIZE to
 // every created page when the screen changes.
 #pragma once
@@ -11,6 +12,7 @@
 #include "platform/ui/ui_window.h"
 
 class QEventLoop;
+class QFont;
 class QLabel;
 class QPushButton;
 class QTabBar;
@@ -23,6 +25,8 @@ class SheetWindow : public UiWindow {
 
   LRESULT DefProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   QWidget* ChildContainer() const override;
+  POINT ClientOrigin() const override;
+  SIZE ClientSize() const override;
 
   // Shows the sheet with `startPage` in front and runs `loop` until the
   // sheet is closed (its exit code is IDOK or IDCANCEL).
@@ -36,7 +40,12 @@ class SheetWindow : public UiWindow {
   // size changed get WM_SIZE. The window keeps its zoom.
   void FollowScreen();
 
+ protected:
+  // Places the chrome and the page area at the zoom (not the window).
+  void PlaceWidget() override;
+
  private:
+  void SetChromeFont(const QFont& font);
   bool Activate(int index);
   void Finish(int result);
   void Ok();
@@ -51,6 +60,8 @@ class SheetWindow : public UiWindow {
   QWidget* m_pageArea;
   QTabBar* m_tabs;
   QWidget* m_frame;  // the top-level window
+  int m_barHeight = 0;  // in handheld pixels
+  int m_tabsHeight = 0;
   std::vector<HWND> m_pages;
   std::vector<std::pair<int, int>> m_sentSizes;
   int m_current = -1;
