@@ -507,7 +507,7 @@ void LogView::paintEvent(QPaintEvent* event) {
 
 void LogView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
-  UpdateBarsWhenVisible();
+  if (isVisible()) UpdateBars();
 }
 
 void LogView::showEvent(QShowEvent* event) {

@@ -1,6 +1,7 @@
 #include "app/zelmora_app.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -237,6 +238,31 @@ TEST_F(ApplicationTest, TheLargestZoomFitsTheDesktop) {
     const QRect room = window->screen()->availableGeometry();
     EXPECT_TRUE(room.contains(window->frameGeometry())) << "within the available area";
     EXPECT_GE(window->frameGeometry().height(), room.height() - 1) << "as large as it fits, frame included";
+    SendMessageW(sheet, WM_CLOSE, 0, 0);
+  });
+}
+
+// The raw box's frame is drawn on all four sides at every zoom.
+TEST_F(ApplicationTest, TheRawBoxKeepsItsBorderAtEveryZoom) {
+  SetScreenSize(240, 320);
+  Run([&](HWND sheet) {
+    QWidget* window = UiWindow::FromHandle(sheet)->Widget();
+    QWidget* raw = UiWindow::FromHandle(GetDlgItem(ShownPage(sheet), IDC_SETUP_RAW_TEXT))->Widget();
+    for (double zoom : {1.0, 1.1875, 1.25, 1.5, 2.0}) {
+      window->resize(static_cast<int>(240 * zoom), static_cast<int>(320 * zoom));
+      const QImage shown = window->grab().toImage();
+      const QRect box(raw->mapTo(window, QPoint(0, 0)), raw->size());
+      // The page around the box and the box's inside are white; its frame is not.
+      const auto framed = [&](QPoint from, QPoint step, int count) {
+        int inked = 0;
+        for (int i = 0; i < count; ++i) inked += shown.pixel(from + step * i) != qRgb(255, 255, 255) ? 1 : 0;
+        return inked == count;
+      };
+      EXPECT_TRUE(framed(box.topLeft() + QPoint(0, 2), QPoint(0, 1), box.height() - 4)) << "left at " << zoom;
+      EXPECT_TRUE(framed(box.topLeft() + QPoint(2, 0), QPoint(1, 0), box.width() - 4)) << "top at " << zoom;
+      EXPECT_TRUE(framed(box.topRight() + QPoint(0, 2), QPoint(0, 1), box.height() - 4)) << "right at " << zoom;
+      EXPECT_TRUE(framed(box.bottomLeft() + QPoint(2, 0), QPoint(1, 0), box.width() - 4)) << "bottom at " << zoom;
+    }
     SendMessageW(sheet, WM_CLOSE, 0, 0);
   });
 }
