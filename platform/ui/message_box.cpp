@@ -54,7 +54,8 @@ void ZoomBox(QMessageBox& box, double zoom) {
   box.setFont(ZoomedFont(box.font(), zoom));
   if (box.icon() == QMessageBox::NoIcon) return;
   const int side = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
-  box.setIconPixmap(box.style()->standardIcon(PixmapOf(box.icon()), nullptr, &box).pixmap(ZoomedCoordinate(side, zoom)));
+  box.setIconPixmap(
+      box.style()->standardIcon(PixmapOf(box.icon()), nullptr, &box).pixmap(ZoomedCoordinate(side, zoom)));
 }
 
 // The top-level widget of the owner (or the application's active window),

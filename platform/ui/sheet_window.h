@@ -59,7 +59,7 @@ class SheetWindow : public UiWindow {
   QPushButton* m_close;
   QWidget* m_pageArea;
   QTabBar* m_tabs;
-  QWidget* m_frame;  // the top-level window
+  QWidget* m_frame;     // the top-level window
   int m_barHeight = 0;  // in handheld pixels
   int m_tabsHeight = 0;
   std::vector<HWND> m_pages;

@@ -52,7 +52,8 @@ double ZoomThatFits(QSize screen, double zoom, const QRect& room, const QMargins
   const int width = room.width() - frame.left() - frame.right();
   const int height = room.height() - frame.top() - frame.bottom();
   // A side at this zoom is at most the room's, and rounds to at most it.
-  const double fit = std::min(static_cast<double>(width) / screen.width(), static_cast<double>(height) / screen.height());
+  const double fit =
+      std::min(static_cast<double>(width) / screen.width(), static_cast<double>(height) / screen.height());
   return std::max(std::min(zoom, fit), smallest);
 }
 

@@ -49,7 +49,8 @@ TEST_P(WindowZoomTest, ControlsSitAtTheirZoomedPlaceWhileTheApiAnswersInHandheld
     RECT client{};
     ASSERT_TRUE(GetWindowRect(control->Handle(), &rect));
     ASSERT_TRUE(GetClientRect(control->Handle(), &client));
-    EXPECT_EQ(control->Widget()->geometry(), QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top));
+    EXPECT_EQ(control->Widget()->geometry(),
+              QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top));
     before.emplace_back(control->Handle(), rect, client);
   }
   const int buttonFont = QFontInfo(WidgetOf(IDC_SETUP_SCAN)->font()).pixelSize();
@@ -88,8 +89,7 @@ TEST_P(WindowZoomTest, AClickAtZoomedCoordinatesReachesTheControlDrawnThere) {
   int scans = 0;
   int starts = 0;
   QObject::connect(static_cast<QPushButton*>(WidgetOf(IDC_SETUP_SCAN)), &QPushButton::clicked, [&] { ++scans; });
-  QObject::connect(static_cast<QPushButton*>(WidgetOf(IDC_SETUP_START_STOP)), &QPushButton::clicked,
-                   [&] { ++starts; });
+  QObject::connect(static_cast<QPushButton*>(WidgetOf(IDC_SETUP_START_STOP)), &QPushButton::clicked, [&] { ++starts; });
   RECT start{};
   GetWindowRect(GetDlgItem(dialog, IDC_SETUP_START_STOP), &start);
   // The middle of the Start button on the handheld, where the zoomed window
