@@ -1,6 +1,5 @@
 #include "platform/ui/sheet_window.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
