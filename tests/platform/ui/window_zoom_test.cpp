@@ -2,6 +2,7 @@
 // times the zoom, in fonts zoomed alike, while the API keeps answering in
 // handheld pixels; message boxes, menus and drop-downs follow. (Clicks on
 // the zoomed sheet: tests/app.)
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
