@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QSignalBlocker>
+#include <cmath>
 #include <cwchar>
 
 namespace {
@@ -67,7 +68,16 @@ LRESULT ComboBoxWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void ComboBoxWindow::Move(int x, int y, int cx, int) { UiWindow::Move(x, y, cx, m_combo->sizeHint().height()); }
+void ComboBoxWindow::Move(int x, int y, int cx, int) {
+  const double zoom = Zoom();
+  const int height = m_combo->sizeHint().height();
+  UiWindow::Move(x, y, cx, zoom == 1.0 ? height : static_cast<int>(std::lround(height / zoom)));
+}
+
+void ComboBoxWindow::PlaceWidget() {
+  UiWindow::PlaceWidget();
+  m_combo->resize(m_combo->width(), m_combo->sizeHint().height());
+}
 
 LRESULT ComboBoxWindow::Insert(int index, LPCWSTR text) {
   int count = static_cast<int>(m_items.size());

@@ -18,6 +18,10 @@ class ComboBoxWindow : public UiWindow {
   // dropped-down list's.
   void Move(int x, int y, int cx, int cy) override;
 
+ protected:
+  // At any zoom the closed box is as high as its zoomed font needs.
+  void PlaceWidget() override;
+
  private:
   LRESULT Insert(int index, LPCWSTR text);
   LRESULT Delete(int index);

@@ -1,4 +1,3 @@
-#include <QWidget>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -60,18 +59,18 @@ BOOL EndDeferWindowPos(HDWP batch) {
     // A window that went away meanwhile is skipped.
     UiWindow* window = UiWindow::FromHandle(move.window);
     if (window == nullptr) continue;
-    QWidget* widget = window->Widget();
+    const RECT& now = window->Rect();
     int x = move.x;
     int y = move.y;
     int cx = move.cx;
     int cy = move.cy;
-    if (widget != nullptr && (move.flags & SWP_NOMOVE) != 0) {
-      x = widget->x();
-      y = widget->y();
+    if ((move.flags & SWP_NOMOVE) != 0) {
+      x = now.left;
+      y = now.top;
     }
-    if (widget != nullptr && (move.flags & SWP_NOSIZE) != 0) {
-      cx = widget->width();
-      cy = widget->height();
+    if ((move.flags & SWP_NOSIZE) != 0) {
+      cx = now.right - now.left;
+      cy = now.bottom - now.top;
     }
     window->Move(x, y, cx, cy);
   }

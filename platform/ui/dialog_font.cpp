@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 #include <QString>
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace {
@@ -20,20 +22,26 @@ QFont DialogFontOfPixels(int pixels) {
   return font;
 }
 
-// Hinting rounds glyph advances per size, so the doubled font may come out a
-// little wider than twice the small one; the next smaller size then keeps
-// every text inside its doubled box. Measured once: the fonts do not change
-// while the program runs.
+int LettersWidthAt12() {
+  static const int width = QFontMetrics(DialogFontOfPixels(kPixelsAt96Dpi)).horizontalAdvance(Letters());
+  return width;
+}
+
+// The pixel size of the font `factor` times the 12-pixel one. Hinting
+// rounds glyph advances per size, so the enlarged font may come out a little
+// wider than `factor` times the small one; the next smaller size then keeps
+// every text inside its enlarged box.
+int PixelsAtFactor(double factor) {
+  const int limit = static_cast<int>(std::floor(LettersWidthAt12() * factor));
+  int size = static_cast<int>(std::floor(kPixelsAt96Dpi * factor + 0.5));
+  while (size > 1 && QFontMetrics(DialogFontOfPixels(size)).horizontalAdvance(Letters()) > limit) --size;
+  return std::max(size, 1);
+}
+
+// Measured once: the fonts do not change while the program runs.
 int PixelsAtScale(int scale) {
   if (scale <= 1) return kPixelsAt96Dpi;
-  static const int pixels = [] {
-    int limit = QFontMetrics(DialogFontOfPixels(kPixelsAt96Dpi)).horizontalAdvance(Letters()) * 2;
-    int size = kPixelsAt96Dpi * 2;
-    while (size > kPixelsAt96Dpi && QFontMetrics(DialogFontOfPixels(size)).horizontalAdvance(Letters()) > limit) {
-      --size;
-    }
-    return size;
-  }();
+  static const int pixels = PixelsAtFactor(2.0);
   return pixels;
 }
 
@@ -58,6 +66,19 @@ QFont CachedFont(std::map<int, QFont>& fonts, int scale, QFont (*make)(int)) {
 QFont DialogFont(int scale) {
   static std::map<int, QFont> fonts;
   return CachedFont(fonts, scale, [](int s) { return DialogFontOfPixels(PixelsAtScale(s)); });
+}
+
+QFont DialogFontAt(int scale, double zoom) {
+  if (zoom == 1.0) return DialogFont(scale);
+  // A window being resized passes through many zooms; the table starts
+  // afresh now and then.
+  static std::map<long long, QFont> fonts;
+  const double factor = (scale > 1 ? 2.0 : 1.0) * zoom;
+  const long long key = std::llround(factor * 4096.0);
+  auto found = fonts.find(key);
+  if (found != fonts.end()) return found->second;
+  if (fonts.size() >= 256) fonts.clear();
+  return fonts.emplace(key, DialogFontOfPixels(PixelsAtFactor(factor))).first->second;
 }
 
 QFont DrawingFont(int scale) {

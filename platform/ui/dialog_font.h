@@ -16,6 +16,11 @@ struct DialogBaseUnits {
 
 // The font for screen scale 1 or 2.
 QFont DialogFont(int scale);
+// The font of a window zoomed by `zoom` at screen scale 1 or 2: chosen as
+// the scale-2 font is, the largest size up to the zoomed one whose letters
+// are no wider than the zoomed letters of scale 1, so that texts keep
+// fitting their zoomed boxes. DialogFont(scale) at zoom 1.
+QFont DialogFontAt(int scale, double zoom);
 // The drawings' font (12 pixels times the scale, no anti-aliasing), for
 // drawing into device contexts: drawings double exactly.
 QFont DrawingFont(int scale);

@@ -35,15 +35,18 @@ DialogWindow::DialogWindow(UiWindow* parent, DWORD style, std::wstring title, in
     : UiWindow(Kind::Dialog, parent, 0, style & ~WS_VISIBLE, std::move(title)),
       m_page(new PageWidget(this)),
       m_scale(scale) {
-  m_page->setFont(DialogFont(scale));
   m_page->hide();
   AdoptWidget(m_page);
+  m_page->setFont(DialogFontAt(scale, Zoom()));
 }
 
 DialogWindow::~DialogWindow() { static_cast<PageWidget*>(m_page)->Forget(); }
 
 QImage& DialogWindow::BackingImage() {
-  QSize size = m_page->size();
+  // At 1:1 the image is the widget's size, whoever sized the widget; a
+  // zoomed window's is its size in handheld pixels.
+  const SIZE client = ClientSize();
+  const QSize size = Zoom() == 1.0 ? m_page->size() : QSize(client.cx, client.cy);
   if (m_backing.size() != size) {
     m_backing = QImage(size, QImage::Format_RGB32);
     m_backing.fill(Qt::white);
@@ -67,7 +70,14 @@ void DialogWindow::PaintWidget(QPainter& painter) {
     if (UiWindow::FromHandle(self) != this) return;
     m_painting = false;
   }
-  painter.drawImage(0, 0, m_backing);
+  if (m_page->size() == m_backing.size()) {
+    painter.drawImage(0, 0, m_backing);
+  } else {
+    // Zoomed: the image is scaled to the widget (the paint event's region
+    // clips what is drawn).
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(m_page->rect(), m_backing);
+  }
 }
 
 void DialogWindow::Invalidate() {
@@ -79,5 +89,10 @@ DialogBaseUnits DialogWindow::BaseUnits() const { return DialogBaseUnitsAt(m_sca
 
 void DialogWindow::SetDialogScale(int scale) {
   m_scale = scale;
-  m_page->setFont(DialogFont(scale));
+  m_page->setFont(DialogFontAt(scale, Zoom()));
+}
+
+void DialogWindow::ApplyZoom() {
+  m_page->setFont(DialogFontAt(m_scale, Zoom()));
+  UiWindow::ApplyZoom();
 }

@@ -2,7 +2,9 @@
 // (which gives its dialog font and base units),
 // and the backing image that window device contexts draw into and the
 // widget shows. A new or resized image is white and gets a WM_PAINT before
-// it is shown, as an invalidated window does on the handheld.
+// it is shown, as an invalidated window does on the handheld. The image is
+// in handheld pixels, as everything drawn into it; a zoomed window shows it
+// scaled.
 #pragma once
 
 #include <QFont>
@@ -18,7 +20,7 @@ class DialogWindow : public UiWindow {
   DialogWindow(UiWindow* parent, DWORD style, std::wstring title, int scale);
   ~DialogWindow() override;
 
-  // The backing image at the widget's current size.
+  // The backing image at the window's size in handheld pixels.
   QImage& BackingImage();
   // Shows the backing image (after drawing through a window context).
   void ShowBackingImage();
@@ -31,6 +33,8 @@ class DialogWindow : public UiWindow {
   DialogBaseUnits BaseUnits() const;
   // Changes the scale, and with it the font of the dialog and its controls.
   void SetDialogScale(int scale);
+  // The font follows the zoom, then the widgets.
+  void ApplyZoom() override;
 
  private:
   QWidget* m_page;

@@ -33,6 +33,8 @@ EditWindow::EditWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
   m_view->setVerticalScrollBarPolicy((style & WS_VSCROLL) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   m_view->setHorizontalScrollBarPolicy((style & WS_HSCROLL) != 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   if ((style & WS_BORDER) == 0) m_view->setFrameShape(QFrame::NoFrame);
+  // Scrolled to its end, the box shows the newest lines in every row.
+  m_view->SetEndOnLastRow(true);
   m_showWatcher = std::make_unique<ShowWatcher>([this] { CatchUp(); });
   m_view->installEventFilter(m_showWatcher.get());
   ShowText();

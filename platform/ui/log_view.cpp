@@ -19,6 +19,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/ui/window_zoom.h"
+
 namespace {
 
 // The space around the text, as a text document leaves it.
@@ -372,8 +374,10 @@ qreal LogView::LineY(int line, int top) {
 }
 
 int LogView::LinesFittingUpTo(int last) {
-  const qreal visible = viewport()->height() - kMargin - 1;
-  qreal y = last == LineCount() - 1 ? kMargin : 0;
+  // A plain-text edit keeps the bottom margin (and a pixel more) in view;
+  // an edit control only whole rows.
+  const qreal visible = m_endOnLastRow ? viewport()->height() : viewport()->height() - kMargin - 1;
+  qreal y = last == LineCount() - 1 && !m_endOnLastRow ? kMargin : 0;
   int count = 0;
   for (int i = last; i >= 0; --i) {
     y += Height(i);
@@ -381,6 +385,12 @@ int LogView::LinesFittingUpTo(int last) {
     ++count;
   }
   return count;
+}
+
+void LogView::SetEndOnLastRow(bool onLastRow) {
+  if (m_endOnLastRow == onLastRow) return;
+  m_endOnLastRow = onLastRow;
+  UpdateBarsWhenVisible();
 }
 
 void LogView::UpdateBars() {
@@ -671,6 +681,7 @@ void LogView::keyPressEvent(QKeyEvent* event) {
 
 void LogView::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
+  menu.setFont(ZoomedFont(menu.font(), WindowZoom(this)));
   QAction* copy = menu.addAction(QStringLiteral("&Copy"), [this] { Copy(); });
   copy->setShortcut(QKeySequence::Copy);
   copy->setEnabled(m_anchor != m_caret);

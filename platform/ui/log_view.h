@@ -48,6 +48,12 @@ class LogView final : public QAbstractScrollArea {
   // Scrolls vertically as little as needed to show the caret's line.
   void ShowCaretLine();
 
+  // Where scrolling down ends: by default as in a plain-text edit, with the
+  // bottom margin below the last line in view; with `onLastRow`, as in an
+  // edit control, with the last line on the last whole row, so that the
+  // rows above it are all filled.
+  void SetEndOnLastRow(bool onLastRow);
+
   // Called after every change of the text.
   void OnTextChanged(std::function<void()> changed) { m_textChanged = std::move(changed); }
 
@@ -101,6 +107,7 @@ class LogView final : public QAbstractScrollArea {
   int m_anchor = 0;
   int m_caret = 0;
   bool m_selecting = false;
+  bool m_endOnLastRow = false;
   bool m_quiet = false;       // the bars' values change without moving the view
   bool m_barsStale = true;    // a hidden view updates its bars when shown
   bool m_barsPosted = false;  // ... a visible one once a line wider than the bars know is laid out

@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 
 #include "platform/ui/ui_window.h"
+#include "platform/ui/window_zoom.h"
 
 namespace {
 
@@ -33,6 +35,29 @@ QMessageBox::Icon IconOf(UINT icon) {
   }
 }
 
+QStyle::StandardPixmap PixmapOf(QMessageBox::Icon icon) {
+  switch (icon) {
+    case QMessageBox::Critical:
+      return QStyle::SP_MessageBoxCritical;
+    case QMessageBox::Question:
+      return QStyle::SP_MessageBoxQuestion;
+    case QMessageBox::Warning:
+      return QStyle::SP_MessageBoxWarning;
+    default:
+      return QStyle::SP_MessageBoxInformation;
+  }
+}
+
+// A box over a zoomed window is zoomed with it: its font and its icon.
+void ZoomBox(QMessageBox& box, double zoom) {
+  if (zoom == 1.0) return;
+  box.setFont(ZoomedFont(box.font(), zoom));
+  if (box.icon() == QMessageBox::NoIcon) return;
+  const int side = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+  box.setIconPixmap(
+      box.style()->standardIcon(PixmapOf(box.icon()), nullptr, &box).pixmap(ZoomedCoordinate(side, zoom)));
+}
+
 // The top-level widget of the owner (or the application's active window),
 // so that the box stays over the sheet.
 QWidget* OwnerWidget(HWND owner) {
@@ -55,8 +80,10 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   }
   if (QApplication::instance() == nullptr) return 0;
 
+  QWidget* parent = OwnerWidget(owner);
   QMessageBox box(IconOf(record.icon), QString::fromStdWString(record.caption), QString::fromStdWString(record.text),
-                  QMessageBox::NoButton, OwnerWidget(owner));
+                  QMessageBox::NoButton, parent);
+  ZoomBox(box, WindowZoom(parent));
   int escape = IDOK;
   switch (record.buttons) {
     case MB_YESNO:

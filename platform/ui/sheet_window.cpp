@@ -1,15 +1,12 @@
 #include "platform/ui/sheet_window.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QGraphicsProxyWidget>
-#include <QGraphicsScene>
-#include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -25,6 +22,7 @@
 #include "platform/ui/dialog_window.h"
 #include "platform/ui/focus_outline.h"
 #include "platform/ui/screen.h"
+#include "platform/ui/window_zoom.h"
 
 namespace {
 
@@ -58,44 +56,31 @@ class ScreenWidget : public QWidget {
   HWND m_sheet;
 };
 
-// The top-level window. At zoom 1 it holds the handheld's screen itself,
-// centred, so that the widgets paint and scroll straight into the window's
-// backing store. At any other zoom the screen moves into a scene that a view
-// shows zoomed to fit, aspect kept and centred: the widgets are drawn at the
-// zoomed size, so text stays crisp; pictures are scaled smoothly. Clicks
-// reach the widget under them either way. (A scene repaints a scrolled area
-// instead of moving its pixels, which made the raw box's every line cost a
-// repaint of the whole box, so the scene is used only when it must zoom.)
+// The top-level window. It holds the handheld's screen, centred, at the
+// window's zoom: the largest at which the screen fits the window, aspect
+// kept, 1:1 within half a pixel of the screen's own size. The screen's
+// widgets are real child widgets at their zoomed geometry (the sheet and its
+// windows place them, window_zoom.h), so at every zoom they paint and scroll
+// straight into the window's backing store, draw their focus outline, and
+// are seen by screen readers as one window's controls where they are drawn.
 // Closing it is closing the sheet without OK.
 class SheetFrame : public QWidget {
  public:
-  SheetFrame(HWND sheet, QWidget* screen) : m_sheet(sheet), m_screen(screen), m_view(new QGraphicsView(this)) {
-    m_view->setScene(new QGraphicsScene(m_view));
-    m_view->setFrameShape(QFrame::NoFrame);
-    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_view->setAlignment(Qt::AlignCenter);
-    m_view->setBackgroundBrush(kBackground);
-    // Widgets paint their own pixels; only a zoomed picture needs smoothing.
-    m_view->setRenderHints(QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-    m_view->setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
-    m_view->setOptimizationFlags(QGraphicsView::DontSavePainterState);
-    m_view->hide();
-    m_screen->setParent(this);
-  }
+  SheetFrame(HWND sheet, QWidget* screen) : m_sheet(sheet), m_screen(screen) { m_screen->setParent(this); }
 
   // The zoom the window shows the screen at.
   double Zoom() const { return m_zoom; }
-  QSize ScreenSize() const { return m_screen->size(); }
+  // The handheld screen's size in its own pixels.
+  QSize ScreenSize() const { return m_screenSize; }
+  void SetScreenSize(QSize size) { m_screenSize = size; }
   QSize SizeAt(double zoom) const {
-    return QSize(static_cast<int>(ScreenSize().width() * zoom + 0.5),
-                 static_cast<int>(ScreenSize().height() * zoom + 0.5));
+    return QSize(ZoomedCoordinate(m_screenSize.width(), zoom), ZoomedCoordinate(m_screenSize.height(), zoom));
   }
-  // The view that shows the zoomed screen; hidden at zoom 1.
-  QGraphicsView* View() const { return m_view; }
 
-  // Gives the window the size of the screen at `zoom`, at most the desktop's
-  // room; a maximized or full-screen window only zooms anew.
+  // Gives the window the size of the screen at `zoom`, at most what fits the
+  // desktop's available area with the window manager's frame, and keeps the
+  // frame inside that area; a maximized or full-screen window only zooms
+  // anew.
   void ShowAtZoom(double zoom) {
     zoom = std::max(zoom, kSmallestZoom);
     setMinimumSize(SizeAt(kSmallestZoom));
@@ -103,46 +88,41 @@ class SheetFrame : public QWidget {
       FitScreen();
       return;
     }
-    QSize size = SizeAt(zoom);
-    if (QScreen* desktop = screen()) {
-      QSize room = desktop->availableSize();
-      if (size.width() > room.width() || size.height() > room.height()) {
-        double fit = std::min(static_cast<double>(room.width()) / ScreenSize().width(),
-                              static_cast<double>(room.height()) / ScreenSize().height());
-        size = SizeAt(std::max(fit, kSmallestZoom));
-      }
-    }
+    const QMargins frame = FrameMargins();
+    QScreen* desktop = screen();
+    if (desktop != nullptr) zoom = ZoomThatFits(m_screenSize, zoom, desktop->availableGeometry(), frame, kSmallestZoom);
+    const QSize size = SizeAt(zoom);
     resize(size);
+    if (desktop != nullptr && isVisible()) {
+      move(PlaceInside(QRect(pos(), size.grownBy(frame)), desktop->availableGeometry()));
+    }
+    // A window shown before the window manager framed it fits again once
+    // its frame is known.
+    m_fitWithFrame = frame.isNull();
     FitScreen();
   }
 
   // Shows the screen so that it fills the window, aspect kept.
   void FitScreen() {
-    QSize screenSize = ScreenSize();
-    if (screenSize.isEmpty() || width() <= 0 || height() <= 0) return;
-    double zoom = std::min(static_cast<double>(width()) / screenSize.width(),
-                           static_cast<double>(height()) / screenSize.height());
+    if (m_screenSize.isEmpty() || width() <= 0 || height() <= 0) return;
+    double zoom = std::min(static_cast<double>(width()) / m_screenSize.width(),
+                           static_cast<double>(height()) / m_screenSize.height());
     // Within half a pixel of the screen's own size the window shows it 1:1.
-    if (std::abs(zoom * screenSize.width() - screenSize.width()) < 0.5 &&
-        std::abs(zoom * screenSize.height() - screenSize.height()) < 0.5) {
+    if (std::abs(zoom * m_screenSize.width() - m_screenSize.width()) < 0.5 &&
+        std::abs(zoom * m_screenSize.height() - m_screenSize.height()) < 0.5) {
       zoom = 1.0;
     }
-    m_zoom = zoom;
-    if (zoom == 1.0) {
-      ShowDirectly();
-    } else {
-      ShowInScene(zoom);
+    if (zoom != m_zoom || zoom != WindowZoom(this)) {
+      m_zoom = zoom;
+      if (UiWindow* sheet = UiWindow::FromHandle(m_sheet)) sheet->SetZoom(zoom);
     }
+    const QSize shown = SizeAt(zoom);
+    m_screen->setGeometry((width() - shown.width()) / 2, (height() - shown.height()) / 2, shown.width(),
+                          shown.height());
   }
 
   // The keys go to the screen's controls.
-  void FocusScreen() {
-    if (m_proxy != nullptr) {
-      m_proxy->setFocus();
-    } else {
-      m_screen->setFocus();
-    }
-  }
+  void FocusScreen() { m_screen->setFocus(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override {
@@ -153,6 +133,10 @@ class SheetFrame : public QWidget {
     QWidget::resizeEvent(event);
     FitScreen();
   }
+  void moveEvent(QMoveEvent* event) override {
+    QWidget::moveEvent(event);
+    if (m_fitWithFrame && !FrameMargins().isNull()) ShowAtZoom(m_zoom);
+  }
   void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), kBackground); }
   // Escape that nothing on the screen took closes too.
   void keyPressEvent(QKeyEvent* event) override {
@@ -162,40 +146,19 @@ class SheetFrame : public QWidget {
  private:
   static inline const QColor kBackground{0x30, 0x30, 0x30};
 
-  void ShowDirectly() {
-    const bool hadFocus = m_screen->isAncestorOf(QApplication::focusWidget());
-    if (m_proxy != nullptr) {
-      m_proxy->setWidget(nullptr);
-      delete m_proxy;
-      m_proxy = nullptr;
-      m_screen->setParent(this);
-    }
-    m_view->hide();
-    m_screen->move((width() - m_screen->width()) / 2, (height() - m_screen->height()) / 2);
-    m_screen->show();
-    if (hadFocus) m_screen->setFocus();
-  }
-
-  void ShowInScene(double zoom) {
-    if (m_proxy == nullptr) {
-      const bool hadFocus = m_screen->isAncestorOf(QApplication::focusWidget());
-      m_screen->setParent(nullptr);
-      m_proxy = m_view->scene()->addWidget(m_screen);
-      if (hadFocus) m_proxy->setFocus();
-    }
-    const QSize screenSize = ScreenSize();
-    m_view->scene()->setSceneRect(0, 0, screenSize.width(), screenSize.height());
-    m_view->setGeometry(rect());
-    m_view->show();
-    m_view->setTransform(QTransform::fromScale(zoom, zoom));
-    m_view->centerOn(screenSize.width() / 2.0, screenSize.height() / 2.0);
+  // The window manager's frame around the window; none before it is known.
+  QMargins FrameMargins() const {
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                    outer.bottom() - inner.bottom());
   }
 
   HWND m_sheet;
   QWidget* m_screen;
-  QGraphicsView* m_view;
-  QGraphicsProxyWidget* m_proxy = nullptr;  // holds the screen while zoomed
+  QSize m_screenSize;
   double m_zoom = 1.0;
+  bool m_fitWithFrame = false;
 };
 
 std::wstring TitleOf(const std::wstring& caption, UiWindow* owner) {
@@ -390,29 +353,52 @@ std::vector<HWND> SheetWindow::CreatedPages() const {
 }
 
 void SheetWindow::FollowScreen() {
-  int width = ScreenWidth();
-  int height = ScreenHeight();
+  const int width = ScreenWidth();
+  const int height = ScreenHeight();
   auto* frame = static_cast<SheetFrame*>(m_frame);
-  double zoom = frame->ScreenSize().isEmpty() ? 1.0 : frame->Zoom();
-  QFont font = DialogFont(ScreenScale());
+  const bool resized = frame->ScreenSize() != QSize(width, height);
+  const double zoom = frame->ScreenSize().isEmpty() ? 1.0 : frame->Zoom();
+  // The chrome's heights in handheld pixels are those its 1:1 font needs.
+  SetChromeFont(DialogFont(ScreenScale()));
+  m_barHeight = m_bar->sizeHint().height();
+  m_tabsHeight = m_tabs->sizeHint().height();
+  SetRect(RECT{0, 0, width, height});
+  frame->SetScreenSize(QSize(width, height));
+  PlaceWidget();
+  // A new screen keeps the window's zoom (a rotated window turns with it).
+  if (resized) frame->ShowAtZoom(zoom);
+  for (std::size_t i = 0; i < m_pages.size(); ++i) {
+    if (IsWindow(m_pages[i])) SizePage(static_cast<int>(i));
+  }
+}
+
+POINT SheetWindow::ClientOrigin() const { return POINT{0, m_barHeight}; }
+
+SIZE SheetWindow::ClientSize() const {
+  const RECT& screen = Rect();
+  return SIZE{screen.right, std::max(screen.bottom - m_barHeight - m_tabsHeight, 0)};
+}
+
+// The chrome at the zoom: the title bar at the top, the tabs at the bottom,
+// the page area between them.
+void SheetWindow::PlaceWidget() {
+  const double zoom = Zoom();
+  SetChromeFont(DialogFontAt(ScreenScale(), zoom));
+  const int width = Rect().right;
+  const int height = Rect().bottom;
+  m_bar->setGeometry(ZoomedRect(QRect(0, 0, width, m_barHeight), QPoint(), zoom));
+  m_tabs->setGeometry(ZoomedRect(QRect(0, height - m_tabsHeight, width, m_tabsHeight), QPoint(), zoom));
+  const SIZE pages = ClientSize();
+  m_pageArea->setGeometry(ZoomedRect(QRect(0, m_barHeight, pages.cx, pages.cy), QPoint(), zoom));
+}
+
+void SheetWindow::SetChromeFont(const QFont& font) {
   QFont bold = font;
   bold.setBold(true);
   m_title->setFont(bold);
   m_ok->setFont(font);
   m_close->setFont(font);
   m_tabs->setFont(font);
-  bool resized = m_screen->size() != QSize(width, height);
-  m_screen->resize(width, height);
-  int barHeight = m_bar->sizeHint().height();
-  int tabsHeight = m_tabs->sizeHint().height();
-  m_bar->setGeometry(0, 0, width, barHeight);
-  m_tabs->setGeometry(0, height - tabsHeight, width, tabsHeight);
-  m_pageArea->setGeometry(0, barHeight, width, std::max(height - barHeight - tabsHeight, 0));
-  // A new screen keeps the window's zoom (a rotated window turns with it).
-  if (resized) frame->ShowAtZoom(zoom);
-  for (std::size_t i = 0; i < m_pages.size(); ++i) {
-    if (IsWindow(m_pages[i])) SizePage(static_cast<int>(i));
-  }
 }
 
 // Puts a page over the whole page area in the screen's font; WM_SIZE when
@@ -422,8 +408,9 @@ void SheetWindow::SizePage(int index) {
   auto* dialog = dynamic_cast<DialogWindow*>(UiWindow::FromHandle(page));
   if (dialog == nullptr) return;
   dialog->SetDialogScale(ScreenScale());
-  int width = m_pageArea->width();
-  int height = m_pageArea->height();
+  const SIZE area = ClientSize();
+  const int width = area.cx;
+  const int height = area.cy;
   dialog->Move(0, 0, width, height);
   auto& sent = m_sentSizes[static_cast<std::size_t>(index)];
   if (sent == std::make_pair(width, height)) return;

@@ -1,6 +1,7 @@
 // The property sheet's window: the handheld's screen (a widget the size of
 // the screen with a title bar (caption, OK, close), the page area and the
-// tabs at the bottom) in a top-level window that zooms it to fit. It creates
+// tabs at the bottom) in a top-level window that zooms it to fit. Its
+// client area, where the pages go, is the page area. It creates
 // pages the first time they are shown, keeps them, and sends WM_SIZE to
 // every created page when the screen changes. Keys: Tab goes round ok, close,
 // the page's controls and the tabs; Ctrl+Tab, Ctrl+PgDn, Ctrl+Shift+Tab and
@@ -13,6 +14,7 @@
 #include "platform/ui/ui_window.h"
 
 class QEventLoop;
+class QFont;
 class QLabel;
 class QPushButton;
 class QTabBar;
@@ -25,6 +27,8 @@ class SheetWindow : public UiWindow {
 
   LRESULT DefProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   QWidget* ChildContainer() const override;
+  POINT ClientOrigin() const override;
+  SIZE ClientSize() const override;
 
   // Shows the sheet with `startPage` in front and runs `loop` until the
   // sheet is closed (its exit code is IDOK or IDCANCEL).
@@ -41,10 +45,15 @@ class SheetWindow : public UiWindow {
   // ok, close, the shown page's controls, the tabs, round again.
   bool MoveFocus(bool next);
 
+ protected:
+  // Places the chrome and the page area at the zoom (not the window).
+  void PlaceWidget() override;
+
  private:
   // The page `step` tabs away (round), shown as a click on its tab shows it.
   static void SwitchPage(HWND sheet, int step);
   std::vector<QWidget*> FocusOrder() const;
+  void SetChromeFont(const QFont& font);
   bool Activate(int index);
   void Finish(int result);
   void Ok();
@@ -58,7 +67,9 @@ class SheetWindow : public UiWindow {
   QPushButton* m_close;
   QWidget* m_pageArea;
   QTabBar* m_tabs;
-  QWidget* m_frame;  // the top-level window
+  QWidget* m_frame;     // the top-level window
+  int m_barHeight = 0;  // in handheld pixels
+  int m_tabsHeight = 0;
   std::vector<HWND> m_pages;
   std::vector<std::pair<int, int>> m_sentSizes;
   int m_current = -1;

@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include "platform/ui/gdi_objects.h"
+#include "platform/ui/window_zoom.h"
 
 namespace {
 
@@ -45,25 +46,42 @@ LRESULT StaticWindow::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case STM_SETIMAGE: {
       if (!ShowsImage()) return 0;
-      const QImage* image = nullptr;
       LRESULT previous = 0;
       if (wParam == IMAGE_ICON) {
         previous = reinterpret_cast<LRESULT>(m_icon);
         m_icon = reinterpret_cast<HICON>(lParam);
-        image = GdiIconImage(m_icon);
       } else if (wParam == IMAGE_BITMAP) {
         previous = reinterpret_cast<LRESULT>(m_bitmap);
         m_bitmap = reinterpret_cast<HBITMAP>(lParam);
-        image = GdiBitmapImage(m_bitmap);
       } else {
         return 0;
       }
-      m_label->setPixmap(image != nullptr ? QPixmap::fromImage(*image) : QPixmap());
+      m_imageType = wParam;
+      if (!ShowImage()) m_label->setPixmap(QPixmap());
       return previous;
     }
     default:
       return UiWindow::DefProc(message, wParam, lParam);
   }
+}
+
+void StaticWindow::ApplyZoom() {
+  UiWindow::ApplyZoom();
+  if (ShowsImage() && m_imageType != 0) ShowImage();
+}
+
+// A picture whose image has gone since keeps showing what it showed.
+bool StaticWindow::ShowImage() {
+  const QImage* image = m_imageType == IMAGE_ICON ? GdiIconImage(m_icon) : GdiBitmapImage(m_bitmap);
+  if (image == nullptr) return false;
+  const double zoom = Zoom();
+  if (zoom == 1.0) {
+    m_label->setPixmap(QPixmap::fromImage(*image));
+  } else {
+    const QSize size(ZoomedCoordinate(image->width(), zoom), ZoomedCoordinate(image->height(), zoom));
+    m_label->setPixmap(QPixmap::fromImage(image->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+  }
+  return true;
 }
 
 void StaticWindow::ShowText() {

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "platform/ui/timer_service.h"
+#include "platform/ui/window_zoom.h"
 
 UiWindow::UiWindow(Kind kind, UiWindow* parent, int id, DWORD style, std::wstring text)
     : m_kind(kind),
@@ -94,7 +95,38 @@ void UiWindow::SetEnabled(bool enabled) {
 }
 
 void UiWindow::Move(int x, int y, int cx, int cy) {
-  if (m_widget != nullptr) m_widget->setGeometry(x, y, std::max(cx, 0), std::max(cy, 0));
+  m_rect = RECT{x, y, x + std::max(cx, 0), y + std::max(cy, 0)};
+  PlaceWidget();
+}
+
+POINT UiWindow::ClientOrigin() const {
+  if (m_parent == nullptr) return POINT{0, 0};
+  POINT origin = m_parent->ClientOrigin();
+  return POINT{origin.x + m_rect.left, origin.y + m_rect.top};
+}
+
+SIZE UiWindow::ClientSize() const { return SIZE{m_rect.right - m_rect.left, m_rect.bottom - m_rect.top}; }
+
+double UiWindow::Zoom() const {
+  if (m_widget != nullptr) return WindowZoom(m_widget);
+  return m_parent != nullptr ? m_parent->Zoom() : 1.0;
+}
+
+void UiWindow::SetZoom(double zoom) {
+  if (m_widget != nullptr) SetWindowZoom(m_widget->window(), zoom);
+  ApplyZoom();
+}
+
+void UiWindow::ApplyZoom() {
+  PlaceWidget();
+  for (UiWindow* child : m_children) child->ApplyZoom();
+}
+
+void UiWindow::PlaceWidget() {
+  if (m_widget == nullptr) return;
+  const POINT origin = m_parent != nullptr ? m_parent->ClientOrigin() : POINT{0, 0};
+  const QRect rect(m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top);
+  m_widget->setGeometry(ZoomedRect(rect, QPoint(origin.x, origin.y), Zoom()));
 }
 
 void UiWindow::ShowText() {}

@@ -1,6 +1,7 @@
 // The window object behind every HWND of the user interface: control id,
-// class, style, text, enabled state, parent and children, and the QWidget
-// that shows it. The core's window table hands out and validates the
+// class, style, text, enabled state, parent and children, its rectangle in
+// handheld pixels, and the QWidget that shows it at the window's zoom
+// (window_zoom.h). The core's window table hands out and validates the
 // handles; messages reach WindowProc on the user-interface thread.
 #pragma once
 
@@ -51,10 +52,30 @@ class UiWindow : public CoreWindow {
 
   void SetText(std::wstring text);
   void SetEnabled(bool enabled);
-  // Moves and sizes the widget (parent's client coordinates).
+  // Moves and sizes the window (parent's client coordinates, handheld
+  // pixels); the widget takes that rectangle at the zoom.
   virtual void Move(int x, int y, int cx, int cy);
+  // The rectangle the window was given, in handheld pixels.
+  const RECT& Rect() const { return m_rect; }
+  // Where the window's client area (its children's origin) lies on the
+  // handheld's screen, and its size, in handheld pixels. A top-level
+  // window's client area starts at the screen's corner.
+  virtual POINT ClientOrigin() const;
+  virtual SIZE ClientSize() const;
+
+  // The zoom the window is shown at: its top-level widget's.
+  double Zoom() const;
+  // Zooms a top-level window: it and its children follow.
+  void SetZoom(double zoom);
+  // The widget and the children's widgets take the current zoom: their
+  // geometry, fonts and pictures.
+  virtual void ApplyZoom();
 
  protected:
+  // Gives the widget the window's rectangle at the zoom.
+  virtual void PlaceWidget();
+  // Sets the rectangle alone (a window that places its widget itself).
+  void SetRect(const RECT& rect) { m_rect = rect; }
   // The text or enabled state changed: show it.
   virtual void ShowText();
   virtual void ShowEnabled();
@@ -69,6 +90,7 @@ class UiWindow : public CoreWindow {
   std::wstring m_text;
   bool m_enabled;
   WNDPROC m_proc = nullptr;
+  RECT m_rect{};
   QWidget* m_widget = nullptr;
   std::vector<UiWindow*> m_children;
   HWND m_handle;

@@ -179,6 +179,23 @@ BOOL MapDialogRect(HWND dialog, LPRECT rect) {
   return TRUE;
 }
 
+BOOL GetWindowRect(HWND window, LPRECT rect) {
+  UiWindow* object = UiWindow::FromHandle(window);
+  if (object == nullptr || rect == nullptr) return FALSE;
+  const POINT origin = object->Parent() != nullptr ? object->Parent()->ClientOrigin() : POINT{0, 0};
+  const RECT& own = object->Rect();
+  *rect = RECT{origin.x + own.left, origin.y + own.top, origin.x + own.right, origin.y + own.bottom};
+  return TRUE;
+}
+
+BOOL GetClientRect(HWND window, LPRECT rect) {
+  UiWindow* object = UiWindow::FromHandle(window);
+  if (object == nullptr || rect == nullptr) return FALSE;
+  const SIZE size = object->ClientSize();
+  *rect = RECT{0, 0, size.cx, size.cy};
+  return TRUE;
+}
+
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   UiWindow* object = UiWindow::FromHandle(window);
   return object != nullptr ? object->DefProc(message, wParam, lParam) : 0;

@@ -43,6 +43,14 @@ BOOL SetWindowTextW(HWND window, LPCWSTR text);
 // FALSE when the window is not a dialog.
 BOOL MapDialogRect(HWND dialog, LPRECT rect);
 
+// Maps to: the window's rectangle on the handheld's screen, in its pixels
+// whatever the window's zoom (a page's is in the sheet's page area, the
+// sheet's is the whole screen); FALSE for an invalid window.
+BOOL GetWindowRect(HWND window, LPRECT rect);
+// Maps to: the window's client area from (0, 0), in handheld pixels (the
+// sheet's is its page area); FALSE for an invalid window.
+BOOL GetClientRect(HWND window, LPRECT rect);
+
 // Maps to: a batch of moves collected and applied together (QWidget::setGeometry).
 HDWP BeginDeferWindowPos(int numWindows);
 // Maps to: adding one move to the batch and giving the batch back; null for

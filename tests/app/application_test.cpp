@@ -1,15 +1,18 @@
 #include "app/zelmora_app.h"
 
 #include <QApplication>
-#include <QGraphicsView>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTabBar>
 #include <QTimer>
+#include <QWindow>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 #include "pages/gps_info_page.h"
 #include "platform/ui/property_sheet_window.h"
@@ -30,8 +33,7 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-// The sheet's tab bar: it is on the handheld's screen, which the window
-// shows in a scene rather than as a child widget.
+// The sheet's tab bar, on the handheld's screen.
 QTabBar* TabsOf(HWND sheet) {
   HWND page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
   QWidget* screen = UiWindow::FromHandle(page)->Widget()->window();
@@ -61,13 +63,15 @@ QShortcut* ShortcutOf(HWND sheet, const char* keys) {
   return nullptr;
 }
 
-void Click(QWidget* target, QPoint at) {
+// A click on the window at `at`, delivered as the desktop delivers it: the
+// window finds the widget under the point.
+void ClickWindow(QWidget* window, QPoint at) {
   QPointF local(at);
-  QPointF global = target->mapToGlobal(local);
+  QPointF global = window->mapToGlobal(local);
   QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &press);
+  QApplication::sendEvent(window->windowHandle(), &press);
   QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &release);
+  QApplication::sendEvent(window->windowHandle(), &release);
 }
 
 DialogLayout LayoutOf(int width, int height) {
@@ -169,32 +173,47 @@ TEST_F(ApplicationTest, EveryPageFollowsEveryScreenShape) {
 }
 
 // A larger window zooms the handheld's screen instead of changing it: aspect
-// kept, centred, and a click lands on the control drawn under it.
+// kept, centred, its controls real widgets of the one window at their
+// zoomed place while the program still sees handheld pixels, and a click
+// lands on the control drawn under it.
 TEST_F(ApplicationTest, AZoomedWindowShowsTheSameScreenAndMapsClicks) {
   Run([&](HWND sheet) {
     QWidget* window = UiWindow::FromHandle(sheet)->Widget();
-    auto* view = window->findChild<QGraphicsView*>();
-    ASSERT_NE(view, nullptr);
-    EXPECT_FALSE(view->isVisible()) << "at zoom 1 the window holds the screen itself";
+    QWidget* screen = TabsOf(sheet)->parentWidget();
+    HWND setup = ShownPage(sheet);
+    HWND startHandle = GetDlgItem(setup, IDC_SETUP_START_STOP);
+    QWidget* start = UiWindow::FromHandle(startHandle)->Widget();
+    QWidget* scan = UiWindow::FromHandle(GetDlgItem(setup, IDC_SETUP_SCAN))->Widget();
+    RECT handheld{};
+    ASSERT_TRUE(GetWindowRect(startHandle, &handheld));
+    const QPoint atOne = start->mapTo(screen, QPoint(0, 0));
+    EXPECT_EQ(atOne, QPoint(handheld.left, handheld.top)) << "at 1:1 the screen's pixels are the handheld's";
+
     window->resize(1280, 1024);
-    EXPECT_TRUE(view->isVisible());
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 480);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 640);
     // 1024 / 640 = 1.6: the screen is 768 wide, centred.
-    EXPECT_EQ(view->mapFromScene(QPointF(0, 0)), QPoint(256, 0));
-    EXPECT_EQ(view->mapFromScene(QPointF(480, 640)), QPoint(1024, 1024));
+    EXPECT_EQ(screen->geometry(), QRect(256, 0, 768, 1024));
+    RECT zoomed{};
+    ASSERT_TRUE(GetWindowRect(startHandle, &zoomed));
+    EXPECT_EQ(std::tuple(zoomed.left, zoomed.top, zoomed.right, zoomed.bottom),
+              std::tuple(handheld.left, handheld.top, handheld.right, handheld.bottom));
+    const QPoint corner = start->mapTo(screen, QPoint(0, 0));
+    EXPECT_NEAR(corner.x(), handheld.left * 1.6, 1.0);
+    EXPECT_NEAR(corner.y(), handheld.top * 1.6, 1.0);
+    EXPECT_NEAR(start->width(), (handheld.right - handheld.left) * 1.6, 1.0);
+    EXPECT_EQ(start->window(), window) << "the controls are the window's own widgets";
+    int shown = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) shown += widget->isVisible() ? 1 : 0;
+    EXPECT_EQ(shown, 1);
 
-    HWND setup = ShownPage(sheet);
-    QWidget* start = UiWindow::FromHandle(GetDlgItem(setup, IDC_SETUP_START_STOP))->Widget();
-    QWidget* scan = UiWindow::FromHandle(GetDlgItem(setup, IDC_SETUP_SCAN))->Widget();
     int startClicks = 0;
     int scanClicks = 0;
     QObject::connect(static_cast<QPushButton*>(start), &QPushButton::clicked, [&] { ++startClicks; });
     QObject::connect(static_cast<QPushButton*>(scan), &QPushButton::clicked, [&] { ++scanClicks; });
-    QPoint onScreen = start->mapTo(start->window(), start->rect().center());
-    QPoint inWindow = view->mapFromScene(QPointF(onScreen));
-    EXPECT_NE(inWindow, onScreen);
-    Click(view->viewport(), inWindow);
+    const QPoint inWindow = start->mapTo(window, start->rect().center());
+    EXPECT_NE(inWindow, QPoint((handheld.left + handheld.right) / 2, (handheld.top + handheld.bottom) / 2));
+    ClickWindow(window, inWindow);
     EXPECT_EQ(startClicks, 1);
     EXPECT_EQ(scanClicks, 0);
 
@@ -203,8 +222,47 @@ TEST_F(ApplicationTest, AZoomedWindowShowsTheSameScreenAndMapsClicks) {
     ASSERT_NE(actualSize, nullptr);
     emit actualSize->activated();
     EXPECT_EQ(window->size(), QSize(480, 640));
-    EXPECT_FALSE(view->isVisible());
-    EXPECT_EQ(start->window(), window) << "the screen is back in the window itself";
+    EXPECT_EQ(start->mapTo(screen, QPoint(0, 0)), atOne);
+    SendMessageW(sheet, WM_CLOSE, 0, 0);
+  });
+}
+
+// Zooming in stops where the window would leave the desktop's free area.
+TEST_F(ApplicationTest, TheLargestZoomFitsTheDesktop) {
+  SetScreenSize(240, 320);
+  Run([&](HWND sheet) {
+    QWidget* window = UiWindow::FromHandle(sheet)->Widget();
+    QShortcut* zoomIn = ShortcutOf(sheet, "Ctrl+=");
+    ASSERT_NE(zoomIn, nullptr);
+    for (int i = 0; i < 12; ++i) emit zoomIn->activated();
+    const QRect room = window->screen()->availableGeometry();
+    EXPECT_TRUE(room.contains(window->frameGeometry())) << "within the available area";
+    EXPECT_GE(window->frameGeometry().height(), room.height() - 1) << "as large as it fits, frame included";
+    SendMessageW(sheet, WM_CLOSE, 0, 0);
+  });
+}
+
+// The raw box's frame is drawn on all four sides at every zoom.
+TEST_F(ApplicationTest, TheRawBoxKeepsItsBorderAtEveryZoom) {
+  SetScreenSize(240, 320);
+  Run([&](HWND sheet) {
+    QWidget* window = UiWindow::FromHandle(sheet)->Widget();
+    QWidget* raw = UiWindow::FromHandle(GetDlgItem(ShownPage(sheet), IDC_SETUP_RAW_TEXT))->Widget();
+    for (double zoom : {1.0, 1.1875, 1.25, 1.5, 2.0}) {
+      window->resize(static_cast<int>(240 * zoom), static_cast<int>(320 * zoom));
+      const QImage shown = window->grab().toImage();
+      const QRect box(raw->mapTo(window, QPoint(0, 0)), raw->size());
+      // The page around the box and the box's inside are white; its frame is not.
+      const auto framed = [&](QPoint from, QPoint step, int count) {
+        int inked = 0;
+        for (int i = 0; i < count; ++i) inked += shown.pixel(from + step * i) != qRgb(255, 255, 255) ? 1 : 0;
+        return inked == count;
+      };
+      EXPECT_TRUE(framed(box.topLeft() + QPoint(0, 2), QPoint(0, 1), box.height() - 4)) << "left at " << zoom;
+      EXPECT_TRUE(framed(box.topLeft() + QPoint(2, 0), QPoint(1, 0), box.width() - 4)) << "top at " << zoom;
+      EXPECT_TRUE(framed(box.topRight() + QPoint(0, 2), QPoint(0, 1), box.height() - 4)) << "right at " << zoom;
+      EXPECT_TRUE(framed(box.bottomLeft() + QPoint(2, 0), QPoint(1, 0), box.width() - 4)) << "bottom at " << zoom;
+    }
     SendMessageW(sheet, WM_CLOSE, 0, 0);
   });
 }

@@ -12,6 +12,7 @@
 #include "platform/ui/log_view.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/message_box.h"
+#include "platform/ui/property_sheet_window.h"
 #include "resources/resource_ids.h"
 #include "session_fixture.h"
 #include "tests/support/canned_epoch.h"
@@ -315,6 +316,35 @@ TEST_F(SessionControlTest, TheRawBoxShowsItsEndAndIsLeftAloneWhileItsTextStaysTh
     EXPECT_EQ(scroll->value(), 0);
     ASSERT_TRUE(PassUntil([&] { return scroll->value() == scroll->maximum(); }, 5000))
         << "a new line brings the end back into view";
+  });
+}
+
+// On the square screen the raw box has four rows; scrolled to its end it
+// shows the newest sentences in every row but the last, which holds the
+// empty line after the final line break, at 1:1 and zoomed.
+TEST_F(SessionControlTest, OnASquareScreenTheRawBoxFillsItsRowsUpToTheNewestSentence) {
+  SetScreenSize(240, 240);
+  AddReceiver(1);
+  RunSheet([&] {
+    StartSession();
+    ASSERT_TRUE(PassUntil([&] { return SetupText(IDC_SETUP_RAW_TEXT).size() >= 1000; }, 10000));
+    LogView* view =
+        dynamic_cast<EditWindow*>(UiWindow::FromHandle(GetDlgItem(setup_->m_hWnd, IDC_SETUP_RAW_TEXT)))->View();
+    const auto rowsBelowTheText = [&] {
+      const QString& text = view->Text();
+      const QRect newest = view->CharacterRect(static_cast<int>(text.lastIndexOf(u'\n', -2)) + 1);
+      EXPECT_TRUE(newest.isValid());
+      const int textBottom = newest.bottom() + 1 + newest.height();  // the empty last line
+      return static_cast<double>(view->viewport()->height() - textBottom) / newest.height();
+    };
+    EXPECT_GE(view->viewport()->height() / view->fontMetrics().height(), 4) << "four rows";
+    EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
+    EXPECT_LT(rowsBelowTheText(), 1.0);
+
+    UiWindow::FromHandle(RunningPropertySheet())->Widget()->resize(480, 480);
+    Pass(1500);
+    EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
+    EXPECT_LT(rowsBelowTheText(), 1.0) << "zoomed";
   });
 }
 
