@@ -1,5 +1,6 @@
 #include "platform/ui/sheet_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
