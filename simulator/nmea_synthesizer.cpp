@@ -22,6 +22,12 @@ void NmeaSynthesizer::SetManySatellites(bool many_satellites) { m_sky.SetManySat
 
 void NmeaSynthesizer::ColdStart(std::uint64_t t_ms) { m_sky.ColdStart(t_ms); }
 
+void NmeaSynthesizer::HoldFix(std::uint64_t t_ms, std::uint64_t until_ms, bool lose_signals) {
+  m_holdFromMs = t_ms;
+  m_holdUntilMs = until_ms;
+  m_signalsFromMs = lose_signals ? t_ms + (until_ms - t_ms) / 2 : t_ms;
+}
+
 EpochReport NmeaSynthesizer::Report(std::uint64_t t_ms) {
   const double seconds = static_cast<double>(t_ms - m_lastMs) / 1000.0;
   m_lastMs = t_ms;
@@ -31,6 +37,12 @@ EpochReport NmeaSynthesizer::Report(std::uint64_t t_ms) {
   m_sky.Advance(seconds, report.utc_ms, m_track.Latitude(), m_track.Longitude(), m_track.AltitudeM());
 
   report.satellites = m_sky.View(t_ms);
+  if (t_ms >= m_holdFromMs && t_ms < m_holdUntilMs) {
+    for (SatelliteView& sat : report.satellites) {
+      sat.used = false;
+      if (t_ms < m_signalsFromMs) sat.snr.reset();
+    }
+  }
   const auto used = std::count_if(report.satellites.begin(), report.satellites.end(),
                                   [](const SatelliteView& sat) { return sat.used; });
   report.fix_mode = used >= 4 ? 3 : used == 3 ? 2 : 1;

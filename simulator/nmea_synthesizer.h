@@ -29,6 +29,9 @@ class NmeaSynthesizer {
 
   void SetManySatellites(bool many_satellites);
   void ColdStart(std::uint64_t t_ms);
+  // No fix from t_ms until until_ms: the satellites stay in view but none
+  // is used; with lose_signals none is tracked either for the first half.
+  void HoldFix(std::uint64_t t_ms, std::uint64_t until_ms, bool lose_signals);
 
   // The epoch at receiver time t_ms (milliseconds since start, never
   // earlier than the previous call) as sentence groups in the order the
@@ -43,6 +46,9 @@ class NmeaSynthesizer {
   std::int64_t m_utcStartMs;
   bool m_gnss;
   std::uint64_t m_lastMs = 0;
+  std::uint64_t m_holdFromMs = 0;
+  std::uint64_t m_holdUntilMs = 0;
+  std::uint64_t m_signalsFromMs = 0;
   Track m_track;
   Sky m_sky;
 };

@@ -1,11 +1,13 @@
 #include "simulator/receiver_engine.h"
 
+#include "simulator/family_behaviour.h"
 #include "simulator/nmea_text.h"
 
 #include <algorithm>
 #include <map>
 #include <tuple>
 #include <charconv>
+#include <cmath>
 #include <numeric>
 #include <utility>
 
@@ -22,6 +24,9 @@ constexpr std::size_t kMaxNoiseBytes = 64;
 constexpr std::size_t kMaxCommandBytes = 256;
 constexpr std::uint32_t kFaultSeed = 104;
 constexpr int kColdStartReset = 4;
+constexpr std::string_view kUbxSync = "\xB5\x62";
+constexpr std::size_t kUbxHeaderBytes = 6;    // sync 2, class 1, id 1, length 2
+constexpr std::size_t kUbxOverheadBytes = 8;  // and the checksum's 2
 
 // True when sentence ends in "*HH\r\n" with the right checksum of its body.
 bool ChecksumMatches(std::string_view sentence) {
@@ -40,7 +45,10 @@ ReceiverEngine::ReceiverEngine(const ReceiverOptions& options, std::optional<Rep
       m_synthesizer(options.utc_start_s * 1000, options.gnss),
       m_line(options.baud),
       m_faultRng(kFaultSeed),
-      m_epochMs(1000 / std::clamp(options.rate_hz, 1u, kMaxRateHz)) {
+      m_epochMs(1000 / std::clamp(options.rate_hz, 1u, kMaxRateHz)),
+      m_family(options.family.empty() ? nullptr : FindReceiverFamily(options.family)),
+      m_timeScale(options.time_scale > 0.0 ? options.time_scale : 1.0),
+      m_startRng(options.seed) {
   m_synthesizer.SetManySatellites(m_faults.many_satellites);
   if (options.silence_for_ms > 0) {
     m_plannedFromMs = options.silence_after_ms;
@@ -89,6 +97,10 @@ void ReceiverEngine::RunEpoch(std::uint64_t t_ms) {
   // A receiver whose output buffer still holds more than a second's worth
   // loses this epoch (a replayed log or a line too slow even for RMC).
   if (m_line.BacklogBits() > m_line.Baud()) return;
+  if (m_family != nullptr && m_powerUpDue) {
+    m_powerUpDue = false;
+    for (std::string& line : PowerUpLines(*m_family)) m_line.Send(std::move(line), 0, true);
+  }
   std::vector<std::string> sentences = m_replay ? m_replay->NextEpoch() : SynthesisedEpoch(t_ms);
   for (Piece& piece : WithFaults(std::move(sentences)))
     m_line.Send(std::move(piece.bytes), piece.pause_after_ms, piece.is_sentence);
@@ -186,6 +198,7 @@ void ReceiverEngine::Receive(std::uint64_t now_ms, std::string_view bytes, std::
   if (line_speed != m_line.Baud()) return;
   for (char c : bytes) {
     m_command.push_back(c);
+    if (m_family != nullptr && TakeUbxByte(now_ms)) continue;
     if (m_command.size() >= 2 && m_command.ends_with("\r\n")) {
       HandleCommand(std::string_view(m_command).substr(0, m_command.size() - 2), now_ms);
       m_command.clear();
@@ -195,12 +208,36 @@ void ReceiverEngine::Receive(std::uint64_t now_ms, std::string_view bytes, std::
   }
 }
 
+// A family's receiver reads UBX frames as well as lines: the sync bytes
+// start a frame whatever came before them, and its length ends it. True
+// while the byte just taken belongs to a frame.
+bool ReceiverEngine::TakeUbxByte(std::uint64_t now_ms) {
+  if (!m_command.starts_with(kUbxSync)) {
+    if (!m_command.ends_with(kUbxSync)) return false;
+    m_command.erase(0, m_command.size() - kUbxSync.size());
+  }
+  if (m_command.size() < kUbxHeaderBytes) return true;
+  const std::size_t length =
+      static_cast<std::uint8_t>(m_command[4]) | static_cast<std::size_t>(static_cast<std::uint8_t>(m_command[5])) << 8;
+  if (length > kMaxCommandBytes) {
+    m_command.clear();
+  } else if (m_command.size() == length + kUbxOverheadBytes) {
+    if (HoldsUbxFrame(m_command)) HandleFamilyCommand(m_command, true, now_ms);
+    m_command.clear();
+  }
+  return true;
+}
+
 // $PSRF104,0,0,0,96000,237759,1946,12,4*1D
 void ReceiverEngine::HandleCommand(std::string_view line, std::uint64_t now_ms) {
   const std::size_t dollar = line.rfind('$');
   if (dollar == std::string_view::npos) return;
   const std::string sentence = std::string(line.substr(dollar)) + "\r\n";
   if (!ChecksumMatches(sentence)) return;
+  if (m_family != nullptr) {
+    HandleFamilyCommand(std::string_view(sentence).substr(1, sentence.size() - 6), false, now_ms);
+    return;
+  }
   std::vector<std::string_view> fields;
   std::string_view body = std::string_view(sentence).substr(1, sentence.size() - 6);
   for (std::size_t comma; (comma = body.find(',')) != std::string_view::npos; body.remove_prefix(comma + 1))
@@ -219,6 +256,43 @@ void ReceiverEngine::ColdStart(std::uint64_t now_ms) {
   if (!m_replay) m_synthesizer.ColdStart(now_ms);
 }
 
+void ReceiverEngine::HandleFamilyCommand(std::string_view text, bool ubx, std::uint64_t now_ms) {
+  // NMEA commands are compared by their body (a checksum in lower-case hex
+  // is as good), UBX frames byte for byte.
+  const auto matches = [&](const FamilyCommand& command) {
+    if (command.kind == FamilyCommand::Kind::Nmea) return !ubx && command.body == text;
+    if (command.kind == FamilyCommand::Kind::Ubx) return ubx && CommandBytes(command) == text;
+    return false;
+  };
+  if (matches(m_family->probe)) {
+    m_line.Send(ProbeReplyBytes(*m_family), 0, true);
+    return;
+  }
+  for (int kind = 0; kind < kStartKinds; ++kind) {
+    if (matches(m_family->starts[kind])) {
+      FamilyStart(static_cast<StartKind>(kind), now_ms);
+      return;
+    }
+  }
+}
+
+// The receiver restarts: its epochs start again from now, the first without
+// a fix, and the fix comes back after a time to first fix drawn for the
+// kind; the power-up lines go out again first.
+void ReceiverEngine::FamilyStart(StartKind kind, std::uint64_t now_ms) {
+  ++m_starts[static_cast<int>(kind)];
+  if (kind == StartKind::Cold) ++m_coldStarts;
+  const TtffRange range = StartTtffRange(*m_family, kind);
+  std::uniform_int_distribution<std::uint32_t> draw(range.min_ms, range.max_ms);
+  m_lastTtffMs = static_cast<std::uint64_t>(std::llround(draw(m_startRng) / m_timeScale));
+  if (!m_replay) m_synthesizer.HoldFix(now_ms, now_ms + m_lastTtffMs, kind != StartKind::Hot);
+  if (std::string ack = StartAckBytes(*m_family, kind); !ack.empty()) m_line.Send(std::move(ack), 0, true);
+  m_powerUpDue = true;
+  // Never an epoch twice at one time.
+  const std::uint64_t after_last = m_nextEpochMs >= m_epochMs ? m_nextEpochMs - m_epochMs + 1 : 0;
+  m_nextEpochMs = std::max(now_ms, after_last);
+}
+
 std::uint64_t ReceiverEngine::NextDueMs() const { return std::min(m_nextEpochMs, m_line.NextDeliveryMs()); }
 
 ReceiverStats ReceiverEngine::Stats() const {
@@ -227,6 +301,8 @@ ReceiverStats ReceiverEngine::Stats() const {
   stats.bytes_sent = m_bytesSent;
   stats.bytes_received = m_bytesReceived;
   stats.cold_starts = m_coldStarts;
+  std::copy(std::begin(m_starts), std::end(m_starts), std::begin(stats.starts));
+  stats.last_ttff_ms = m_lastTtffMs;
   return stats;
 }
 

@@ -1,10 +1,12 @@
 // The simulated receiver without its plumbing: on receiver time (milliseconds
 // since its start) it runs one epoch a second (or up to ten), puts the epoch's sentences on
 // its serial line with the faults asked for, and honours the cold-start
-// command. It does no I/O and reads no clock, so it can be driven step by
+// command, or, as a receiver of a family, that family's probe and starts.
+// It does no I/O and reads no clock, so it can be driven step by
 // step.
 #pragma once
 
+#include "receivers/receiver_family.h"
 #include "simulator/nmea_synthesizer.h"
 #include "simulator/receiver_options.h"
 #include "simulator/replay_log.h"
@@ -58,6 +60,10 @@ class ReceiverEngine {
   std::vector<std::string> SynthesisedEpoch(std::uint64_t t_ms);
   std::vector<Piece> WithFaults(std::vector<std::string> sentences);
   void HandleCommand(std::string_view line, std::uint64_t now_ms);
+  bool TakeUbxByte(std::uint64_t now_ms);
+  // A family's command: an NMEA sentence's body, or a whole UBX frame.
+  void HandleFamilyCommand(std::string_view text, bool ubx, std::uint64_t now_ms);
+  void FamilyStart(StartKind kind, std::uint64_t now_ms);
   void ColdStart(std::uint64_t now_ms);
   bool SilentAt(std::uint64_t t_ms) const;
 
@@ -82,6 +88,13 @@ class ReceiverEngine {
   std::uint64_t m_bytesSent = 0;
   std::uint64_t m_bytesReceived = 0;
   std::uint64_t m_coldStarts = 0;
+  // As a receiver of a family (null: the designed receiver).
+  const ReceiverFamily* m_family = nullptr;
+  double m_timeScale = 1.0;
+  std::mt19937 m_startRng;
+  bool m_powerUpDue = true;
+  std::uint64_t m_starts[kStartKinds] = {};
+  std::uint64_t m_lastTtffMs = 0;
 };
 
 }  // namespace sim

@@ -2,6 +2,8 @@
 // and what it has done.
 #pragma once
 
+#include "receivers/receiver_family.h"
+
 #include <cstdint>
 #include <string>
 
@@ -38,14 +40,25 @@ struct ReceiverOptions {
   std::uint64_t silence_after_ms = 0;
   std::uint32_t silence_for_ms = 0;
   Faults faults;
+  // The receiver family it behaves as (an id of receivers/receiver_family.h:
+  // "mediatek", "ublox", ...): its power-up lines, its probe's reply, its
+  // starts. Empty: the designed receiver, which takes the SiRF cold start
+  // only.
+  std::string family;
+  // Draws the times to first fix after a family's starts.
+  std::uint32_t seed = 1;
+  // Divides every start's time to first fix, so that tests run fast.
+  double time_scale = 1.0;
 };
 
 struct ReceiverStats {
-  std::uint64_t sentences_sent = 0;  // complete sentences put on the line
-  std::uint64_t bytes_sent = 0;      // bytes delivered to the program's side
-  std::uint64_t bytes_received = 0;  // bytes the program wrote
-  std::uint64_t cold_starts = 0;     // cold-start commands honoured
-  std::uint32_t line_speed = 0;      // the speed the program's side is set to
+  std::uint64_t sentences_sent = 0;        // complete sentences put on the line
+  std::uint64_t bytes_sent = 0;            // bytes delivered to the program's side
+  std::uint64_t bytes_received = 0;        // bytes the program wrote
+  std::uint64_t cold_starts = 0;           // cold-start commands honoured
+  std::uint64_t starts[kStartKinds] = {};  // a family's start commands honoured, by StartKind
+  std::uint64_t last_ttff_ms = 0;          // the time to first fix drawn for the last start, scaled
+  std::uint32_t line_speed = 0;            // the speed the program's side is set to
 };
 
 }  // namespace sim

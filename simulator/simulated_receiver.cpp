@@ -1,5 +1,7 @@
 #include "simulator/simulated_receiver.h"
 
+#include "simulator/family_behaviour.h"
+
 #include <cerrno>
 #include <optional>
 #include <poll.h>
@@ -21,6 +23,10 @@ bool SimulatedReceiver::Start(const ReceiverOptions& options, std::string* error
   }
   if (options.baud == 0) {
     *error = "the speed must not be 0";
+    return false;
+  }
+  if (!options.family.empty() && FindReceiverFamily(options.family) == nullptr) {
+    *error = "no receiver family " + options.family + " (the families: " + FamilyIdList() + ")";
     return false;
   }
   std::optional<ReplayLog> replay;

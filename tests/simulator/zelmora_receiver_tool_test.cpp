@@ -2,6 +2,8 @@
 // real clock: they wait for output with a generous deadline but check no
 // timing.
 
+#include "receivers/receiver_family.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -113,6 +115,61 @@ TEST(ZelmoraReceiverTool, PrintsAPortThatCarriesSentencesAndStopsOnASignal) {
     close(fd);
     EXPECT_EQ(tool.Finish(signal), 0) << strsignal(signal);
   }
+}
+
+TEST(ZelmoraReceiverTool, BehavesAsTheFamilyAskedFor) {
+  for (std::vector<std::string> args : {std::vector<std::string>{"--family", "nosuch"},
+                                        {"--time-scale", "0"},
+                                        {"--time-scale", "fast"},
+                                        {"--seed", "-1"}}) {
+    Tool bad(args);
+    EXPECT_EQ(bad.Finish(0), 2) << args[0] << " " << args[1];
+  }
+
+  Tool tool({"--baud=115200", "--family", "casic", "--seed", "5", "--time-scale", "20"});
+  const std::string path = tool.ReadLine();
+  ASSERT_TRUE(path.starts_with("/dev/pts/")) << path;
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  termios tio{};
+  tcgetattr(fd, &tio);
+  cfmakeraw(&tio);
+  cfsetspeed(&tio, B115200);
+  tcsetattr(fd, TCSANOW, &tio);
+  std::string bytes;
+  char buffer[512];
+  const auto read_until = [&](std::string_view text, std::size_t from) {
+    std::size_t at;
+    while ((at = bytes.find(text, from)) == std::string::npos && Tool::Wait(fd)) {
+      const ssize_t count = read(fd, buffer, sizeof buffer);
+      if (count > 0) bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    return at;
+  };
+  // The next RMC from `from` with that status.
+  const auto rmc_with = [&](char status, std::size_t from) {
+    for (;;) {
+      const std::size_t at = read_until("$GPRMC,", from);
+      const std::size_t end = at == std::string::npos ? at : read_until("*", at);
+      if (end == std::string::npos) return end;
+      const std::size_t comma = bytes.find(',', at + 7);
+      if (comma + 1 < end && bytes[comma + 1] == status) return at;
+      from = end;
+    }
+  };
+  // The banner after opening: the receiver sends it at power-up and after a
+  // start, so start it cold and wait for the banner, the lost fix and the
+  // fix back (32 to 45 s at a twentieth).
+  const std::string cold = StartCommandBytes(*FindReceiverFamily("casic"), StartKind::Cold);
+  ASSERT_NE(read_until("$GPRMC", 0), std::string::npos);
+  ASSERT_EQ(write(fd, cold.data(), cold.size()), static_cast<ssize_t>(cold.size()));
+  const std::size_t banner = read_until("$GPTXT,01,01,02,MA=CASIC*27\r\n", 0);
+  ASSERT_NE(banner, std::string::npos) << bytes;
+  const std::size_t lost = rmc_with('V', banner);
+  ASSERT_NE(lost, std::string::npos) << bytes;
+  EXPECT_NE(rmc_with('A', lost), std::string::npos) << bytes.substr(lost);
+  close(fd);
+  EXPECT_EQ(tool.Finish(SIGTERM), 0);
 }
 
 }  // namespace

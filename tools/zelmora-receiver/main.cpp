@@ -1,6 +1,8 @@
 // zelmora-receiver: the simulated GPS receiver on its own. Prints the path of
 // its pseudo-terminal on standard output and runs until SIGINT or SIGTERM.
 
+#include "receivers/receiver_family.h"
+#include "simulator/family_behaviour.h"
 #include "simulator/receiver_options.h"
 #include "simulator/simulated_receiver.h"
 
@@ -36,6 +38,14 @@ constexpr const char* kUsage =
     "  --rate HZ            fixes a second, 1 to 10 (default 1)\n"
     "  --silence AFTER:FOR  fall silent AFTER seconds after the start, for FOR\n"
     "                       seconds\n"
+    "  --family NAME        behave as a receiver of that family: its power-up\n"
+    "                       lines, its probe's reply, its hot, warm, cold and\n"
+    "                       factory starts (sirf, mediatek, ublox, quectel-pqtm,\n"
+    "                       quectel-pair, teseo, casic)\n"
+    "  --seed N             seed of the times to first fix after a start\n"
+    "                       (default 1)\n"
+    "  --time-scale X       divide every start's time to first fix by X\n"
+    "                       (default 1)\n"
     "  --help               show this text\n";
 
 template <typename Number>
@@ -48,7 +58,20 @@ std::optional<Number> ParseNumber(std::string_view text) {
 
 // Fills options from the arguments; false with a message in error.
 bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& help, std::string& error) {
-  enum { kBaud = 1, kReplay, kCorrupt, kSplitLines, kNoiseEvery, kManySatellites, kGnss, kSilence, kRate };
+  enum {
+    kBaud = 1,
+    kReplay,
+    kCorrupt,
+    kSplitLines,
+    kNoiseEvery,
+    kManySatellites,
+    kGnss,
+    kSilence,
+    kRate,
+    kFamily,
+    kSeed,
+    kTimeScale
+  };
   static const option kOptions[] = {
       {"baud", required_argument, nullptr, kBaud},
       {"replay", required_argument, nullptr, kReplay},
@@ -59,6 +82,9 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
       {"gnss", no_argument, nullptr, kGnss},
       {"silence", required_argument, nullptr, kSilence},
       {"rate", required_argument, nullptr, kRate},
+      {"family", required_argument, nullptr, kFamily},
+      {"seed", required_argument, nullptr, kSeed},
+      {"time-scale", required_argument, nullptr, kTimeScale},
       {"help", no_argument, nullptr, 'h'},
       {nullptr, 0, nullptr, 0},
   };
@@ -99,6 +125,25 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
         const auto rate = ParseNumber<std::uint32_t>(value);
         if (!rate || *rate == 0 || *rate > 10) return bad_value();
         options.rate_hz = *rate;
+        break;
+      }
+      case kFamily:
+        if (FindReceiverFamily(value) == nullptr) {
+          error = "unknown family " + std::string(value) + " (the families: " + sim::FamilyIdList() + ")";
+          return false;
+        }
+        options.family = std::string(value);
+        break;
+      case kSeed: {
+        const auto seed = ParseNumber<std::uint32_t>(value);
+        if (!seed) return bad_value();
+        options.seed = *seed;
+        break;
+      }
+      case kTimeScale: {
+        const auto scale = ParseNumber<double>(value);
+        if (!scale || !(*scale > 0.0) || *scale > 1e6) return bad_value();
+        options.time_scale = *scale;
         break;
       }
       case kReplay:
