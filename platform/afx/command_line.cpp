@@ -45,6 +45,12 @@ constexpr OptionRow kOptions[] = {
      [](const std::string& value, CommandLine& line, std::string* error) {
        return ReadSimulatorPort(value, line.ports, error, true);
      }},
+    {"simulate-family", "NAME", false,
+     "the simulated receiver behaves as a receiver of\nthat family: its banner, its answer to the probe,\nits hot, "
+     "warm, cold and factory starts (sirf,\nmediatek, ublox, quectel-pqtm, quectel-pair,\nteseo, casic)",
+     [](const std::string& value, CommandLine& line, std::string* error) {
+       return ReadSimulatorFamily(value, line.ports, error);
+     }},
     {"gps-only", nullptr, false, "decodes $GP sentences only, as the handheld did",
      [](const std::string&, CommandLine& line, std::string*) { return line.gpsOnly = true; }},
     {"debug", nullptr, false,
@@ -162,7 +168,7 @@ bool ReadCommandLine(const QStringList& arguments, bool leaveQtOptions, CommandL
       if (!row.read(value.toStdString(), line, &message)) return false;
     }
   }
-  return true;
+  return CheckPortOptions(line.ports, &message);
 }
 
 std::string CommandLineUsage(const std::string& program) {

@@ -4,6 +4,7 @@
 #include "platform/core/termios_port.h"
 #include "platform/core/utf8.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -26,7 +27,34 @@ std::string OptionWithNumber(const PortOptions& options, unsigned number) {
   return options.simulator == number ? options.simulatorOption : std::string();
 }
 
+std::vector<std::string>& SimulatorFamilies() {
+  static std::vector<std::string> ids;
+  return ids;
+}
+
 }  // namespace
+
+void SetSimulatorFamilies(std::vector<std::string> ids) { SimulatorFamilies() = std::move(ids); }
+
+bool ReadSimulatorFamily(const std::string& value, PortOptions& options, std::string* error) {
+  const std::vector<std::string>& ids = SimulatorFamilies();
+  if (std::find(ids.begin(), ids.end(), value) == ids.end()) {
+    if (ids.empty()) return Fail(error, "--simulate-family: this program's simulated receiver knows no families");
+    std::string list;
+    for (const std::string& id : ids) list += (list.empty() ? "" : ", ") + id;
+    return Fail(error, "--simulate-family " + value + ": no such receiver family (the families: " + list + ")");
+  }
+  options.simulatorFamily = value;
+  return true;
+}
+
+bool CheckPortOptions(const PortOptions& options, std::string* error) {
+  if (!options.simulatorFamily.empty() && !options.simulator) {
+    return Fail(error, "--simulate-family " + options.simulatorFamily +
+                           ": there is no simulated receiver (add --simulate or --simulate-gnss)");
+  }
+  return true;
+}
 
 bool ReadPortPin(const std::string& value, PortOptions& options, std::string* error) {
   std::size_t equals = value.find('=');
@@ -66,7 +94,7 @@ bool ApplyPortOptions(const PortOptions& options, const SimulatorStarter& startS
   for (const auto& [number, path] : options.pins) ComDeviceTable::Active().PinPort(number, path);
   if (!options.simulator) return true;
   if (!startSimulator) return Fail(error, "--simulate: this program has no simulated receiver");
-  std::string pty = startSimulator(*options.simulator, options.simulatorGnss);
+  std::string pty = startSimulator(*options.simulator, options.simulatorGnss, options.simulatorFamily);
   if (pty.empty()) return Fail(error, "--simulate: the simulated receiver did not start");
   ComDeviceTable::Active().PinSimulator(pty, *options.simulator);
   return true;

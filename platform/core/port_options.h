@@ -4,6 +4,8 @@
 //   --simulate[=COMn:]        runs the simulated receiver and pins it as COM1:
 //                             (or COMn:)
 //   --simulate-gnss[=COMn:]   the same, the receiver of four constellations
+//   --simulate-family NAME    the simulated receiver behaves as a receiver of
+//                             that family (its banner, probe reply, starts)
 // n is from 1 to 9, each COM number has one device and there is one simulated
 // receiver: a value that contradicts an earlier one is refused, naming both.
 // The program's command line hands each value here, then applies them all
@@ -16,16 +18,23 @@
 #include <utility>
 #include <vector>
 
-// Starts the simulated receiver for "COM<number>:" and returns the path of
-// its pseudo-terminal, or an empty string when it could not be started.
-using SimulatorStarter = std::function<std::string(unsigned number, bool multiConstellation)>;
+// Starts the simulated receiver for "COM<number>:" (as a receiver of
+// `family`, or the designed one when it is empty) and returns the path of its
+// pseudo-terminal, or an empty string when it could not be started.
+using SimulatorStarter =
+    std::function<std::string(unsigned number, bool multiConstellation, const std::string& family)>;
 
 struct PortOptions {
   std::vector<std::pair<unsigned, std::string>> pins;  // port number, tty path
   std::optional<unsigned> simulator;                   // the simulated receiver's port number
   bool simulatorGnss = false;                          // it speaks NMEA 4.10 of four constellations (--simulate-gnss)
   std::string simulatorOption;                         // as given: "--simulate", "--simulate-gnss=COM2:"
+  std::string simulatorFamily;                         // --simulate-family: the family's id, or empty
 };
+
+// The family ids the program's simulated receiver knows, set once at
+// start-up by the program that has one; --simulate-family takes only these.
+void SetSimulatorFamilies(std::vector<std::string> ids);
 
 // Reads one --port value, "COMn:=PATH" (the colon may be left out, n from 1
 // to 9), into `options`. False, with a message for the user, otherwise, for
@@ -38,6 +47,12 @@ bool ReadPortPin(const std::string& value, PortOptions& options, std::string* er
 // receiver and for a COM number a pin has.
 bool ReadSimulatorPort(const std::string& value, PortOptions& options, std::string* error,
                        bool multiConstellation = false);
+// Reads the --simulate-family value: one of the ids SetSimulatorFamilies
+// gave. False, with a message listing them, for any other name.
+bool ReadSimulatorFamily(const std::string& value, PortOptions& options, std::string* error);
+// False, with a message, for options that contradict each other as a whole:
+// --simulate-family without a simulated receiver.
+bool CheckPortOptions(const PortOptions& options, std::string* error);
 // Enters the pins into ComDeviceTable::Active() and, for --simulate, starts
 // the simulated receiver with `startSimulator` and pins its pseudo-terminal.
 // False, with a message, for a missing hook or a simulator that did not

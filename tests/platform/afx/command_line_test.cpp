@@ -85,6 +85,23 @@ TEST(CommandLine, FillsTheScreenThePortsTheSimulatorAndTheQuestions) {
   EXPECT_FALSE(other.screen.has_value());
 }
 
+TEST(CommandLine, TakesTheSimulatedReceiversFamilyOnlyWithTheReceiver) {
+  SetSimulatorFamilies({"sirf", "ublox"});
+  CommandLine line;
+  ASSERT_TRUE(ReadCommandLine(Arguments({"--simulate-gnss", "--simulate-family", "ublox"}), false, line, nullptr));
+  EXPECT_EQ(line.ports.simulatorFamily, "ublox");
+  EXPECT_TRUE(line.ports.simulatorGnss);
+
+  std::string error;
+  CommandLine alone;
+  EXPECT_FALSE(ReadCommandLine(Arguments({"--simulate-family=ublox"}), false, alone, &error));
+  EXPECT_NE(error.find("no simulated receiver"), std::string::npos) << error;
+  CommandLine unknown;
+  EXPECT_FALSE(ReadCommandLine(Arguments({"--simulate", "--simulate-family", "garmin"}), false, unknown, &error));
+  EXPECT_NE(error.find("sirf, ublox"), std::string::npos) << error;
+  SetSimulatorFamilies({});
+}
+
 // The option texts line up in one column that the longest option leaves
 // room for, within 80 columns.
 TEST(CommandLine, UsageNamesTheProgramAndListsEveryOptionInOneColumn) {
@@ -97,6 +114,11 @@ TEST(CommandLine, UsageNamesTheProgramAndListsEveryOptionInOneColumn) {
             "  --simulate[=COMn:]       a simulated receiver at 4800 bps as COM1: (or COMn:)\n"
             "  --simulate-gnss[=COMn:]  the same with a receiver of GPS, GLONASS, Galileo\n"
             "                           and BeiDou speaking NMEA 4.10\n"
+            "  --simulate-family NAME   the simulated receiver behaves as a receiver of\n"
+            "                           that family: its banner, its answer to the probe,\n"
+            "                           its hot, warm, cold and factory starts (sirf,\n"
+            "                           mediatek, ublox, quectel-pqtm, quectel-pair,\n"
+            "                           teseo, casic)\n"
             "  --gps-only               decodes $GP sentences only, as the handheld did\n"
             "  --debug                  explains on standard error why ports are listed,\n"
             "                           left out, fail to open or are lost\n"

@@ -26,7 +26,7 @@ class PortOptionsTest : public ::testing::Test {
 
   std::unique_ptr<ComDeviceTable> table;
   std::vector<unsigned> started;
-  SimulatorStarter starter = [this](unsigned number, bool) {
+  SimulatorStarter starter = [this](unsigned number, bool, const std::string&) {
     started.push_back(number);
     return "/dev/pts/" + std::to_string(40 + number);
   };
@@ -88,10 +88,34 @@ TEST_F(PortOptionsTest, MalformedValuesAndAFailedSimulatorAreRefusedWithAMessage
   ASSERT_TRUE(ReadSimulatorPort("", options, nullptr));
   std::string error;
   EXPECT_FALSE(ApplyPortOptions(
-      options, [](unsigned, bool) { return std::string(); }, &error));
+      options, [](unsigned, bool, const std::string&) { return std::string(); }, &error));
   EXPECT_NE(error.find("did not start"), std::string::npos);
   EXPECT_FALSE(ApplyPortOptions(options, nullptr, &error));
   EXPECT_NE(error.find("no simulated receiver"), std::string::npos);
+}
+
+TEST_F(PortOptionsTest, TheSimulatedReceiversFamilyIsOneItKnowsAndNeedsTheReceiver) {
+  SetSimulatorFamilies({"sirf", "mediatek"});
+  PortOptions options;
+  std::string error;
+  EXPECT_FALSE(ReadSimulatorFamily("nokia", options, &error));
+  EXPECT_NE(error.find("the families: sirf, mediatek"), std::string::npos) << error;
+  ASSERT_TRUE(ReadSimulatorFamily("mediatek", options, &error));
+  EXPECT_FALSE(CheckPortOptions(options, &error));
+  EXPECT_NE(error.find("no simulated receiver"), std::string::npos) << error;
+
+  ASSERT_TRUE(ReadSimulatorPort("COM3:", options, nullptr));
+  EXPECT_TRUE(CheckPortOptions(options, nullptr));
+  std::string family;
+  ASSERT_TRUE(ApplyPortOptions(
+      options,
+      [&](unsigned, bool, const std::string& asked) {
+        family = asked;
+        return std::string("/dev/pts/43");
+      },
+      nullptr));
+  EXPECT_EQ(family, "mediatek");
+  SetSimulatorFamilies({});
 }
 
 }  // namespace
