@@ -182,7 +182,8 @@ TEST_F(ZelmoraTtffTool, IdentifiesByProbeRunsTheTestAndSavesWhatItPrints) {
   const std::string err = ReadAll(m_dir + "/err");
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << err;
   // Identified by its probe, the only one written; two cold starts.
-  EXPECT_NE(err.find("MediaTek AXN_5.1.7_3333_19020118,0027,MTK3339,1.0 (answered its probe)"), std::string::npos) << err;
+  EXPECT_NE(err.find("MediaTek AXN_5.1.7_3333_19020118,0027,MTK3339,1.0 (answered its probe)"), std::string::npos)
+      << err;
   EXPECT_EQ(heard, "$PMTK605*31\r\n" + coldStart + coldStart);
 
   const std::vector<std::string> out = Lines(ReadAll(m_dir + "/out"));

@@ -70,12 +70,15 @@ struct Options {
 // Fills options from the arguments; false with a message in error.
 bool ParseArguments(int argc, char** argv, Options& options, bool& help, std::string& error) {
   enum { kPort = 1, kSpeed, kKind, kRuns, kTimeout, kFamily, kSeed, kHelp };
-  static const option kOptions[] = {
-      {"port", required_argument, nullptr, kPort},       {"speed", required_argument, nullptr, kSpeed},
-      {"kind", required_argument, nullptr, kKind},       {"runs", required_argument, nullptr, kRuns},
-      {"timeout", required_argument, nullptr, kTimeout}, {"family", required_argument, nullptr, kFamily},
-      {"seed", required_argument, nullptr, kSeed},       {"help", no_argument, nullptr, kHelp},
-      {nullptr, 0, nullptr, 0}};
+  static const option kOptions[] = {{"port", required_argument, nullptr, kPort},
+                                    {"speed", required_argument, nullptr, kSpeed},
+                                    {"kind", required_argument, nullptr, kKind},
+                                    {"runs", required_argument, nullptr, kRuns},
+                                    {"timeout", required_argument, nullptr, kTimeout},
+                                    {"family", required_argument, nullptr, kFamily},
+                                    {"seed", required_argument, nullptr, kSeed},
+                                    {"help", no_argument, nullptr, kHelp},
+                                    {nullptr, 0, nullptr, 0}};
   opterr = 0;
   int code;
   while ((code = getopt_long(argc, argv, "", kOptions, nullptr)) != -1) {
@@ -224,8 +227,8 @@ std::string JsonString(std::string_view text) {
 
 std::string RunJson(const TtffRunRecord& run, const ReceiverFamily& family) {
   std::string json = "{\"run\":" + std::to_string(run.number) + ",\"family\":" + JsonString(family.name) +
-                     ",\"family_id\":" + JsonString(run.family) + ",\"kind\":" +
-                     JsonString(StartKindName(run.kind)) + ",\"sent\":" + JsonString(run.commandHex) +
+                     ",\"family_id\":" + JsonString(run.family) + ",\"kind\":" + JsonString(StartKindName(run.kind)) +
+                     ",\"sent\":" + JsonString(run.commandHex) +
                      ",\"utc_start\":" + JsonString(UtcText(run.utcStartMs));
   if (run.timedOut) {
     json += ",\"timeout\":true";
@@ -239,13 +242,13 @@ std::string RunJson(const TtffRunRecord& run, const ReceiverFamily& family) {
   return json + "}";
 }
 
-std::string SummaryJson(const TtffSummary& summary, const ReceiverFamily& family, StartKind kind,
-                        std::uint32_t seed) {
-  std::string json = "{\"summary\":true,\"family\":" + JsonString(family.name) + ",\"family_id\":" +
-                     JsonString(family.id) + ",\"kind\":" + JsonString(StartKindName(kind)) +
+std::string SummaryJson(const TtffSummary& summary, const ReceiverFamily& family, StartKind kind, std::uint32_t seed) {
+  std::string json = "{\"summary\":true,\"family\":" + JsonString(family.name) +
+                     ",\"family_id\":" + JsonString(family.id) + ",\"kind\":" + JsonString(StartKindName(kind)) +
                      ",\"valid\":" + JsonString(std::to_string(summary.valid) + " of " + std::to_string(summary.runs)) +
-                     ",\"runs\":" + std::to_string(summary.runs) + ",\"requested\":" +
-                     std::to_string(summary.requested) + ",\"timeouts\":" + std::to_string(summary.timeouts);
+                     ",\"runs\":" + std::to_string(summary.runs) +
+                     ",\"requested\":" + std::to_string(summary.requested) +
+                     ",\"timeouts\":" + std::to_string(summary.timeouts);
   auto number = [&](const char* name, const std::optional<double>& value) {
     json += ",\"" + std::string(name) + "\":" + (value ? TtffSecondsText(*value) : std::string("null"));
   };
@@ -289,8 +292,9 @@ int main(int argc, char** argv) {
     CIdentification identification;
     identification.Start(GetTickCount());
     while (!identification.Done() && !g_stop) {
-      const bool read = port.Read([&](std::string_view bytes, std::uint32_t now) { identification.OnBytes(bytes, now); },
-                                  [](const std::string&, std::uint32_t) {});
+      const bool read =
+          port.Read([&](std::string_view bytes, std::uint32_t now) { identification.OnBytes(bytes, now); },
+                    [](const std::string&, std::uint32_t) {});
       const std::string probe = identification.Poll(GetTickCount());
       if (!probe.empty() && !port.Write(probe)) {
         std::fprintf(stderr, "zelmora-ttff: cannot write to %s: %s\n", options.port.c_str(),
@@ -345,15 +349,18 @@ int main(int argc, char** argv) {
     const std::string command = runner.CommandDue(GetTickCount());
     if (!command.empty()) {
       // What arrived before the command is read first: it cannot count.
-      while (port.Read(ignoreBytes, onLine)) {
-      }
+      while (port.Read(ignoreBytes, onLine)) {}
       if (!port.Write(command)) {
         std::fprintf(stderr, "zelmora-ttff: cannot write to %s: %s\n", options.port.c_str(),
                      ReasonOf(GetLastError()).c_str());
         runner.Stop();
         break;
       }
-      runner.OnCommandWritten(GetTickCount(), UtcNowMs());
+      // Write returns once the bytes are with the driver; the last one is
+      // on the wire after the time ten bits a byte (8N1) take at the speed.
+      const std::uint32_t onWireMs =
+          static_cast<std::uint32_t>((command.size() * 10 * 1000 + options.speed - 1) / options.speed);
+      runner.OnCommandWritten(GetTickCount() + onWireMs, UtcNowMs() + onWireMs);
     }
     const bool read = port.Read(ignoreBytes, onLine);
     runner.OnTick(GetTickCount());
@@ -364,8 +371,8 @@ int main(int argc, char** argv) {
   std::printf("%s\n", SummaryJson(runner.Summary(), *family, *options.kind, settings.seed).c_str());
   std::fflush(stdout);
 
-  const std::string path = WriteTtffCsv(TtffDataFolder(), TtffCsvFileName(testStartMs, options.port),
-                                        TtffCsvText(runner.Runs()), &error);
+  const std::string path =
+      WriteTtffCsv(TtffDataFolder(), TtffCsvFileName(testStartMs, options.port), TtffCsvText(runner.Runs()), &error);
   if (path.empty()) {
     std::fprintf(stderr, "zelmora-ttff: cannot save the runs: %s\n", error.c_str());
     return 1;
