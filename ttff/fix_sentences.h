@@ -1,0 +1,31 @@
+// What the TTFF test reads of a sentence: whether it reports a valid fix
+// (RMC status A, GGA quality 1 or more), the position and satellites used of
+// a GGA, and the satellites' C/N0 of a GSV. Any talker; a line whose
+// checksum does not hold reports nothing.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct GgaFix {
+  int quality = 0;
+  std::optional<double> latitude;   // degrees, south negative
+  std::optional<double> longitude;  // degrees, west negative
+  std::optional<int> satellitesUsed;
+};
+
+struct GsvSignal {
+  std::string key;  // the talker and the satellite's number: "GP12"
+  int cn0 = 0;      // dB-Hz
+};
+
+// True for an RMC with status A or a GGA with quality 1 or more.
+bool ReportsValidFix(std::string_view line);
+// A GGA's fields, or nothing for any other line.
+std::optional<GgaFix> ParseGga(std::string_view line);
+// A GSV's satellites that carry a C/N0; empty for any other line.
+std::vector<GsvSignal> ParseGsv(std::string_view line);
+// The mean C/N0 of the (up to) four strongest of `cn0s`; nothing when empty.
+std::optional<double> MeanOfStrongestFour(std::vector<int> cn0s);
