@@ -75,6 +75,13 @@ std::optional<GgaFix> ParseGga(std::string_view line) {
   return fix;
 }
 
+bool ReportsNoFix(std::string_view line) {
+  const std::vector<std::string_view> fields = Fields(line);
+  if (IsType(fields, "RMC")) return fields.size() > 2 && fields[2] == "V";
+  if (const std::optional<GgaFix> gga = ParseGga(line)) return gga->quality == 0;
+  return false;
+}
+
 std::vector<GsvSignal> ParseGsv(std::string_view line) {
   const std::vector<std::string_view> fields = Fields(line);
   std::vector<GsvSignal> signals;

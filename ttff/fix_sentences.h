@@ -25,6 +25,9 @@ struct GsvSignal {
 bool ReportsValidFix(std::string_view line);
 // A GGA's fields, or nothing for any other line.
 std::optional<GgaFix> ParseGga(std::string_view line);
+// Whether a sentence whose checksum holds reports that there is no fix:
+// RMC status V, or GGA quality 0.
+bool ReportsNoFix(std::string_view line);
 // A GSV's satellites that carry a C/N0; empty for any other line.
 std::vector<GsvSignal> ParseGsv(std::string_view line);
 // The mean C/N0 of the (up to) four strongest of `cn0s`; nothing when empty.

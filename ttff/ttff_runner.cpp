@@ -7,6 +7,9 @@
 
 namespace {
 
+// A silence this long after the command is a receiver restarting.
+constexpr std::uint32_t kRestartSilenceMs = 2000;
+
 constexpr std::string_view kKindNames[kStartKinds] = {"hot", "warm", "cold", "factory"};
 
 // Whether `tick` is at or after `mark`; ticks wrap after 49 days.
@@ -94,6 +97,8 @@ void CTtffRunner::OnCommandWritten(std::uint32_t tick, std::int64_t utcMs) {
   m_phase = Phase::Running;
   m_commandTick = tick;
   m_commandUtcMs = utcMs;
+  m_fixLost = false;
+  m_lastLineTick = tick;
   m_cn0.clear();
 }
 
@@ -104,7 +109,14 @@ void CTtffRunner::OnLine(std::string_view line, std::uint32_t tick) {
     // what the command did.
     if (!Reached(tick, m_commandTick)) return;
     for (const GsvSignal& signal : ParseGsv(line)) m_cn0[signal.key] = signal.cn0;
-    if (ReportsValidFix(line)) {
+    // Nor does a fix before the receiver has shown that the start took, by
+    // reporting no fix or falling silent for a while (a reboot): at a slow
+    // speed the epochs it made before the command are still on their way,
+    // and a receiver that ignored the command keeps its fix, which is no
+    // time to first fix but a timeout.
+    if (ReportsNoFix(line) || Reached(tick, m_lastLineTick + kRestartSilenceMs)) m_fixLost = true;
+    m_lastLineTick = tick;
+    if (m_fixLost && ReportsValidFix(line)) {
       EndRun(tick, false);
       ReadEpochSentence(line);
     }

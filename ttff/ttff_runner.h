@@ -123,6 +123,10 @@ class CTtffRunner {
   std::uint32_t m_due = 0;          // Waiting: when the next command is due
   std::uint32_t m_commandTick = 0;  // Running: when the command was written
   std::int64_t m_commandUtcMs = 0;
+  // Whether the receiver has shown since the command that the start took
+  // (a report of no fix, or a silence); until then a fix is the old one.
+  bool m_fixLost = false;
+  std::uint32_t m_lastLineTick = 0;
   bool m_epochOpen = false;  // the last run's fix epoch is still being read
   std::uint32_t m_fixTick = 0;
   std::map<std::string, int> m_cn0;  // since the command, by satellite

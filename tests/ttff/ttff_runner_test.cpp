@@ -80,6 +80,41 @@ TEST(TtffRunner, TimesFromTheCommandToTheFirstFixAfterIt) {
   EXPECT_EQ(runner.Runs()[0].utcStartMs, 1796710500000 + 1500);
 }
 
+// At 4800 bps an epoch takes most of a second to send: the epochs the
+// receiver made before the command still report the old fix after it, so a
+// fix counts only once the receiver has reported none, or fallen silent
+// (a reboot). One that ignores the command times out.
+TEST(TtffRunner, AFixCountsOnlyAfterTheReceiverShowedTheStartTook) {
+  CTtffRunner::Settings settings = Mediatek(StartKind::Hot, 1);
+  settings.timeoutMs = 10000;
+  CTtffRunner runner(settings);
+  runner.Start(1000);
+  WriteAt(runner, 1500);
+  runner.OnLine(RmcWithStatus('A'), 1600);
+  runner.OnLine(GgaWithQuality(1), 2500);
+  EXPECT_TRUE(runner.Runs().empty()) << "the epochs under way";
+  runner.OnLine(GgaWithQuality(0), 2600);
+  runner.OnLine(RmcWithStatus('A'), 4800);
+  ASSERT_EQ(runner.Runs().size(), 1u);
+  EXPECT_DOUBLE_EQ(runner.Runs()[0].ttffSeconds, 3.3);
+
+  CTtffRunner silent(settings);
+  silent.Start(1000);
+  WriteAt(silent, 1500);
+  silent.OnLine(RmcWithStatus('A'), 1700);
+  silent.OnLine(RmcWithStatus('A'), 4700);  // after 3 s of silence: rebooted
+  ASSERT_EQ(silent.Runs().size(), 1u);
+  EXPECT_DOUBLE_EQ(silent.Runs()[0].ttffSeconds, 3.2);
+
+  CTtffRunner ignored(settings);
+  ignored.Start(1000);
+  WriteAt(ignored, 1500);
+  for (std::uint32_t t = 1600; t < 12000; t += 1000) ignored.OnLine(RmcWithStatus('A'), t);
+  ignored.OnTick(12000);
+  ASSERT_EQ(ignored.Runs().size(), 1u);
+  EXPECT_TRUE(ignored.Runs()[0].timedOut);
+}
+
 TEST(TtffRunner, SilenceIsNoFailureAndATimeoutCountsAsOneRun) {
   CTtffRunner::Settings settings = Mediatek(StartKind::Hot, 2);
   settings.timeoutMs = 60000;

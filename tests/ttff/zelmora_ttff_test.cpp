@@ -244,4 +244,59 @@ TEST_F(ZelmoraTtffTool, RefusesAPortItCannotOpenAndAStartTheFamilyLacks) {
   EXPECT_FALSE(std::filesystem::exists(m_dir + "/data"));
 }
 
+// The tool against the simulated u-blox receiver: identified by its
+// answer, five warm starts written as UBX frames, each timed from its frame
+// to the fix the receiver drew for it (the receiver runs ten times fast),
+// and the CSV the JSON's rows.
+TEST_F(ZelmoraTtffTool, AFiveRunWarmTestOfTheSimulatedUblox) {
+  pid_t receiver = 0;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, (m_dir + "/receiver").c_str(), O_WRONLY | O_CREAT, 0600);
+  std::vector<std::string> args = {ZELMORA_RECEIVER_TOOL, "--family", "ublox", "--time-scale", "10", "--seed", "7"};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  ASSERT_EQ(posix_spawn(&receiver, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  std::string port;
+  for (int i = 0; i < 500 && port.empty(); ++i) {
+    port = ReadAll(m_dir + "/receiver");
+    if (port.find('\n') == std::string::npos) port.clear();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  port = port.substr(0, port.find('\n'));
+  ASSERT_EQ(port.rfind("/dev/pts/", 0), 0u) << port;
+
+  Spawn({"--port", port, "--kind", "warm", "--runs", "5", "--timeout", "30", "--seed", "3"});
+  const int status = Wait(std::chrono::seconds(200));
+  kill(receiver, SIGTERM);
+  waitpid(receiver, nullptr, 0);
+  ASSERT_EQ(status, 0) << ReadAll(m_dir + "/err");
+  EXPECT_NE(ReadAll(m_dir + "/err").find("u-blox ROM CORE"), std::string::npos) << ReadAll(m_dir + "/err");
+
+  const std::vector<std::string> out = Lines(ReadAll(m_dir + "/out"));
+  ASSERT_EQ(out.size(), 6u);
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(m_dir + "/data/zelmora")) files.push_back(entry.path());
+  ASSERT_EQ(files.size(), 1u);
+  const std::vector<std::string> rows = Lines(ReadAll(files[0].string()));
+  ASSERT_EQ(rows.size(), 6u);
+  for (int run = 0; run < 5; ++run) {
+    SCOPED_TRACE(out[run]);
+    EXPECT_EQ(Member(out[run], "sent"), "\"B5620604040001000200116C\"");
+    // Warm starts draw 24-38 s, a tenth of it here, and the fix comes with
+    // the next whole epoch.
+    const double ttff = std::stod(Member(out[run], "ttff"));
+    EXPECT_GE(ttff, 2.3);
+    EXPECT_LE(ttff, 5.0);
+    const std::vector<std::string> fields = CsvFields(rows[run + 1]);
+    ASSERT_EQ(fields.size(), 11u);
+    EXPECT_EQ(fields[2], "ublox");
+    EXPECT_EQ(fields[5], Member(out[run], "ttff"));
+    EXPECT_EQ(fields[7], Member(out[run], "latitude"));
+  }
+  EXPECT_EQ(Member(out[5], "valid"), "\"5 of 5\"");
+}
+
 }  // namespace
