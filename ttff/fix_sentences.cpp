@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
 #include <functional>
 
 #include "nmea/sentence.h"
+#include "platform/core/numbers.h"
 
 namespace {
 
@@ -37,14 +37,12 @@ std::optional<int> Integer(std::string_view text) {
 }
 
 std::optional<double> Number(std::string_view text) {
-  // std::from_chars for double is not in every standard library this builds
-  // with; the fields are short and plain.
-  if (text.empty() || text.size() > 20) return std::nullopt;
-  const std::string copy(text);
-  char* end = nullptr;
-  const double value = std::strtod(copy.c_str(), &end);
-  if (end != copy.c_str() + copy.size()) return std::nullopt;
-  return value;
+  // Plain decimals ("4807.038"), read whatever the user's locale: strtod
+  // under a decimal comma would stop at the point.
+  if (text.empty() || text.size() > 20 || text.find_first_not_of("+-.0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  return WcsToDouble(std::wstring(text.begin(), text.end()));
 }
 
 // "ddmm.mmmm" (or "dddmm.mmmm") and its hemisphere, in degrees.

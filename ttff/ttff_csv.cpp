@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "platform/core/config_files.h"
+#include "platform/core/numbers.h"
 
 std::string UtcText(std::int64_t utcMs) {
   const std::time_t seconds = static_cast<std::time_t>(utcMs / 1000);
@@ -19,9 +20,11 @@ std::string UtcText(std::int64_t utcMs) {
 }
 
 std::string FixedText(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  return text;
+  // Always a decimal point: a comma under the user's locale would split the
+  // CSV's field in two.
+  std::wstring text;
+  AppendFixed(text, value, decimals);
+  return std::string(text.begin(), text.end());
 }
 
 std::string TtffSecondsText(double seconds) { return FixedText(seconds, 3); }

@@ -3,6 +3,8 @@
 #include "ttff/ttff_csv.h"
 
 #include <gtest/gtest.h>
+
+#include <clocale>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,7 +38,11 @@ std::vector<TtffRunRecord> TwoRuns() {
 }
 
 TEST(TtffCsv, OneRowPerRunUnderAHeader) {
-  EXPECT_EQ(TtffCsvText(TwoRuns()),
+  // Decimal points whatever the locale: a comma would split a field.
+  const char* german = std::setlocale(LC_NUMERIC, "de_DE.utf8");
+  const std::string text = TtffCsvText(TwoRuns());
+  if (german) std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(text,
             "run,utc_start,family,kind,command_hex,ttff_s,timeout,latitude,longitude,satellites_used,mean_cn0_top4\n"
             "1,2026-12-08T06:15:00.250Z,mediatek,cold,24504D544B3130332A33300D0A,32.250,0,48.1173000,-11.5166666,8,"
             "42.5\n"

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 
 #include "tests/ttff/sentences.h"
@@ -44,7 +45,11 @@ TEST(FixSentences, ValidFixIsRmcStatusAOrGgaQualityOneOrMore) {
 }
 
 TEST(FixSentences, GgaPositionAndGsvSignals) {
+  // The program runs under the user's locale; a decimal comma must not cut
+  // "4807.038" short.
+  const char* german = std::setlocale(LC_NUMERIC, "de_DE.utf8");
   const std::optional<GgaFix> gga = ParseGga(Sentence("GPGGA,123519,4807.038,S,01131.000,W,1,08,0.9,545.4,M,,M,,"));
+  if (german) std::setlocale(LC_NUMERIC, "C");
   ASSERT_TRUE(gga);
   EXPECT_NEAR(*gga->latitude, -(48 + 7.038 / 60), 1e-9);
   EXPECT_NEAR(*gga->longitude, -(11 + 31.0 / 60), 1e-9);
