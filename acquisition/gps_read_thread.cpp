@@ -5,6 +5,7 @@
 #include <new>
 
 #include "acquisition/line_cutter.h"
+#include "acquisition/read_tap.h"
 #include "nmea/sentence.h"
 #include "platform/core/clock.h"
 #include "platform/core/diagnostics.h"
@@ -144,6 +145,7 @@ int CGPSReadThread::Run() {
       }
       buffer[got] = '\0';
       count += got;
+      if (m_pTap != nullptr && got > 0) m_pTap->Push(std::string_view(buffer.get(), got), GetTickCount());
       // u-blox's binary frames name it wherever they come in the stream.
       if (m_pFamily.load() == nullptr && HoldsUbxFrame(std::string_view(buffer.get(), got))) {
         m_pFamily = FindReceiverFamily("ublox");

@@ -7,7 +7,8 @@
 // instead ("No NMEA sentences at 4800 bps." / "Wrong speed? Try Scan.", with
 // the port's speed) until the first sentence replaces it. Until it knows
 // the receiver's family, it also looks at what the receiver sends anyway
-// (proprietary sentences, banners, UBX frames) to name it. It reports to the
+// (proprietary sentences, banners, UBX frames) to name it. Every read also
+// goes to its tap, which keeps it only while enabled. It reports to the
 // Setup page only by posted messages and never waits for the user
 // interface.
 #pragma once
@@ -20,6 +21,7 @@
 #include "platform/core/wnd_handle.h"
 #include "receivers/receiver_family.h"
 
+class CReadTap;
 class CSerialCom;
 
 class CGPSReadThread : public CWinThread, public CGPSRecord {
@@ -47,6 +49,9 @@ class CGPSReadThread : public CWinThread, public CGPSRecord {
   HANDLE m_hStartEvent;
   HANDLE m_hStopEvent;
   std::atomic<BOOL> m_bStop{FALSE};
+  // Where the reads are copied with their ticks, or null; set before
+  // StartThread and kept by the owner for the worker's whole life.
+  CReadTap* m_pTap = nullptr;
 
   // The receiver's family as its own sentences or frames named it in this
   // session, or null while they have not. Safe from any thread.

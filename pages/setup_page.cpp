@@ -168,6 +168,7 @@ void CGeneralPpg::StartGps(UINT_PTR nIDEvent) {
   } else {
     m_pReadThread = new CGPSReadThread(this, &m_serial, kReadBufferSize, m_hStartEvent, m_hStopEvent);
     m_pStatusPage->m_pReadThread = m_pReadThread;
+    m_pReadThread->m_pTap = &m_tap;
     m_pReadThread->SetGpsOnly(GpsOnlyDecoding(m_nGpsOnly));
     if (m_nDemoMode != 0) {
       m_pReadThread->LoadDemoSentences();
@@ -294,6 +295,25 @@ void CGeneralPpg::OnColdStart() {
   char szColdStart[] = "$PSRF104,0,0,0,96000,237759,1946,12,4*1D\r\n";
   static_assert(sizeof(szColdStart) == 43);
   m_serial.Write(szColdStart, 42, &dwWritten);
+}
+
+BOOL CGeneralPpg::SessionRunning() const { return m_btnColdStart.IsWindowEnabled(); }
+
+BOOL CGeneralPpg::WriteToReceiver(const std::string& bytes) {
+  if (m_serial.m_hCom == INVALID_HANDLE_VALUE) return FALSE;
+  DWORD offset = 0;
+  while (offset < bytes.size()) {
+    DWORD written = 0;
+    if (!m_serial.Write(bytes.data() + offset, static_cast<DWORD>(bytes.size() - offset), &written) || written == 0) {
+      return FALSE;
+    }
+    offset += written;
+  }
+  return TRUE;
+}
+
+const ReceiverFamily* CGeneralPpg::SessionFamily() const {
+  return m_pReadThread != nullptr ? m_pReadThread->Family() : nullptr;
 }
 
 void CGeneralPpg::OnDestroy() {

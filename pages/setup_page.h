@@ -7,10 +7,12 @@
 
 #include <string>
 
+#include "acquisition/read_tap.h"
 #include "platform/afx/afx.h"
 #include "serial/serial_com.h"
 
 class CGPSReadThread;
+struct ReceiverFamily;
 class CStatusPpg;
 
 // The page's window timers.
@@ -31,6 +33,22 @@ class CGeneralPpg : public CPropertyPage {
   // Shows `text` in the raw sentence box, scrolled to its end; a text equal
   // to the box's leaves the box alone.
   void ShowRawText(const std::wstring& text);
+
+  // Whether a session runs (or waits to reconnect after the receiver fell
+  // silent): the user has started GPS and not stopped it.
+  BOOL SessionRunning() const;
+  // Writes `bytes` to the receiver through the session's port; FALSE when
+  // no port is open (between reconnects) or the write failed.
+  BOOL WriteToReceiver(const std::string& bytes);
+  // Whether the session's port is open now (not between reconnects).
+  BOOL PortOpen() const { return m_serial.m_hCom != INVALID_HANDLE_VALUE; }
+  // The family the running session's sentences named, or null.
+  const ReceiverFamily* SessionFamily() const;
+
+  // Every reader of the session copies its reads here; it keeps them only
+  // while enabled (the TTFF page enables it while it tests or identifies).
+  // Each new reader after a reconnect is given the same tap.
+  CReadTap m_tap;
 
   CStatusPpg* m_pStatusPage;      // the GPS Info page, not owned
   CSerialCom m_serial;            // the session's port; closed while none runs
