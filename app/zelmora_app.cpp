@@ -4,6 +4,7 @@
 #include "pages/about_page.h"
 #include "pages/gps_info_page.h"
 #include "pages/setup_page.h"
+#include "pages/ttff_page.h"
 #include "resources/resource_catalogue.h"
 #include "resources/string_table.h"
 
@@ -29,16 +30,20 @@ BOOL CZelmoraApp::InitInstance() {
   CSheet sheet(L"", &ownerWnd, 0);
   CGeneralPpg setupPage;
   CStatusPpg statusPage;
+  CTtffPpg ttffPage;
   CAboutPpg aboutPage;
   setupPage.m_pStatusPage = &statusPage;
+  ttffPage.m_pSetupPage = &setupPage;
   sheet.AddPage(&setupPage);
   sheet.AddPage(&statusPage);
+  sheet.AddPage(&ttffPage);
   sheet.AddPage(&aboutPage);
 
   sheet.DoModal();
 
   sheet.RemovePage(&setupPage);
   sheet.RemovePage(&statusPage);
+  sheet.RemovePage(&ttffPage);
   sheet.RemovePage(&aboutPage);
   ownerWnd.Detach();
   DestroyWindow(owner);

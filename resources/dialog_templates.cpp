@@ -54,6 +54,31 @@ constexpr DialogControl kAboutControls[] = {
     {IDC_ABOUT_WEB, Static, kLabelStyle, kMakerWebAddress, {{{7, 63, 91, 8}, {7, 71, 91, 8}, {7, 71, 91, 8}}}},
 };
 
+// Rows of portrait and square: the receiver (name, and its firmware on a
+// second line); Identify and the start kind; runs and timeout; the test's
+// button and its count-up; the results box. Landscape puts Identify and the
+// button at the right end of the rows.
+constexpr DialogControl kTtffControls[] = {
+    {IDC_TTFF_RECEIVER_LABEL, Static, kLabelStyle, L"Receiver:", {{{4, 5, 34, 8}, {4, 4, 34, 8}, {4, 5, 34, 8}}}},
+    {IDC_TTFF_RECEIVER, Static, kLabelStyle, L"", {{{39, 5, 92, 17}, {39, 4, 94, 17}, {39, 5, 94, 17}}}},
+    {IDC_TTFF_IDENTIFY, Button, kButtonStyle, L"Identify", {{{135, 3, 44, 12}, {4, 23, 44, 12}, {4, 26, 44, 12}}}},
+    {IDC_TTFF_KIND_LABEL, Static, kLabelStyle, L"Start:", {{{4, 27, 22, 8}, {54, 25, 22, 8}, {54, 28, 22, 8}}}},
+    {IDC_TTFF_KIND, ComboBox, kComboBoxStyle, L"", {{{27, 25, 50, 89}, {77, 23, 56, 89}, {77, 26, 56, 89}}}},
+    {IDC_TTFF_RUNS_LABEL, Static, kLabelStyle, L"Runs:", {{{82, 27, 21, 8}, {4, 38, 21, 8}, {4, 43, 21, 8}}}},
+    {IDC_TTFF_RUNS, ComboBox, kComboBoxStyle, L"", {{{104, 25, 30, 89}, {26, 36, 30, 89}, {26, 41, 30, 89}}}},
+    {IDC_TTFF_TIMEOUT_LABEL, Static, kLabelStyle, L"Timeout:", {{{4, 41, 30, 8}, {62, 38, 30, 8}, {62, 43, 30, 8}}}},
+    {IDC_TTFF_TIMEOUT, ComboBox, kComboBoxStyle, L"", {{{35, 39, 42, 89}, {93, 36, 40, 89}, {93, 41, 40, 89}}}},
+    {IDC_TTFF_START_STOP, Button, kButtonStyle, L"Start test", {{{135, 25, 44, 12}, {4, 49, 44, 12}, {4, 56, 44, 12}}}},
+    {IDC_TTFF_ELAPSED_LABEL, Static, kLabelStyle, L"Elapsed:", {{{82, 41, 30, 8}, {54, 51, 30, 8}, {54, 58, 30, 8}}}},
+    {IDC_TTFF_ELAPSED, Static, kLabelStyle, L"", {{{113, 41, 66, 8}, {85, 51, 48, 8}, {85, 58, 48, 8}}}},
+    {IDC_TTFF_RESULTS, Edit, kRawTextStyle, L"", {{{4, 53, 175, 38}, {4, 64, 129, 27}, {4, 72, 129, 58}}}},
+};
+
+constexpr DialogPage kTtffPage = {L"TTFF",
+                                  {IDD_TTFF_LANDSCAPE, IDD_TTFF_SQUARE, IDD_TTFF_PORTRAIT},
+                                  {{{0, 0, 183, 94}, {0, 0, 137, 94}, {0, 0, 137, 133}}},
+                                  kTtffControls};
+
 constexpr DialogPage kPages[] = {
     {L"Setup",
      {IDD_SETUP_LANDSCAPE, IDD_SETUP_SQUARE, IDD_SETUP_PORTRAIT},
@@ -72,6 +97,8 @@ constexpr DialogPage kPages[] = {
 }  // namespace
 
 std::span<const DialogPage> DialogPages() { return kPages; }
+
+const DialogPage& TtffDialogPage() { return kTtffPage; }
 
 std::vector<BYTE> BuildDialogTemplate(const DialogPage& page, DialogLayout layout) {
   ResourceWriter out;

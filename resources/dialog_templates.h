@@ -67,6 +67,8 @@ struct DialogPage {
 
 // The Setup, GPS Info and About pages, in that order.
 std::span<const DialogPage> DialogPages();
+// The TTFF page, which the sheet shows between GPS Info and About.
+const DialogPage& TtffDialogPage();
 
 // The classic dialog template (DLGTEMPLATE and DWORD-aligned DLGITEMTEMPLATEs)
 // of `page` in `layout`.

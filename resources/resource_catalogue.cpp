@@ -25,11 +25,8 @@ constexpr WORD kFirstIconImageId = 1;
 class Catalogue {
  public:
   Catalogue() {
-    for (const DialogPage& page : DialogPages()) {
-      for (std::size_t layout = 0; layout < kDialogLayoutCount; ++layout) {
-        AddOwned(RT_DIALOG, page.templateIds[layout], BuildDialogTemplate(page, static_cast<DialogLayout>(layout)));
-      }
-    }
+    for (const DialogPage& page : DialogPages()) AddDialogs(page);
+    AddDialogs(TtffDialogPage());
     for (UINT id : {IDD_SETUP_PORTRAIT, IDD_SETUP_LANDSCAPE, IDD_SETUP_SQUARE}) {
       AddOwned(RT_DLGINIT, id, BuildDialogInit(SetupDialogInit()));
     }
@@ -58,6 +55,11 @@ class Catalogue {
   }
   void AddOwned(LPCWSTR type, UINT id, std::vector<BYTE> data) {
     Add(type, MAKEINTRESOURCEW(id), m_owned.emplace_back(std::move(data)));
+  }
+  void AddDialogs(const DialogPage& page) {
+    for (std::size_t layout = 0; layout < kDialogLayoutCount; ++layout) {
+      AddOwned(RT_DIALOG, page.templateIds[layout], BuildDialogTemplate(page, static_cast<DialogLayout>(layout)));
+    }
   }
   void AddBitmap(UINT id, std::span<const BYTE> file) {
     const std::span<const BYTE> dib = DibOfBmpFile(file);

@@ -15,6 +15,9 @@ constexpr UINT IDD_ABOUT_PORTRAIT = 107;
 constexpr UINT IDD_GPSINFO_LANDSCAPE = 111;
 constexpr UINT IDD_GPSINFO_SQUARE = 112;
 constexpr UINT IDD_GPSINFO_PORTRAIT = 113;
+constexpr UINT IDD_TTFF_LANDSCAPE = 114;
+constexpr UINT IDD_TTFF_SQUARE = 115;
+constexpr UINT IDD_TTFF_PORTRAIT = 116;
 
 // Setup page controls.
 constexpr UINT IDC_SETUP_RAW_TEXT = 1000;  // Edit: the last raw sentences
@@ -52,6 +55,21 @@ constexpr UINT IDC_ABOUT_NOTICE_OPENING = 1003;
 constexpr UINT IDC_ABOUT_NOTICE = 1004;
 constexpr UINT IDC_ABOUT_NOTICE_CLOSING = 1005;
 constexpr UINT IDC_ABOUT_WEB = 1006;
+
+// TTFF page controls.
+constexpr UINT IDC_TTFF_RECEIVER_LABEL = 1101;
+constexpr UINT IDC_TTFF_RECEIVER = 1102;  // Static: family and firmware, or "unknown"
+constexpr UINT IDC_TTFF_IDENTIFY = 1103;  // Button: the probe identification
+constexpr UINT IDC_TTFF_KIND_LABEL = 1104;
+constexpr UINT IDC_TTFF_KIND = 1105;  // ComboBox: hot, warm, cold (, factory)
+constexpr UINT IDC_TTFF_RUNS_LABEL = 1106;
+constexpr UINT IDC_TTFF_RUNS = 1107;  // ComboBox: 1 to 100
+constexpr UINT IDC_TTFF_TIMEOUT_LABEL = 1108;
+constexpr UINT IDC_TTFF_TIMEOUT = 1109;     // ComboBox: seconds
+constexpr UINT IDC_TTFF_START_STOP = 1110;  // Button: Start test / Stop test
+constexpr UINT IDC_TTFF_ELAPSED_LABEL = 1111;
+constexpr UINT IDC_TTFF_ELAPSED = 1112;  // Static: the run under way
+constexpr UINT IDC_TTFF_RESULTS = 1113;  // Edit: summary, last runs, the file
 
 // Bitmaps: the About page's logo and the sky plot backgrounds.
 constexpr UINT IDB_LOGO = 128;

@@ -31,6 +31,16 @@ const StringTableEntry kStringTable[] = {
     {IDS_SCAN_FOUND, L"Found: %s at %d bps"},
     {IDS_SCAN_CANCELLED, L"Scan cancelled."},
     {IDS_COLD_START_SENT, L"-- %s cold start sent (%d bytes) --"},
+    {IDS_START_TEST, L"Start test"},
+    {IDS_STOP_TEST, L"Stop test"},
+    {IDS_TTFF_NO_SESSION, L"No session: start GPS\r\non the Setup page first."},
+    {IDS_TTFF_IDENTIFYING, L"Identifying the receiver..."},
+    {IDS_TTFF_PLAIN_NMEA, L"No family answered: the\r\nreceiver's starts are not known."},
+    {IDS_TTFF_NO_START, L"%s receivers have\r\nno %s start."},
+    {IDS_TTFF_SAVED, L"Saved in %s"},
+    {IDS_TTFF_NOT_SAVED, L"Not saved: %s"},
+    {IDS_TTFF_READY, L"Ready: choose the start\r\nand press Start test."},
+    {IDS_TTFF_WRITE_FAILED, L"The receiver's port\r\nrefused the command."},
 };
 const std::size_t kStringTableSize = std::size(kStringTable);
 

@@ -36,6 +36,17 @@ constexpr UINT IDS_SCAN_FOUND = 5020;   // device name, speed
 constexpr UINT IDS_SCAN_CANCELLED = 5021;
 // The raw box's line after a family's own cold start: family, byte count.
 constexpr UINT IDS_COLD_START_SENT = 5022;
+// The TTFF page.
+constexpr UINT IDS_START_TEST = 5030;
+constexpr UINT IDS_STOP_TEST = 5031;
+constexpr UINT IDS_TTFF_NO_SESSION = 5032;
+constexpr UINT IDS_TTFF_IDENTIFYING = 5033;
+constexpr UINT IDS_TTFF_PLAIN_NMEA = 5034;
+constexpr UINT IDS_TTFF_NO_START = 5035;   // family, start kind
+constexpr UINT IDS_TTFF_SAVED = 5036;      // the file's place on two lines
+constexpr UINT IDS_TTFF_NOT_SAVED = 5037;  // the reason
+constexpr UINT IDS_TTFF_READY = 5038;
+constexpr UINT IDS_TTFF_WRITE_FAILED = 5039;
 
 struct StringTableEntry {
   UINT id;

@@ -21,7 +21,7 @@
 
 namespace {
 
-// The texts the Setup and GPS Info pages write into their empty controls,
+// The texts the Setup, GPS Info and TTFF pages write into their empty controls,
 // the widest of each kind.
 const std::map<std::pair<std::wstring, WORD>, std::vector<std::wstring>>& FilledTexts() {
   static const std::map<std::pair<std::wstring, WORD>, std::vector<std::wstring>> texts{
@@ -36,6 +36,11 @@ const std::map<std::pair<std::wstring, WORD>, std::vector<std::wstring>>& Filled
       {{L"GPS Info", IDC_INFO_LON}, {L"W 179\u00B059'59\"", L"E 179\u00B059'59\""}},
       {{L"GPS Info", IDC_INFO_ALTITUDE}, {L"-12345.6"}},
       {{L"GPS Info", IDC_INFO_PDOP}, {L"99.9"}},
+      {{L"TTFF", IDC_TTFF_START_STOP}, {L"Start test", L"Stop test"}},
+      // Either line of the receiver's two: a family's name, a firmware version.
+      {{L"TTFF", IDC_TTFF_RECEIVER},
+       {L"unknown", L"Quectel/Airoha (PAIR)", L"GNSSLIB_8.4.18.25_CP_ARM", L"AXN_5.1.7_3333_19020118"}},
+      {{L"TTFF", IDC_TTFF_ELAPSED}, {L"100/100: 600 s", L"100/100 done"}},
   };
   return texts;
 }
@@ -73,7 +78,11 @@ class TextFit : public ::testing::TestWithParam<ScreenSize> {
 
 TEST_P(TextFit, EveryTextFitsItsControlWithRoomBeforeTheNext) {
   const int scale = ScreenScale();
-  for (const DialogPage& page : DialogPages()) {
+  std::vector<const DialogPage*> pages;
+  for (const DialogPage& page : DialogPages()) pages.push_back(&page);
+  pages.push_back(&TtffDialogPage());
+  for (const DialogPage* pPage : pages) {
+    const DialogPage& page = *pPage;
     const DialogLayout layout = LayoutOf(GetParam());
     HWND dialog = CreateTestDialog(page.templateIds[layout]);
     ASSERT_NE(dialog, nullptr);
