@@ -95,7 +95,8 @@ TEST_F(TtffPageTest, AThreeRunColdTestWritesOnlyTheColdStartsAndSummarisesTheRun
     EXPECT_EQ(TtffText(IDC_TTFF_TIMEOUT), L"120 s");
     Identify();
     EXPECT_EQ(TtffText(IDC_TTFF_RECEIVER), L"MediaTek\r\nAXN_5.1.7_3333_19020118");
-    EXPECT_EQ(SendDlgItemMessageW(ttff_->m_hWnd, IDC_TTFF_KIND, CB_GETCOUNT, 0, 0), 4) << "MediaTek has a factory start";
+    EXPECT_EQ(SendDlgItemMessageW(ttff_->m_hWnd, IDC_TTFF_KIND, CB_GETCOUNT, 0, 0), 4)
+        << "MediaTek has a factory start";
     EXPECT_EQ(TtffText(IDC_TTFF_KIND), L"cold");
     ChooseRuns(3);
 
