@@ -71,12 +71,16 @@ constexpr DialogControl kTtffControls[] = {
     {IDC_TTFF_START_STOP, Button, kButtonStyle, L"Start test", {{{135, 25, 44, 12}, {4, 49, 44, 12}, {4, 56, 44, 12}}}},
     {IDC_TTFF_ELAPSED_LABEL, Static, kLabelStyle, L"Elapsed:", {{{82, 41, 30, 8}, {54, 51, 30, 8}, {54, 58, 30, 8}}}},
     {IDC_TTFF_ELAPSED, Static, kLabelStyle, L"", {{{113, 41, 66, 8}, {85, 51, 48, 8}, {85, 58, 48, 8}}}},
-    {IDC_TTFF_RESULTS, Edit, kRawTextStyle, L"", {{{4, 53, 175, 38}, {4, 64, 129, 27}, {4, 72, 129, 58}}}},
+    {IDC_TTFF_RESULTS, Edit, kRawTextStyle, L"", {{{4, 53, 175, 55}, {4, 64, 129, 44}, {4, 72, 129, 80}}}},
 };
 
+// The results box takes the page area down to a few units above the tabs:
+// between the title bar and the tabs a page has 112 dialog units of height
+// on the landscape and square screens and 158 on the portrait ones (the
+// designed pages' frames are shorter, as the handheld's menu bar was there).
 constexpr DialogPage kTtffPage = {L"TTFF",
                                   {IDD_TTFF_LANDSCAPE, IDD_TTFF_SQUARE, IDD_TTFF_PORTRAIT},
-                                  {{{0, 0, 183, 94}, {0, 0, 137, 94}, {0, 0, 137, 133}}},
+                                  {{{0, 0, 183, 110}, {0, 0, 137, 110}, {0, 0, 137, 154}}},
                                   kTtffControls};
 
 constexpr DialogPage kPages[] = {
