@@ -23,7 +23,7 @@ constexpr std::string_view Bytes(const char (&bytes)[4]) { return {bytes, 4}; }
 
 // Starts are in StartKind order: hot, warm, cold, factory.
 const ReceiverFamily kFamilies[] = {
-    // SiRF NMEA Reference Manual (SiRF part 1050-0042, rev. 2.1, December
+    // SiRF NMEA Reference Manual (SiRF document 1050-0042, rev. 2.1, December
     // 2007), input message 104 "Navigation Initialization": reset
     // configuration 1 hot, 2 warm, 4 cold, 8 clear memory (factory). The
     // other fields are the handheld's own cold start's. No probe.
@@ -46,8 +46,8 @@ const ReceiverFamily kFamilies[] = {
      Nmea("PMTK605"),
      "$PMTK705,",
      {Nmea("PMTK101"), Nmea("PMTK102"), Nmea("PMTK103"), Nmea("PMTK104")}},
-    // u-blox 8 / u-blox M8 Receiver Description including Protocol
-    // Specification (UBX-13003221): UBX-CFG-RST (0x06 0x04) with navBbrMask
+    // u-blox 8 / u-blox M8 receiver description and UBX protocol manual
+    // (UBX-13003221): UBX-CFG-RST (0x06 0x04) with navBbrMask
     // 0x0000 hot, 0x0001 warm, 0xFFFF cold (no factory start there; CFG-RST
     // is not acknowledged); UBX-MON-VER (0x0A 0x04) polled with an empty
     // payload. Banners are "$GPTXT,01,01,02,u-blox ag - www.u-blox.com".
@@ -58,7 +58,7 @@ const ReceiverFamily kFamilies[] = {
      Ubx(0x0A, 0x04, {}),
      {},
      {Ubx(0x06, 0x04, Bytes(kUbxHot)), Ubx(0x06, 0x04, Bytes(kUbxWarm)), Ubx(0x06, 0x04, Bytes(kUbxCold)), kNone}},
-    // Quectel LG290P03 GNSS Protocol Specification V1.0: PQTMHOT, PQTMWARM,
+    // Quectel LG290P03 GNSS protocol manual V1.0: PQTMHOT, PQTMWARM,
     // PQTMCOLD (PQTMSRR only reboots: no factory start); PQTMVERNO answered
     // by "$PQTMVERNO,<version>,<date>,<time>".
     {"quectel-pqtm",
@@ -68,7 +68,7 @@ const ReceiverFamily kFamilies[] = {
      Nmea("PQTMVERNO"),
      "$PQTMVERNO,",
      {Nmea("PQTMHOT"), Nmea("PQTMWARM"), Nmea("PQTMCOLD"), kNone}},
-    // Quectel LC29H & LC79H GNSS Protocol Specification (Airoha PAIR
+    // Quectel LC29H & LC79H GNSS protocol manual (Airoha PAIR
     // commands): PAIR004 hot, PAIR005 warm, PAIR006 cold, PAIR007 full cold
     // (factory), each answered by "$PAIR001,<command>,<result>"; PAIR021
     // answered by "$PAIR021,<version>,...".
@@ -90,7 +90,7 @@ const ReceiverFamily kFamilies[] = {
      Nmea("PSTMGETSWVER"),
      "$PSTMVER,",
      {Nmea("PSTMHOT"), Nmea("PSTMWARM"), Nmea("PSTMCOLD"), kNone}},
-    // CASIC multimode satellite navigation receiver protocol specification
+    // CASIC multimode satellite navigation receiver protocol manual
     // (ATGM336H and its clones): PCAS10 restart, 0 hot, 1 warm, 2 cold, 3
     // factory; PCAS06,0 asks for the software, answered by
     // "$GPTXT,01,01,02,SW=<version>". Power-up banners name the maker

@@ -34,8 +34,9 @@ struct ReceiverFamily {
   // when the family has none.
   std::string_view head;
   std::string_view bannerWord;
-  // The probe and the head of the reply that confirms it; the reply's first
-  // field after the head is the firmware version. No probe: kind None.
+  // The probe and the head of the reply that confirms it; the reply's text
+  // after the head, up to its checksum, is the firmware version. No probe:
+  // kind None.
   FamilyCommand probe;
   std::string_view replyHead;
   FamilyCommand starts[kStartKinds];  // by StartKind; kind None where the family has no such start
