@@ -14,6 +14,7 @@
 #include "acquisition/field_array.h"
 #include "acquisition/gps_record.h"
 #include "acquisition/line_cutter.h"
+#include "tools/zelmora-decode/gpx_track.h"
 #include "tools/zelmora-decode/json_output.h"
 
 namespace {
@@ -35,6 +36,8 @@ constexpr char kUsage[] =
     "  --stats  end with {\"stats\":{\"lines\":N,\"decoded\":N,\"dropped\":N}}\n"
     "  --gps-only  decode $GPGGA, $GPGSA, $GPGSV and $GPRMC only, into the\n"
     "           handheld's tables of twelve satellites\n"
+    "  --gpx    write the fixes as a GPX 1.1 track instead (time, position,\n"
+    "           altitude, fix, satellites, HDOP, VDOP, PDOP where known)\n"
     "  --help   show this text\n"
     "\n"
     "Exit status: 0 done, 1 output could not be written, 2 bad arguments or\n"
@@ -70,13 +73,12 @@ int main(int argc, char** argv) {
   bool demo = false;
   bool stats = false;
   bool gpsOnly = false;
-  enum { kDemo = 1, kStats, kGpsOnly };
+  bool gpx = false;
+  enum { kDemo = 1, kStats, kGpsOnly, kGpx };
   static const option kOptions[] = {
-      {"demo", no_argument, nullptr, kDemo},
-      {"stats", no_argument, nullptr, kStats},
-      {"gps-only", no_argument, nullptr, kGpsOnly},
-      {"help", no_argument, nullptr, 'h'},
-      {nullptr, 0, nullptr, 0},
+      {"demo", no_argument, nullptr, kDemo},        {"stats", no_argument, nullptr, kStats},
+      {"gps-only", no_argument, nullptr, kGpsOnly}, {"gpx", no_argument, nullptr, kGpx},
+      {"help", no_argument, nullptr, 'h'},          {nullptr, 0, nullptr, 0},
   };
   opterr = 0;  // the messages below name the option as the tool always has
   for (int option; (option = getopt_long(argc, argv, "h", kOptions, nullptr)) != -1;) {
@@ -93,10 +95,17 @@ int main(int argc, char** argv) {
       case kGpsOnly:
         gpsOnly = true;
         break;
+      case kGpx:
+        gpx = true;
+        break;
       default:
         std::fprintf(stderr, "zelmora-decode: unknown option %s\n%s", argv[optind - 1], kUsage);
         return 2;
     }
+  }
+  if (gpx && (demo || stats)) {
+    std::fprintf(stderr, "zelmora-decode: --gpx writes a track; --demo and --stats do not apply\n%s", kUsage);
+    return 2;
   }
   if (argc - optind > 1) {
     std::fprintf(stderr, "zelmora-decode: only one FILE may be given\n%s", kUsage);
@@ -128,8 +137,17 @@ int main(int argc, char** argv) {
   long long lines = 0;
   long long decoded = 0;
   long long dropped = 0;
+  CGpxTrack track;
+  std::string narrow;
   CLineCutter cutter([&](const std::wstring& line) {
     ++lines;
+    if (gpx) {
+      // Sentences are ASCII; any other character cannot be part of one.
+      narrow.clear();
+      for (wchar_t c : line) narrow += c < 0x80 ? static_cast<char>(c) : '?';
+      if (!gpsOnly || narrow.starts_with("$GP")) track.AddLine(narrow);
+      return;
+    }
     const int result = record.DecodeLine(line, fields);
     if (result > 0) {
       ++decoded;
@@ -160,6 +178,7 @@ int main(int argc, char** argv) {
     close(fd);
   }
 
+  if (gpx) out += track.Finish();
   if (stats) {
     out += "{\"stats\":{\"lines\":" + std::to_string(lines) + ",\"decoded\":" + std::to_string(decoded) +
            ",\"dropped\":" + std::to_string(dropped) + "}}\n";
