@@ -6,6 +6,7 @@
 
 #include "acquisition/line_cutter.h"
 #include "acquisition/read_tap.h"
+#include "acquisition/session_recorder.h"
 #include "nmea/sentence.h"
 #include "platform/core/clock.h"
 #include "platform/core/diagnostics.h"
@@ -145,7 +146,11 @@ int CGPSReadThread::Run() {
       }
       buffer[got] = '\0';
       count += got;
-      if (m_pTap != nullptr && got > 0) m_pTap->Push(std::string_view(buffer.get(), got), GetTickCount());
+      if (got > 0 && (m_pTap != nullptr || m_pRecorder != nullptr)) {
+        const DWORD tick = GetTickCount();
+        if (m_pTap != nullptr) m_pTap->Push(std::string_view(buffer.get(), got), tick);
+        if (m_pRecorder != nullptr) m_pRecorder->Push(std::string_view(buffer.get(), got), tick);
+      }
       // u-blox's binary frames name it wherever they come in the stream.
       if (m_pFamily.load() == nullptr && HoldsUbxFrame(std::string_view(buffer.get(), got))) {
         m_pFamily = FindReceiverFamily("ublox");

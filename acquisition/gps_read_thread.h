@@ -8,7 +8,8 @@
 // the port's speed) until the first sentence replaces it. Until it knows
 // the receiver's family, it also looks at what the receiver sends anyway
 // (proprietary sentences, banners, UBX frames) to name it. Every read also
-// goes to its tap, which keeps it only while enabled. It reports to the
+// goes to its tap, which keeps it only while enabled, and to its recorder,
+// which keeps it only while recording. It reports to the
 // Setup page only by posted messages and never waits for the user
 // interface.
 #pragma once
@@ -23,6 +24,7 @@
 
 class CReadTap;
 class CSerialCom;
+class CSessionRecorder;
 
 class CGPSReadThread : public CWinThread, public CGPSRecord {
  public:
@@ -52,6 +54,8 @@ class CGPSReadThread : public CWinThread, public CGPSRecord {
   // Where the reads are copied with their ticks, or null; set before
   // StartThread and kept by the owner for the worker's whole life.
   CReadTap* m_pTap = nullptr;
+  // Where the reads are recorded, or null; set and kept as m_pTap is.
+  CSessionRecorder* m_pRecorder = nullptr;
 
   // The receiver's family as its own sentences or frames named it in this
   // session, or null while they have not. Safe from any thread.

@@ -50,6 +50,12 @@ ReceiverEngine::ReceiverEngine(const ReceiverOptions& options, std::optional<Rep
       m_timeScale(options.time_scale > 0.0 ? options.time_scale : 1.0),
       m_startRng(options.seed) {
   m_synthesizer.SetManySatellites(m_faults.many_satellites);
+  if (m_replay && m_replay->Pieces().empty()) m_replay.reset();
+  if (m_replay) {
+    m_replayLoop = options.replay_loop;
+    m_replaySpeed = options.replay_speed > 0.0 ? options.replay_speed : 1.0;
+    m_nextEpochMs = ReplayDueMs();
+  }
   if (options.silence_for_ms > 0) {
     m_plannedFromMs = options.silence_after_ms;
     m_plannedUntilMs = options.silence_after_ms + options.silence_for_ms;
@@ -81,12 +87,49 @@ std::string ReceiverEngine::Advance(std::uint64_t now_ms, std::uint32_t line_spe
   while (m_nextEpochMs <= now_ms) {
     // Bring the line to the epoch first, so the epoch sees its true backlog.
     out += m_line.Advance(m_nextEpochMs, line_speed);
+    if (m_replay) {
+      out += PlayPiece(m_nextEpochMs, line_speed);
+      continue;
+    }
     RunEpoch(m_nextEpochMs);
     m_nextEpochMs += m_epochMs;
   }
   out += m_line.Advance(now_ms, line_speed);
   m_bytesSent += out.size();
   return out;
+}
+
+std::string ReceiverEngine::PlayPiece(std::uint64_t t_ms, std::uint32_t line_speed) {
+  const std::vector<ReplayPiece>& pieces = m_replay->Pieces();
+  const ReplayPiece& piece = pieces[m_replayNext];
+  std::string out;
+  // A recorded read reaches a program at the log's speed whole, as it was
+  // read; at another speed, and an epoch of another log, it goes out on the
+  // line. As for a synthesised epoch, a receiver whose output buffer still
+  // holds more than a second's worth loses the epoch.
+  if (!SilentAt(t_ms)) {
+    if (piece.read && line_speed == m_line.Baud() && m_line.BacklogBits() == 0) {
+      out = piece.bytes;
+    } else if (m_line.BacklogBits() <= m_line.Baud()) {
+      m_line.Send(piece.bytes, 0, !piece.read);
+    }
+    ++m_epochsRun;
+  }
+  if (++m_replayNext == pieces.size()) {
+    m_replayNext = 0;
+    m_replayPassStartMs += m_replay->PassMs();
+    if (!m_replayLoop) {
+      m_nextEpochMs = UINT64_MAX;
+      return out;
+    }
+  }
+  m_nextEpochMs = ReplayDueMs();
+  return out;
+}
+
+std::uint64_t ReceiverEngine::ReplayDueMs() const {
+  const std::uint64_t logMs = m_replayPassStartMs + m_replay->Pieces()[m_replayNext].at_ms;
+  return static_cast<std::uint64_t>(static_cast<double>(logMs) / m_replaySpeed);
 }
 
 void ReceiverEngine::RunEpoch(std::uint64_t t_ms) {
@@ -101,7 +144,7 @@ void ReceiverEngine::RunEpoch(std::uint64_t t_ms) {
     m_powerUpDue = false;
     for (std::string& line : PowerUpLines(*m_family)) m_line.Send(std::move(line), 0, true);
   }
-  std::vector<std::string> sentences = m_replay ? m_replay->NextEpoch() : SynthesisedEpoch(t_ms);
+  std::vector<std::string> sentences = SynthesisedEpoch(t_ms);
   for (Piece& piece : WithFaults(std::move(sentences)))
     m_line.Send(std::move(piece.bytes), piece.pause_after_ms, piece.is_sentence);
   ++m_epochsRun;

@@ -25,8 +25,9 @@ namespace sim {
 
 class ReceiverEngine {
  public:
-  // With a replay log the epochs come from the log, else they are
-  // synthesised. options.replay_path is not read here.
+  // With a replay log the epochs come from the log, at its times (divided
+  // by options.replay_speed; once, or in a loop with options.replay_loop),
+  // else they are synthesised. options.replay_path is not read here.
   ReceiverEngine(const ReceiverOptions& options, std::optional<ReplayLog> replay);
 
   void SetFaults(const Faults& faults);
@@ -57,6 +58,11 @@ class ReceiverEngine {
   };
 
   void RunEpoch(std::uint64_t t_ms);
+  // Plays the replay's next piece, due at t_ms: what reaches the program at
+  // once (a recorded read), the rest goes on the line.
+  std::string PlayPiece(std::uint64_t t_ms, std::uint32_t line_speed);
+  // When the replay's next piece is due, receiver time.
+  std::uint64_t ReplayDueMs() const;
   std::vector<std::string> SynthesisedEpoch(std::uint64_t t_ms);
   std::vector<Piece> WithFaults(std::vector<std::string> sentences);
   void HandleCommand(std::string_view line, std::uint64_t now_ms);
@@ -69,6 +75,10 @@ class ReceiverEngine {
 
   Faults m_faults;
   std::optional<ReplayLog> m_replay;
+  std::size_t m_replayNext = 0;           // the next piece to play
+  std::uint64_t m_replayPassStartMs = 0;  // log time at which this pass began
+  bool m_replayLoop = true;
+  double m_replaySpeed = 1.0;
   NmeaSynthesizer m_synthesizer;
   UartLine m_line;
   std::mt19937 m_faultRng;

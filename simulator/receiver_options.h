@@ -30,8 +30,12 @@ struct ReceiverOptions {
   // A receiver of GPS, GLONASS, Galileo and BeiDou speaking NMEA 4.10
   // instead of a GPS receiver of NMEA 2.3.
   bool gnss = false;
-  // A recorded NMEA log to play instead of synthesised sentences.
+  // A recorded NMEA log to play instead of synthesised sentences, at its
+  // own pace times replay_speed, over and over or, without replay_loop,
+  // once (then the receiver is silent).
   std::string replay_path;
+  bool replay_loop = true;
+  double replay_speed = 1.0;
   // UTC of the receiver's start, in seconds since 1970 (the receiver keeps
   // time from there on its own clock).
   std::int64_t utc_start_s = 1'710'000'000;
