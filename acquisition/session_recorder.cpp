@@ -14,14 +14,6 @@
 
 #include "platform/core/utf8.h"
 
-std::string DefaultRecordingFolder() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data != nullptr && data[0] == '/') return std::string(data) + "/zelmora";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] != '\0') return std::string(home) + "/.local/share/zelmora";
-  return {};
-}
-
 std::string DefaultRecordingName(std::time_t start, const std::wstring& port) {
   std::tm local{};
   localtime_r(&start, &local);

@@ -20,9 +20,6 @@
 #include "acquisition/recording_format.h"
 #include "platform/core/win_types.h"
 
-// The folder recordings go to by default: $XDG_DATA_HOME/zelmora, else
-// $HOME/.local/share/zelmora; empty when neither variable is set.
-std::string DefaultRecordingFolder();
 // A file name from the start's local date and time and the port:
 // "2026-12-08_09-41-07_COM1.nmea".
 std::string DefaultRecordingName(std::time_t start, const std::wstring& port);

@@ -51,12 +51,16 @@ std::wstring ElapsedText(int run, int runs, std::uint32_t elapsedMs, bool waitin
   return which + L": " + std::to_wstring(elapsedMs / 1000) + L" s";
 }
 
-std::wstring SavedPathText(const std::string& path, const std::string& home) {
-  std::string shown = path;
-  if (!home.empty() && shown.size() > home.size() && shown.compare(0, home.size(), home) == 0 &&
-      shown[home.size()] == '/') {
-    shown = "~" + shown.substr(home.size());
+std::string PathFromHome(const std::string& path, const std::string& home) {
+  if (!home.empty() && path.size() > home.size() && path.compare(0, home.size(), home) == 0 &&
+      path[home.size()] == '/') {
+    return "~" + path.substr(home.size());
   }
+  return path;
+}
+
+std::wstring SavedPathText(const std::string& path, const std::string& home) {
+  const std::string shown = PathFromHome(path, home);
   const std::size_t slash = shown.rfind('/');
   if (slash == std::string::npos) return Wide(shown);
   return Wide(shown.substr(0, slash + 1)) + L"\r\n" + Wide(shown.substr(slash + 1));

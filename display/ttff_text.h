@@ -28,3 +28,5 @@ std::wstring ElapsedText(int run, int runs, std::uint32_t elapsedMs, bool waitin
 // `path` with the home folder written as "~", split after its last slash so
 // that the folder and the file name each get a line.
 std::wstring SavedPathText(const std::string& path, const std::string& home);
+// `path` with the home folder written "~" ("~/.local/share/zelmora/x.nmea").
+std::string PathFromHome(const std::string& path, const std::string& home);

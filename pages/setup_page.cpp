@@ -1,13 +1,19 @@
 #include "pages/setup_page.h"
 
+#include <cstdlib>
+#include <ctime>
 #include <optional>
 
 #include "acquisition/gps_read_thread.h"
 #include "layout/dialog_layout.h"
 #include "pages/gps_update.h"
 #include "pages/gps_info_page.h"
+#include "display/ttff_text.h"
+#include "platform/core/clock.h"
+#include "platform/core/config_files.h"
 #include "platform/core/last_error.h"
 #include "platform/core/numbers.h"
+#include "platform/core/resources.h"
 #include "platform/core/utf8.h"
 #include "platform/ui/ui_application.h"
 #include "receivers/receiver_family.h"
@@ -16,6 +22,7 @@
 #include "session/port_list.h"
 #include "session/decoding_mode.h"
 #include "session/receiver_scan.h"
+#include "session/recording_request.h"
 #include "session/setup_settings.h"
 
 namespace {
@@ -56,6 +63,8 @@ void CGeneralPpg::DoDataExchange(CDataExchange* dx) {
   DDX_Control(dx, IDC_SETUP_START_STOP, m_btnStartStop);
   DDX_Control(dx, IDC_SETUP_COLD_START, m_btnColdStart);
   DDX_Control(dx, IDC_SETUP_RAW_TEXT, m_editRaw);
+  DDX_Control(dx, IDC_SETUP_RECORD, m_btnRecord);
+  DDX_Control(dx, IDC_SETUP_RECORD_FILE, m_stRecordFile);
 }
 
 BOOL CGeneralPpg::OnInitDialog() {
@@ -65,6 +74,13 @@ BOOL CGeneralPpg::OnInitDialog() {
   m_btnStartStop.SetWindowText(AfxLoadString(IDS_START_GPS).c_str());
   // Screen readers' name of the raw box, which has no caption.
   SetWindowAccessibleName(::GetDlgItem(m_hWnd, IDC_SETUP_RAW_TEXT), L"Raw sentences");
+  SetWindowAccessibleName(::GetDlgItem(m_hWnd, IDC_SETUP_RECORD_FILE), L"Recording file");
+  // The handheld's $GP-only look has no recording controls (--record still
+  // records).
+  if (GpsOnlyDecoding(m_nGpsOnly)) {
+    ::ShowWindow(::GetDlgItem(m_hWnd, IDC_SETUP_RECORD), SW_HIDE);
+    ::ShowWindow(::GetDlgItem(m_hWnd, IDC_SETUP_RECORD_FILE), SW_HIDE);
+  }
   UpdateData(FALSE);
   SetTimer(IDT_PORT_REFRESH, kPortRefreshMs, nullptr);
   return TRUE;
@@ -79,6 +95,7 @@ void CGeneralPpg::OnSize(UINT, int, int) {
   UINT layout = ChooseLayoutTemplate(IDD_SETUP_LANDSCAPE, IDD_SETUP_SQUARE, IDD_SETUP_PORTRAIT);
   ApplyDialogLayout(AfxGetInstanceHandle(), m_hWnd, layout);
   m_btnStartStop.SetWindowText(AfxLoadString(m_btnColdStart.IsWindowEnabled() ? IDS_STOP_GPS : IDS_START_GPS).c_str());
+  ShowRecordLook();
 }
 
 void CGeneralPpg::OnScan() {
@@ -169,6 +186,7 @@ void CGeneralPpg::StartGps(UINT_PTR nIDEvent) {
     m_pReadThread = new CGPSReadThread(this, &m_serial, kReadBufferSize, m_hStartEvent, m_hStopEvent);
     m_pStatusPage->m_pReadThread = m_pReadThread;
     m_pReadThread->m_pTap = &m_tap;
+    m_pReadThread->m_pRecorder = &m_recorder;
     m_pReadThread->SetGpsOnly(GpsOnlyDecoding(m_nGpsOnly));
     if (m_nDemoMode != 0) {
       m_pReadThread->LoadDemoSentences();
@@ -183,12 +201,18 @@ void CGeneralPpg::StartGps(UINT_PTR nIDEvent) {
     }
   }
   ShowRunningLook(m_serial.m_hCom != INVALID_HANDLE_VALUE);
+  // --record: the first session that opens its port is recorded; a
+  // reconnect goes on with the recording that runs.
+  if (m_pReadThread != nullptr && !m_recorder.Recording()) {
+    if (const std::string path = TakeRequestedRecording(); !path.empty()) StartRecording(path);
+  }
 }
 
 void CGeneralPpg::StopGps() {
   // A reconnect still pending belongs to the session the user stops here.
   KillTimer(IDT_START_GPS);
   EndSession();
+  StopRecording();
   ShowRunningLook(FALSE);
 }
 
@@ -216,6 +240,76 @@ void CGeneralPpg::ShowRunningLook(BOOL bRunning) {
   m_btnScan.EnableWindow(!bRunning);
   m_btnStartStop.SetWindowText(AfxLoadString(bRunning ? IDS_STOP_GPS : IDS_START_GPS).c_str());
   m_btnColdStart.EnableWindow(bRunning);
+  ShowRecordLook();
+}
+
+void CGeneralPpg::OnRecord() {
+  if (m_recorder.Recording()) {
+    StopRecording();
+    return;
+  }
+  if (!SessionRunning()) return;
+  const std::string folder = DataDirectory();
+  if (folder.empty()) {
+    AfxMessageBox(
+        FormatText(AfxLoadString(IDS_RECORD_CANNOT_START), {L"neither XDG_DATA_HOME nor HOME is set"}).c_str(),
+        MB_ICONEXCLAMATION | MB_OK);
+    return;
+  }
+  StartRecording(folder + "/" + DefaultRecordingName(std::time(nullptr), m_strPort));
+}
+
+void CGeneralPpg::StartRecording(const std::string& path) {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char date[32];
+  std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  const RecordingHeader header{date, WideToUtf8(m_strPort), static_cast<unsigned>(m_nBaudRate),
+                               "Zelmora " + ModuleFileVersion(nullptr)};
+  std::string error;
+  if (!m_recorder.Start(path, header, GetTickCount(), &error)) {
+    m_strRecordText.clear();
+    ShowRecordLook();
+    AfxMessageBox(FormatText(AfxLoadString(IDS_RECORD_CANNOT_START), {Utf8ToWide(error)}).c_str(),
+                  MB_ICONEXCLAMATION | MB_OK);
+    return;
+  }
+  const char* home = std::getenv("HOME");
+  m_strRecordText =
+      FormatText(AfxLoadString(IDS_RECORD_TO), {Utf8ToWide(PathFromHome(path, home != nullptr ? home : ""))});
+  ShowRecordLook();
+}
+
+void CGeneralPpg::StopRecording() {
+  if (!m_recorder.Recording()) return;
+  m_recorder.Stop();
+  const char* home = std::getenv("HOME");
+  m_strRecordText = FormatText(AfxLoadString(IDS_RECORD_SAVED),
+                               {Utf8ToWide(PathFromHome(m_recorder.Path(), home != nullptr ? home : ""))});
+  CheckRecording();
+  ShowRecordLook();
+}
+
+void CGeneralPpg::CheckRecording() {
+  const std::string failure = m_recorder.TakeFailure();
+  if (failure.empty()) return;
+  m_recorder.Stop();
+  const char* home = std::getenv("HOME");
+  const std::wstring file = Utf8ToWide(PathFromHome(m_recorder.Path(), home != nullptr ? home : ""));
+  m_strRecordText = FormatText(AfxLoadString(IDS_RECORD_SAVED), {file});
+  ShowRecordLook();
+  AfxMessageBox(FormatText(AfxLoadString(IDS_RECORD_FAILED), {file, Utf8ToWide(failure)}).c_str(),
+                MB_ICONEXCLAMATION | MB_OK);
+}
+
+void CGeneralPpg::ShowRecordLook() {
+  const bool recording = m_recorder.Recording();
+  m_btnRecord.SetWindowText(AfxLoadString(recording ? IDS_STOP_RECORD : IDS_RECORD).c_str());
+  m_btnRecord.EnableWindow(recording || m_btnColdStart.IsWindowEnabled());
+  std::wstring current;
+  m_stRecordFile.GetWindowText(current);
+  if (current != m_strRecordText) m_stRecordFile.SetWindowText(m_strRecordText.c_str());
 }
 
 void CGeneralPpg::ClearStatusPage() {
@@ -261,6 +355,7 @@ LRESULT CGeneralPpg::OnGpsUpdate(WPARAM wParam, LPARAM) {
   const GPSRecordData record = m_pReadThread->Snapshot();
   ShowGpsGroup(*m_pStatusPage, record, wParam);
   ShowRawText(record.m_strRawText);
+  CheckRecording();
   return 0;
 }
 
@@ -345,6 +440,7 @@ const AFX_MSGMAP* CGeneralPpg::GetMessageMap() const {
                                   OnMessage(WM_GPSUPDATE, &CGeneralPpg::OnGpsUpdate),
                                   OnMessage(WM_GPSLOST, &CGeneralPpg::OnGpsLost),
                                   OnBnClicked(IDC_SETUP_COLD_START, &CGeneralPpg::OnColdStart),
+                                  OnBnClicked(IDC_SETUP_RECORD, &CGeneralPpg::OnRecord),
                                   OnWmDestroy(&CGeneralPpg::OnDestroy),
                               }};
   return &map;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "acquisition/read_tap.h"
+#include "acquisition/session_recorder.h"
 #include "platform/afx/afx.h"
 #include "serial/serial_com.h"
 
@@ -49,6 +50,9 @@ class CGeneralPpg : public CPropertyPage {
   // while enabled (the TTFF page enables it while it tests or identifies).
   // Each new reader after a reconnect is given the same tap.
   CReadTap m_tap;
+  // Every reader of the session also hands its reads to the recorder, which
+  // keeps them in a file while a recording runs (Record, or --record).
+  CSessionRecorder m_recorder;
 
   CStatusPpg* m_pStatusPage;      // the GPS Info page, not owned
   CSerialCom m_serial;            // the session's port; closed while none runs
@@ -66,6 +70,8 @@ class CGeneralPpg : public CPropertyPage {
   CButton m_btnStartStop;
   CButton m_btnColdStart;
   CEdit m_editRaw;
+  CButton m_btnRecord;
+  CStatic m_stRecordFile;
 
  protected:
   void DoDataExchange(CDataExchange* dx) override;
@@ -86,6 +92,9 @@ class CGeneralPpg : public CPropertyPage {
   LRESULT OnGpsLost(WPARAM wParam, LPARAM lParam);
   // Sends the receiver the cold-start sentence.
   void OnColdStart();
+  // Starts a recording of the running session into a new file of the data
+  // folder, or ends the recording that runs.
+  void OnRecord();
   void OnDestroy();
 
  private:
@@ -107,5 +116,16 @@ class CGeneralPpg : public CPropertyPage {
   // handheld's $GP-only behaviour is chosen, a line with the system's reason.
   std::wstring CannotOpenText(DWORD dwError) const;
 
-  BOOL m_bScanning = FALSE;  // a scan is pumping messages: timers wait for its end
+  // Starts recording the session into `path`; a message when it cannot.
+  void StartRecording(const std::string& path);
+  // Ends a running recording; the file line then says where it was saved.
+  void StopRecording();
+  // A recording that ended on its own (full disk, removed folder): its
+  // message, once.
+  void CheckRecording();
+  // The Record button's caption and state, and the file line.
+  void ShowRecordLook();
+
+  BOOL m_bScanning = FALSE;
+  std::wstring m_strRecordText;  // the file line  // a scan is pumping messages: timers wait for its end
 };

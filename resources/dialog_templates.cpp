@@ -22,6 +22,11 @@ constexpr DialogControl kSetupControls[] = {
      L"Cold Start",
      {{{137, 18, 42, 12}, {93, 32, 40, 12}, {93, 32, 40, 12}}}},
     {IDC_SETUP_RAW_TEXT, Edit, kRawTextStyle, L"", {{{4, 32, 175, 59}, {4, 47, 129, 44}, {4, 47, 129, 85}}}},
+    // Recording, below the raw box: in the page area the handheld's menu
+    // bar took (112 dialog units high on the landscape and square screens,
+    // 158 on the portrait ones).
+    {IDC_SETUP_RECORD, Button, kDisabledButtonStyle, L"Record", {{{4, 95, 42, 12}, {4, 95, 40, 12}, {4, 136, 40, 12}}}},
+    {IDC_SETUP_RECORD_FILE, Static, kLabelStyle, L"", {{{49, 97, 130, 8}, {47, 97, 86, 8}, {47, 138, 86, 8}}}},
 };
 
 constexpr DialogControl kGpsInfoControls[] = {
@@ -86,7 +91,8 @@ constexpr DialogPage kTtffPage = {L"TTFF",
 constexpr DialogPage kPages[] = {
     {L"Setup",
      {IDD_SETUP_LANDSCAPE, IDD_SETUP_SQUARE, IDD_SETUP_PORTRAIT},
-     {{{0, 0, 183, 99}, {0, 0, 137, 99}, {0, 0, 137, 146}}},
+     // Down to above the tabs, as the TTFF page, for the recording's row.
+     {{{0, 0, 183, 110}, {0, 0, 137, 110}, {0, 0, 137, 154}}},
      kSetupControls},
     {L"GPS Info",
      {IDD_GPSINFO_LANDSCAPE, IDD_GPSINFO_SQUARE, IDD_GPSINFO_PORTRAIT},

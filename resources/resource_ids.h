@@ -28,6 +28,9 @@ constexpr UINT IDC_SETUP_START_STOP = 1011;  // Button: Start GPS / Stop GPS
 constexpr UINT IDC_SETUP_COLD_START = 1012;  // Button, created disabled
 constexpr UINT IDC_SETUP_PORT = 1013;        // ComboBox: port labels
 constexpr UINT IDC_SETUP_SCAN = 1014;
+// Below the raw box, absent from the handheld's $GP-only look.
+constexpr UINT IDC_SETUP_RECORD = 1220;       // Button: Record / Stop rec., enabled while a session runs
+constexpr UINT IDC_SETUP_RECORD_FILE = 1221;  // Static: the recording's file
 
 // GPS Info page controls: each value field with its label.
 constexpr UINT IDC_INFO_DATE_LABEL = 200;

@@ -63,13 +63,7 @@ std::string TtffCsvFileName(std::int64_t utcMs, std::string_view port) {
   return "ttff-" + stamp + "-" + portPart + ".csv";
 }
 
-std::string TtffDataFolder() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data != nullptr && data[0] == '/') return std::string(data) + "/zelmora";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] != '\0') return std::string(home) + "/.local/share/zelmora";
-  return {};
-}
+std::string TtffDataFolder() { return DataDirectory(); }
 
 std::string WriteTtffCsv(const std::string& folder, const std::string& name, const std::string& text,
                          std::string* error) {

@@ -1,7 +1,5 @@
 // The Zelmora executable: the one application object, the simulated
-// receiver that --simulate starts, and the framework's entry.
-#include <cstdint>
-#include <ctime>
+// receiver that --simulate and --replay start, and the framework's entry.
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,34 +10,15 @@
 #include "receivers/receiver_family.h"
 #include "resources/resource_catalogue.h"
 #include "session/decoding_mode.h"
-#include "simulator/simulated_receiver.h"
+#include "session/recording_request.h"
+#include "simulator/program_simulator.h"
 
 CZelmoraApp theApp;
-
-namespace {
-
-// The receiver behind --simulate: a pseudo-terminal talking NMEA at 4800 bps
-// for as long as the program runs, its clock starting at the current UTC time;
-// --simulate-gnss makes it a receiver of four constellations,
-// --simulate-family a receiver of that family.
-std::string StartSimulatedReceiver(unsigned, bool multiConstellation, const std::string& family) {
-  static sim::SimulatedReceiver receiver;
-  sim::ReceiverOptions options;
-  options.baud = 4800;
-  options.gnss = multiConstellation;
-  options.family = family;
-  options.utc_start_s = static_cast<std::int64_t>(std::time(nullptr));
-  std::string error;
-  if (!receiver.Start(options, &error)) return {};
-  return receiver.SlavePath();
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   RegisterProgramResources();
   std::vector<std::string> families;
   for (int i = 0; i < ReceiverFamilyCount(); ++i) families.emplace_back(ReceiverFamilies()[i].id);
   SetSimulatorFamilies(std::move(families));
-  return AfxWinMain(argc, argv, &StartSimulatedReceiver, &RequestGpsOnlyDecoding);
+  return AfxWinMain(argc, argv, &StartProgramSimulator, &RequestGpsOnlyDecoding, &RequestSessionRecording);
 }

@@ -33,6 +33,7 @@
 #include "platform/afx/memory_registry_hive.h"
 #include "platform/core/com_device_table.h"
 #include "platform/core/registry.h"
+#include "simulator/program_simulator.h"
 #include "simulator/simulated_receiver.h"
 #include "platform/ui/edit_window.h"
 #include "platform/ui/log_view.h"
@@ -54,18 +55,6 @@ constexpr int kSessionMs = 60000;
 constexpr int kRawBoxMs = 20000;
 
 double Milliseconds(Clock::duration duration) { return std::chrono::duration<double, std::milli>(duration).count(); }
-
-// The receiver `--simulate` (or `--simulate-gnss`) starts: 4800 bps, the
-// current UTC time.
-std::string StartSimulatedReceiver(unsigned, bool multiConstellation, const std::string& family) {
-  static sim::SimulatedReceiver receiver;
-  sim::ReceiverOptions options;
-  options.utc_start_s = static_cast<std::int64_t>(std::time(nullptr));
-  options.gnss = multiConstellation;
-  options.family = family;
-  std::string error;
-  return receiver.Start(options, &error) ? receiver.SlavePath() : std::string();
-}
 
 // In the startup probe: the first paint of the sheet's window, reported as
 // CLOCK_MONOTONIC nanoseconds on standard output; then the sheet closes.
@@ -414,7 +403,7 @@ int main(int argc, char** argv) {
     static char simulate[] = "--simulate";
     char* args[] = {argv[0], simulate, nullptr};
     int count = 2;
-    return AfxWinMain(count, args, &StartSimulatedReceiver);
+    return AfxWinMain(count, args, &StartProgramSimulator);
   }
   int qtArgc = 1;
   QApplication application(qtArgc, argv);

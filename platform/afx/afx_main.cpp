@@ -125,7 +125,8 @@ class DisplayWatch {
 
 }  // namespace
 
-int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator, const std::function<void()>& onGpsOnly) {
+int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator, const std::function<void()>& onGpsOnly,
+               const std::function<void(const std::string&)>& onRecord) {
   // The whole command line is read, and --help and --version answered,
   // before anything needs a display.
   CWinApp* app = AfxGetApp();
@@ -150,6 +151,7 @@ int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator, co
   CommandLine strict;
   if (!ReadCommandLine(ArgumentsOf(argc, argv), false, strict, &error)) return RefuseCommandLine(program, error);
   if (line.gpsOnly && onGpsOnly) onGpsOnly();
+  if (!line.recordPath.empty() && onRecord) onRecord(line.recordPath);
   if (line.screen) SetScreenSize(line.screen->width, line.screen->height);
   if (!ApplyPortOptions(line.ports, startSimulator, &error)) return RefuseCommandLine(program, error);
   if (app == nullptr) return 1;

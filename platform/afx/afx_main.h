@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "platform/core/port_options.h"
 
@@ -11,11 +12,13 @@
 // read prints the usage and gives 2. Else creates the QApplication (when no
 // display can be opened: one line that says so, and exit status 1) with the
 // program's icon, sets the screen (--screen WxH), enters the port options
-// (--port COMn:=PATH, --simulate[=COMn:] and --simulate-gnss[=COMn:], which
-// run `startSimulator`) into the COM device table, calls `onGpsOnly` for
-// --gps-only, starts the user-interface message pump, calls the
-// application object's InitInstance and then ExitInstance (or Run when
+// (--port COMn:=PATH; --simulate[=COMn:], --simulate-gnss[=COMn:] and
+// --replay FILE[=COMn:], which run `startSimulator`) into the COM device
+// table, calls `onGpsOnly` for --gps-only and `onRecord` with --record's
+// file, starts the user-interface message pump, calls the application
+// object's InitInstance and then ExitInstance (or Run when
 // InitInstance returns TRUE) and returns the exit code. The settings stay in
 // the user's registry file, the registry's HKEY_CURRENT_USER.
 int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator,
-               const std::function<void()>& onGpsOnly = {});
+               const std::function<void()>& onGpsOnly = {},
+               const std::function<void(const std::string&)>& onRecord = {});

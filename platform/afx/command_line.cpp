@@ -51,6 +51,29 @@ constexpr OptionRow kOptions[] = {
      [](const std::string& value, CommandLine& line, std::string* error) {
        return ReadSimulatorFamily(value, line.ports, error);
      }},
+    {"replay", "FILE[=COMn:]", false,
+     "a simulated receiver as COM1: (or COMn:) that plays\na recorded log at its own pace: a Zelmora\nrecording "
+     "read by read at its receive times,\nany other NMEA log at its sentences' UTC times",
+     [](const std::string& value, CommandLine& line, std::string* error) {
+       return ReadReplay(value, line.ports, error);
+     }},
+    {"replay-speed", "FACTOR", false, "plays the log that many times faster (0.1 to 100)",
+     [](const std::string& value, CommandLine& line, std::string* error) {
+       return ReadReplaySpeed(value, line.ports, error);
+     }},
+    {"replay-once", nullptr, false, "plays the log once, then the receiver is silent\n(else it starts over)",
+     [](const std::string&, CommandLine& line, std::string*) { return line.ports.replayOnce = true; }},
+    {"record", "FILE", false,
+     "records the session from Start GPS into FILE: every\nbyte received, with its time (else the Setup\npage's "
+     "Record button names the file)",
+     [](const std::string& value, CommandLine& line, std::string* error) {
+       if (value.empty()) {
+         *error = "--record wants a FILE";
+         return false;
+       }
+       line.recordPath = value;
+       return true;
+     }},
     {"gps-only", nullptr, false, "decodes $GP sentences only, as the handheld did",
      [](const std::string&, CommandLine& line, std::string*) { return line.gpsOnly = true; }},
     {"debug", nullptr, false,

@@ -17,6 +17,7 @@ struct CommandLine {
   bool gpsOnly = false;  // --gps-only: decode $GP sentences only, as the handheld did
   std::optional<ScreenSize> screen;
   PortOptions ports;
+  std::string recordPath;  // --record FILE: the first session is recorded into it
 };
 
 // Reads `arguments` (the program's name first) into `line`. With

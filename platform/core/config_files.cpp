@@ -53,6 +53,14 @@ std::string ConfigDirectory() {
   return {};
 }
 
+std::string DataDirectory() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg != nullptr && *xdg == '/') return std::string(xdg) + "/zelmora";
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != '\0') return std::string(home) + "/.local/share/zelmora";
+  return {};
+}
+
 std::string FollowLinks(std::string path) {
   for (int hop = 0; hop < kMaxLinks; ++hop) {
     std::error_code notALink;

@@ -29,6 +29,11 @@ class UniqueFd {
 // neither variable is set.
 std::string ConfigDirectory();
 
+// Maps to $XDG_DATA_HOME/zelmora, else $HOME/.local/share/zelmora: where
+// the program keeps what the user made (test results, recordings); empty
+// when neither variable is set.
+std::string DataDirectory();
+
 // Maps to readlink, repeated: the file `path` names once the symbolic links
 // it is made of are followed (40 at most, as the kernel follows), which need
 // not exist yet; `path` itself when it is no link. Empty, errno ELOOP, for a

@@ -4,8 +4,12 @@
 #include "platform/core/termios_port.h"
 #include "platform/core/utf8.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -53,6 +57,48 @@ bool CheckPortOptions(const PortOptions& options, std::string* error) {
     return Fail(error, "--simulate-family " + options.simulatorFamily +
                            ": there is no simulated receiver (add --simulate or --simulate-gnss)");
   }
+  if ((options.replaySpeedGiven || options.replayOnce) && options.replayPath.empty()) {
+    return Fail(error, std::string(options.replayOnce ? "--replay-once" : "--replay-speed") +
+                           ": there is no log to play (add --replay FILE)");
+  }
+  return true;
+}
+
+bool ReadReplay(const std::string& value, PortOptions& options, std::string* error) {
+  // "FILE=COMn:": the port is what follows the last '=', when it is a COM
+  // name; a file name may hold '=' itself.
+  std::string path = value;
+  unsigned number = 1;
+  if (const std::size_t equals = value.rfind('='); equals != std::string::npos) {
+    if (const unsigned named = PortNumber(value.substr(equals + 1)); named != 0) {
+      number = named;
+      path = value.substr(0, equals);
+    }
+  }
+  const std::string option = "--replay " + value;
+  if (path.empty()) return Fail(error, option + " is not FILE[=COMn:] with n from 1 to 9");
+  if (::access(path.c_str(), R_OK) != 0)
+    return Fail(error, option + ": cannot read " + path + ": " + std::strerror(errno));
+  if (options.simulator) {
+    return Fail(error, options.simulatorOption + " and " + option + " ask for two simulated receivers; there is one");
+  }
+  if (std::string earlier = OptionWithNumber(options, number); !earlier.empty()) {
+    return Fail(error, earlier + " and " + option + " both claim " + ComName(number));
+  }
+  options.simulator = number;
+  options.simulatorOption = option;
+  options.replayPath = path;
+  return true;
+}
+
+bool ReadReplaySpeed(const std::string& value, PortOptions& options, std::string* error) {
+  double factor = 0.0;
+  const auto [end, failed] = std::from_chars(value.data(), value.data() + value.size(), factor);
+  if (failed != std::errc() || end != value.data() + value.size() || !(factor >= 0.1 && factor <= 100.0)) {
+    return Fail(error, "--replay-speed " + value + " is not a factor from 0.1 to 100");
+  }
+  options.replaySpeed = factor;
+  options.replaySpeedGiven = true;
   return true;
 }
 
@@ -94,8 +140,8 @@ bool ApplyPortOptions(const PortOptions& options, const SimulatorStarter& startS
   for (const auto& [number, path] : options.pins) ComDeviceTable::Active().PinPort(number, path);
   if (!options.simulator) return true;
   if (!startSimulator) return Fail(error, "--simulate: this program has no simulated receiver");
-  std::string pty = startSimulator(*options.simulator, options.simulatorGnss, options.simulatorFamily);
-  if (pty.empty()) return Fail(error, "--simulate: the simulated receiver did not start");
+  std::string pty = startSimulator(*options.simulator, options);
+  if (pty.empty()) return Fail(error, options.simulatorOption + ": the simulated receiver did not start");
   ComDeviceTable::Active().PinSimulator(pty, *options.simulator);
   return true;
 }

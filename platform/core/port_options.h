@@ -6,6 +6,10 @@
 //   --simulate-gnss[=COMn:]   the same, the receiver of four constellations
 //   --simulate-family NAME    the simulated receiver behaves as a receiver of
 //                             that family (its banner, probe reply, starts)
+//   --replay FILE[=COMn:]     the simulated receiver plays a recorded log as
+//                             COM1: (or COMn:)
+//   --replay-speed FACTOR     plays it that many times faster (0.1 to 100)
+//   --replay-once             plays it once instead of over and over
 // n is from 1 to 9, each COM number has one device and there is one simulated
 // receiver: a value that contradicts an earlier one is refused, naming both.
 // The program's command line hands each value here, then applies them all
@@ -18,11 +22,13 @@
 #include <utility>
 #include <vector>
 
-// Starts the simulated receiver for "COM<number>:" (as a receiver of
-// `family`, or the designed one when it is empty) and returns the path of its
-// pseudo-terminal, or an empty string when it could not be started.
-using SimulatorStarter =
-    std::function<std::string(unsigned number, bool multiConstellation, const std::string& family)>;
+struct PortOptions;
+
+// Starts the simulated receiver for "COM<number>:" as `options` ask (of four
+// constellations, as a receiver of a family, or playing a log) and returns
+// the path of its pseudo-terminal, or an empty string when it could not be
+// started.
+using SimulatorStarter = std::function<std::string(unsigned number, const PortOptions& options)>;
 
 struct PortOptions {
   std::vector<std::pair<unsigned, std::string>> pins;  // port number, tty path
@@ -30,6 +36,10 @@ struct PortOptions {
   bool simulatorGnss = false;                          // it speaks NMEA 4.10 of four constellations (--simulate-gnss)
   std::string simulatorOption;                         // as given: "--simulate", "--simulate-gnss=COM2:"
   std::string simulatorFamily;                         // --simulate-family: the family's id, or empty
+  std::string replayPath;                              // --replay: the log it plays, or empty
+  double replaySpeed = 1.0;                            // --replay-speed
+  bool replayOnce = false;                             // --replay-once
+  bool replaySpeedGiven = false;
 };
 
 // The family ids the program's simulated receiver knows, set once at
@@ -50,8 +60,15 @@ bool ReadSimulatorPort(const std::string& value, PortOptions& options, std::stri
 // Reads the --simulate-family value: one of the ids SetSimulatorFamilies
 // gave. False, with a message listing them, for any other name.
 bool ReadSimulatorFamily(const std::string& value, PortOptions& options, std::string* error);
+// Reads one --replay value: "FILE" or "FILE=COMn:" (COM1: when no port is
+// named). False, with a message, for a file that cannot be read, a second
+// simulated receiver and a COM number a pin has.
+bool ReadReplay(const std::string& value, PortOptions& options, std::string* error);
+// Reads the --replay-speed value, a factor from 0.1 to 100 ("2", "0.5").
+bool ReadReplaySpeed(const std::string& value, PortOptions& options, std::string* error);
 // False, with a message, for options that contradict each other as a whole:
-// --simulate-family without a simulated receiver.
+// --simulate-family without a simulated receiver, --replay-speed or
+// --replay-once without --replay.
 bool CheckPortOptions(const PortOptions& options, std::string* error);
 // Enters the pins into ComDeviceTable::Active() and, for --simulate, starts
 // the simulated receiver with `startSimulator` and pins its pseudo-terminal.

@@ -94,6 +94,12 @@ void UiWindow::SetEnabled(bool enabled) {
   ShowEnabled();
 }
 
+void UiWindow::SetVisible(bool visible) {
+  m_style = visible ? (m_style | WS_VISIBLE) : (m_style & ~DWORD{WS_VISIBLE});
+  if (m_widget != nullptr && m_parent != nullptr && m_parent->ChildContainer() != nullptr)
+    m_widget->setVisible(visible);
+}
+
 void UiWindow::Move(int x, int y, int cx, int cy) {
   m_rect = RECT{x, y, x + std::max(cx, 0), y + std::max(cy, 0)};
   PlaceWidget();

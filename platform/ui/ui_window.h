@@ -52,6 +52,8 @@ class UiWindow : public CoreWindow {
 
   void SetText(std::wstring text);
   void SetEnabled(bool enabled);
+  // Sets WS_VISIBLE in the style and shows or hides the widget.
+  void SetVisible(bool visible);
   // Moves and sizes the window (parent's client coordinates, handheld
   // pixels); the widget takes that rectangle at the zoom.
   virtual void Move(int x, int y, int cx, int cy);

@@ -154,6 +154,14 @@ BOOL EnableWindow(HWND window, BOOL enable) {
   return wasDisabled ? TRUE : FALSE;
 }
 
+BOOL ShowWindow(HWND window, int command) {
+  UiWindow* object = UiWindow::FromHandle(window);
+  if (object == nullptr) return FALSE;
+  const bool wasVisible = (object->Style() & WS_VISIBLE) != 0;
+  object->SetVisible(command != SW_HIDE);
+  return wasVisible ? TRUE : FALSE;
+}
+
 int GetWindowTextW(HWND window, LPWSTR text, int maxCount) {
   if (text == nullptr || maxCount <= 0) return 0;
   text[0] = L'\0';

@@ -31,6 +31,13 @@ BOOL IsWindowEnabled(HWND window);
 // Maps to: setting that flag; returns TRUE when the window was disabled before.
 BOOL EnableWindow(HWND window, BOOL enable);
 
+// Maps to: WS_VISIBLE and QWidget::setVisible, for SW_HIDE and SW_SHOW; a
+// hidden control is neither drawn, nor reached with Tab, nor shown to
+// screen readers. Returns TRUE when the window was visible before.
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOW = 5;
+BOOL ShowWindow(HWND window, int command);
+
 // Maps to: WM_GETTEXT; copies at most maxCount - 1 characters, returns the count.
 int GetWindowTextW(HWND window, LPWSTR text, int maxCount);
 // Maps to: WM_GETTEXTLENGTH.

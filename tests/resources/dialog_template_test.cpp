@@ -91,7 +91,8 @@ TEST(DialogTemplates, EveryTemplateMatchesTheCatalogue) {
     std::array<std::array<std::int16_t, 2>, 3> sizes;
   };
   const Page pages[] = {
-      {{103, 104, 102}, L"Setup", 8, {{{183, 99}, {137, 99}, {137, 146}}}},
+      // The designed eight controls and the recording's row below the raw box.
+      {{103, 104, 102}, L"Setup", 10, {{{183, 110}, {137, 110}, {137, 154}}}},
       {{111, 112, 113}, L"GPS Info", 18, {{{183, 94}, {137, 94}, {137, 133}}}},
       {{105, 106, 107}, L"About", 5, {{{183, 94}, {137, 94}, {137, 133}}}},
   };

@@ -4,6 +4,7 @@
 #include "receivers/receiver_family.h"
 #include "simulator/family_behaviour.h"
 #include "simulator/receiver_options.h"
+#include "simulator/replay_log.h"
 #include "simulator/simulated_receiver.h"
 
 #include <charconv>
@@ -25,9 +26,15 @@ constexpr const char* kUsage =
     "stty -F PATH raw 4800 && cat PATH). Ctrl+C or SIGTERM stops it; SIGUSR1\n"
     "makes it fall silent for good, its port still open.\n"
     "\n"
-    "  --baud N             line speed in bits per second (default 4800); a port\n"
-    "                       set to another speed receives garbage\n"
-    "  --replay FILE        play a recorded NMEA log instead of synthesising\n"
+    "  --baud N             line speed in bits per second (default 4800, or the\n"
+    "                       speed a Zelmora recording names); a port set to\n"
+    "                       another speed receives garbage\n"
+    "  --replay FILE        play a recorded NMEA log instead of synthesising: a\n"
+    "                       Zelmora recording read by read at its receive times,\n"
+    "                       any other log at its sentences' UTC times, over and\n"
+    "                       over\n"
+    "  --replay-speed X     play it X times faster (0.1 to 100)\n"
+    "  --replay-once        play it once, then fall silent\n"
     "  --corrupt PERCENT    send this share of sentences with a wrong checksum\n"
     "  --split-lines        cut one sentence a second in two with a 300 ms pause\n"
     "  --noise-every SEC    send a burst of noise every SEC seconds\n"
@@ -56,6 +63,15 @@ std::optional<Number> ParseNumber(std::string_view text) {
   return value;
 }
 
+// Whether the arguments set the line speed.
+bool BaudGiven(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--baud" || argument.starts_with("--baud=")) return true;
+  }
+  return false;
+}
+
 // Fills options from the arguments; false with a message in error.
 bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& help, std::string& error) {
   enum {
@@ -70,7 +86,9 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
     kRate,
     kFamily,
     kSeed,
-    kTimeScale
+    kTimeScale,
+    kReplaySpeed,
+    kReplayOnce
   };
   static const option kOptions[] = {
       {"baud", required_argument, nullptr, kBaud},
@@ -85,6 +103,8 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
       {"family", required_argument, nullptr, kFamily},
       {"seed", required_argument, nullptr, kSeed},
       {"time-scale", required_argument, nullptr, kTimeScale},
+      {"replay-speed", required_argument, nullptr, kReplaySpeed},
+      {"replay-once", no_argument, nullptr, kReplayOnce},
       {"help", no_argument, nullptr, 'h'},
       {nullptr, 0, nullptr, 0},
   };
@@ -149,6 +169,15 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
       case kReplay:
         options.replay_path = std::string(value);
         break;
+      case kReplaySpeed: {
+        const auto speed = ParseNumber<double>(value);
+        if (!speed || !(*speed >= 0.1 && *speed <= 100.0)) return bad_value();
+        options.replay_speed = *speed;
+        break;
+      }
+      case kReplayOnce:
+        options.replay_loop = false;
+        break;
       case kCorrupt: {
         const auto percent = ParseNumber<unsigned>(value);
         if (!percent || *percent > 100) return bad_value();
@@ -211,6 +240,14 @@ int main(int argc, char** argv) {
   sigaddset(&signals, SIGTERM);
   sigaddset(&signals, SIGUSR1);
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+  // A recording is played at the speed it names, unless --baud says another.
+  if (!options.replay_path.empty() && !BaudGiven(argc, argv)) {
+    if (const std::optional<sim::ReplayLog> log = sim::ReplayLog::Load(options.replay_path, &error);
+        log && log->Baud() != 0) {
+      options.baud = log->Baud();
+    }
+  }
 
   // The receiver keeps UTC on its own clock from the moment it starts.
   options.utc_start_s =

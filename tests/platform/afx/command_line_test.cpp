@@ -99,6 +99,48 @@ TEST(CommandLine, TakesTheSimulatedReceiversFamilyOnlyWithTheReceiver) {
   SetSimulatorFamilies({});
 }
 
+TEST(CommandLine, ReplaysALogAsOneSimulatedReceiverAndRecords) {
+  const std::string log = std::string(ZELMORA_SOURCE_DIR) + "/tests/data/ublox-8.log";
+  const std::string onCom3 = log + "=COM3:";
+  CommandLine line;
+  std::string error;
+  ASSERT_TRUE(ReadCommandLine(
+      Arguments({"--replay", onCom3.c_str(), "--replay-speed", "2.5", "--replay-once", "--record", "/tmp/s.nmea"}),
+      false, line, &error))
+      << error;
+  EXPECT_EQ(line.ports.simulator, 3u);
+  EXPECT_EQ(line.ports.replayPath, log);
+  EXPECT_EQ(line.ports.replaySpeed, 2.5);
+  EXPECT_TRUE(line.ports.replayOnce);
+  EXPECT_EQ(line.recordPath, "/tmp/s.nmea");
+
+  CommandLine plain;
+  ASSERT_TRUE(ReadCommandLine(Arguments({"--replay", log.c_str()}), false, plain, &error)) << error;
+  EXPECT_EQ(plain.ports.simulator, 1u);
+  EXPECT_FALSE(plain.ports.replayOnce);
+
+  struct Refused {
+    std::vector<const char*> arguments;
+    const char* says;
+  };
+  const std::string missing = "/nonexistent/x.nmea";
+  const Refused refused[] = {
+      {{"--replay", missing.c_str()}, "cannot read /nonexistent/x.nmea"},
+      {{"--simulate", "--replay", log.c_str()}, "two simulated receivers"},
+      {{"--port", "COM1:=/dev/ttyUSB7", "--replay", log.c_str()}, "both claim COM1:"},
+      {{"--replay-speed", "2"}, "no log to play"},
+      {{"--replay-once"}, "no log to play"},
+      {{"--replay", log.c_str(), "--replay-speed", "0"}, "not a factor"},
+      {{"--replay", log.c_str(), "--replay-speed", "fast"}, "not a factor"},
+  };
+  for (const Refused& r : refused) {
+    CommandLine bad;
+    error.clear();
+    EXPECT_FALSE(ReadCommandLine(Arguments(r.arguments), false, bad, &error)) << r.says;
+    EXPECT_NE(error.find(r.says), std::string::npos) << error;
+  }
+}
+
 // The option texts line up in one column that the longest option leaves
 // room for, within 80 columns.
 TEST(CommandLine, UsageNamesTheProgramAndListsEveryOptionInOneColumn) {
@@ -116,6 +158,16 @@ TEST(CommandLine, UsageNamesTheProgramAndListsEveryOptionInOneColumn) {
             "                           its hot, warm, cold and factory starts (sirf,\n"
             "                           mediatek, ublox, quectel-pqtm, quectel-pair,\n"
             "                           teseo, casic)\n"
+            "  --replay FILE[=COMn:]    a simulated receiver as COM1: (or COMn:) that plays\n"
+            "                           a recorded log at its own pace: a Zelmora\n"
+            "                           recording read by read at its receive times,\n"
+            "                           any other NMEA log at its sentences' UTC times\n"
+            "  --replay-speed FACTOR    plays the log that many times faster (0.1 to 100)\n"
+            "  --replay-once            plays the log once, then the receiver is silent\n"
+            "                           (else it starts over)\n"
+            "  --record FILE            records the session from Start GPS into FILE: every\n"
+            "                           byte received, with its time (else the Setup\n"
+            "                           page's Record button names the file)\n"
             "  --gps-only               decodes $GP sentences only, as the handheld did\n"
             "  --debug                  explains on standard error why ports are listed,\n"
             "                           left out, fail to open or are lost\n"

@@ -26,7 +26,7 @@ class PortOptionsTest : public ::testing::Test {
 
   std::unique_ptr<ComDeviceTable> table;
   std::vector<unsigned> started;
-  SimulatorStarter starter = [this](unsigned number, bool, const std::string&) {
+  SimulatorStarter starter = [this](unsigned number, const PortOptions&) {
     started.push_back(number);
     return "/dev/pts/" + std::to_string(40 + number);
   };
@@ -88,7 +88,7 @@ TEST_F(PortOptionsTest, MalformedValuesAndAFailedSimulatorAreRefusedWithAMessage
   ASSERT_TRUE(ReadSimulatorPort("", options, nullptr));
   std::string error;
   EXPECT_FALSE(ApplyPortOptions(
-      options, [](unsigned, bool, const std::string&) { return std::string(); }, &error));
+      options, [](unsigned, const PortOptions&) { return std::string(); }, &error));
   EXPECT_NE(error.find("did not start"), std::string::npos);
   EXPECT_FALSE(ApplyPortOptions(options, nullptr, &error));
   EXPECT_NE(error.find("no simulated receiver"), std::string::npos);
@@ -109,8 +109,8 @@ TEST_F(PortOptionsTest, TheSimulatedReceiversFamilyIsOneItKnowsAndNeedsTheReceiv
   std::string family;
   ASSERT_TRUE(ApplyPortOptions(
       options,
-      [&](unsigned, bool, const std::string& asked) {
-        family = asked;
+      [&](unsigned, const PortOptions& asked) {
+        family = asked.simulatorFamily;
         return std::string("/dev/pts/43");
       },
       nullptr));
