@@ -14,17 +14,21 @@
 
 #include "platform/core/utf8.h"
 
-std::string DefaultRecordingName(std::time_t start, const std::wstring& port) {
+std::string NewRecordingPath(const std::string& folder, std::time_t start, const std::wstring& port) {
   std::tm local{};
   localtime_r(&start, &local);
   char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
+  std::strftime(stamp, sizeof stamp, "%Y%m%d_%H%M", &local);
   // "COM1: cdc_acm" -> "COM1"; only what is safe in a file name.
   std::string name;
   for (char c : WideToUtf8(port.substr(0, port.find(L':')))) {
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) name += c;
   }
-  return std::string(stamp) + "_" + (name.empty() ? "port" : name) + ".nmea";
+  const std::string base = folder + "/" + stamp + "_" + (name.empty() ? "port" : name);
+  std::string path = base + ".log";
+  std::error_code ignored;
+  for (int n = 2; std::filesystem::exists(path, ignored); ++n) path = base + "-" + std::to_string(n) + ".log";
+  return path;
 }
 
 CSessionRecorder::~CSessionRecorder() { Stop(); }
@@ -74,6 +78,7 @@ void CSessionRecorder::Push(std::string_view bytes, DWORD tick) {
   // The tick wraps as a DWORD; the difference does not.
   m_format.AppendRead(m_pending, bytes, static_cast<DWORD>(tick - m_startTick));
   if (m_pending.size() > kMaxPendingBytes) Fail("the disk does not take the recording fast enough");
+  m_wake.notify_one();
 }
 
 std::string CSessionRecorder::TakeFailure() {
@@ -95,15 +100,28 @@ void CSessionRecorder::Fail(const std::string& why) {
 }
 
 void CSessionRecorder::Write() {
+  using Clock = std::chrono::steady_clock;
+  const auto interval = std::chrono::milliseconds(kSyncIntervalMs);
   std::unique_lock<std::mutex> lock(m_lock);
+  Clock::time_point lastSync = Clock::now();
+  bool unsynced = false;
   for (;;) {
-    m_wake.wait_for(lock, std::chrono::milliseconds(kSyncIntervalMs), [this] { return m_bStopping; });
+    // Reads are written as they come; the disk is asked to keep them at
+    // most once a second, and a second after the last write at the latest.
+    const auto wake = [this] { return m_bStopping || (!m_pending.empty() && m_bRecording); };
+    if (unsynced) {
+      m_wake.wait_until(lock, lastSync + interval, wake);
+    } else {
+      m_wake.wait(lock, wake);
+    }
     const bool stopping = m_bStopping;
     std::string bytes;
     bytes.swap(m_pending);
     const int fd = m_fd;
-    if (!m_bRecording || bytes.empty()) {
+    const bool syncDue = stopping || Clock::now() - lastSync >= interval;
+    if (!m_bRecording) {
       if (stopping) return;
+      unsynced = false;
       continue;
     }
     // The disk is waited for without the lock, so reads keep coming in.
@@ -119,11 +137,18 @@ void CSessionRecorder::Write() {
       }
       done += static_cast<std::size_t>(n);
     }
-    // fdatasync: the data and the file's size, without its times.
-    if (failed == 0 && ::fdatasync(fd) != 0 && errno != EINVAL) failed = errno;
-    // A file whose folder was removed still takes writes, into nothing.
-    struct stat info {};
-    const bool removed = failed == 0 && ::fstat(fd, &info) == 0 && info.st_nlink == 0;
+    unsynced = unsynced || !bytes.empty();
+    bool removed = false;
+    if (failed == 0 && unsynced && syncDue) {
+      // fdatasync: the data and the file's size, without its times (a
+      // device such as /dev/full cannot be synced and need not be).
+      if (::fdatasync(fd) != 0 && errno != EINVAL) failed = errno;
+      // A file whose folder was removed still takes writes, into nothing.
+      struct stat info {};
+      removed = failed == 0 && ::fstat(fd, &info) == 0 && info.st_nlink == 0;
+      lastSync = Clock::now();
+      unsynced = false;
+    }
     lock.lock();
     if (failed != 0) Fail(std::strerror(failed));
     if (removed) Fail("the file or its folder was removed");

@@ -1,9 +1,9 @@
 // Records a session: the reader thread hands every read here with its tick,
-// and a writer thread of the recorder's own puts it in the file
-// (CRecordingFormat says how), then syncs the file to the disk, at least
-// once a second while reads come, so that a crash or a power loss costs at
-// most the last second and the reader's 200 ms polls never wait for the
-// disk. A write that fails (a full disk, a folder that went away, a
+// and a writer thread of the recorder's own puts it in the file as it comes
+// (CRecordingFormat says how), and syncs the file to the disk a second
+// after a write at the latest but not more often than once a second, so
+// that a crash or a power loss costs at most the last second and the
+// reader's 200 ms polls never wait for the disk. A write that fails (a full disk, a folder that went away, a
 // recording that falls too far behind) ends the recording with a message;
 // the session goes on.
 #pragma once
@@ -20,13 +20,15 @@
 #include "acquisition/recording_format.h"
 #include "platform/core/win_types.h"
 
-// A file name from the start's local date and time and the port:
-// "2026-12-08_09-41-07_COM1.nmea".
-std::string DefaultRecordingName(std::time_t start, const std::wstring& port);
+// A new file in `folder` named from the start's local date and time and the
+// port, "20261208_0941_COM1.log" (short enough for the smallest screen to
+// show), or "20261208_0941_COM1-2.log" when that one exists.
+std::string NewRecordingPath(const std::string& folder, std::time_t start, const std::wstring& port);
 
 class CSessionRecorder {
  public:
-  // How far the writer may fall behind before the recording ends.
+  // How far the writer may fall behind before the recording ends, and how
+  // often the file is synced.
   static constexpr std::size_t kMaxPendingBytes = 4 * 1024 * 1024;
   static constexpr unsigned kSyncIntervalMs = 1000;
 

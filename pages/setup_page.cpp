@@ -32,6 +32,15 @@ constexpr UINT kRestartDelayMs = 1500;  // after a failed open the user retries,
 constexpr UINT kPortRefreshMs = 3000;
 constexpr int kReadBufferSize = 1024;  // bytes per read, and the raw text's length
 
+// The recording's file below the Record button: its folder (the home
+// folder written "~"), and its name on a second line.
+std::wstring RecordFileText(const std::string& path) {
+  const char* home = std::getenv("HOME");
+  const std::wstring shown = Utf8ToWide(PathFromHome(path, home != nullptr ? home : ""));
+  const std::size_t slash = shown.rfind(L'/');
+  return slash == std::wstring::npos ? shown : shown.substr(0, slash + 1) + L"\n" + shown.substr(slash + 1);
+}
+
 }  // namespace
 
 CGeneralPpg::CGeneralPpg()
@@ -256,7 +265,7 @@ void CGeneralPpg::OnRecord() {
         MB_ICONEXCLAMATION | MB_OK);
     return;
   }
-  StartRecording(folder + "/" + DefaultRecordingName(std::time(nullptr), m_strPort));
+  StartRecording(NewRecordingPath(folder, std::time(nullptr), m_strPort));
 }
 
 void CGeneralPpg::StartRecording(const std::string& path) {
@@ -275,18 +284,13 @@ void CGeneralPpg::StartRecording(const std::string& path) {
                   MB_ICONEXCLAMATION | MB_OK);
     return;
   }
-  const char* home = std::getenv("HOME");
-  m_strRecordText =
-      FormatText(AfxLoadString(IDS_RECORD_TO), {Utf8ToWide(PathFromHome(path, home != nullptr ? home : ""))});
+  m_strRecordText = RecordFileText(path);
   ShowRecordLook();
 }
 
 void CGeneralPpg::StopRecording() {
   if (!m_recorder.Recording()) return;
   m_recorder.Stop();
-  const char* home = std::getenv("HOME");
-  m_strRecordText = FormatText(AfxLoadString(IDS_RECORD_SAVED),
-                               {Utf8ToWide(PathFromHome(m_recorder.Path(), home != nullptr ? home : ""))});
   CheckRecording();
   ShowRecordLook();
 }
@@ -295,10 +299,9 @@ void CGeneralPpg::CheckRecording() {
   const std::string failure = m_recorder.TakeFailure();
   if (failure.empty()) return;
   m_recorder.Stop();
+  ShowRecordLook();
   const char* home = std::getenv("HOME");
   const std::wstring file = Utf8ToWide(PathFromHome(m_recorder.Path(), home != nullptr ? home : ""));
-  m_strRecordText = FormatText(AfxLoadString(IDS_RECORD_SAVED), {file});
-  ShowRecordLook();
   AfxMessageBox(FormatText(AfxLoadString(IDS_RECORD_FAILED), {file, Utf8ToWide(failure)}).c_str(),
                 MB_ICONEXCLAMATION | MB_OK);
 }

@@ -118,7 +118,7 @@ class CGeneralPpg : public CPropertyPage {
 
   // Starts recording the session into `path`; a message when it cannot.
   void StartRecording(const std::string& path);
-  // Ends a running recording; the file line then says where it was saved.
+  // Ends a running recording; the file line still says where it is.
   void StopRecording();
   // A recording that ended on its own (full disk, removed folder): its
   // message, once.
@@ -127,5 +127,6 @@ class CGeneralPpg : public CPropertyPage {
   void ShowRecordLook();
 
   BOOL m_bScanning = FALSE;
-  std::wstring m_strRecordText;  // the file line  // a scan is pumping messages: timers wait for its end
+  std::wstring
+      m_strRecordText;  // the recording's folder and file  // a scan is pumping messages: timers wait for its end
 };

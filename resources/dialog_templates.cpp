@@ -25,8 +25,9 @@ constexpr DialogControl kSetupControls[] = {
     // Recording, below the raw box: in the page area the handheld's menu
     // bar took (112 dialog units high on the landscape and square screens,
     // 158 on the portrait ones).
-    {IDC_SETUP_RECORD, Button, kDisabledButtonStyle, L"Record", {{{4, 95, 42, 12}, {4, 95, 40, 12}, {4, 136, 40, 12}}}},
-    {IDC_SETUP_RECORD_FILE, Static, kLabelStyle, L"", {{{49, 97, 130, 8}, {47, 97, 86, 8}, {47, 138, 86, 8}}}},
+    {IDC_SETUP_RECORD, Button, kDisabledButtonStyle, L"Record", {{{4, 93, 42, 12}, {4, 93, 40, 12}, {4, 135, 40, 12}}}},
+    // The recording's folder, and its file name on a second line.
+    {IDC_SETUP_RECORD_FILE, Static, kLabelStyle, L"", {{{49, 93, 130, 17}, {47, 93, 86, 17}, {47, 135, 86, 17}}}},
 };
 
 constexpr DialogControl kGpsInfoControls[] = {

@@ -43,8 +43,6 @@ const StringTableEntry kStringTable[] = {
     {IDS_TTFF_WRITE_FAILED, L"The receiver's port\r\nrefused the command."},
     {IDS_RECORD, L"Record"},
     {IDS_STOP_RECORD, L"Stop rec."},
-    {IDS_RECORD_TO, L"To %s"},
-    {IDS_RECORD_SAVED, L"Saved %s"},
     {IDS_RECORD_FAILED, L"The recording into %s stopped: %s. The session goes on."},
     {IDS_RECORD_CANNOT_START, L"Can not record: %s"},
 };

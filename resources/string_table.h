@@ -47,12 +47,10 @@ constexpr UINT IDS_TTFF_SAVED = 5036;      // the file's place on two lines
 constexpr UINT IDS_TTFF_NOT_SAVED = 5037;  // the reason
 constexpr UINT IDS_TTFF_READY = 5038;
 constexpr UINT IDS_TTFF_WRITE_FAILED = 5039;
-// The Setup page's recording: the button's two captions, the file line, and
-// the messages when a recording cannot start or ends on its own.
+// The Setup page's recording: the button's two captions, and the messages
+// when a recording cannot start or ends on its own.
 constexpr UINT IDS_RECORD = 5050;
 constexpr UINT IDS_STOP_RECORD = 5051;
-constexpr UINT IDS_RECORD_TO = 5052;            // the file
-constexpr UINT IDS_RECORD_SAVED = 5053;         // the file
 constexpr UINT IDS_RECORD_FAILED = 5054;        // the file, the reason
 constexpr UINT IDS_RECORD_CANNOT_START = 5055;  // the reason
 

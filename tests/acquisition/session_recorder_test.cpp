@@ -73,7 +73,17 @@ TEST(RecordingFormat, TimesGoWhereLinesStartAndNeverIntoFrames) {
   EXPECT_EQ(CRecordingFormat::HeaderText({"2026-12-08T09:00:00Z", "COM1: cdc_acm", 9600, "Zelmora 1.2.3"}),
             "# Zelmora recording 1\r\n# date: 2026-12-08T09:00:00Z\r\n# port: COM1: cdc_acm\r\n# speed: 9600\r\n"
             "# program: Zelmora 1.2.3\r\n");
-  EXPECT_EQ(DefaultRecordingName(0, L"COM3: cdc_acm").substr(19), "_COM3.nmea");
+}
+
+TEST(RecordingFormat, NewFilesAreNamedFromTheDateAndPortAndNeverReplaceOne) {
+  const fs::path folder = fs::temp_directory_path() / ("zelmora-names-" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  const std::string first = NewRecordingPath(folder.string(), 0, L"COM3: cdc_acm");
+  EXPECT_EQ(fs::path(first).filename().string().size(), 22u) << first;
+  EXPECT_TRUE(first.ends_with("_COM3.log")) << first;
+  std::ofstream(first) << "x";
+  EXPECT_TRUE(NewRecordingPath(folder.string(), 0, L"COM3: cdc_acm").ends_with("_COM3-2.log"));
+  fs::remove_all(folder);
 }
 
 // The reader thread on a pseudo-terminal, recording; the test writes to the
