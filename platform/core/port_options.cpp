@@ -31,6 +31,20 @@ std::string OptionWithNumber(const PortOptions& options, unsigned number) {
   return options.simulator == number ? options.simulatorOption : std::string();
 }
 
+// Gives the one simulated receiver COM<number>: for `option`; false, with a
+// message, when another option has the receiver or the number.
+bool ClaimSimulator(unsigned number, const std::string& option, PortOptions& options, std::string* error) {
+  if (options.simulator) {
+    return Fail(error, options.simulatorOption + " and " + option + " ask for two simulated receivers; there is one");
+  }
+  if (std::string earlier = OptionWithNumber(options, number); !earlier.empty()) {
+    return Fail(error, earlier + " and " + option + " both claim " + ComName(number));
+  }
+  options.simulator = number;
+  options.simulatorOption = option;
+  return true;
+}
+
 std::vector<std::string>& SimulatorFamilies() {
   static std::vector<std::string> ids;
   return ids;
@@ -79,14 +93,7 @@ bool ReadReplay(const std::string& value, PortOptions& options, std::string* err
   if (path.empty()) return Fail(error, option + " is not FILE[=COMn:] with n from 1 to 9");
   if (::access(path.c_str(), R_OK) != 0)
     return Fail(error, option + ": cannot read " + path + ": " + std::strerror(errno));
-  if (options.simulator) {
-    return Fail(error, options.simulatorOption + " and " + option + " ask for two simulated receivers; there is one");
-  }
-  if (std::string earlier = OptionWithNumber(options, number); !earlier.empty()) {
-    return Fail(error, earlier + " and " + option + " both claim " + ComName(number));
-  }
-  options.simulator = number;
-  options.simulatorOption = option;
+  if (!ClaimSimulator(number, option, options, error)) return false;
   options.replayPath = path;
   return true;
 }
@@ -124,15 +131,8 @@ bool ReadSimulatorPort(const std::string& value, PortOptions& options, std::stri
   const std::string option = value.empty() ? name : name + "=" + value;
   unsigned number = value.empty() ? 1 : PortNumber(value);
   if (number == 0) return Fail(error, option + " is not " + name + "=COMn: with n from 1 to 9");
-  if (options.simulator) {
-    return Fail(error, options.simulatorOption + " and " + option + " ask for two simulated receivers; there is one");
-  }
-  if (std::string earlier = OptionWithNumber(options, number); !earlier.empty()) {
-    return Fail(error, earlier + " and " + option + " both claim " + ComName(number));
-  }
-  options.simulator = number;
+  if (!ClaimSimulator(number, option, options, error)) return false;
   options.simulatorGnss = multiConstellation;
-  options.simulatorOption = option;
   return true;
 }
 

@@ -83,8 +83,12 @@ TEST(ZelmoraReceiverTool, HelpAndBadArguments) {
   EXPECT_EQ(help.ReadLine(), "Usage: zelmora-receiver [options]");
   EXPECT_EQ(help.Finish(0), 0);
 
-  for (std::vector<std::string> args :
-       {std::vector<std::string>{"--baud", "0"}, {"--silence", "5"}, {"--frobnicate"}, {"--baud"}}) {
+  for (std::vector<std::string> args : {std::vector<std::string>{"--baud", "0"},
+                                        {"--silence", "5"},
+                                        {"--frobnicate"},
+                                        {"--baud"},
+                                        {"--replay-speed", "0"},
+                                        {"--replay-speed", "fast"}}) {
     Tool bad(args);
     EXPECT_EQ(bad.Finish(0), 2) << args[0];
   }
