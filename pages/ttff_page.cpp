@@ -92,8 +92,13 @@ const ReceiverFamily* CTtffPpg::Family() const {
   return m_pSetupPage != nullptr ? m_pSetupPage->SessionFamily() : nullptr;
 }
 
+const ReceiverFamily* CTtffPpg::CommandFamily() const {
+  if (const ReceiverFamily* family = Family()) return family;
+  return m_bNoFamilyAnswered ? FindReceiverFamily("sirf") : nullptr;
+}
+
 void CTtffPpg::FillKinds() {
-  const ReceiverFamily* family = Family();
+  const ReceiverFamily* family = CommandFamily();
   if (m_bKindsFilled && family == m_pKindsFamily) return;
   std::wstring chosen = L"cold";
   if (m_cbKind.GetCurSel() >= 0) m_cbKind.GetLBText(m_cbKind.GetCurSel(), chosen);
@@ -158,6 +163,7 @@ void CTtffPpg::OnIdentify() {
 
 void CTtffPpg::StartIdentification() {
   m_pIdentification = std::make_unique<CIdentification>();
+  m_bNoFamilyAnswered = false;
   m_pSetupPage->m_tap.Enable(true);
   m_strLine.clear();
   m_pIdentification->Start(GetTickCount());
@@ -171,7 +177,7 @@ void CTtffPpg::OnStartStop() {
     return;
   }
   if (m_pSetupPage == nullptr || !m_pSetupPage->SessionRunning() || Identifying()) return;
-  if (Family() == nullptr) {
+  if (CommandFamily() == nullptr) {
     // The start command depends on the family: the probes come first.
     m_bStartAfterIdentify = true;
     StartIdentification();
@@ -181,7 +187,7 @@ void CTtffPpg::OnStartStop() {
 }
 
 void CTtffPpg::StartRunner() {
-  const ReceiverFamily* family = Family();
+  const ReceiverFamily* family = CommandFamily();
   std::wstring kindText;
   if (m_cbKind.GetCurSel() >= 0) m_cbKind.GetLBText(m_cbKind.GetCurSel(), kindText);
   const StartKind kind = StartKindOfName(Narrow(kindText)).value_or(StartKind::Cold);
@@ -204,7 +210,7 @@ void CTtffPpg::StartRunner() {
   m_pRunner = std::make_unique<CTtffRunner>(settings);
   m_pLastRunner.reset();
   m_nCommands = 0;
-  m_strMessage.clear();
+  m_strMessage = Family() == nullptr ? AfxLoadString(IDS_TTFF_SIRF_STARTS) : std::wstring();
   m_strSavedText.clear();
   m_strSavedPath.clear();
   m_strElapsed = ElapsedText(1, settings.runs, 0, false);
@@ -286,7 +292,8 @@ void CTtffPpg::OnTimer(UINT_PTR nIDEvent) {
       m_pIdentified = m_pIdentification->Family();
       m_strVersion = m_pIdentification->Version();
       m_pIdentification.reset();
-      if (Family() == nullptr) m_strMessage = AfxLoadString(IDS_TTFF_PLAIN_NMEA);
+      m_bNoFamilyAnswered = Family() == nullptr;
+      if (m_bNoFamilyAnswered) m_strMessage = AfxLoadString(IDS_TTFF_PLAIN_NMEA);
       if (m_bStartAfterIdentify) {
         m_bStartAfterIdentify = false;
         FillKinds();

@@ -36,6 +36,7 @@ constexpr UINT IDS_SCAN_FOUND = 5020;   // device name, speed
 constexpr UINT IDS_SCAN_CANCELLED = 5021;
 // The raw box's line after a family's own cold start: family, byte count.
 constexpr UINT IDS_COLD_START_SENT = 5022;
+constexpr UINT IDS_TTFF_SIRF_STARTS = 5023;
 // The TTFF page.
 constexpr UINT IDS_START_TEST = 5030;
 constexpr UINT IDS_STOP_TEST = 5031;
