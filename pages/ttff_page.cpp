@@ -22,7 +22,6 @@ namespace {
 
 constexpr int kTimeoutChoices[] = {30, 60, 90, 120, 180, 300, 600};
 constexpr StartKind kKinds[] = {StartKind::Hot, StartKind::Warm, StartKind::Cold, StartKind::Factory};
-constexpr std::size_t kMaxLine = 1024;
 
 std::int64_t UtcNowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
@@ -165,7 +164,7 @@ void CTtffPpg::StartIdentification() {
   m_pIdentification = std::make_unique<CIdentification>();
   m_bNoFamilyAnswered = false;
   m_pSetupPage->m_tap.Enable(true);
-  m_strLine.clear();
+  m_lines.Clear();
   m_pIdentification->Start(GetTickCount());
   SetTimer(IDT_TTFF_POLL, kPollMs, nullptr);
   ShowState();
@@ -265,14 +264,9 @@ void CTtffPpg::StopPolling() {
 
 void CTtffPpg::Feed(const TappedRead& read) {
   if (m_pIdentification != nullptr) m_pIdentification->OnBytes(read.bytes, read.tick);
-  for (char c : read.bytes) {
-    if (m_strLine.empty()) m_dwLineStart = read.tick;
-    if (m_strLine.size() < kMaxLine) m_strLine.push_back(c);
-    if (c == '\n') {
-      if (m_pRunner != nullptr) m_pRunner->OnLine(m_strLine, m_dwLineStart);
-      m_strLine.clear();
-    }
-  }
+  m_lines.Feed(read.bytes, read.tick, [this](std::string_view line, std::uint32_t start) {
+    if (m_pRunner != nullptr) m_pRunner->OnLine(line, start);
+  });
 }
 
 void CTtffPpg::OnTimer(UINT_PTR nIDEvent) {

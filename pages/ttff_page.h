@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "acquisition/byte_lines.h"
 #include "platform/afx/afx.h"
 
 class CGeneralPpg;
@@ -98,8 +99,7 @@ class CTtffPpg : public CPropertyPage {
   std::string m_strVersion;
   const ReceiverFamily* m_pKindsFamily = nullptr;  // whose kinds the combo lists
   bool m_bKindsFilled = false;
-  std::string m_strLine;  // the line being received
-  DWORD m_dwLineStart = 0;
+  CByteLines m_lines;      // the session's lines, for the test
   DWORD m_dwRunStart = 0;  // when the current run's command went out
   int m_nCommands = 0;     // commands written in this test
   std::int64_t m_nTestStartUtcMs = 0;
