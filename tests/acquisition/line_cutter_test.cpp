@@ -1,6 +1,5 @@
 #include "acquisition/line_cutter.h"
 
-#include "acquisition/byte_lines.h"
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "acquisition/byte_lines.h"
 #include "tests/support/canned_epoch.h"
 
 namespace {
