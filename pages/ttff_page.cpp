@@ -8,6 +8,7 @@
 #include "layout/dialog_layout.h"
 #include "pages/setup_page.h"
 #include "platform/core/clock.h"
+#include "platform/core/last_error.h"
 #include "platform/core/numbers.h"
 #include "platform/core/utf8.h"
 #include "receivers/receiver_family.h"
@@ -310,7 +311,8 @@ void CTtffPpg::OnTimer(UINT_PTR nIDEvent) {
         m_pRunner->OnCommandWritten(m_dwRunStart, UtcNowMs() + onWireMs);
         ++m_nCommands;
       } else {
-        m_strMessage = AfxLoadString(IDS_TTFF_WRITE_FAILED);
+        m_strMessage =
+            AfxLoadString(GetLastError() == ERROR_WRITE_PROTECT ? IDS_TTFF_READ_ONLY : IDS_TTFF_WRITE_FAILED);
         m_pRunner->Stop();
       }
     }

@@ -42,6 +42,16 @@ const StringTableEntry kStringTable[] = {
     {IDS_TTFF_NOT_SAVED, L"Not saved: %s"},
     {IDS_TTFF_READY, L"Ready: choose the start\r\nand press Start test."},
     {IDS_TTFF_WRITE_FAILED, L"The receiver's port\r\nrefused the command."},
+    {IDS_OPEN_REFUSED, L"Connection refused: is the server running?"},
+    {IDS_OPEN_NO_HOST, L"No such host: is the name right?"},
+    {IDS_OPEN_TIMED_OUT, L"No answer: the connection timed out."},
+    {IDS_OPEN_NOT_GPSD, L"The server does not answer as gpsd does."},
+    {IDS_OPEN_GPSD_NO_DEVICE, L"gpsd has no such device. Its devices: %s"},
+    {IDS_OPEN_GPSD_SEVERAL, L"gpsd has several devices; name one in the port's address: %s"},
+    {IDS_READ_ONLY_SENT_NOTHING, L"-- read-only source: nothing was sent --"},
+    {IDS_TTFF_READ_ONLY, L"This source is read-only:\r\nno command can be sent."},
+    {IDS_SCAN_TRYING_NETWORK, L"Trying %s"},
+    {IDS_SCAN_FOUND_NETWORK, L"Found: %s"},
 };
 const std::size_t kStringTableSize = std::size(kStringTable);
 

@@ -48,6 +48,20 @@ constexpr UINT IDS_TTFF_SAVED = 5036;      // the file's place on two lines
 constexpr UINT IDS_TTFF_NOT_SAVED = 5037;  // the reason
 constexpr UINT IDS_TTFF_READY = 5038;
 constexpr UINT IDS_TTFF_WRITE_FAILED = 5039;
+// Network sources: the second line of "Can not open port.", ...
+constexpr UINT IDS_OPEN_REFUSED = 5040;
+constexpr UINT IDS_OPEN_NO_HOST = 5041;
+constexpr UINT IDS_OPEN_TIMED_OUT = 5042;
+constexpr UINT IDS_OPEN_NOT_GPSD = 5043;
+constexpr UINT IDS_OPEN_GPSD_NO_DEVICE = 5044;  // gpsd's devices
+constexpr UINT IDS_OPEN_GPSD_SEVERAL = 5045;    // gpsd's devices
+// ... the raw box's line after a write a read-only source refused, the TTFF
+// page's message then, ...
+constexpr UINT IDS_READ_ONLY_SENT_NOTHING = 5046;
+constexpr UINT IDS_TTFF_READ_ONLY = 5047;
+// ... and the scan's lines for a port without speeds.
+constexpr UINT IDS_SCAN_TRYING_NETWORK = 5048;  // device name
+constexpr UINT IDS_SCAN_FOUND_NETWORK = 5049;   // device name
 
 struct StringTableEntry {
   UINT id;

@@ -1,7 +1,8 @@
 // The handheld's serial interface over Linux ttys. "COMn:" names an entry of
 // the COM device table (com_device_table.h); an open port is a handle in the
-// kernel handle table whose operations go to a CommPort. The termios port is
-// the only one the program uses; tests may install another (CoreSetCommOpener).
+// kernel handle table whose operations go to a CommPort: a termios port for a
+// tty, a network port (network_port.h) for a tcp://, udp:// or gpsd://
+// source; tests may install another (CoreSetCommOpener).
 #pragma once
 
 #include "platform/core/handle_table.h"
@@ -121,7 +122,8 @@ using CommOpener =
 void CoreSetCommOpener(CommOpener opener);
 
 // Maps to open(2) of the tty the COM device table gives for "COMn:", made
-// exclusive (TIOCEXCL and flock) and raw. Only share mode 0 and OPEN_EXISTING.
+// exclusive (TIOCEXCL and flock) and raw, or to connect(2) (bind(2) for UDP)
+// when the table gives a network source. Only share mode 0 and OPEN_EXISTING.
 HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES securityAttributes,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 // Maps to tcgetattr plus TCGETS2 for the speed.
