@@ -63,6 +63,19 @@ BOOL CommPort::ClearErrors(DWORD* errors) {
   return TRUE;
 }
 
+ReadTimeoutPlan PlanRead(const COMMTIMEOUTS& t, DWORD toRead) {
+  ReadTimeoutPlan plan{};
+  plan.immediate =
+      t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
+  plan.firstByteOnly = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
+                       t.ReadTotalTimeoutConstant != MAXDWORD;
+  plan.hasTotal = plan.firstByteOnly || t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0;
+  plan.totalMs = plan.firstByteOnly ? t.ReadTotalTimeoutConstant
+                                    : std::uint64_t{t.ReadTotalTimeoutMultiplier} * toRead + t.ReadTotalTimeoutConstant;
+  plan.hasInterval = !plan.firstByteOnly && t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD;
+  return plan;
+}
+
 DWORD DcbFlags(const DCB& dcb) {
   DWORD flags;
   std::memcpy(&flags, reinterpret_cast<const unsigned char*>(&dcb) + kDcbFlagsOffset, sizeof flags);

@@ -9,6 +9,7 @@
 #include "platform/core/win_types.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -96,6 +97,17 @@ struct COMMTIMEOUTS {
   DWORD WriteTotalTimeoutConstant;
 };
 using LPCOMMTIMEOUTS = COMMTIMEOUTS*;
+
+// What a port's COMMTIMEOUTS ask of one read of `toRead` bytes (the table
+// in termios_port.h), for every kind of port alike.
+struct ReadTimeoutPlan {
+  bool immediate;      // returns at once with what has arrived
+  bool firstByteOnly;  // waits for the first byte only, then returns
+  bool hasTotal;       // gives up `totalMs` after the read began
+  std::uint64_t totalMs;
+  bool hasInterval;  // gives up ReadIntervalTimeout ms after the last byte
+};
+ReadTimeoutPlan PlanRead(const COMMTIMEOUTS& timeouts, DWORD toRead);
 
 // One open serial device. Failing members set the last error and return FALSE.
 // Read and Write may run at the same time on two threads.

@@ -167,41 +167,43 @@ void BoundReceiveBuffer(int fd) {
   setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
 }
 
-// A connected TCP socket to host:port, or -1 with `error` set. Every
-// address of the name is tried in turn within the deadline.
-int Connect(const NetworkSource& source, SteadyClock::time_point deadline, DWORD* error) {
-  const auto resolution = Resolve(source.host, source.port, SOCK_STREAM, false, deadline, error);
-  if (!resolution) return -1;
+// Tries each address of `resolution` in turn: a non-blocking socket with
+// the bounded receive buffer, handed to `use` (ERROR_SUCCESS keeps it).
+// The socket, or -1 with `error` set by the last address tried.
+int FirstThatWorks(const Resolution& resolution, DWORD* error, const std::function<DWORD(int, const addrinfo&)>& use) {
   *error = WSAHOST_NOT_FOUND;
-  for (const addrinfo* address = resolution->result; address != nullptr; address = address->ai_next) {
+  for (const addrinfo* address = resolution.result; address != nullptr; address = address->ai_next) {
     const int fd = socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
       *error = ErrorFromErrno(errno);
       continue;
     }
     BoundReceiveBuffer(fd);
-    int err = 0;
-    if (connect(fd, address->ai_addr, address->ai_addrlen) != 0) {
-      err = errno;
-      if (err == EINPROGRESS) {
-        *error = WaitUntil(deadline, fd, POLLOUT, {});
-        if (*error != ERROR_SUCCESS) {
-          close(fd);
-          return -1;
-        }
-        socklen_t length = sizeof err;
-        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &length) != 0) err = errno;
-      }
-    }
-    if (err == 0) {
-      *error = ERROR_SUCCESS;
-      return fd;
-    }
-    ZELMORA_DEBUG_LOG("network: connecting to %s port %u: %s", source.host.c_str(), source.port, std::strerror(err));
-    *error = ConnectError(err);
+    if ((*error = use(fd, *address)) == ERROR_SUCCESS) return fd;
     close(fd);
+    // Out of time (or cancelled): the next address would be too.
+    if (*error == ERROR_TIMEOUT || *error == ERROR_OPERATION_ABORTED) return -1;
   }
   return -1;
+}
+
+// A connected TCP socket to host:port, or -1 with `error` set. Every
+// address of the name is tried in turn within the deadline.
+int Connect(const NetworkSource& source, SteadyClock::time_point deadline, DWORD* error) {
+  const auto resolution = Resolve(source.host, source.port, SOCK_STREAM, false, deadline, error);
+  if (!resolution) return -1;
+  return FirstThatWorks(*resolution, error, [&](int fd, const addrinfo& address) {
+    int err = connect(fd, address.ai_addr, address.ai_addrlen) == 0 ? 0 : errno;
+    if (err == EINPROGRESS) {
+      if (const DWORD waited = WaitUntil(deadline, fd, POLLOUT, {}); waited != ERROR_SUCCESS) return waited;
+      socklen_t length = sizeof err;
+      if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &length) != 0) err = errno;
+    }
+    if (err != 0) {
+      ZELMORA_DEBUG_LOG("network: connecting to %s port %u: %s", source.host.c_str(), source.port, std::strerror(err));
+    }
+    return err == 0 ? ERROR_SUCCESS : ConnectError(err);
+  });
 }
 
 // A UDP socket bound to the source's address (the loopback address when it
@@ -210,22 +212,9 @@ int Bind(const NetworkSource& source, SteadyClock::time_point deadline, DWORD* e
   const auto resolution =
       Resolve(source.host.empty() ? "127.0.0.1" : source.host, source.port, SOCK_DGRAM, true, deadline, error);
   if (!resolution) return -1;
-  *error = WSAHOST_NOT_FOUND;
-  for (const addrinfo* address = resolution->result; address != nullptr; address = address->ai_next) {
-    const int fd = socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-      *error = ErrorFromErrno(errno);
-      continue;
-    }
-    BoundReceiveBuffer(fd);
-    if (bind(fd, address->ai_addr, address->ai_addrlen) == 0) {
-      *error = ERROR_SUCCESS;
-      return fd;
-    }
-    *error = ConnectError(errno);
-    close(fd);
-  }
-  return -1;
+  return FirstThatWorks(*resolution, error, [](int fd, const addrinfo& address) {
+    return bind(fd, address.ai_addr, address.ai_addrlen) == 0 ? ERROR_SUCCESS : ConnectError(errno);
+  });
 }
 
 // One line from gpsd during the handshake, without its line end; the bytes
@@ -499,15 +488,8 @@ BOOL NetworkPort::Read(void* buffer, DWORD toRead, DWORD* read) {
     std::lock_guard lock(m_lock);
     t = m_timeouts;
   }
-  const bool immediate =
-      t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
-  const bool firstByteOnly = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
-                             t.ReadTotalTimeoutConstant != MAXDWORD;
-  const bool hasTotal = firstByteOnly || t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0;
-  const std::uint64_t total = firstByteOnly
-                                  ? t.ReadTotalTimeoutConstant
-                                  : std::uint64_t{t.ReadTotalTimeoutMultiplier} * toRead + t.ReadTotalTimeoutConstant;
-  const SteadyClock::time_point deadline = SteadyClock::now() + std::chrono::milliseconds(total);
+  const ReadTimeoutPlan plan = PlanRead(t, toRead);
+  const SteadyClock::time_point deadline = SteadyClock::now() + std::chrono::milliseconds(plan.totalMs);
 
   std::lock_guard lock(m_readLock);
   auto* bytes = static_cast<char*>(buffer);
@@ -526,8 +508,8 @@ BOOL NetworkPort::Read(void* buffer, DWORD toRead, DWORD* read) {
     }
     if (m_pending.size() > before) continue;
     // Nothing more has arrived.
-    if (immediate || (firstByteOnly && got > 0)) break;
-    const int wait = hasTotal ? MillisecondsUntil(deadline) : -1;
+    if (plan.immediate || (plan.firstByteOnly && got > 0)) break;
+    const int wait = plan.hasTotal ? MillisecondsUntil(deadline) : -1;
     if (wait == 0) break;
     pollfd pfd{m_fd, POLLIN, 0};
     if (poll(&pfd, 1, wait) < 0 && errno != EINTR) {

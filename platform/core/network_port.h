@@ -17,8 +17,9 @@
 // ERROR_OPERATION_ABORTED (cancelled).
 //
 // On the open port:
-// - Reads return what has arrived, under the same time-outs as a tty's
-//   (termios_port.h); the kernel's receive buffer is bounded (64 KB), so a
+// - Reads return what has arrived, under the time-outs of a tty
+//   (termios_port.h) but for the interval between bytes, which is not
+//   applied (nothing asks for it on a network port); the kernel's receive buffer is bounded (64 KB), so a
 //   peer that sends faster than the program reads is held back by TCP's flow
 //   control (UDP's surplus datagrams are dropped by the kernel) and memory
 //   stays bounded whatever it sends. A connection the peer closed or reset

@@ -93,14 +93,8 @@ TEST_F(SetupNetworkTest, ColdStartOnGpsdSaysTheSourceIsReadOnly) {
 
 TEST_F(SetupNetworkTest, AnOpenThatFailsSaysWhy) {
   // A port bound without a listener refuses; gpsd with two devices wants one named.
-  const int closed = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(closed, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  socklen_t length = sizeof address;
-  getsockname(closed, reinterpret_cast<sockaddr*>(&address), &length);
-  ports_->Table().PinPort(3, Tcp(ntohs(address.sin_port)));
+  RefusingPort refusing;
+  ports_->Table().PinPort(3, Tcp(refusing.Port()));
   TcpPeer gpsd(GpsdStandIn({"/dev/ttyACM0", "/dev/ttyUSB0"}, "", nullptr));
   ports_->Table().PinPort(4, "gpsd://127.0.0.1:" + std::to_string(gpsd.Port()));
   ports_->Table().PinPort(5, "tcp://no-receiver.invalid:10110");
@@ -119,7 +113,6 @@ TEST_F(SetupNetworkTest, AnOpenThatFailsSaysWhy) {
                                        L"Can not open port.\ngpsd has several devices; name one in the port's address: "
                                        L"/dev/ttyACM0, /dev/ttyUSB0",
                                        again, L"Can not open port.\nNo such host: is the name right?", again}));
-  close(closed);
 }
 
 TEST_F(SetupNetworkTest, AConnectionThatEndsIsOpenedAgainAsASilentReceiverIs) {

@@ -62,6 +62,14 @@ TcpPeer::~TcpPeer() {
   close(m_listener);
 }
 
+RefusingPort::RefusingPort() : m_fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+  const sockaddr_in address = Loopback(0);
+  bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  m_port = PortOf(m_fd);
+}
+
+RefusingPort::~RefusingPort() { close(m_fd); }
+
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});

@@ -42,6 +42,21 @@ bool SendAll(int fd, std::string_view bytes);
 std::string ReceiveLine(int fd, const std::atomic<bool>& stop);
 // Reads until the other end closes or `stop` is set; what came.
 std::string ReceiveUntilClosed(int fd, const std::atomic<bool>& stop);
+// A TCP port on 127.0.0.1 that refuses connections for as long as the object
+// lives: bound, and not listening.
+class RefusingPort {
+ public:
+  RefusingPort();
+  ~RefusingPort();
+  RefusingPort(const RefusingPort&) = delete;
+  RefusingPort& operator=(const RefusingPort&) = delete;
+  unsigned Port() const { return m_port; }
+
+ private:
+  int m_fd = -1;
+  unsigned m_port = 0;
+};
+
 // A TCP port on 127.0.0.1 that was free a moment ago.
 unsigned FreeTcpPort();
 // A UDP port on 127.0.0.1 that was free a moment ago.

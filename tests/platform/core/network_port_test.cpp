@@ -250,17 +250,9 @@ TEST(NetworkPort, GpsdWithoutTheDeviceOrWithSeveralSaysWhichItHas) {
 }
 
 TEST(NetworkPort, AnOpenThatMeetsNoOneFailsWithTheReason) {
-  // Refused: a port bound without a listener.
-  const int closed = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(closed, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  socklen_t length = sizeof address;
-  getsockname(closed, reinterpret_cast<sockaddr*>(&address), &length);
-  EXPECT_FALSE(OpenUrl(Url("tcp", ntohs(address.sin_port))));
+  RefusingPort refusing;
+  EXPECT_FALSE(OpenUrl(Url("tcp", refusing.Port())));
   EXPECT_EQ(GetLastError(), ERROR_CONNECTION_REFUSED);
-  close(closed);
 
   // No such host: .invalid names never resolve.
   EXPECT_FALSE(OpenUrl("tcp://no-receiver.invalid:10110"));
@@ -315,21 +307,18 @@ TEST(NetworkPort, APeerSendingFiftyMegabytesAtOnceIsHeldBackAndMemoryStaysBounde
   const long before = ResidentKilobytes();
   std::unique_ptr<CommPort> port = OpenUrl(Url("tcp", peer.Port()));
   ASSERT_TRUE(port);
-  // Ten polls of the reader's size: 64 reads of 1024 bytes each, every one full.
+  // Ten of the reader's polls: 64 reads of 1024 bytes each.
+  constexpr std::size_t kTenPolls = 10u * 64 * 1024;
   std::vector<char> buffer(1024);
   std::size_t read = 0;
-  for (int poll = 0; poll < 10; ++poll) {
-    for (int reads = 0; reads < 64; ++reads) {
-      DWORD n = 0;
-      for (auto deadline = std::chrono::steady_clock::now() + 10s;
-           n == 0 && std::chrono::steady_clock::now() < deadline;) {
-        ASSERT_TRUE(port->Read(buffer.data(), 1024, &n));
-        if (n == 0) std::this_thread::sleep_for(1ms);
-      }
-      read += n;
-    }
+  for (auto deadline = std::chrono::steady_clock::now() + 20s;
+       read < kTenPolls && std::chrono::steady_clock::now() < deadline;) {
+    DWORD n = 0;
+    ASSERT_TRUE(port->Read(buffer.data(), 1024, &n));
+    read += n;
+    if (n == 0) std::this_thread::sleep_for(1ms);
   }
-  EXPECT_EQ(read, 10u * 64 * 1024);
+  EXPECT_GE(read, kTenPolls);
   // The peer could not push the 50 MB: TCP held it back at the buffers.
   EXPECT_LT(sent.load(), kFlood / 4);
   EXPECT_LT(ResidentKilobytes() - before, 16 * 1024);
