@@ -381,7 +381,6 @@ std::unique_ptr<CommPort> NetworkPort::Open(const NetworkSource& source, DWORD a
 NetworkPort::NetworkPort(int fd, NetworkKind kind, std::string pending)
     : m_fd(fd), m_kind(kind), m_pending(std::move(pending)) {
   m_dcb.DCBlength = sizeof(DCB);
-  m_dcb.BaudRate = 4800;
   m_dcb.fBinary = 1;
   m_dcb.ByteSize = 8;
 }
@@ -394,6 +393,7 @@ NetworkPort::~NetworkPort() {
 BOOL NetworkPort::GetState(DCB* dcb) {
   std::lock_guard lock(m_lock);
   *dcb = m_dcb;
+  dcb->BaudRate = 0;
   return TRUE;
 }
 

@@ -29,7 +29,7 @@
 //   client socket, and a UDP source has no one to answer: writes fail with
 //   ERROR_WRITE_PROTECT (the source is read-only).
 // - The line settings do not apply: SetState accepts any DCB and keeps it
-//   for GetState; Escape (DTR, RTS) does nothing; Purge drops what the port
+//   for GetState, which reports speed 0 (no line speed); Escape (DTR, RTS) does nothing; Purge drops what the port
 //   holds and has not yet handed out.
 #pragma once
 
@@ -65,7 +65,7 @@ class NetworkPort final : public CommPort {
   static std::unique_ptr<CommPort> Open(const NetworkSource& source, DWORD access);
   ~NetworkPort() override;
 
-  // Maps to nothing: the DCB is kept and handed back.
+  // Maps to nothing: the DCB is kept and handed back with speed 0.
   BOOL GetState(DCB* dcb) override;
   BOOL SetState(const DCB& dcb) override;
   BOOL SetTimeouts(const COMMTIMEOUTS& timeouts) override;

@@ -131,11 +131,13 @@ TEST(NetworkSource, ComesFromTheCommandLineAndTheComPortsFileAndOpensThroughCrea
   ASSERT_NE(port, INVALID_HANDLE_VALUE) << GetLastError();
   COMMTIMEOUTS immediate{MAXDWORD, 0, 0, 0, 0};
   SetCommTimeouts(port, &immediate);
-  // The speed does not apply: any is accepted and handed back.
+  // The speed does not apply: any is accepted, and the port says it has none.
   DCB dcb{};
   ASSERT_TRUE(GetCommState(port, &dcb));
   dcb.BaudRate = 115200;
   EXPECT_TRUE(SetCommState(port, &dcb));
+  ASSERT_TRUE(GetCommState(port, &dcb));
+  EXPECT_EQ(dcb.BaudRate, 0u);
   std::string got;
   char buffer[512];
   for (auto deadline = std::chrono::steady_clock::now() + 20s;
