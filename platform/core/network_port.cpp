@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -131,6 +132,15 @@ std::shared_ptr<Resolution> Resolve(const std::string& host, unsigned port, int 
   hints.ai_socktype = socketType;
   hints.ai_flags = AI_NUMERICSERV | (passive ? AI_PASSIVE : 0);
   const std::string service = std::to_string(port);
+  // RFC 6761, section 6.4: names under "invalid." never resolve, and name
+  // resolution should say so at once rather than ask a name server.
+  std::string lower;
+  for (char c : host) lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  if (lower.ends_with(".")) lower.pop_back();
+  if (lower == "invalid" || lower.ends_with(".invalid")) {
+    *error = WSAHOST_NOT_FOUND;
+    return nullptr;
+  }
   auto resolution = std::make_shared<Resolution>();
   // A numeric address needs no resolver: answered at once, here.
   addrinfo numeric = hints;
