@@ -279,6 +279,16 @@ TEST(NetworkPort, APeerThatNeverAnswersIsGivenUpAtTheTimeOut) {
   EXPECT_FALSE(OpenUrl(Url("tcp", full.Port())));
   EXPECT_EQ(GetLastError(), ERROR_TIMEOUT);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+  // The window's wait hook runs meanwhile; the user's cancel ends the open.
+  int waits = 0;
+  SetNetworkOpenWait([&](DWORD milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    return ++waits < 3 ? TRUE : FALSE;
+  });
+  EXPECT_FALSE(OpenUrl(Url("tcp", full.Port())));
+  EXPECT_EQ(GetLastError(), ERROR_OPERATION_ABORTED);
+  EXPECT_EQ(waits, 3);
+  SetNetworkOpenWait({});
   for (int fd : queued) close(fd);
 
   // A gpsd that accepts and never greets.
