@@ -30,12 +30,14 @@ constexpr int kReadsPerPoll = 64;
 // be read.
 constexpr wchar_t kDataLostLine[] = L"-- data lost: the serial port overran --";
 
-// What bytes without sentences most often mean: the receiver talks at
-// another speed than the port's. Two short lines, so that the advice fits
+// What bytes without sentences most often mean on a serial line: the
+// receiver talks at another speed than the port's. Two short lines, so that the advice fits
 // the narrowest raw box without scrolling sideways.
 std::wstring WrongSpeedHint(CSerialCom& serial) {
   DCB dcb{};
   const DWORD speed = serial.GetState(&dcb) ? dcb.BaudRate : 0;
+  // A port without a line speed (a network source) has no speed to blame.
+  if (speed == 0) return L"No NMEA sentences arrive.\r\nIs the source a receiver?";
   return L"No NMEA sentences at " + std::to_wstring(speed) + L" bps.\r\nWrong speed? Try Scan.";
 }
 

@@ -7,6 +7,7 @@
 #include "pages/ttff_page.h"
 #include "resources/resource_catalogue.h"
 #include "resources/string_table.h"
+#include "session/decoding_mode.h"
 
 CZelmoraApp::CZelmoraApp() = default;
 
@@ -34,16 +35,20 @@ BOOL CZelmoraApp::InitInstance() {
   CAboutPpg aboutPage;
   setupPage.m_pStatusPage = &statusPage;
   ttffPage.m_pSetupPage = &setupPage;
+  // The handheld's own behaviour (--gps-only, or the GpsOnly setting) is the
+  // designed sheet of three pages; the pages added since come after GPS Info
+  // otherwise.
+  const bool designedSheet = GpsOnlyDecoding(setupPage.m_nGpsOnly) != 0;
   sheet.AddPage(&setupPage);
   sheet.AddPage(&statusPage);
-  sheet.AddPage(&ttffPage);
+  if (!designedSheet) sheet.AddPage(&ttffPage);
   sheet.AddPage(&aboutPage);
 
   sheet.DoModal();
 
   sheet.RemovePage(&setupPage);
   sheet.RemovePage(&statusPage);
-  sheet.RemovePage(&ttffPage);
+  if (!designedSheet) sheet.RemovePage(&ttffPage);
   sheet.RemovePage(&aboutPage);
   ownerWnd.Detach();
   DestroyWindow(owner);

@@ -32,7 +32,10 @@ std::wstring SummaryText(const TtffSummary& summary) {
   return L"Valid " + std::to_wstring(summary.valid) + L" of " + std::to_wstring(summary.runs) + L", timeouts " +
          std::to_wstring(summary.timeouts) + L"\r\nMean " + Seconds(summary.mean, 1) + L", median " +
          Seconds(summary.median, 1) + L"\r\nSD " + Seconds(summary.standardDeviation, 1) + L", min " +
-         Seconds(summary.minimum, 1) + L", max " + Seconds(summary.maximum, 1);
+         Seconds(summary.minimum, 1) + L", max " + Seconds(summary.maximum, 1) +
+         (summary.stopped ? L"\r\nStopped after " + std::to_wstring(summary.runs) + L" of " +
+                                std::to_wstring(summary.requested) + L" runs"
+                          : std::wstring());
 }
 
 std::wstring LastRunsText(const std::vector<TtffRunRecord>& runs, int count) {

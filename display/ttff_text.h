@@ -15,7 +15,9 @@
 std::wstring ReceiverText(const ReceiverFamily* family, const std::string& version);
 
 // Three lines: "Valid 3 of 3, timeouts 0", "Mean 12.3 s, median 12.1 s",
-// "SD 1.2 s, min 10.0 s, max 14.0 s" (dashes where no run had a fix).
+// "SD 1.2 s, min 10.0 s, max 14.0 s" (dashes where no run had a fix, and
+// for the deviation of a single one); a test stopped by the user adds
+// "Stopped after 4 of 10 runs".
 std::wstring SummaryText(const TtffSummary& summary);
 
 // The last `count` runs, newest first: "Run 3: 12.345 s", "Run 2: timeout".

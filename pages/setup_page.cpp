@@ -12,6 +12,7 @@
 #include "platform/core/clock.h"
 #include "platform/core/config_files.h"
 #include "platform/core/last_error.h"
+#include "platform/core/network_port.h"
 #include "platform/core/numbers.h"
 #include "platform/core/resources.h"
 #include "platform/core/utf8.h"
@@ -91,6 +92,7 @@ BOOL CGeneralPpg::OnInitDialog() {
     ::ShowWindow(::GetDlgItem(m_hWnd, IDC_SETUP_RECORD_FILE), SW_HIDE);
   }
   UpdateData(FALSE);
+  ShowSpeedApplies();
   SetTimer(IDT_PORT_REFRESH, kPortRefreshMs, nullptr);
   return TRUE;
 }
@@ -130,17 +132,22 @@ void CGeneralPpg::OnScan() {
   bool bCancelled = false;
   ScanHooks hooks;
   hooks.trying = [&](const std::wstring& device, DWORD baudRate) {
-    log(FormatText(AfxLoadString(IDS_SCAN_TRYING).c_str(), {device.c_str(), static_cast<int>(baudRate)}));
+    log(baudRate == 0
+            ? FormatText(AfxLoadString(IDS_SCAN_TRYING_NETWORK).c_str(), {device})
+            : FormatText(AfxLoadString(IDS_SCAN_TRYING).c_str(), {device.c_str(), static_cast<int>(baudRate)}));
   };
   hooks.listen = [&](DWORD ms) { return !(bCancelled = !WaitPumpingMessages(ms)); };
   const std::optional<ReceiverFound> found =
       ScanForReceiver(list, bGpsOnly ? ScanTalkers::GpsOnly : ScanTalkers::Any, hooks);
   if (found) {
     m_cbPort.GetLBText(found->entry, m_strPort);
-    m_strBaudRate = FormatText(L"%d", {static_cast<int>(found->baudRate)});
+    // A network source has no speed: the speed shown stays as it was.
+    if (found->baudRate != 0) m_strBaudRate = FormatText(L"%d", {static_cast<int>(found->baudRate)});
     UpdateData(FALSE);
-    log(FormatText(AfxLoadString(IDS_SCAN_FOUND).c_str(),
-                   {DeviceNameOf(m_strPort).c_str(), static_cast<int>(found->baudRate)}));
+    ShowSpeedApplies();
+    log(found->baudRate == 0 ? FormatText(AfxLoadString(IDS_SCAN_FOUND_NETWORK).c_str(), {DeviceNameOf(m_strPort)})
+                             : FormatText(AfxLoadString(IDS_SCAN_FOUND).c_str(),
+                                          {DeviceNameOf(m_strPort).c_str(), static_cast<int>(found->baudRate)}));
   } else {
     log(AfxLoadString(bCancelled ? IDS_SCAN_CANCELLED : IDS_GPS_NOT_FOUND));
   }
@@ -165,7 +172,10 @@ void CGeneralPpg::OnTimer(UINT_PTR nIDEvent) {
   // come again after it.
   if (m_bScanning) return;
   if (nIDEvent == IDT_PORT_REFRESH) {
-    if (m_cbPort.IsWindowEnabled()) RefreshPortList(m_cbPort);
+    if (m_cbPort.IsWindowEnabled()) {
+      RefreshPortList(m_cbPort);
+      ShowSpeedApplies();
+    }
   } else {
     StartGps(nIDEvent);
   }
@@ -186,7 +196,9 @@ void CGeneralPpg::StartGps(UINT_PTR nIDEvent) {
   const DWORD dwOpenError = bOpened ? ERROR_SUCCESS : GetLastError();
   EndWaitCursor();
 
-  if (!bOpened) {
+  if (!bOpened && dwOpenError == ERROR_OPERATION_ABORTED) {
+    // The user gave up a network open that waited (Escape): nothing to say.
+  } else if (!bOpened) {
     AfxMessageBox(CannotOpenText(dwOpenError).c_str(), MB_ICONEXCLAMATION | MB_OK);
     if (AfxMessageBox(IDS_TRY_AGAIN, MB_ICONQUESTION | MB_YESNO) == IDYES) {
       SetTimer(IDT_START_GPS, kRestartDelayMs, nullptr);
@@ -245,7 +257,7 @@ void CGeneralPpg::DropWorker() {
 
 void CGeneralPpg::ShowRunningLook(BOOL bRunning) {
   m_cbPort.EnableWindow(!bRunning);
-  m_cbBaudRate.EnableWindow(!bRunning);
+  m_cbBaudRate.EnableWindow(!bRunning && !SelectedPortIsNetwork());
   m_btnScan.EnableWindow(!bRunning);
   m_btnStartStop.SetWindowText(AfxLoadString(bRunning ? IDS_STOP_GPS : IDS_START_GPS).c_str());
   m_btnColdStart.EnableWindow(bRunning);
@@ -315,6 +327,21 @@ void CGeneralPpg::ShowRecordLook() {
   if (current != m_strRecordText) m_stRecordFile.SetWindowText(m_strRecordText.c_str());
 }
 
+BOOL CGeneralPpg::SelectedPortIsNetwork() const {
+  const int selection = m_cbPort.GetCurSel();
+  if (selection < 0) return FALSE;
+  std::wstring label;
+  m_cbPort.GetLBText(selection, label);
+  return IsNetworkPort(DeviceNameOf(label)) ? TRUE : FALSE;
+}
+
+void CGeneralPpg::ShowSpeedApplies() {
+  const BOOL bNetwork = SelectedPortIsNetwork();
+  m_cbBaudRate.EnableWindow(!bNetwork && m_cbPort.IsWindowEnabled());
+  SetWindowAccessibleDescription(m_cbBaudRate.m_hWnd,
+                                 bNetwork ? L"The speed does not apply to a network source." : L"");
+}
+
 void CGeneralPpg::ClearStatusPage() {
   m_pStatusPage->SetDateTime(L"", L"");
   m_pStatusPage->SetSpeed(L"");
@@ -332,7 +359,26 @@ std::wstring CGeneralPpg::CannotOpenText(DWORD dwError) const {
   std::wstring text = AfxLoadString(IDS_CANNOT_OPEN_PORT);
   if (GpsOnlyDecoding(m_nGpsOnly)) return text;
   UINT reason = IDS_OPEN_FAILED;
+  // gpsd's devices, when it has none of the name or several.
+  const std::wstring devices = Utf8ToWide(NetworkOpenDetail());
   switch (dwError) {
+    case ERROR_CONNECTION_REFUSED:
+      reason = IDS_OPEN_REFUSED;
+      break;
+    case WSAHOST_NOT_FOUND:
+    case ERROR_HOST_UNREACHABLE:
+      reason = IDS_OPEN_NO_HOST;
+      break;
+    case ERROR_TIMEOUT:
+      reason = IDS_OPEN_TIMED_OUT;
+      break;
+    case ERROR_BAD_NET_RESP:
+      reason = IDS_OPEN_NOT_GPSD;
+      break;
+    case ERROR_DEV_NOT_EXIST:
+      return text + L"\n" + FormatText(AfxLoadString(IDS_OPEN_GPSD_NO_DEVICE), {devices.empty() ? L"-" : devices});
+    case ERROR_AMBIGUOUS_SYSTEM_DEVICE:
+      return text + L"\n" + FormatText(AfxLoadString(IDS_OPEN_GPSD_SEVERAL), {devices});
     case ERROR_FILE_NOT_FOUND:
     case ERROR_DEVICE_NOT_CONNECTED:
       reason = IDS_OPEN_NO_DEVICE;
@@ -381,10 +427,13 @@ void CGeneralPpg::OnColdStart() {
       (m_pReadThread != nullptr && !GpsOnlyDecoding(m_nGpsOnly)) ? m_pReadThread->Family() : nullptr;
   if (pFamily != nullptr && pFamily->id != "sirf") {
     const std::string bytes = StartCommandBytes(*pFamily, StartKind::Cold);
-    m_serial.Write(bytes.data(), static_cast<DWORD>(bytes.size()), &dwWritten);
-    m_pReadThread->AppendRawText(FormatText(AfxLoadString(IDS_COLD_START_SENT).c_str(),
-                                            {Utf8ToWide(std::string(pFamily->name)), static_cast<int>(bytes.size())}),
-                                 kReadBufferSize);
+    const BOOL bSent = m_serial.Write(bytes.data(), static_cast<DWORD>(bytes.size()), &dwWritten);
+    m_pReadThread->AppendRawText(
+        !bSent && GetLastError() == ERROR_WRITE_PROTECT
+            ? AfxLoadString(IDS_READ_ONLY_SENT_NOTHING)
+            : FormatText(AfxLoadString(IDS_COLD_START_SENT).c_str(),
+                         {Utf8ToWide(std::string(pFamily->name)), static_cast<int>(bytes.size())}),
+        kReadBufferSize);
     ShowRawText(m_pReadThread->Snapshot().m_strRawText);
     return;
   }
@@ -392,13 +441,21 @@ void CGeneralPpg::OnColdStart() {
   // (cold start), sent without its terminating zero.
   char szColdStart[] = "$PSRF104,0,0,0,96000,237759,1946,12,4*1D\r\n";
   static_assert(sizeof(szColdStart) == 43);
-  m_serial.Write(szColdStart, 42, &dwWritten);
+  if (!m_serial.Write(szColdStart, 42, &dwWritten) && GetLastError() == ERROR_WRITE_PROTECT &&
+      m_pReadThread != nullptr && !GpsOnlyDecoding(m_nGpsOnly)) {
+    // A network source that takes no bytes (gpsd, UDP): the raw box says so.
+    m_pReadThread->AppendRawText(AfxLoadString(IDS_READ_ONLY_SENT_NOTHING), kReadBufferSize);
+    ShowRawText(m_pReadThread->Snapshot().m_strRawText);
+  }
 }
 
 BOOL CGeneralPpg::SessionRunning() const { return m_btnColdStart.IsWindowEnabled(); }
 
 BOOL CGeneralPpg::WriteToReceiver(const std::string& bytes) {
-  if (m_serial.m_hCom == INVALID_HANDLE_VALUE) return FALSE;
+  if (m_serial.m_hCom == INVALID_HANDLE_VALUE) {
+    SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+    return FALSE;
+  }
   DWORD offset = 0;
   while (offset < bytes.size()) {
     DWORD written = 0;
@@ -438,6 +495,7 @@ const AFX_MSGMAP* CGeneralPpg::GetMessageMap() const {
                               {
                                   OnWmSize(&CGeneralPpg::OnSize),
                                   OnBnClicked(IDC_SETUP_SCAN, &CGeneralPpg::OnScan),
+                                  OnCbnSelchange(IDC_SETUP_PORT, &CGeneralPpg::ShowSpeedApplies),
                                   OnBnClicked(IDC_SETUP_START_STOP, &CGeneralPpg::OnStartStop),
                                   OnWmTimer(&CGeneralPpg::OnTimer),
                                   OnMessage(WM_GPSUPDATE, &CGeneralPpg::OnGpsUpdate),

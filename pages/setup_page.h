@@ -39,7 +39,8 @@ class CGeneralPpg : public CPropertyPage {
   // silent): the user has started GPS and not stopped it.
   BOOL SessionRunning() const;
   // Writes `bytes` to the receiver through the session's port; FALSE when
-  // no port is open (between reconnects) or the write failed.
+  // no port is open (between reconnects: ERROR_DEVICE_NOT_CONNECTED) or the
+  // write failed (a read-only network source: ERROR_WRITE_PROTECT).
   BOOL WriteToReceiver(const std::string& bytes);
   // Whether the session's port is open now (not between reconnects).
   BOOL PortOpen() const { return m_serial.m_hCom != INVALID_HANDLE_VALUE; }
@@ -110,6 +111,11 @@ class CGeneralPpg : public CPropertyPage {
   // The two looks of the controls: running (port and speed fixed, Stop GPS,
   // Cold Start) and stopped.
   void ShowRunningLook(BOOL bRunning);
+  // Whether the chosen port is a network source, whose speed does not apply.
+  BOOL SelectedPortIsNetwork() const;
+  // The speed list is disabled while a network source is chosen (and while
+  // a session runs), with a description that says why for screen readers.
+  void ShowSpeedApplies();
   // Empties every field and view of the GPS Info page.
   void ClearStatusPage();
   // The message of a failed open: "Can not open port." and, unless the

@@ -8,6 +8,7 @@
 #include "layout/dialog_layout.h"
 #include "pages/setup_page.h"
 #include "platform/core/clock.h"
+#include "platform/core/last_error.h"
 #include "platform/core/numbers.h"
 #include "platform/core/utf8.h"
 #include "receivers/receiver_family.h"
@@ -22,7 +23,6 @@ namespace {
 
 constexpr int kTimeoutChoices[] = {30, 60, 90, 120, 180, 300, 600};
 constexpr StartKind kKinds[] = {StartKind::Hot, StartKind::Warm, StartKind::Cold, StartKind::Factory};
-constexpr std::size_t kMaxLine = 1024;
 
 std::int64_t UtcNowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
@@ -92,8 +92,13 @@ const ReceiverFamily* CTtffPpg::Family() const {
   return m_pSetupPage != nullptr ? m_pSetupPage->SessionFamily() : nullptr;
 }
 
+const ReceiverFamily* CTtffPpg::CommandFamily() const {
+  if (const ReceiverFamily* family = Family()) return family;
+  return m_bNoFamilyAnswered ? FindReceiverFamily("sirf") : nullptr;
+}
+
 void CTtffPpg::FillKinds() {
-  const ReceiverFamily* family = Family();
+  const ReceiverFamily* family = CommandFamily();
   if (m_bKindsFilled && family == m_pKindsFamily) return;
   std::wstring chosen = L"cold";
   if (m_cbKind.GetCurSel() >= 0) m_cbKind.GetLBText(m_cbKind.GetCurSel(), chosen);
@@ -158,8 +163,9 @@ void CTtffPpg::OnIdentify() {
 
 void CTtffPpg::StartIdentification() {
   m_pIdentification = std::make_unique<CIdentification>();
+  m_bNoFamilyAnswered = false;
   m_pSetupPage->m_tap.Enable(true);
-  m_strLine.clear();
+  m_lines.Clear();
   m_pIdentification->Start(GetTickCount());
   SetTimer(IDT_TTFF_POLL, kPollMs, nullptr);
   ShowState();
@@ -171,7 +177,7 @@ void CTtffPpg::OnStartStop() {
     return;
   }
   if (m_pSetupPage == nullptr || !m_pSetupPage->SessionRunning() || Identifying()) return;
-  if (Family() == nullptr) {
+  if (CommandFamily() == nullptr) {
     // The start command depends on the family: the probes come first.
     m_bStartAfterIdentify = true;
     StartIdentification();
@@ -181,7 +187,7 @@ void CTtffPpg::OnStartStop() {
 }
 
 void CTtffPpg::StartRunner() {
-  const ReceiverFamily* family = Family();
+  const ReceiverFamily* family = CommandFamily();
   std::wstring kindText;
   if (m_cbKind.GetCurSel() >= 0) m_cbKind.GetLBText(m_cbKind.GetCurSel(), kindText);
   const StartKind kind = StartKindOfName(Narrow(kindText)).value_or(StartKind::Cold);
@@ -204,7 +210,7 @@ void CTtffPpg::StartRunner() {
   m_pRunner = std::make_unique<CTtffRunner>(settings);
   m_pLastRunner.reset();
   m_nCommands = 0;
-  m_strMessage.clear();
+  m_strMessage = Family() == nullptr ? AfxLoadString(IDS_TTFF_SIRF_STARTS) : std::wstring();
   m_strSavedText.clear();
   m_strSavedPath.clear();
   m_strElapsed = ElapsedText(1, settings.runs, 0, false);
@@ -259,14 +265,9 @@ void CTtffPpg::StopPolling() {
 
 void CTtffPpg::Feed(const TappedRead& read) {
   if (m_pIdentification != nullptr) m_pIdentification->OnBytes(read.bytes, read.tick);
-  for (char c : read.bytes) {
-    if (m_strLine.empty()) m_dwLineStart = read.tick;
-    if (m_strLine.size() < kMaxLine) m_strLine.push_back(c);
-    if (c == '\n') {
-      if (m_pRunner != nullptr) m_pRunner->OnLine(m_strLine, m_dwLineStart);
-      m_strLine.clear();
-    }
-  }
+  m_lines.Feed(read.bytes, read.tick, [this](std::string_view line, std::uint32_t start) {
+    if (m_pRunner != nullptr) m_pRunner->OnLine(line, start);
+  });
 }
 
 void CTtffPpg::OnTimer(UINT_PTR nIDEvent) {
@@ -286,7 +287,8 @@ void CTtffPpg::OnTimer(UINT_PTR nIDEvent) {
       m_pIdentified = m_pIdentification->Family();
       m_strVersion = m_pIdentification->Version();
       m_pIdentification.reset();
-      if (Family() == nullptr) m_strMessage = AfxLoadString(IDS_TTFF_PLAIN_NMEA);
+      m_bNoFamilyAnswered = Family() == nullptr;
+      if (m_bNoFamilyAnswered) m_strMessage = AfxLoadString(IDS_TTFF_PLAIN_NMEA);
       if (m_bStartAfterIdentify) {
         m_bStartAfterIdentify = false;
         FillKinds();
@@ -309,7 +311,8 @@ void CTtffPpg::OnTimer(UINT_PTR nIDEvent) {
         m_pRunner->OnCommandWritten(m_dwRunStart, UtcNowMs() + onWireMs);
         ++m_nCommands;
       } else {
-        m_strMessage = AfxLoadString(IDS_TTFF_WRITE_FAILED);
+        m_strMessage =
+            AfxLoadString(GetLastError() == ERROR_WRITE_PROTECT ? IDS_TTFF_READ_ONLY : IDS_TTFF_WRITE_FAILED);
         m_pRunner->Stop();
       }
     }

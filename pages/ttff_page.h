@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "acquisition/byte_lines.h"
 #include "platform/afx/afx.h"
 
 class CGeneralPpg;
@@ -61,6 +62,10 @@ class CTtffPpg : public CPropertyPage {
  private:
   // The family the page knows: the probe's answer, else the session's own.
   const ReceiverFamily* Family() const;
+  // The family whose commands a test sends: Family(), or once the probes
+  // found none, SiRF's, as the Setup page's Cold Start does for a receiver
+  // that has not named its family.
+  const ReceiverFamily* CommandFamily() const;
   void StartIdentification();
   void StartRunner();
   void StopTest();
@@ -89,12 +94,12 @@ class CTtffPpg : public CPropertyPage {
   std::unique_ptr<CTtffRunner> m_pLastRunner;
   bool m_bStartAfterIdentify = false;
   const ReceiverFamily* m_pIdentified = nullptr;  // by probe, or passively by the identification
+  bool m_bNoFamilyAnswered = false;               // the last identification found none
   bool m_bIdentified = false;                     // an identification finished
   std::string m_strVersion;
   const ReceiverFamily* m_pKindsFamily = nullptr;  // whose kinds the combo lists
   bool m_bKindsFilled = false;
-  std::string m_strLine;  // the line being received
-  DWORD m_dwLineStart = 0;
+  CByteLines m_lines;      // the session's lines, for the test
   DWORD m_dwRunStart = 0;  // when the current run's command went out
   int m_nCommands = 0;     // commands written in this test
   std::int64_t m_nTestStartUtcMs = 0;

@@ -36,6 +36,7 @@ constexpr UINT IDS_SCAN_FOUND = 5020;   // device name, speed
 constexpr UINT IDS_SCAN_CANCELLED = 5021;
 // The raw box's line after a family's own cold start: family, byte count.
 constexpr UINT IDS_COLD_START_SENT = 5022;
+constexpr UINT IDS_TTFF_SIRF_STARTS = 5023;
 // The TTFF page.
 constexpr UINT IDS_START_TEST = 5030;
 constexpr UINT IDS_STOP_TEST = 5031;
@@ -47,6 +48,20 @@ constexpr UINT IDS_TTFF_SAVED = 5036;      // the file's place on two lines
 constexpr UINT IDS_TTFF_NOT_SAVED = 5037;  // the reason
 constexpr UINT IDS_TTFF_READY = 5038;
 constexpr UINT IDS_TTFF_WRITE_FAILED = 5039;
+// Network sources: the second line of "Can not open port.", ...
+constexpr UINT IDS_OPEN_REFUSED = 5040;
+constexpr UINT IDS_OPEN_NO_HOST = 5041;
+constexpr UINT IDS_OPEN_TIMED_OUT = 5042;
+constexpr UINT IDS_OPEN_NOT_GPSD = 5043;
+constexpr UINT IDS_OPEN_GPSD_NO_DEVICE = 5044;  // gpsd's devices
+constexpr UINT IDS_OPEN_GPSD_SEVERAL = 5045;    // gpsd's devices
+// ... the raw box's line after a write a read-only source refused, the TTFF
+// page's message then, ...
+constexpr UINT IDS_READ_ONLY_SENT_NOTHING = 5046;
+constexpr UINT IDS_TTFF_READ_ONLY = 5047;
+// ... and the scan's lines for a port without speeds.
+constexpr UINT IDS_SCAN_TRYING_NETWORK = 5048;  // device name
+constexpr UINT IDS_SCAN_FOUND_NETWORK = 5049;   // device name
 // The Setup page's recording: the button's two captions, and the messages
 // when a recording cannot start or ends on its own.
 constexpr UINT IDS_RECORD = 5050;

@@ -1,5 +1,6 @@
 #include "session/port_list.h"
 
+#include "platform/core/network_source.h"
 #include "platform/core/numbers.h"
 #include "session/active_driver.h"
 
@@ -46,6 +47,10 @@ std::wstring LabelOf(const std::wstring& deviceName, const ActiveDriverValues& d
 
 std::wstring PortLabel(const std::wstring& deviceName) {
   return LabelOf(deviceName, ReadActiveDriverValues({L"Key", L"PnpId"}));
+}
+
+bool IsNetworkPort(const std::wstring& deviceName) {
+  return !deviceName.empty() && IsNetworkDriverKey(GetActiveDriverValue(deviceName.c_str(), L"Key"));
 }
 
 std::vector<std::wstring> PortLabels() {

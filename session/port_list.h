@@ -27,6 +27,11 @@ std::wstring DeviceNameOf(const std::wstring& text);
 // the last component of its Key), with white space removed at both ends.
 std::wstring PortLabel(const std::wstring& deviceName);
 
+// Whether the device name stands for a network source (tcp://, udp://,
+// gpsd://): its active driver's Key lies under Drivers\Network. The speed
+// does not apply to such a port.
+bool IsNetworkPort(const std::wstring& deviceName);
+
 // The labels of the nine entries, in order, from one pass over the table of
 // active drivers.
 std::vector<std::wstring> PortLabels();

@@ -7,6 +7,7 @@
 
 #include "nmea/sentence.h"
 #include "platform/core/clock.h"
+#include "platform/core/network_source.h"
 #include "serial/serial_com.h"
 #include "session/active_driver.h"
 #include "session/port_list.h"
@@ -61,8 +62,11 @@ std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort&
   for (DWORD speed : kScanSpeeds) {
     for (int n = 0; n < list.count(); ++n) {
       const std::wstring name = DeviceNameOf(list.text(n));
-      if (!MayHoldReceiver(GetActiveDriverValue(name.c_str(), L"Key"))) continue;
-      if (hooks.trying) hooks.trying(name, speed);
+      const std::wstring key = GetActiveDriverValue(name.c_str(), L"Key");
+      if (!MayHoldReceiver(key)) continue;
+      const bool network = IsNetworkDriverKey(key);
+      if (network && speed != kScanSpeeds[0]) continue;
+      if (hooks.trying) hooks.trying(name, network ? 0 : speed);
       if (!port.Open(name.c_str(), speed, 8, 0, 0)) continue;
       if (!hooks.listen) {
         Sleep(kScanListenMs);
@@ -74,7 +78,7 @@ std::optional<ReceiverFound> ScanForReceiver(const ScanPortList& list, ScanPort&
       if (!port.Read(buffer.get(), kScanBufferSize, &bytesRead)) bytesRead = 0;
       port.Close();
       if (bytesRead > 0 && HoldsReceiverSentence(buffer.get(), std::min(bytesRead, kScanBufferSize), talkers)) {
-        return ReceiverFound{n, speed};
+        return ReceiverFound{n, network ? 0 : speed};
       }
     }
   }

@@ -37,7 +37,7 @@ struct ScanPortList {
 
 struct ReceiverFound {
   int entry;       // index of the port's entry in the list
-  DWORD baudRate;  // the speed it answered at
+  DWORD baudRate;  // the speed it answered at; 0 for a network source
 };
 
 // Whether a port whose active driver has the registry path `driverKey` may
@@ -65,7 +65,9 @@ struct ScanHooks {
 };
 
 // The scan over `port`: for each speed and each entry, the entry's device
-// name is tried when its driver key passes MayHoldReceiver; the port is
+// name is tried when its driver key passes MayHoldReceiver (a network
+// source, whose speed does not apply, only once, in the first round, with
+// speed 0 for `trying` and in what is found); the port is
 // opened (8 data bits, no parity, one stop bit), the scan waits
 // kScanListenMs, reads once what has arrived (up to kScanBufferSize bytes),
 // closes the port and searches the bytes.

@@ -5,7 +5,6 @@ namespace {
 // Enough for a MON-VER reply (40 bytes of payload and more) among other
 // frames, and little enough that every read searches it cheaply.
 constexpr std::size_t kRecentBytes = 4096;
-constexpr std::size_t kMaxLine = 1024;
 
 }  // namespace
 
@@ -30,19 +29,14 @@ void CIdentification::OnBytes(std::string_view bytes, std::uint32_t) {
     Finish(ublox, {}, true);
     return;
   }
-  for (char c : bytes) {
-    if (c == '\n') {
-      if (!m_line.empty() && m_line.back() == '\r') m_line.pop_back();
-      OnLine(m_line);
-      m_line.clear();
-      if (m_phase == Phase::Done) return;
-    } else if (m_line.size() < kMaxLine) {
-      m_line.push_back(c);
-    }
-  }
+  m_lines.Feed(bytes, 0, [this](std::string_view line, std::uint32_t) { OnLine(line); });
 }
 
 void CIdentification::OnLine(std::string_view line) {
+  // A line that a reply or a banner before it in the same read ended the
+  // identification with is left alone.
+  if (m_phase != Phase::Listening && m_phase != Phase::Probing) return;
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
   if (m_phase == Phase::Probing) {
     if (std::optional<std::string> version = ProbeReplyVersion(ReceiverFamilies()[m_probe], line)) {
       Finish(&ReceiverFamilies()[m_probe], *version, false);
@@ -81,5 +75,5 @@ void CIdentification::Finish(const ReceiverFamily* family, std::string version, 
   m_version = std::move(version);
   m_passive = passive;
   m_recent.clear();
-  m_line.clear();
+  m_lines.Clear();
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "acquisition/byte_lines.h"
 #include "receivers/receiver_family.h"
 
 class CIdentification {
@@ -55,7 +56,7 @@ class CIdentification {
   Phase m_phase = Phase::Idle;
   std::uint32_t m_deadline = 0;
   int m_probe = -1;      // the family whose probe is out
-  std::string m_line;    // the line being received
+  CByteLines m_lines;    // the line being received
   std::string m_recent;  // the latest bytes, searched for UBX frames
   const ReceiverFamily* m_family = nullptr;
   std::string m_version;

@@ -60,7 +60,9 @@ TtffSummary SummarizeRuns(const std::vector<TtffRunRecord>& runs, int requested,
   for (double t : ttffs) squares += (t - mean) * (t - mean);
   summary.mean = mean;
   summary.median = n % 2 == 1 ? ttffs[n / 2] : (ttffs[n / 2 - 1] + ttffs[n / 2]) / 2;
-  summary.standardDeviation = n > 1 ? std::sqrt(squares / static_cast<double>(n - 1)) : 0.0;
+  // One run has no spread to speak of: its deviation is left unknown rather
+  // than shown as a perfect 0.
+  if (n > 1) summary.standardDeviation = std::sqrt(squares / static_cast<double>(n - 1));
   summary.minimum = ttffs.front();
   summary.maximum = ttffs.back();
   return summary;

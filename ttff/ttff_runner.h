@@ -52,7 +52,7 @@ struct TtffSummary {
   int timeouts = 0;
   bool stopped = false;
   // Over the valid runs' TTFFs, seconds; nothing when there is none. The
-  // standard deviation is the sample's (n - 1), 0 for a single run.
+  // standard deviation is the sample's (n - 1), nothing for a single run.
   std::optional<double> mean, median, standardDeviation, minimum, maximum;
 };
 

@@ -33,7 +33,9 @@ bool ReadScreen(const std::string& value, CommandLine& line, std::string* error)
 constexpr OptionRow kOptions[] = {
     {"screen", "WxH", false, "size of the simulated handheld screen (default\n480x640; Ctrl+R rotates it)",
      &ReadScreen},
-    {"port", "COMn:=PATH", false, "the serial device (any tty) that COMn: opens\n(n from 1 to 9; once for each number)",
+    {"port", "COMn:=PATH", false,
+     "the serial device (any tty) or network source\n(tcp://, udp://, gpsd://; see README) that\nCOMn: opens (n from 1 "
+     "to 9; once for each number)",
      [](const std::string& value, CommandLine& line, std::string* error) {
        return ReadPortPin(value, line.ports, error);
      }},

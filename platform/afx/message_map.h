@@ -75,6 +75,15 @@ AFX_MSGMAP_ENTRY OnBnClicked(UINT id, void (C::*handler)()) {
           }};
 }
 
+// WM_COMMAND with CBN_SELCHANGE from combo box `id`: handler().
+template <class C>
+AFX_MSGMAP_ENTRY OnCbnSelchange(UINT id, void (C::*handler)()) {
+  return {WM_COMMAND, id, CBN_SELCHANGE, [handler](CWnd* w, WPARAM, LPARAM) -> LRESULT {
+            (static_cast<C*>(w)->*handler)();
+            return 0;
+          }};
+}
+
 // Any message, for the program's own: handler(wParam, lParam) -> result.
 template <class C>
 AFX_MSGMAP_ENTRY OnMessage(UINT message, LRESULT (C::*handler)(WPARAM, LPARAM)) {

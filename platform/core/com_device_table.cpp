@@ -2,6 +2,7 @@
 
 #include "platform/core/config_files.h"
 #include "platform/core/diagnostics.h"
+#include "platform/core/network_source.h"
 #include "platform/core/utf8.h"
 
 #include <fcntl.h>
@@ -24,6 +25,18 @@ namespace {
 std::atomic<ComDeviceTable*> g_active{nullptr};
 
 std::wstring ComName(unsigned number) { return L"COM" + std::to_wstring(number) + L":"; }
+
+// The entry of a network source at "COM<number>:", or nothing when `text`
+// is no valid one (a malformed one is said once and left out).
+std::optional<ComDevice> NetworkEntry(unsigned number, const std::string& text) {
+  if (!HasNetworkScheme(text)) return std::nullopt;
+  std::string why;
+  const std::optional<NetworkSource> source = ParseNetworkSource(text, &why);
+  WarnOnChange("com network " + text,
+               source ? "" : "COM" + std::to_string(number) + ":=" + text + " is left out: " + why);
+  if (!source) return std::nullopt;
+  return ComDevice{number, ComName(number), text, NetworkDriverKey(*source), NetworkSourceDescription(*source)};
+}
 
 std::string Canonical(const std::string& path) {
   std::error_code error;
@@ -145,6 +158,10 @@ std::vector<ComDevice> ComDeviceTable::Devices() {
   std::set<std::string> pinnedPaths;
 
   for (const auto& [number, path] : pins) {
+    if (std::optional<ComDevice> network = NetworkEntry(number, path)) {
+      table.emplace(number, std::move(*network));
+      continue;
+    }
     std::string real = Canonical(path);
     pinnedPaths.insert(real);
     ComDevice entry{number, ComName(number), path, L"Drivers\\Pinned\\Serial\\" + Utf8ToWide(path), L""};
@@ -166,6 +183,12 @@ std::vector<ComDevice> ComDeviceTable::Devices() {
   const std::optional<std::map<std::string, unsigned>> loaded =
       file.empty() ? std::map<std::string, unsigned>{} : LoadNumbers(file);
   std::map<std::string, unsigned> numbers = loaded.value_or(std::map<std::string, unsigned>{});
+  // The network sources the user wrote into the file ("COM5:=tcp://...")
+  // come below the pins and the simulated receiver, above the devices.
+  for (const auto& [identity, number] : numbers) {
+    if (table.count(number) != 0) continue;
+    if (std::optional<ComDevice> network = NetworkEntry(number, identity)) table.emplace(number, std::move(*network));
+  }
   bool changed = false;
   std::vector<const SysfsSerialDevice*> unnumbered;
   for (const SysfsSerialDevice& device : found) {

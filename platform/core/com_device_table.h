@@ -1,9 +1,11 @@
 // The COM device table: which tty stands behind each "COMn:" name. Entries
 // come from three sources, in this order of precedence:
 //   1. the user's pins ("COM4:" = /dev/ttyUSB0, any tty path, pseudo-terminals
-//      and /dev/rfcomm0 included);
+//      and /dev/rfcomm0 included, or a network source: tcp://, udp://,
+//      gpsd://, see network_source.h);
 //   2. the simulated receiver, pinned by the program at start-up;
-//   3. the serial devices found in sysfs, each keeping the number it was first
+//   3. the network sources written in the number file ("COM5:=tcp://...");
+//   4. the serial devices found in sysfs, each keeping the number it was first
 //      given, remembered in a small file in the configuration directory (like
 //      the COM numbers a PC remembers for its USB adapters).
 // A device whose remembered number a pin has taken is listed under the lowest
@@ -24,9 +26,10 @@
 struct ComDevice {
   unsigned number;     // 3 for "COM3:"
   std::wstring name;   // "COM3:"
-  std::string path;    // "/dev/ttyACM0"
-  std::wstring key;    // the driver's path: "Drivers\USB\Serial\cdc_acm", "Drivers\Virtual\GPS"
-  std::wstring pnpId;  // USB product string, or empty
+  std::string path;    // "/dev/ttyACM0", or a network source "tcp://host:10110"
+  std::wstring key;    // the driver's path: "Drivers\USB\Serial\cdc_acm", "Drivers\Virtual\GPS",
+                       // "Drivers\Network\Serial\tcp"
+  std::wstring pnpId;  // USB product string, a network source's description, or empty
 };
 
 class ComDeviceTable {
@@ -48,8 +51,8 @@ class ComDeviceTable {
   // Tests only: makes `table` the active one; nullptr restores the process's own.
   static void SetActive(ComDeviceTable* table);
 
-  // Pins "COM<number>:" to the tty at `path`. False for a number outside
-  // 1..kHighestComNumber.
+  // Pins "COM<number>:" to the tty or network source at `path`. False for a
+  // number outside 1..kHighestComNumber.
   bool PinPort(unsigned number, const std::string& path);
   // Pins the simulated receiver's pseudo-terminal as "COM<number>:" (below
   // the user's pins). False for a number outside 1..kHighestComNumber.
@@ -57,7 +60,7 @@ class ComDeviceTable {
 
   // Every entry, by number, read afresh.
   std::vector<ComDevice> Devices();
-  // The tty path behind a device name ("COM4:", any letter case; the colon may
+  // The tty path (or network source) behind a device name ("COM4:", any letter case; the colon may
   // be left out), or empty when there is none.
   std::string PathOf(const std::wstring& deviceName);
 

@@ -3,11 +3,14 @@
 #include "platform/core/com_device_table.h"
 #include "platform/core/diagnostics.h"
 #include "platform/core/last_error.h"
+#include "platform/core/network_port.h"
+#include "platform/core/network_source.h"
 #include "platform/core/termios_port.h"
 #include "platform/core/utf8.h"
 
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 namespace {
 
@@ -36,6 +39,16 @@ std::unique_ptr<CommPort> OpenTermios(LPCWSTR name, DWORD access, DWORD shareMod
     return nullptr;
   }
   ZELMORA_DEBUG_LOG("serial: opening %s as %s", WideToUtf8(name).c_str(), path.c_str());
+  if (HasNetworkScheme(path)) {
+    // The table holds only sources that parse; one that no longer does is
+    // no device.
+    const std::optional<NetworkSource> source = ParseNetworkSource(path);
+    if (!source) {
+      SetLastError(ERROR_FILE_NOT_FOUND);
+      return nullptr;
+    }
+    return NetworkPort::Open(*source, access);
+  }
   return TermiosPort::Open(path, access);
 }
 
@@ -48,6 +61,19 @@ CommPort::~CommPort() = default;
 BOOL CommPort::ClearErrors(DWORD* errors) {
   *errors = 0;
   return TRUE;
+}
+
+ReadTimeoutPlan PlanRead(const COMMTIMEOUTS& t, DWORD toRead) {
+  ReadTimeoutPlan plan{};
+  plan.immediate =
+      t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
+  plan.firstByteOnly = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
+                       t.ReadTotalTimeoutConstant != MAXDWORD;
+  plan.hasTotal = plan.firstByteOnly || t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0;
+  plan.totalMs = plan.firstByteOnly ? t.ReadTotalTimeoutConstant
+                                    : std::uint64_t{t.ReadTotalTimeoutMultiplier} * toRead + t.ReadTotalTimeoutConstant;
+  plan.hasInterval = !plan.firstByteOnly && t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD;
+  return plan;
 }
 
 DWORD DcbFlags(const DCB& dcb) {

@@ -1,13 +1,15 @@
 // The handheld's serial interface over Linux ttys. "COMn:" names an entry of
 // the COM device table (com_device_table.h); an open port is a handle in the
-// kernel handle table whose operations go to a CommPort. The termios port is
-// the only one the program uses; tests may install another (CoreSetCommOpener).
+// kernel handle table whose operations go to a CommPort: a termios port for a
+// tty, a network port (network_port.h) for a tcp://, udp:// or gpsd://
+// source; tests may install another (CoreSetCommOpener).
 #pragma once
 
 #include "platform/core/handle_table.h"
 #include "platform/core/win_types.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -96,6 +98,17 @@ struct COMMTIMEOUTS {
 };
 using LPCOMMTIMEOUTS = COMMTIMEOUTS*;
 
+// What a port's COMMTIMEOUTS ask of one read of `toRead` bytes (the table
+// in termios_port.h), for every kind of port alike.
+struct ReadTimeoutPlan {
+  bool immediate;      // returns at once with what has arrived
+  bool firstByteOnly;  // waits for the first byte only, then returns
+  bool hasTotal;       // gives up `totalMs` after the read began
+  std::uint64_t totalMs;
+  bool hasInterval;  // gives up ReadIntervalTimeout ms after the last byte
+};
+ReadTimeoutPlan PlanRead(const COMMTIMEOUTS& timeouts, DWORD toRead);
+
 // One open serial device. Failing members set the last error and return FALSE.
 // Read and Write may run at the same time on two threads.
 class CommPort {
@@ -121,7 +134,8 @@ using CommOpener =
 void CoreSetCommOpener(CommOpener opener);
 
 // Maps to open(2) of the tty the COM device table gives for "COMn:", made
-// exclusive (TIOCEXCL and flock) and raw. Only share mode 0 and OPEN_EXISTING.
+// exclusive (TIOCEXCL and flock) and raw, or to connect(2) (bind(2) for UDP)
+// when the table gives a network source. Only share mode 0 and OPEN_EXISTING.
 HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES securityAttributes,
                    DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 // Maps to tcgetattr plus TCGETS2 for the speed.

@@ -1,6 +1,7 @@
 #include "platform/core/port_options.h"
 
 #include "platform/core/com_device_table.h"
+#include "platform/core/network_source.h"
 #include "platform/core/termios_port.h"
 #include "platform/core/utf8.h"
 
@@ -117,9 +118,15 @@ bool ReadPortPin(const std::string& value, PortOptions& options, std::string* er
   if (std::string earlier = OptionWithNumber(options, number); !earlier.empty()) {
     return Fail(error, earlier + " and --port " + value + " both claim " + ComName(number));
   }
+  std::string why;
+  if (HasNetworkScheme(path)) {
+    // Read now, connected only when the port is opened.
+    if (!ParseNetworkSource(path, &why)) return Fail(error, "--port " + value + ": " + why);
+    options.pins.emplace_back(number, path);
+    return true;
+  }
   // Checked without opening it. A path that does not exist yet is kept:
   // the adapter may be plugged in later.
-  std::string why;
   const int refused = CheckSerialDevicePath(path, &why);
   if (refused != 0 && refused != ENOENT) return Fail(error, "--port " + value + ": " + why);
   options.pins.emplace_back(number, path);

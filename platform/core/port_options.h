@@ -1,6 +1,8 @@
 // The values of the command-line options that fill the COM device table:
 //   --port COMn:=PATH         pins COMn: to the tty at PATH (repeatable; any
 //                             tty: /dev/ttyUSB0, /dev/pts/3, /dev/rfcomm0)
+//   --port COMn:=URL          pins COMn: to a network source: tcp://HOST:PORT,
+//                             udp://[ADDRESS]:PORT, gpsd://HOST[:PORT][/DEVICE]
 //   --simulate[=COMn:]        runs the simulated receiver and pins it as COM1:
 //                             (or COMn:)
 //   --simulate-gnss[=COMn:]   the same, the receiver of four constellations
@@ -46,11 +48,12 @@ struct PortOptions {
 // start-up by the program that has one; --simulate-family takes only these.
 void SetSimulatorFamilies(std::vector<std::string> ids);
 
-// Reads one --port value, "COMn:=PATH" (the colon may be left out, n from 1
-// to 9), into `options`. False, with a message for the user, otherwise, for
-// a COM number an earlier pin or the simulated receiver has, and for a path
-// that exists but is no serial device (a file, /dev/ptmx ...; see
-// CheckSerialDevicePath; the path is not opened).
+// Reads one --port value, "COMn:=PATH" or "COMn:=URL" (the colon may be left
+// out, n from 1 to 9), into `options`. False, with a message for the user,
+// otherwise, for a COM number an earlier pin or the simulated receiver has,
+// for a path that exists but is no serial device (a file, /dev/ptmx ...; see
+// CheckSerialDevicePath; the path is not opened), and for a URL of the three
+// schemes that does not read (ParseNetworkSource; nothing is connected).
 bool ReadPortPin(const std::string& value, PortOptions& options, std::string* error);
 // Reads one --simulate value (--simulate-gnss with `multiConstellation`):
 // "COMn:", or empty for COM1:. False, with a message, for a second simulated

@@ -305,16 +305,12 @@ bool TermiosPort::WaitFor(short events, int milliseconds) {
 
 BOOL TermiosPort::Read(void* buffer, DWORD toRead, DWORD* read) {
   const COMMTIMEOUTS t = Timeouts();
-  const bool immediate =
-      t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
-  const bool firstByteOnly = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
-                             t.ReadTotalTimeoutConstant != MAXDWORD;
-  const bool hasTotal = firstByteOnly || t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0;
-  const std::uint64_t total = firstByteOnly
-                                  ? t.ReadTotalTimeoutConstant
-                                  : std::uint64_t{t.ReadTotalTimeoutMultiplier} * toRead + t.ReadTotalTimeoutConstant;
-  const bool hasInterval = !firstByteOnly && t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD;
-  const SteadyClock::time_point totalDeadline = After(total);
+  const ReadTimeoutPlan plan = PlanRead(t, toRead);
+  const bool immediate = plan.immediate;
+  const bool firstByteOnly = plan.firstByteOnly;
+  const bool hasTotal = plan.hasTotal;
+  const bool hasInterval = plan.hasInterval;
+  const SteadyClock::time_point totalDeadline = After(plan.totalMs);
   SteadyClock::time_point intervalDeadline{};
 
   auto* bytes = static_cast<unsigned char*>(buffer);

@@ -14,7 +14,14 @@ int IntOf(WPARAM wParam) { return static_cast<int>(static_cast<std::intptr_t>(wP
 ComboBoxWindow::ComboBoxWindow(UiWindow* parent, int id, DWORD style, std::wstring text)
     : UiWindow(Kind::ComboBox, parent, id, style, std::move(text)), m_combo(new QComboBox) {
   m_combo->setEditable(false);
-  QObject::connect(m_combo, qOverload<int>(&QComboBox::activated), [this](int index) { SetSelection(index); });
+  // The user's choice is told to the parent as Windows tells it; a choice
+  // the program makes (CB_SETCURSEL) is not.
+  QObject::connect(m_combo, qOverload<int>(&QComboBox::activated), [this](int index) {
+    SetSelection(index);
+    if (Parent() == nullptr) return;
+    SendMessageW(Parent()->Handle(), WM_COMMAND, MAKELONG(static_cast<WORD>(Id()), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Handle()));
+  });
   SetSelection(-1);
   AdoptWidget(m_combo);
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/core/clock.h"
+#include "platform/core/network_port.h"
 #include "platform/core/window_core.h"
 
 namespace {
@@ -66,6 +67,8 @@ constexpr DWORD kBusySliceMs = 20;
 }  // namespace
 
 void StartMessagePump() {
+  // A network port's open on this thread waits with the windows painting.
+  SetNetworkOpenWait([](DWORD milliseconds) { return WaitPumpingMessages(milliseconds); });
   CoreSetQueueWaker([] {
     // Called on the posting thread: one queued drain at a time is enough,
     // since a drain takes everything that is waiting.

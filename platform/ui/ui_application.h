@@ -7,7 +7,8 @@
 #include "platform/core/win_types.h"
 
 // Connects the core's message queue of the calling thread to the running
-// QApplication: every post schedules a drain on this thread.
+// QApplication: every post schedules a drain on this thread. A network
+// port's open on this thread then waits in WaitPumpingMessages.
 void StartMessagePump();
 
 // Delivers every message now waiting in the calling thread's queue; a

@@ -91,6 +91,8 @@ constexpr DWORD ES_WANTRETURN = 0x1000;
 
 // Buttons: the click notification, sent to the parent in WM_COMMAND.
 constexpr WORD BN_CLICKED = 0;
+// Combo boxes: the user chose another entry, sent to the parent in WM_COMMAND.
+constexpr WORD CBN_SELCHANGE = 1;
 
 // Edit messages.
 constexpr UINT EM_SETSEL = 0x00B1;

@@ -30,7 +30,8 @@ struct Schedule {
   std::multimap<DWORD, std::string> chunks;
   std::string pending;
   int reads = 0;
-  DWORD errors = 0;  // the next ClearErrors reports these, once
+  DWORD errors = 0;       // the next ClearErrors reports these, once
+  DWORD baudRate = 4800;  // the speed GetState reports; 0 for a port without one
 
   void At(DWORD tick, std::string_view bytes) {
     std::lock_guard lock(mutex);
@@ -44,7 +45,7 @@ class ScheduledPort : public CommPort {
   BOOL GetState(DCB* dcb) override {
     *dcb = DCB{};
     dcb->DCBlength = sizeof(DCB);
-    dcb->BaudRate = 4800;
+    dcb->BaudRate = schedule_->baudRate;
     return TRUE;
   }
   BOOL SetState(const DCB&) override { return TRUE; }
@@ -319,6 +320,14 @@ TEST_F(ReaderThreadTest, BytesWithoutASentenceForThreeSecondsShowTheHintUntilThe
     EXPECT_EQ(Updates().empty(), c.raw.empty()) << "the raw box hears of each change";
     session_.StopAndJoin();
   }
+}
+
+TEST_F(ReaderThreadTest, APortWithoutASpeedBlamesNoSpeedInItsHint) {
+  schedule_->baudRate = 0;  // a network source
+  for (DWORD t = 0; t < 3400; t += 200) schedule_->At(kStartTick + t, kWrongSpeedBytes);
+  Start();
+  RunFor(4400);
+  EXPECT_EQ(Reader()->Snapshot().m_strRawText, L"No NMEA sentences arrive.\r\nIs the source a receiver?\r\n");
 }
 
 TEST_F(ReaderThreadTest, SentencesArrivingInPiecesNeverShowTheHint) {

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
+#include "acquisition/byte_lines.h"
 #include "tests/support/canned_epoch.h"
 
 namespace {
@@ -75,6 +79,41 @@ TEST(LineCutterTest, SlowReceiversLoseNothing) {
   }
   const std::wstring line(sentence.begin(), sentence.end() - 2);
   EXPECT_EQ(Cut(reads), (Lines{line, line, line}));
+}
+
+}  // namespace
+
+// The byte-line cutter of the readers that do not decode.
+namespace {
+
+std::vector<std::pair<std::string, std::uint32_t>> CutBytes(CByteLines& lines, std::string_view bytes,
+                                                            std::uint32_t tick) {
+  std::vector<std::pair<std::string, std::uint32_t>> out;
+  lines.Feed(bytes, tick, [&](std::string_view line, std::uint32_t start) { out.emplace_back(line, start); });
+  return out;
+}
+
+TEST(ByteLines, ALineSpanningReadsKeepsItsEndingAndTheTickOfItsFirstByte) {
+  CByteLines lines;
+  EXPECT_TRUE(CutBytes(lines, "$GPGGA,1", 100).empty());
+  const auto done = CutBytes(lines, "23*00\r\n$GPR", 300);
+  ASSERT_EQ(done.size(), 1u);
+  EXPECT_EQ(done[0].first, "$GPGGA,123*00\r\n");
+  EXPECT_EQ(done[0].second, 100u);
+  const auto next = CutBytes(lines, "MC\n", 500);
+  ASSERT_EQ(next.size(), 1u);
+  EXPECT_EQ(next[0], std::make_pair(std::string("$GPRMC\n"), std::uint32_t{300}));
+}
+
+TEST(ByteLines, AnEndlessLineStaysBoundedAndItsLfStillEndsIt) {
+  CByteLines lines;
+  const std::string flood(CByteLines::kMaxLine * 4, 'x');
+  EXPECT_TRUE(CutBytes(lines, flood, 1).empty());
+  const auto done = CutBytes(lines, "\r\n$GPGSA\r\n", 2);
+  ASSERT_EQ(done.size(), 2u);
+  EXPECT_EQ(done[0].first, std::string(CByteLines::kMaxLine, 'x'));
+  EXPECT_EQ(done[1].first, "$GPGSA\r\n");
+  EXPECT_EQ(done[1].second, 2u);
 }
 
 }  // namespace

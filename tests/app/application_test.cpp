@@ -286,4 +286,21 @@ TEST_F(ApplicationTest, TheSetupPageReadsItsSettingsUnderTheMakersKey) {
   });
 }
 
+TEST_F(ApplicationTest, TheHandheldsOwnBehaviourShowsTheDesignedThreePages) {
+  const std::wstring key = L"Software\\Tavrin\\test_app";
+  hive->CreateKey(key);
+  DWORD gpsOnly = 1;
+  hive->SetValue(key, L"GpsOnly",
+                 RegistryValue{REG_DWORD, {reinterpret_cast<BYTE*>(&gpsOnly), reinterpret_cast<BYTE*>(&gpsOnly) + 4}});
+  Run([&](HWND sheet) {
+    QTabBar* tabs = TabsOf(sheet);
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Setup"));
+    EXPECT_EQ(tabs->tabText(1), QStringLiteral("GPS Info"));
+    EXPECT_EQ(tabs->tabText(2), QStringLiteral("About"));
+    SendMessageW(sheet, WM_CLOSE, 0, 0);
+  });
+}
+
 }  // namespace

@@ -27,7 +27,10 @@ TEST(TtffText, TheSummaryAndTheLastRunsNewestFirst) {
   const TtffSummary summary = SummarizeRuns(runs, 5, true);
   // Valid runs 30, 34.5, 33: mean 32.5, median 33, sample deviation 2.29.
   EXPECT_EQ(SummaryText(summary),
-            L"Valid 3 of 4, timeouts 1\r\nMean 32.5 s, median 33.0 s\r\nSD 2.3 s, min 30.0 s, max 34.5 s");
+            L"Valid 3 of 4, timeouts 1\r\nMean 32.5 s, median 33.0 s\r\nSD 2.3 s, min 30.0 s, max 34.5 s\r\n"
+            L"Stopped after 4 of 5 runs");
+  EXPECT_EQ(SummaryText(SummarizeRuns({MakeRun(1, 12.0)}, 1, false)),
+            L"Valid 1 of 1, timeouts 0\r\nMean 12.0 s, median 12.0 s\r\nSD -, min 12.0 s, max 12.0 s");
   EXPECT_EQ(SummaryText(SummarizeRuns({MakeRun(1, 0, true)}, 1, false)),
             L"Valid 0 of 1, timeouts 1\r\nMean -, median -\r\nSD -, min -, max -");
   EXPECT_EQ(LastRunsText(runs, 3), L"Run 4: 33.000 s\r\nRun 3: 34.500 s\r\nRun 2: timeout");

@@ -15,6 +15,7 @@
 #include "platform/core/active_drivers_hive.h"
 #include "platform/core/clock.h"
 #include "platform/core/last_error.h"
+#include "platform/core/network_port.h"
 #include "platform/core/waitable_object.h"
 #include "platform/core/registry.h"
 #include "platform/core/termios_port.h"
@@ -183,7 +184,8 @@ void SessionTest::SetUp() {
       return nullptr;
     }
     if (onOpen_) onOpen_();
-    std::unique_ptr<CommPort> port = TermiosPort::Open(path, access);
+    const std::optional<NetworkSource> network = ParseNetworkSource(path);
+    std::unique_ptr<CommPort> port = network ? NetworkPort::Open(*network, access) : TermiosPort::Open(path, access);
     if (!port) return nullptr;
     return std::make_unique<LoggedPort>(name, std::move(port), log);
   });

@@ -2,6 +2,7 @@
 // simulated receiver of one family on COM1: at 4800 bps, on simulated time.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -142,6 +143,103 @@ TEST_F(TtffPageTest, AThreeRunColdTestWritesOnlyTheColdStartsAndSummarisesTheRun
   });
 }
 
+// Twenty cold starts of a receiver of each family, through the page: the
+// family is named, only its cold start goes out, once a run, and the summary
+// and the file hold exactly the runs made.
+class TtffPageFamilyTest : public TtffPageTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(TtffPageFamilyTest, ATwentyRunColdTestSummarisesAndSavesEveryRun) {
+  const ReceiverFamily& family = *FindReceiverFamily(GetParam());
+  sim::SimulatedReceiver& receiver = AddReceiver(1, Receiver(GetParam()));
+  RunSheet([&] {
+    StartSessionAndShowTtff();
+    Identify();
+    if (family.probe.kind == FamilyCommand::Kind::None) {
+      // SiRF's NMEA has neither a banner nor a probe: no family answers, and
+      // the test sends SiRF's starts as Cold Start does.
+      EXPECT_EQ(TtffText(IDC_TTFF_RECEIVER), L"unknown");
+    } else {
+      EXPECT_EQ(TtffText(IDC_TTFF_RECEIVER).find(Utf8ToWide(std::string(family.name))), 0u)
+          << TtffText(IDC_TTFF_RECEIVER).c_str();
+    }
+    EXPECT_EQ(TtffText(IDC_TTFF_KIND), L"cold");
+    ChooseRuns(20);
+    const std::size_t before = log_->Written().size();
+    ClickTtff(IDC_TTFF_START_STOP);
+    ASSERT_TRUE(ttff_->Testing());
+    // 20 runs of at most about 6 s and waits of at most 15 s.
+    ASSERT_TRUE(PassUntil([this] { return !ttff_->Testing(); }, 600000));
+
+    std::string colds;
+    for (int run = 0; run < 20; ++run) colds += StartCommandBytes(family, StartKind::Cold);
+    EXPECT_EQ(log_->Written().substr(before), colds);
+    EXPECT_EQ(receiver.Stats().starts[static_cast<int>(StartKind::Cold)], 20u);
+
+    const std::vector<TtffRunRecord>& runs = ttff_->Runner()->Runs();
+    ASSERT_EQ(runs.size(), 20u);
+    std::vector<double> ttffs;
+    for (const TtffRunRecord& run : runs) {
+      EXPECT_FALSE(run.timedOut);
+      ttffs.push_back(run.ttffSeconds);
+    }
+    std::sort(ttffs.begin(), ttffs.end());
+    const double mean = std::accumulate(ttffs.begin(), ttffs.end(), 0.0) / 20.0;
+    const std::wstring results = TtffText(IDC_TTFF_RESULTS);
+    EXPECT_TRUE(Contains(results, L"Valid 20 of 20, timeouts 0")) << results.c_str();
+    EXPECT_TRUE(Contains(results, L"Mean " + Utf8ToWide(FixedText(mean, 1)) + L" s, median " +
+                                      Utf8ToWide(FixedText((ttffs[9] + ttffs[10]) / 2, 1)) + L" s"))
+        << results.c_str();
+    EXPECT_TRUE(Contains(results, L"min " + Utf8ToWide(FixedText(ttffs.front(), 1)) + L" s, max " +
+                                      Utf8ToWide(FixedText(ttffs.back(), 1)) + L" s"))
+        << results.c_str();
+
+    std::ifstream file(ttff_->SavedPath());
+    std::string line;
+    std::vector<std::string> rows;
+    while (std::getline(file, line)) rows.push_back(line);
+    ASSERT_EQ(rows.size(), 21u) << "a header and a row a run";
+    for (std::size_t run = 0; run < 20; ++run) {
+      EXPECT_NE(rows[run + 1].find(TtffSecondsText(runs[run].ttffSeconds)), std::string::npos) << rows[run + 1];
+    }
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFamily, TtffPageFamilyTest,
+                         ::testing::Values("sirf", "mediatek", "ublox", "quectel-pqtm", "quectel-pair", "teseo",
+                                           "casic"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           std::string name;
+                           for (const char* c = info.param; *c != '\0'; ++c) {
+                             if (*c != '-') name += *c;
+                           }
+                           return name;
+                         });
+
+TEST_F(TtffPageTest, ARunWithoutAFixInTheTimeoutCountsAsOneTimeoutAndTheTestGoesOn) {
+  sim::SimulatedReceiver& receiver = AddReceiver(1, Receiver("mediatek"));
+  RunSheet([&] {
+    StartSessionAndShowTtff();
+    Identify();
+    ChooseRuns(2);
+    SendDlgItemMessageW(ttff_->m_hWnd, IDC_TTFF_TIMEOUT, CB_SETCURSEL, 0, 0);
+    ASSERT_EQ(TtffText(IDC_TTFF_TIMEOUT), L"30 s");
+    const std::size_t before = log_->Written().size();
+    ClickTtff(IDC_TTFF_START_STOP);
+    ASSERT_TRUE(PassUntil([&] { return log_->Written().size() > before; }, 2000));
+    // Silent for longer than the timeout: the first run gets no fix.
+    receiver.GoSilent(40000);
+    ASSERT_TRUE(PassUntil([this] { return !ttff_->Testing(); }, 200000));
+    const std::vector<TtffRunRecord>& runs = ttff_->Runner()->Runs();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_TRUE(runs[0].timedOut);
+    EXPECT_FALSE(runs[1].timedOut);
+    const std::wstring results = TtffText(IDC_TTFF_RESULTS);
+    EXPECT_TRUE(Contains(results, L"Valid 1 of 2, timeouts 1")) << results.c_str();
+    EXPECT_TRUE(Contains(results, L"SD -,")) << results.c_str();
+    EXPECT_TRUE(Contains(results, L"Run 1: timeout")) << results.c_str();
+  });
+}
+
 TEST_F(TtffPageTest, StopTestEndsTheTestAtOnceAndNothingMoreIsWritten) {
   AddReceiver(1, Receiver("mediatek"));
   RunSheet([&] {
@@ -156,6 +254,8 @@ TEST_F(TtffPageTest, StopTestEndsTheTestAtOnceAndNothingMoreIsWritten) {
     EXPECT_FALSE(ttff_->Testing());
     EXPECT_EQ(TtffText(IDC_TTFF_START_STOP), L"Start test");
     EXPECT_TRUE(ttff_->Runner()->Summary().stopped);
+    EXPECT_TRUE(Contains(TtffText(IDC_TTFF_RESULTS), L"Stopped after 0 of 5 runs"))
+        << TtffText(IDC_TTFF_RESULTS).c_str();
     EXPECT_TRUE(ttff_->Runner()->Runs().empty()) << "the run under way is dropped";
     EXPECT_FALSE(setup_->m_tap.Enabled());
     const std::size_t written = log_->Written().size();

@@ -74,9 +74,9 @@ TEST(LoadString, ZeroBufferSizeHandsOutAReadOnlyPointer) {
 }
 
 TEST(LoadString, MissingStringsGiveZeroAndAnEmptyBuffer) {
-  // 136 shares block 9 with 128-135, 150 block 10 with 151-156, 5023 block
-  // 314 with 5010-5022; 1000 and 65535 have no block at all.
-  for (UINT id : {0u, 127u, 136u, 143u, 150u, 157u, 1000u, 5023u, 65535u}) {
+  // 136 shares block 9 with 128-135, 150 block 10 with 151-156, 5009 block
+  // 314 with 5010-5023; 1000 and 65535 have no block at all.
+  for (UINT id : {0u, 127u, 136u, 143u, 150u, 157u, 1000u, 5009u, 65535u}) {
     wchar_t buffer[8] = {L'x', 0};
     EXPECT_EQ(LoadStringW(nullptr, id, buffer, 8), 0) << id;
     EXPECT_EQ(buffer[0], L'\0') << id;

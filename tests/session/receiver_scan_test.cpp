@@ -120,6 +120,36 @@ TEST(ReceiverScanTest, FindsAReceiverAt9600OnTheThirdPortAfterTryingEveryPortAt4
   EXPECT_EQ(GetTickCount(), 1000u + 9 * kScanListenMs);
 }
 
+TEST(ReceiverScanTest, TriesANetworkSourceOnceWithoutASpeed) {
+  FakeActiveDrivers table({
+      Driver(L"01", L"COM1:", L"Drivers\\BuiltIn\\Serial"),
+      Driver(L"02", L"COM2:", L"Drivers\\Network\\Serial\\gpsd"),
+      Driver(L"03", L"COM3:", L"Drivers\\Network\\Serial\\tcp"),
+  });
+  SimulatedClock clock(0);
+  ScriptedPort port;
+  port.openable = {L"COM1:", L"COM2:"};
+  // The TCP peer sends its sentences whatever the speed; the scan does not
+  // ask it twice.
+  port.script[L"COM3:"] = {{4800, std::string(40, '\xF3')}};
+  std::vector<Attempt> heard;
+  ScanHooks hooks;
+  hooks.trying = [&](const std::wstring& device, DWORD baudRate) { heard.push_back({device, baudRate}); };
+  hooks.listen = [](DWORD) { return true; };
+  EXPECT_FALSE(ScanForReceiver(NineEntries(), port, ScanTalkers::Any, hooks));
+  EXPECT_EQ(std::count_if(heard.begin(), heard.end(), [](const Attempt& a) { return a.port == L"COM2:"; }), 1);
+  EXPECT_EQ(std::count_if(heard.begin(), heard.end(), [](const Attempt& a) { return a.port == L"COM1:"; }),
+            static_cast<long>(std::size(kScanSpeeds)));
+  EXPECT_EQ(heard[1], (Attempt{L"COM2:", 0})) << "told without a speed";
+  EXPECT_EQ(heard[2], (Attempt{L"COM3:", 0}));
+
+  port.script[L"COM3:"] = {{4800, kGga}};
+  const std::optional<ReceiverFound> found = ScanForReceiver(NineEntries(), port, ScanTalkers::Any, hooks);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->entry, 2);
+  EXPECT_EQ(found->baudRate, 0u) << "a network source has no speed to choose";
+}
+
 struct SearchCase {
   const char* what;
   std::string data;

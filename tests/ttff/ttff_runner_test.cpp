@@ -238,7 +238,7 @@ TEST(TtffSummary, StatisticsOverTheValidRuns) {
   const TtffSummary two = SummarizeRuns(runs, 3, false);
   EXPECT_DOUBLE_EQ(*two.median, 32.0);
   runs.resize(1);
-  EXPECT_DOUBLE_EQ(*SummarizeRuns(runs, 1, false).standardDeviation, 0.0);
+  EXPECT_FALSE(SummarizeRuns(runs, 1, false).standardDeviation) << "one run has no spread";
   runs[0].timedOut = true;
   EXPECT_FALSE(SummarizeRuns(runs, 1, false).mean);
 }

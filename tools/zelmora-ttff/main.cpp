@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "acquisition/byte_lines.h"
 #include "platform/core/clock.h"
 #include "platform/core/com_device_table.h"
 #include "platform/core/last_error.h"
@@ -189,14 +190,7 @@ class CPort {
     if (!m_com.Read(buffer, sizeof buffer, &count) || count == 0) return false;
     const std::uint32_t now = GetTickCount();
     onBytes(std::string_view(buffer, count), now);
-    for (DWORD i = 0; i < count; ++i) {
-      if (m_line.empty()) m_lineStart = now;
-      if (m_line.size() < 1024) m_line.push_back(buffer[i]);
-      if (buffer[i] == '\n') {
-        onLine(m_line, m_lineStart);
-        m_line.clear();
-      }
-    }
+    m_lines.Feed(std::string_view(buffer, count), now, onLine);
     return true;
   }
 
@@ -212,8 +206,7 @@ class CPort {
 
  private:
   CSerialCom m_com;
-  std::string m_line;
-  std::uint32_t m_lineStart = 0;
+  CByteLines m_lines;
 };
 
 std::string JsonString(std::string_view text) {
@@ -294,7 +287,7 @@ int main(int argc, char** argv) {
     while (!identification.Done() && !g_stop) {
       const bool read =
           port.Read([&](std::string_view bytes, std::uint32_t now) { identification.OnBytes(bytes, now); },
-                    [](const std::string&, std::uint32_t) {});
+                    [](std::string_view, std::uint32_t) {});
       const std::string probe = identification.Poll(GetTickCount());
       if (!probe.empty() && !port.Write(probe)) {
         std::fprintf(stderr, "zelmora-ttff: cannot write to %s: %s\n", options.port.c_str(),
@@ -338,7 +331,7 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
   };
-  auto onLine = [&](const std::string& line, std::uint32_t tick) { runner.OnLine(line, tick); };
+  auto onLine = [&](std::string_view line, std::uint32_t tick) { runner.OnLine(line, tick); };
   auto ignoreBytes = [](std::string_view, std::uint32_t) {};
   runner.Start(GetTickCount());
   while (!runner.Done()) {

@@ -177,9 +177,16 @@ TEST_F(ControlsTest, ComboBoxMessagesBehaveAsOnTheHandheld) {
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);
   EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 2);
 
-  // The user's choice in the widget becomes the selection.
+  // The user's choice in the widget becomes the selection and is told to
+  // the parent (CBN_SELCHANGE); none of the program's own choices above was.
+  EXPECT_TRUE(ReceivedOf(WM_COMMAND).empty());
   widget->activated(1);
   EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
+  const std::vector<ReceivedMessage> commands = ReceivedOf(WM_COMMAND);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(LOWORD(commands[0].wParam), IDC_SETUP_PORT);
+  EXPECT_EQ(HIWORD(commands[0].wParam), CBN_SELCHANGE);
+  EXPECT_EQ(commands[0].lParam, reinterpret_cast<LPARAM>(combo));
 }
 
 TEST_F(ControlsTest, FindStringExactSearchesOnFromTheStartAndWraps) {
