@@ -3,7 +3,7 @@
 std::string CRecordingFormat::HeaderText(const RecordingHeader& header) {
   std::string text(kRecordingFirstLine);
   text += "\r\n# date: " + header.date + "\r\n# port: " + header.port + "\r\n" + std::string(kRecordingSpeedPrefix) +
-          std::to_string(header.speed) + "\r\n# program: " + header.program + "\r\n";
+          (header.speed != 0 ? std::to_string(header.speed) : "none") + "\r\n# program: " + header.program + "\r\n";
   return text;
 }
 

@@ -14,7 +14,7 @@
 struct RecordingHeader {
   std::string date;     // UTC, "2026-12-08T08:44:23Z"
   std::string port;     // as the Setup page shows it: "COM1: cdc_acm"
-  unsigned speed = 0;   // bits per second
+  unsigned speed = 0;   // bits per second; 0 for a network source, "none" in the file
   std::string program;  // "Zelmora 1.0.0"
 };
 

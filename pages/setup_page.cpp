@@ -286,7 +286,8 @@ void CGeneralPpg::StartRecording(const std::string& path) {
   gmtime_r(&now, &utc);
   char date[32];
   std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  const RecordingHeader header{date, WideToUtf8(m_strPort), static_cast<unsigned>(m_nBaudRate),
+  const unsigned speed = SelectedPortIsNetwork() ? 0 : static_cast<unsigned>(m_nBaudRate);
+  const RecordingHeader header{date, WideToUtf8(m_strPort), speed,
                                "Zelmora " + ModuleFileVersion(nullptr)};
   std::string error;
   if (!m_recorder.Start(path, header, GetTickCount(), &error)) {

@@ -73,6 +73,8 @@ TEST(RecordingFormat, TimesGoWhereLinesStartAndNeverIntoFrames) {
   EXPECT_EQ(CRecordingFormat::HeaderText({"2026-12-08T09:00:00Z", "COM1: cdc_acm", 9600, "Zelmora 1.2.3"}),
             "# Zelmora recording 1\r\n# date: 2026-12-08T09:00:00Z\r\n# port: COM1: cdc_acm\r\n# speed: 9600\r\n"
             "# program: Zelmora 1.2.3\r\n");
+  EXPECT_NE(CRecordingFormat::HeaderText({"d", "tcp 192.168.1.20:10110", 0, "Z"}).find("\r\n# speed: none\r\n"),
+            std::string::npos);
 }
 
 TEST(RecordingFormat, NewFilesAreNamedFromTheDateAndPortAndNeverReplaceOne) {
