@@ -287,8 +287,7 @@ void CGeneralPpg::StartRecording(const std::string& path) {
   char date[32];
   std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%SZ", &utc);
   const unsigned speed = SelectedPortIsNetwork() ? 0 : static_cast<unsigned>(m_nBaudRate);
-  const RecordingHeader header{date, WideToUtf8(m_strPort), speed,
-                               "Zelmora " + ModuleFileVersion(nullptr)};
+  const RecordingHeader header{date, WideToUtf8(m_strPort), speed, "Zelmora " + ModuleFileVersion(nullptr)};
   std::string error;
   if (!m_recorder.Start(path, header, GetTickCount(), &error)) {
     m_strRecordText.clear();
