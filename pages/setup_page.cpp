@@ -301,7 +301,7 @@ void CGeneralPpg::StartRecording(const std::string& path) {
 }
 
 void CGeneralPpg::StopRecording() {
-  if (!m_recorder.Recording()) return;
+  // A recording that ended on its own meanwhile still has its message.
   m_recorder.Stop();
   CheckRecording();
   ShowRecordLook();

@@ -50,11 +50,11 @@ ReceiverEngine::ReceiverEngine(const ReceiverOptions& options, std::optional<Rep
       m_timeScale(options.time_scale > 0.0 ? options.time_scale : 1.0),
       m_startRng(options.seed) {
   m_synthesizer.SetManySatellites(m_faults.many_satellites);
-  if (m_replay && m_replay->Pieces().empty()) m_replay.reset();
   if (m_replay) {
     m_replayLoop = options.replay_loop;
     m_replaySpeed = options.replay_speed > 0.0 ? options.replay_speed : 1.0;
-    m_nextEpochMs = ReplayDueMs();
+    // A log without a piece keeps the receiver silent.
+    m_nextEpochMs = m_replay->Pieces().empty() ? UINT64_MAX : ReplayDueMs();
   }
   if (options.silence_for_ms > 0) {
     m_plannedFromMs = options.silence_after_ms;
