@@ -84,7 +84,6 @@ BOOL CGeneralPpg::OnInitDialog() {
   m_btnStartStop.SetWindowText(AfxLoadString(IDS_START_GPS).c_str());
   // Screen readers' name of the raw box, which has no caption.
   SetWindowAccessibleName(::GetDlgItem(m_hWnd, IDC_SETUP_RAW_TEXT), L"Raw sentences");
-  SetWindowAccessibleName(::GetDlgItem(m_hWnd, IDC_SETUP_RECORD_FILE), L"Recording file");
   // The handheld's $GP-only look has no recording controls (--record still
   // records).
   if (GpsOnlyDecoding(m_nGpsOnly)) {
