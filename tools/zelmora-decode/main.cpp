@@ -14,7 +14,11 @@
 #include "acquisition/field_array.h"
 #include "acquisition/gps_record.h"
 #include "acquisition/line_cutter.h"
+#include "quality/quality_statistics.h"
+#include "quality/record_epoch.h"
+#include "quality/reference_point.h"
 #include "tools/zelmora-decode/json_output.h"
+#include "tools/zelmora-decode/quality_json.h"
 
 namespace {
 
@@ -22,7 +26,8 @@ constexpr std::size_t kReadSize = 1024;  // bytes per read, as the reader thread
 constexpr std::size_t kFlushSize = 1 << 16;
 
 constexpr char kUsage[] =
-    "Usage: zelmora-decode [--demo] [--stats] [--gps-only] [FILE]\n"
+    "Usage: zelmora-decode [--demo] [--stats] [--gps-only]\n"
+    "                      [--quality [--reference LAT,LON[,ALT]]] [FILE]\n"
     "\n"
     "Cuts the NMEA-0183 byte stream in FILE (or standard input) into lines and\n"
     "decodes GGA, GSA, GSV and RMC of every talker exactly as Zelmora's reader\n"
@@ -35,6 +40,11 @@ constexpr char kUsage[] =
     "  --stats  end with {\"stats\":{\"lines\":N,\"decoded\":N,\"dropped\":N}}\n"
     "  --gps-only  decode $GPGGA, $GPGSA, $GPGSV and $GPRMC only, into the\n"
     "           handheld's tables of twelve satellites\n"
+    "  --quality  instead of the lines, one object with the positioning figures\n"
+    "           of the whole stream (an epoch ends with each RMC), as the\n"
+    "           Accuracy page shows them\n"
+    "  --reference LAT,LON[,ALT]  measure from this point (decimal degrees,\n"
+    "           metres) instead of the mean of the fixes\n"
     "  --help   show this text\n"
     "\n"
     "Exit status: 0 done, 1 output could not be written, 2 bad arguments or\n"
@@ -70,11 +80,16 @@ int main(int argc, char** argv) {
   bool demo = false;
   bool stats = false;
   bool gpsOnly = false;
-  enum { kDemo = 1, kStats, kGpsOnly };
+  bool quality = false;
+  CQualityStatistics statistics;
+  CEpochFeed epochs;
+  enum { kDemo = 1, kStats, kGpsOnly, kQuality, kReference };
   static const option kOptions[] = {
       {"demo", no_argument, nullptr, kDemo},
       {"stats", no_argument, nullptr, kStats},
       {"gps-only", no_argument, nullptr, kGpsOnly},
+      {"quality", no_argument, nullptr, kQuality},
+      {"reference", required_argument, nullptr, kReference},
       {"help", no_argument, nullptr, 'h'},
       {nullptr, 0, nullptr, 0},
   };
@@ -93,6 +108,16 @@ int main(int argc, char** argv) {
       case kGpsOnly:
         gpsOnly = true;
         break;
+      case kQuality:
+        quality = true;
+        break;
+      case kReference:
+        if (const auto reference = ParseReferencePoint(optarg)) {
+          statistics.SetReference(reference);
+          break;
+        }
+        std::fprintf(stderr, "zelmora-decode: --reference takes LAT,LON[,ALT], not %s\n%s", optarg, kUsage);
+        return 2;
       default:
         std::fprintf(stderr, "zelmora-decode: unknown option %s\n%s", argv[optind - 1], kUsage);
         return 2;
@@ -131,12 +156,15 @@ int main(int argc, char** argv) {
   CLineCutter cutter([&](const std::wstring& line) {
     ++lines;
     const int result = record.DecodeLine(line, fields);
-    if (result > 0) {
+    if (result > 0 && quality) {
+      ++decoded;
+      if (epochs.EndsEpoch(result)) statistics.AddEpoch(EpochOfRecord(record.Snapshot()), 0);
+    } else if (result > 0) {
       ++decoded;
       AppendDecodedLine(out, lines, result, record.Snapshot());
     } else if (result < 0) {
       ++dropped;
-      AppendDroppedLine(out, lines, result);
+      if (!quality) AppendDroppedLine(out, lines, result);
     }
   });
 
@@ -160,6 +188,7 @@ int main(int argc, char** argv) {
     close(fd);
   }
 
+  if (quality) AppendQualityObject(out, statistics.Figures());
   if (stats) {
     out += "{\"stats\":{\"lines\":" + std::to_string(lines) + ",\"decoded\":" + std::to_string(decoded) +
            ",\"dropped\":" + std::to_string(dropped) + "}}\n";
