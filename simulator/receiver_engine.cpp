@@ -50,6 +50,7 @@ ReceiverEngine::ReceiverEngine(const ReceiverOptions& options, std::optional<Rep
       m_timeScale(options.time_scale > 0.0 ? options.time_scale : 1.0),
       m_startRng(options.seed) {
   m_synthesizer.SetManySatellites(m_faults.many_satellites);
+  m_synthesizer.SetStationary(options.stationary);
   if (options.silence_for_ms > 0) {
     m_plannedFromMs = options.silence_after_ms;
     m_plannedUntilMs = options.silence_after_ms + options.silence_for_ms;

@@ -30,6 +30,9 @@ struct ReceiverOptions {
   // A receiver of GPS, GLONASS, Galileo and BeiDou speaking NMEA 4.10
   // instead of a GPS receiver of NMEA 2.3.
   bool gnss = false;
+  // Stands at one point instead of driving its track (its fixes wander
+  // around that point all the same), as a receiver under test on a mark.
+  bool stationary = false;
   // A recorded NMEA log to play instead of synthesised sentences.
   std::string replay_path;
   // UTC of the receiver's start, in seconds since 1970 (the receiver keeps

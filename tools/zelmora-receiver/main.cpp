@@ -46,6 +46,8 @@ constexpr const char* kUsage =
     "                       (default 1)\n"
     "  --time-scale X       divide every start's time to first fix by X\n"
     "                       (default 1)\n"
+    "  --stationary         stand at one point instead of driving (the fixes\n"
+    "                       wander a few metres around it all the same)\n"
     "  --help               show this text\n";
 
 template <typename Number>
@@ -70,7 +72,8 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
     kRate,
     kFamily,
     kSeed,
-    kTimeScale
+    kTimeScale,
+    kStationary
   };
   static const option kOptions[] = {
       {"baud", required_argument, nullptr, kBaud},
@@ -85,6 +88,7 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
       {"family", required_argument, nullptr, kFamily},
       {"seed", required_argument, nullptr, kSeed},
       {"time-scale", required_argument, nullptr, kTimeScale},
+      {"stationary", no_argument, nullptr, kStationary},
       {"help", no_argument, nullptr, 'h'},
       {nullptr, 0, nullptr, 0},
   };
@@ -114,6 +118,9 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
         break;
       case kGnss:
         options.gnss = true;
+        break;
+      case kStationary:
+        options.stationary = true;
         break;
       case kBaud: {
         const auto baud = ParseNumber<std::uint32_t>(value);
