@@ -36,7 +36,7 @@ Geodetic GeodeticOfEcef(const Ecef& point) {
     // Away from the poles the height comes from the distance to the axis;
     // near them, from the distance along it.
     h = std::abs(std::cos(lat)) > 1e-3 ? p / std::cos(lat) - n
-                                        : point.z / std::sin(lat) - n * (1.0 - kEccentricitySquared);
+                                       : point.z / std::sin(lat) - n * (1.0 - kEccentricitySquared);
     lat = std::atan2(point.z, p * (1.0 - kEccentricitySquared * n / (n + h)));
   }
   return {lat / kRadiansPerDegree, lon / kRadiansPerDegree, h};

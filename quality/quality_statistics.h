@@ -34,9 +34,9 @@ struct SystemCounts {
 
 // One epoch as the figures read it.
 struct QualityEpoch {
-  bool bFix = false;              // the receiver reported a valid fix
-  Geodetic position;              // the fix, when bFix
-  int nDate = 0;                  // UTC ddmmyy and hhmmss as received, for the export
+  bool bFix = false;  // the receiver reported a valid fix
+  Geodetic position;  // the fix, when bFix
+  int nDate = 0;      // UTC ddmmyy and hhmmss as received, for the export
   int nTime = 0;
   std::optional<double> strongestFourCn0;  // dB-Hz; nothing when no satellite is tracked
   std::array<SystemCounts, kQualitySystems> systems{};
@@ -56,8 +56,8 @@ struct QualityFigures {
   std::optional<double> sigmaNorth;
   std::optional<double> verticalSigma;
   std::optional<double> vertical95;
-  std::optional<double> strongestFourCn0;      // the last epoch's
-  std::optional<double> meanStrongestFourCn0;  // over the epochs that had one
+  std::optional<double> strongestFourCn0;               // the last epoch's
+  std::optional<double> meanStrongestFourCn0;           // over the epochs that had one
   std::array<SystemCounts, kQualitySystems> systems{};  // the last epoch's
   std::array<double, kQualitySystems> meanInView{};     // over every epoch
   std::array<double, kQualitySystems> meanUsed{};
@@ -74,8 +74,8 @@ struct QualitySample {
 };
 
 struct HistoryPoint {
-  std::uint32_t nSecond = 0;        // the tick's second
-  std::optional<double> cn0;        // the strongest four's mean, dB-Hz
+  std::uint32_t nSecond = 0;  // the tick's second
+  std::optional<double> cn0;  // the strongest four's mean, dB-Hz
   int nUsed = 0;
 };
 

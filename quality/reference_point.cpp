@@ -12,7 +12,8 @@ std::optional<Geodetic> ParseReferencePoint(std::string_view text) {
     double value = 0.0;
     // from_chars reads the C locale's numbers whatever the user's locale.
     const auto result = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (field.empty() || result.ec != std::errc() || result.ptr != field.data() + field.size() || !std::isfinite(value)) {
+    if (field.empty() || result.ec != std::errc() || result.ptr != field.data() + field.size() ||
+        !std::isfinite(value)) {
       return std::nullopt;
     }
     values.push_back(value);

@@ -33,7 +33,8 @@ std::string LogWithGaps() {
   for (int i = 0; i < 40; ++i) {
     const bool gap = i >= 10 && i < 20;
     const std::string time = "1200" + std::string(i < 10 ? "0" : "") + std::to_string(i) + ".00";
-    log += Sentence("GPGGA," + time + (gap ? ",,,,,0,00,,,M,,M,," : ",4808.2292,N,01134.5674,E,1,06,1.0,520.0,M,47.0,M,,"));
+    log += Sentence("GPGGA," + time +
+                    (gap ? ",,,,,0,00,,,M,,M,," : ",4808.2292,N,01134.5674,E,1,06,1.0,520.0,M,47.0,M,,"));
     log += Sentence(gap ? "GPGSA,A,1,,,,,,,,,,,,,,," : "GPGSA,A,3,02,05,12,15,25,29,,,,,,,1.8,1.0,1.5");
     log += Sentence("GPRMC," + time + (gap ? ",V,,,,,,,081226,,,N" : ",A,4808.2292,N,01134.5674,E,0.0,0.0,081226,,,A"));
   }
