@@ -2,6 +2,7 @@
 
 #include "app/sheet.h"
 #include "pages/about_page.h"
+#include "pages/accuracy_page.h"
 #include "pages/gps_info_page.h"
 #include "pages/setup_page.h"
 #include "pages/ttff_page.h"
@@ -31,12 +32,15 @@ BOOL CZelmoraApp::InitInstance() {
   CGeneralPpg setupPage;
   CStatusPpg statusPage;
   CTtffPpg ttffPage;
+  CAccuracyPpg accuracyPage;
   CAboutPpg aboutPage;
   setupPage.m_pStatusPage = &statusPage;
   ttffPage.m_pSetupPage = &setupPage;
+  accuracyPage.m_pSetupPage = &setupPage;
   sheet.AddPage(&setupPage);
   sheet.AddPage(&statusPage);
   sheet.AddPage(&ttffPage);
+  sheet.AddPage(&accuracyPage);
   sheet.AddPage(&aboutPage);
 
   sheet.DoModal();
@@ -44,6 +48,7 @@ BOOL CZelmoraApp::InitInstance() {
   sheet.RemovePage(&setupPage);
   sheet.RemovePage(&statusPage);
   sheet.RemovePage(&ttffPage);
+  sheet.RemovePage(&accuracyPage);
   sheet.RemovePage(&aboutPage);
   ownerWnd.Detach();
   DestroyWindow(owner);

@@ -9,6 +9,8 @@
 
 #include "acquisition/read_tap.h"
 #include "platform/afx/afx.h"
+#include "quality/quality_statistics.h"
+#include "quality/record_epoch.h"
 #include "serial/serial_com.h"
 
 class CGPSReadThread;
@@ -49,6 +51,12 @@ class CGeneralPpg : public CPropertyPage {
   // while enabled (the TTFF page enables it while it tests or identifies).
   // Each new reader after a reconnect is given the same tap.
   CReadTap m_tap;
+
+  // The positioning figures of the session: every epoch (each RMC) of the
+  // running session is counted here, whichever page is in front; starting
+  // GPS starts them afresh. The Accuracy page shows them.
+  CQualityStatistics m_quality;
+  CEpochFeed m_qualityEpochs;
 
   CStatusPpg* m_pStatusPage;      // the GPS Info page, not owned
   CSerialCom m_serial;            // the session's port; closed while none runs

@@ -41,6 +41,8 @@ const StringTableEntry kStringTable[] = {
     {IDS_TTFF_NOT_SAVED, L"Not saved: %s"},
     {IDS_TTFF_READY, L"Ready: choose the start\r\nand press Start test."},
     {IDS_TTFF_WRITE_FAILED, L"The receiver's port\r\nrefused the command."},
+    {IDS_ACC_SAVED, L"Fixes and figures saved in\r\n%s"},
+    {IDS_ACC_NOT_SAVED, L"Not saved: %s"},
 };
 const std::size_t kStringTableSize = std::size(kStringTable);
 

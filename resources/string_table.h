@@ -47,6 +47,9 @@ constexpr UINT IDS_TTFF_SAVED = 5036;      // the file's place on two lines
 constexpr UINT IDS_TTFF_NOT_SAVED = 5037;  // the reason
 constexpr UINT IDS_TTFF_READY = 5038;
 constexpr UINT IDS_TTFF_WRITE_FAILED = 5039;
+// The Accuracy page.
+constexpr UINT IDS_ACC_SAVED = 5070;      // the file's place on two lines
+constexpr UINT IDS_ACC_NOT_SAVED = 5071;  // the reason
 
 struct StringTableEntry {
   UINT id;
