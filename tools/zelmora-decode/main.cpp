@@ -26,8 +26,8 @@ constexpr std::size_t kReadSize = 1024;  // bytes per read, as the reader thread
 constexpr std::size_t kFlushSize = 1 << 16;
 
 constexpr char kUsage[] =
-    "Usage: zelmora-decode [--demo] [--stats] [--gps-only]\n"
-    "                      [--quality [--reference LAT,LON[,ALT]]] [FILE]\n"
+    "Usage: zelmora-decode [--demo] [--stats] [--gps-only] [FILE]\n"
+    "       zelmora-decode --quality [--reference LAT,LON[,ALT]] [--gps-only] [FILE]\n"
     "\n"
     "Cuts the NMEA-0183 byte stream in FILE (or standard input) into lines and\n"
     "decodes GGA, GSA, GSV and RMC of every talker exactly as Zelmora's reader\n"
