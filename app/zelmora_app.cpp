@@ -37,6 +37,7 @@ BOOL CZelmoraApp::InitInstance() {
   setupPage.m_pStatusPage = &statusPage;
   ttffPage.m_pSetupPage = &setupPage;
   accuracyPage.m_pSetupPage = &setupPage;
+  setupPage.m_quality.SetReference(m_reference);
   sheet.AddPage(&setupPage);
   sheet.AddPage(&statusPage);
   sheet.AddPage(&ttffPage);

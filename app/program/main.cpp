@@ -12,6 +12,7 @@
 #include "receivers/receiver_family.h"
 #include "resources/resource_catalogue.h"
 #include "session/decoding_mode.h"
+#include "quality/reference_point.h"
 #include "simulator/simulated_receiver.h"
 
 CZelmoraApp theApp;
@@ -21,13 +22,15 @@ namespace {
 // The receiver behind --simulate: a pseudo-terminal talking NMEA at 4800 bps
 // for as long as the program runs, its clock starting at the current UTC time;
 // --simulate-gnss makes it a receiver of four constellations,
-// --simulate-family a receiver of that family.
-std::string StartSimulatedReceiver(unsigned, bool multiConstellation, const std::string& family) {
+// --simulate-family a receiver of that family, --simulate-stationary one
+// that stands still.
+std::string StartSimulatedReceiver(unsigned, bool multiConstellation, const std::string& family, bool stationary) {
   static sim::SimulatedReceiver receiver;
   sim::ReceiverOptions options;
   options.baud = 4800;
   options.gnss = multiConstellation;
   options.family = family;
+  options.stationary = stationary;
   options.utc_start_s = static_cast<std::int64_t>(std::time(nullptr));
   std::string error;
   if (!receiver.Start(options, &error)) return {};
@@ -41,5 +44,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> families;
   for (int i = 0; i < ReceiverFamilyCount(); ++i) families.emplace_back(ReceiverFamilies()[i].id);
   SetSimulatorFamilies(std::move(families));
-  return AfxWinMain(argc, argv, &StartSimulatedReceiver, &RequestGpsOnlyDecoding);
+  return AfxWinMain(argc, argv, &StartSimulatedReceiver, &RequestGpsOnlyDecoding, [](const std::string& text) {
+    theApp.m_reference = ParseReferencePoint(text);
+    return theApp.m_reference.has_value();
+  });
 }

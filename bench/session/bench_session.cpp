@@ -57,12 +57,13 @@ double Milliseconds(Clock::duration duration) { return std::chrono::duration<dou
 
 // The receiver `--simulate` (or `--simulate-gnss`) starts: 4800 bps, the
 // current UTC time.
-std::string StartSimulatedReceiver(unsigned, bool multiConstellation, const std::string& family) {
+std::string StartSimulatedReceiver(unsigned, bool multiConstellation, const std::string& family, bool stationary) {
   static sim::SimulatedReceiver receiver;
   sim::ReceiverOptions options;
   options.utc_start_s = static_cast<std::int64_t>(std::time(nullptr));
   options.gnss = multiConstellation;
   options.family = family;
+  options.stationary = stationary;
   std::string error;
   return receiver.Start(options, &error) ? receiver.SlavePath() : std::string();
 }

@@ -13,9 +13,11 @@
 // program's icon, sets the screen (--screen WxH), enters the port options
 // (--port COMn:=PATH, --simulate[=COMn:] and --simulate-gnss[=COMn:], which
 // run `startSimulator`) into the COM device table, calls `onGpsOnly` for
-// --gps-only, starts the user-interface message pump, calls the
+// --gps-only and `onReference` with --reference's value (false refuses it as
+// a malformed command line), starts the user-interface message pump, calls the
 // application object's InitInstance and then ExitInstance (or Run when
 // InitInstance returns TRUE) and returns the exit code. The settings stay in
 // the user's registry file, the registry's HKEY_CURRENT_USER.
 int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator,
-               const std::function<void()>& onGpsOnly = {});
+               const std::function<void()>& onGpsOnly = {},
+               const std::function<bool(const std::string&)>& onReference = {});

@@ -53,6 +53,9 @@ bool CheckPortOptions(const PortOptions& options, std::string* error) {
     return Fail(error, "--simulate-family " + options.simulatorFamily +
                            ": there is no simulated receiver (add --simulate or --simulate-gnss)");
   }
+  if (options.simulatorStationary && !options.simulator) {
+    return Fail(error, "--simulate-stationary: there is no simulated receiver (add --simulate or --simulate-gnss)");
+  }
   return true;
 }
 
@@ -94,7 +97,8 @@ bool ApplyPortOptions(const PortOptions& options, const SimulatorStarter& startS
   for (const auto& [number, path] : options.pins) ComDeviceTable::Active().PinPort(number, path);
   if (!options.simulator) return true;
   if (!startSimulator) return Fail(error, "--simulate: this program has no simulated receiver");
-  std::string pty = startSimulator(*options.simulator, options.simulatorGnss, options.simulatorFamily);
+  std::string pty =
+      startSimulator(*options.simulator, options.simulatorGnss, options.simulatorFamily, options.simulatorStationary);
   if (pty.empty()) return Fail(error, "--simulate: the simulated receiver did not start");
   ComDeviceTable::Active().PinSimulator(pty, *options.simulator);
   return true;

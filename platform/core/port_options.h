@@ -19,10 +19,11 @@
 #include <vector>
 
 // Starts the simulated receiver for "COM<number>:" (as a receiver of
-// `family`, or the designed one when it is empty) and returns the path of its
+// `family`, or the designed one when it is empty; standing at one point
+// instead of driving with `stationary`) and returns the path of its
 // pseudo-terminal, or an empty string when it could not be started.
 using SimulatorStarter =
-    std::function<std::string(unsigned number, bool multiConstellation, const std::string& family)>;
+    std::function<std::string(unsigned number, bool multiConstellation, const std::string& family, bool stationary)>;
 
 struct PortOptions {
   std::vector<std::pair<unsigned, std::string>> pins;  // port number, tty path
@@ -30,6 +31,7 @@ struct PortOptions {
   bool simulatorGnss = false;                          // it speaks NMEA 4.10 of four constellations (--simulate-gnss)
   std::string simulatorOption;                         // as given: "--simulate", "--simulate-gnss=COM2:"
   std::string simulatorFamily;                         // --simulate-family: the family's id, or empty
+  bool simulatorStationary = false;                    // --simulate-stationary: it stands at one point
 };
 
 // The family ids the program's simulated receiver knows, set once at
@@ -51,7 +53,7 @@ bool ReadSimulatorPort(const std::string& value, PortOptions& options, std::stri
 // gave. False, with a message listing them, for any other name.
 bool ReadSimulatorFamily(const std::string& value, PortOptions& options, std::string* error);
 // False, with a message, for options that contradict each other as a whole:
-// --simulate-family without a simulated receiver.
+// --simulate-family or --simulate-stationary without a simulated receiver.
 bool CheckPortOptions(const PortOptions& options, std::string* error);
 // Enters the pins into ComDeviceTable::Active() and, for --simulate, starts
 // the simulated receiver with `startSimulator` and pins its pseudo-terminal.

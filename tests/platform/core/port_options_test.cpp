@@ -26,7 +26,7 @@ class PortOptionsTest : public ::testing::Test {
 
   std::unique_ptr<ComDeviceTable> table;
   std::vector<unsigned> started;
-  SimulatorStarter starter = [this](unsigned number, bool, const std::string&) {
+  SimulatorStarter starter = [this](unsigned number, bool, const std::string&, bool) {
     started.push_back(number);
     return "/dev/pts/" + std::to_string(40 + number);
   };
@@ -88,7 +88,7 @@ TEST_F(PortOptionsTest, MalformedValuesAndAFailedSimulatorAreRefusedWithAMessage
   ASSERT_TRUE(ReadSimulatorPort("", options, nullptr));
   std::string error;
   EXPECT_FALSE(ApplyPortOptions(
-      options, [](unsigned, bool, const std::string&) { return std::string(); }, &error));
+      options, [](unsigned, bool, const std::string&, bool) { return std::string(); }, &error));
   EXPECT_NE(error.find("did not start"), std::string::npos);
   EXPECT_FALSE(ApplyPortOptions(options, nullptr, &error));
   EXPECT_NE(error.find("no simulated receiver"), std::string::npos);
@@ -109,13 +109,33 @@ TEST_F(PortOptionsTest, TheSimulatedReceiversFamilyIsOneItKnowsAndNeedsTheReceiv
   std::string family;
   ASSERT_TRUE(ApplyPortOptions(
       options,
-      [&](unsigned, bool, const std::string& asked) {
+      [&](unsigned, bool, const std::string& asked, bool) {
         family = asked;
         return std::string("/dev/pts/43");
       },
       nullptr));
   EXPECT_EQ(family, "mediatek");
   SetSimulatorFamilies({});
+}
+
+// --simulate-stationary reaches the simulator's start, and needs the receiver.
+TEST_F(PortOptionsTest, TheStationaryReceiverNeedsTheReceiver) {
+  PortOptions options;
+  options.simulatorStationary = true;
+  std::string error;
+  EXPECT_FALSE(CheckPortOptions(options, &error));
+  EXPECT_NE(error.find("--simulate-stationary: there is no simulated receiver"), std::string::npos) << error;
+  ASSERT_TRUE(ReadSimulatorPort("", options, nullptr));
+  EXPECT_TRUE(CheckPortOptions(options, nullptr));
+  bool stationary = false;
+  ASSERT_TRUE(ApplyPortOptions(
+      options,
+      [&](unsigned, bool, const std::string&, bool asked) {
+        stationary = asked;
+        return std::string("/dev/pts/44");
+      },
+      nullptr));
+  EXPECT_TRUE(stationary);
 }
 
 }  // namespace
