@@ -8,7 +8,9 @@
 
 QualityEpoch EpochOfRecord(const GPSRecordData& record) {
   QualityEpoch epoch;
-  epoch.bFix = record.m_nFixMode >= 2 || (record.m_nFixMode == 0 && !record.m_strNS.empty());
+  // An RMC without a position has no fix whatever the last GSA said.
+  const bool position = !record.m_strNS.empty() && !record.m_strEW.empty();
+  epoch.bFix = position && (record.m_nFixMode >= 2 || record.m_nFixMode == 0);
   epoch.position.dLatitude = record.m_strNS == L"S" ? -record.m_dLatitude : record.m_dLatitude;
   epoch.position.dLongitude = record.m_strEW == L"W" ? -record.m_dLongitude : record.m_dLongitude;
   epoch.position.dAltitude = record.m_dAltitude;

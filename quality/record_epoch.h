@@ -6,8 +6,8 @@
 #include "acquisition/gps_record_data.h"
 #include "quality/quality_statistics.h"
 
-// A fix is valid when the last GSA reported a 2D or 3D fix; for a receiver
-// that sends no GSA (fix mode still 0), when the RMC carried a position.
+// A fix is valid when the RMC carried a position and the last GSA reported
+// a 2D or 3D fix, or no GSA has come (a receiver that sends none).
 // The position is the RMC's latitude and longitude with the GGA's altitude.
 // The satellites are the merged sky (or, decoding $GP only, the table of
 // twelve): counted per system, in view and used; the strongest four's mean

@@ -171,7 +171,12 @@ TEST(RecordEpochTest, HandCountedEpoch) {
   EXPECT_EQ(epoch.systems[2], (SystemCounts{3, 1}));
   EXPECT_EQ(epoch.nUsed, 4);
 
-  // A GSA that reports no fix makes the same position no fix.
+  // An RMC without a position has no fix, whatever the GSA said.
+  ASSERT_GT(record.DecodeLine(Sentence("GPRMC,120001.00,V,,,,,,,081226,,,N"), fields), 0);
+  EXPECT_FALSE(EpochOfRecord(record.Snapshot()).bFix);
+  // A GSA that reports no fix makes a position no fix.
+  ASSERT_GT(record.DecodeLine(Sentence("GPRMC,120002.00,A,4808.2292,N,01134.5674,E,0.0,0.0,081226,,,A"), fields), 0);
+  EXPECT_TRUE(EpochOfRecord(record.Snapshot()).bFix);
   ASSERT_GT(record.DecodeLine(Sentence("GPGSA,A,1,,,,,,,,,,,,,,,"), fields), 0);
   EXPECT_FALSE(EpochOfRecord(record.Snapshot()).bFix);
 }
