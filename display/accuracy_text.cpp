@@ -33,8 +33,8 @@ AccuracyTexts AccuracyFigureTexts(const QualityFigures& figures) {
   texts.strDrms2 = Metres(L"2DRMS", figures.drms2);
   texts.strVerticalSigma = Metres(L"V SD", figures.verticalSigma);
   texts.strVertical95 = Metres(L"V95", figures.vertical95);
-  texts.strCn0 =
-      L"C/N0 " + (figures.strongestFourCn0 ? Wide(FixedText(*figures.strongestFourCn0, 1)) + L" dB" : std::wstring(L"-"));
+  texts.strCn0 = L"C/N0 " + (figures.strongestFourCn0 ? Wide(FixedText(*figures.strongestFourCn0, 1)) + L" dB"
+                                                      : std::wstring(L"-"));
   texts.strReference = figures.bUserReference ? L"Ref: given point" : L"Ref: mean of fixes";
   if (figures.reference) {
     texts.strReference += L"\r\n" + Wide(FixedText(figures.reference->dLatitude, 6)) + L", " +

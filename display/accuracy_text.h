@@ -10,11 +10,11 @@
 #include "quality/quality_statistics.h"
 
 struct AccuracyTexts {
-  std::wstring strSamples;       // "Samples 1234"
-  std::wstring strAvailability;  // "Fix 99.8 %"
-  std::wstring strCep50;         // "CEP50 1.8 m"
-  std::wstring strCep95;         // "CEP95 3.6 m"
-  std::wstring strDrms2;         // "2DRMS 4.2 m"
+  std::wstring strSamples;        // "Samples 1234"
+  std::wstring strAvailability;   // "Fix 99.8 %"
+  std::wstring strCep50;          // "CEP50 1.8 m"
+  std::wstring strCep95;          // "CEP95 3.6 m"
+  std::wstring strDrms2;          // "2DRMS 4.2 m"
   std::wstring strVerticalSigma;  // "V SD 3.0 m"
   std::wstring strVertical95;     // "V95 5.9 m"
   std::wstring strCn0;            // "C/N0 44.5 dB" (the strongest four's mean, dB-Hz)

@@ -61,7 +61,9 @@ void Line(HDC dc, int x1, int y1, int x2, int y2) {
   Polyline(dc, points, 2);
 }
 
-void Circle(HDC dc, int cx, int cy, int radius) { Ellipse(dc, cx - radius, cy - radius, cx + radius + 1, cy + radius + 1); }
+void Circle(HDC dc, int cx, int cy, int radius) {
+  Ellipse(dc, cx - radius, cy - radius, cx + radius + 1, cy + radius + 1);
+}
 
 int Width(const RECT& rc) { return rc.right - rc.left; }
 int Height(const RECT& rc) { return rc.bottom - rc.top; }
@@ -138,8 +140,9 @@ void CAccuracyPpg::OnSize(UINT, int, int) {
 
 RECT CAccuracyPpg::AreaRect(UINT id) const {
   const UINT layout = ChooseLayoutTemplate(IDD_ACCURACY_LANDSCAPE, IDD_ACCURACY_SQUARE, IDD_ACCURACY_PORTRAIT);
-  const std::size_t index =
-      layout == IDD_ACCURACY_LANDSCAPE ? kLandscapeLayout : layout == IDD_ACCURACY_SQUARE ? kSquareLayout : kPortraitLayout;
+  const std::size_t index = layout == IDD_ACCURACY_LANDSCAPE ? kLandscapeLayout
+                            : layout == IDD_ACCURACY_SQUARE  ? kSquareLayout
+                                                             : kPortraitLayout;
   for (const DialogControl& control : AccuracyDialogPage().controls) {
     if (control.id != id) continue;
     const DialogRect& du = control.rects[index];
@@ -162,11 +165,16 @@ void CAccuracyPpg::Refresh() {
 
   const AccuracyTexts texts = AccuracyFigureTexts(m_figures);
   const std::pair<UINT, const std::wstring*> fields[] = {
-      {IDC_ACC_SAMPLES, &texts.strSamples},     {IDC_ACC_AVAILABILITY, &texts.strAvailability},
-      {IDC_ACC_CEP50, &texts.strCep50},         {IDC_ACC_CEP95, &texts.strCep95},
-      {IDC_ACC_DRMS2, &texts.strDrms2},         {IDC_ACC_VERTICAL_SIGMA, &texts.strVerticalSigma},
-      {IDC_ACC_VERTICAL_95, &texts.strVertical95}, {IDC_ACC_CN0, &texts.strCn0},
-      {IDC_ACC_REFERENCE, &texts.strReference}, {IDC_ACC_SYSTEMS, &texts.strSystems},
+      {IDC_ACC_SAMPLES, &texts.strSamples},
+      {IDC_ACC_AVAILABILITY, &texts.strAvailability},
+      {IDC_ACC_CEP50, &texts.strCep50},
+      {IDC_ACC_CEP95, &texts.strCep95},
+      {IDC_ACC_DRMS2, &texts.strDrms2},
+      {IDC_ACC_VERTICAL_SIGMA, &texts.strVerticalSigma},
+      {IDC_ACC_VERTICAL_95, &texts.strVertical95},
+      {IDC_ACC_CN0, &texts.strCn0},
+      {IDC_ACC_REFERENCE, &texts.strReference},
+      {IDC_ACC_SYSTEMS, &texts.strSystems},
   };
   for (std::size_t i = 0; i < std::size(fields); ++i) {
     if (m_strShown[i] == *fields[i].second) continue;
@@ -234,7 +242,8 @@ void CAccuracyPpg::ComposeScatter(const std::vector<Enu>& points) {
     Circle(dc, centre, centre, r);
   }
   SetTextColor(dc, kCep50);
-  if (m_figures.cep50) DrawTextHalo(dc, Utf8ToWide(FixedText(*m_figures.cep50, 1)), 2, side - 14 - (side >= 200 ? 8 : 0), DT_NOCLIP, TRUE);
+  if (m_figures.cep50)
+    DrawTextHalo(dc, Utf8ToWide(FixedText(*m_figures.cep50, 1)), 2, side - 14 - (side >= 200 ? 8 : 0), DT_NOCLIP, TRUE);
   SetTextColor(dc, kCep95);
   if (m_figures.cep95) {
     const std::wstring text = Utf8ToWide(FixedText(*m_figures.cep95, 1));
@@ -279,7 +288,8 @@ void CAccuracyPpg::ComposeHistory() {
   };
   SelectObject(dc, m_penUsed);
   for (const HistoryPoint& point : history) {
-    run.push_back({xOf(point), static_cast<LONG>(1 + plotHeight - std::lround(point.nUsed * plotHeight / double(usedTop)))});
+    run.push_back(
+        {xOf(point), static_cast<LONG>(1 + plotHeight - std::lround(point.nUsed * plotHeight / double(usedTop)))});
   }
   flush();
   SelectObject(dc, m_penCn0);
@@ -333,7 +343,8 @@ void CAccuracyPpg::OnExport() {
   m_strSavedPath = WriteTtffCsv(m_strExportFolder.empty() ? TtffDataFolder() : m_strExportFolder,
                                 AccuracyCsvFileName(UtcNowMs()), AccuracyCsvText(m_pSetupPage->m_quality), &error);
   if (m_strSavedPath.empty()) {
-    AfxMessageBox(FormatText(AfxLoadString(IDS_ACC_NOT_SAVED), {Utf8ToWide(error)}).c_str(), MB_ICONEXCLAMATION | MB_OK);
+    AfxMessageBox(FormatText(AfxLoadString(IDS_ACC_NOT_SAVED), {Utf8ToWide(error)}).c_str(),
+                  MB_ICONEXCLAMATION | MB_OK);
     return;
   }
   const char* home = std::getenv("HOME");

@@ -97,7 +97,8 @@ class AccuracyPageTest : public SessionTest {
           },
           5000))
           << "piece " << i << ": "
-          << WideToUtf8(setup_->m_pReadThread ? setup_->m_pReadThread->Snapshot().m_strRawText : L"no reader").substr(0, 3000);
+          << WideToUtf8(setup_->m_pReadThread ? setup_->m_pReadThread->Snapshot().m_strRawText : L"no reader")
+                 .substr(0, 3000);
       // An RMC cut short (no checksum) is dropped, and ends no epoch.
       if (ggaSeen && last.size() > 3 && last[last.size() - 3] == '*') ++expected;
       ASSERT_TRUE(PassUntil([&] { return setup_->m_quality.Epochs() == expected; }, 5000)) << "piece " << i;
@@ -137,7 +138,8 @@ TEST_F(AccuracyPageTest, ARealLogGivesThePageTheFiguresOfTheDecoder) {
     ASSERT_EQ(setup_->m_quality.Epochs(), epochs);
     Pass(CAccuracyPpg::kRefreshMs + 100);
     EXPECT_EQ(PageText(page, IDC_ACC_SAMPLES), L"Samples " + std::to_wstring(static_cast<int>(*Number(json, "fixes"))));
-    EXPECT_EQ(PageText(page, IDC_ACC_AVAILABILITY), L"Fix " + Utf8ToWide(FixedText(*Number(json, "availability"), 1)) + L" %");
+    EXPECT_EQ(PageText(page, IDC_ACC_AVAILABILITY),
+              L"Fix " + Utf8ToWide(FixedText(*Number(json, "availability"), 1)) + L" %");
     EXPECT_EQ(PageText(page, IDC_ACC_CEP50), Metres(L"CEP50", Number(json, "cep50")));
     EXPECT_EQ(PageText(page, IDC_ACC_CEP95), Metres(L"CEP95", Number(json, "cep95")));
     EXPECT_EQ(PageText(page, IDC_ACC_DRMS2), Metres(L"2DRMS", Number(json, "drms2")));
