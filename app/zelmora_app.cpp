@@ -2,6 +2,7 @@
 
 #include "app/sheet.h"
 #include "pages/about_page.h"
+#include "pages/accuracy_page.h"
 #include "pages/gps_info_page.h"
 #include "pages/setup_page.h"
 #include "pages/ttff_page.h"
@@ -32,23 +33,32 @@ BOOL CZelmoraApp::InitInstance() {
   CGeneralPpg setupPage;
   CStatusPpg statusPage;
   CTtffPpg ttffPage;
+  CAccuracyPpg accuracyPage;
   CAboutPpg aboutPage;
   setupPage.m_pStatusPage = &statusPage;
   ttffPage.m_pSetupPage = &setupPage;
+  accuracyPage.m_pSetupPage = &setupPage;
+  setupPage.m_quality.SetReference(m_reference);
   // The handheld's own behaviour (--gps-only, or the GpsOnly setting) is the
   // designed sheet of three pages; the pages added since come after GPS Info
   // otherwise.
   const bool designedSheet = GpsOnlyDecoding(setupPage.m_nGpsOnly) != 0;
   sheet.AddPage(&setupPage);
   sheet.AddPage(&statusPage);
-  if (!designedSheet) sheet.AddPage(&ttffPage);
+  if (!designedSheet) {
+    sheet.AddPage(&ttffPage);
+    sheet.AddPage(&accuracyPage);
+  }
   sheet.AddPage(&aboutPage);
 
   sheet.DoModal();
 
   sheet.RemovePage(&setupPage);
   sheet.RemovePage(&statusPage);
-  if (!designedSheet) sheet.RemovePage(&ttffPage);
+  if (!designedSheet) {
+    sheet.RemovePage(&ttffPage);
+    sheet.RemovePage(&accuracyPage);
+  }
   sheet.RemovePage(&aboutPage);
   ownerWnd.Detach();
   DestroyWindow(owner);

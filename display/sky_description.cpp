@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "acquisition/signal_strength.h"
 #include "platform/core/numbers.h"
 
 namespace {
@@ -36,12 +37,12 @@ std::wstring SkyDescription(const SkyPlan& plan) {
   std::vector<const SatelliteInfo*> tracked;
   std::copy_if(seen.begin(), seen.end(), std::back_inserter(tracked),
                [](const SatelliteInfo* satellite) { return satellite->dSNR > 0.0; });
-  std::stable_sort(tracked.begin(), tracked.end(),
-                   [](const SatelliteInfo* a, const SatelliteInfo* b) { return a->dSNR > b->dSNR; });
-  if (tracked.size() > static_cast<std::size_t>(kDescribedStrongest)) tracked.resize(kDescribedStrongest);
-  for (std::size_t i = 0; i < tracked.size(); ++i) {
+  std::vector<double> snrs;
+  for (const SatelliteInfo* satellite : tracked) snrs.push_back(satellite->dSNR);
+  const std::vector<std::size_t> strongest = StrongestFirst(snrs, kDescribedStrongest);
+  for (std::size_t i = 0; i < strongest.size(); ++i) {
     text += i == 0 ? L"; strongest " : L", ";
-    text += Name(*tracked[i], plan) + L" " + Signal(*tracked[i]);
+    text += Name(*tracked[strongest[i]], plan) + L" " + Signal(*tracked[strongest[i]]);
   }
   return text;
 }

@@ -162,6 +162,8 @@ void CGeneralPpg::OnStartStop() {
   if (m_btnColdStart.IsWindowEnabled()) {
     StopGps();
   } else {
+    m_quality.Reset();
+    m_qualityEpochs = CEpochFeed();
     SetTimer(IDT_START_GPS, kStartDelayMs, nullptr);
   }
 }
@@ -401,6 +403,7 @@ LRESULT CGeneralPpg::OnGpsUpdate(WPARAM wParam, LPARAM) {
   // Notices of a worker already given up find no worker and are dropped.
   if (m_pReadThread == nullptr) return 0;
   const GPSRecordData record = m_pReadThread->Snapshot();
+  if (m_qualityEpochs.EndsEpoch(static_cast<int>(wParam))) m_quality.AddEpoch(EpochOfRecord(record), GetTickCount());
   ShowGpsGroup(*m_pStatusPage, record, wParam);
   ShowRawText(record.m_strRawText);
   CheckRecording();

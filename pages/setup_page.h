@@ -10,6 +10,8 @@
 #include "acquisition/read_tap.h"
 #include "acquisition/session_recorder.h"
 #include "platform/afx/afx.h"
+#include "quality/quality_statistics.h"
+#include "quality/record_epoch.h"
 #include "serial/serial_com.h"
 
 class CGPSReadThread;
@@ -54,6 +56,12 @@ class CGeneralPpg : public CPropertyPage {
   // Every reader of the session also hands its reads to the recorder, which
   // keeps them in a file while a recording runs (Record, or --record).
   CSessionRecorder m_recorder;
+
+  // The positioning figures of the session: every epoch (each RMC) of the
+  // running session is counted here, whichever page is in front; starting
+  // GPS starts them afresh. The Accuracy page shows them.
+  CQualityStatistics m_quality;
+  CEpochFeed m_qualityEpochs;
 
   CStatusPpg* m_pStatusPage;      // the GPS Info page, not owned
   CSerialCom m_serial;            // the session's port; closed while none runs

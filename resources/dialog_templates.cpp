@@ -89,6 +89,32 @@ constexpr DialogPage kTtffPage = {L"TTFF",
                                   {{{0, 0, 183, 110}, {0, 0, 137, 110}, {0, 0, 137, 154}}},
                                   kTtffControls};
 
+// Rectangles per row: landscape, square, portrait. The figures stand beside
+// the scatter, one a line (two columns of four on the landscape screens);
+// the reference and the satellites below them, then the history and the
+// buttons.
+constexpr DialogControl kAccuracyControls[] = {
+    {IDC_ACC_SCATTER_AREA, Static, kAreaStyle, L"", {{{4, 3, 70, 70}, {4, 3, 58, 64}, {4, 3, 72, 70}}}},
+    {IDC_ACC_SAMPLES, Static, kLabelStyle, L"", {{{77, 3, 50, 8}, {65, 3, 68, 8}, {79, 3, 54, 8}}}},
+    {IDC_ACC_AVAILABILITY, Static, kLabelStyle, L"", {{{77, 11, 50, 8}, {65, 11, 68, 8}, {79, 11, 54, 8}}}},
+    {IDC_ACC_CEP50, Static, kLabelStyle, L"", {{{77, 19, 50, 8}, {65, 19, 68, 8}, {79, 19, 54, 8}}}},
+    {IDC_ACC_CEP95, Static, kLabelStyle, L"", {{{77, 27, 50, 8}, {65, 27, 68, 8}, {79, 27, 54, 8}}}},
+    {IDC_ACC_DRMS2, Static, kLabelStyle, L"", {{{129, 3, 50, 8}, {65, 35, 68, 8}, {79, 35, 54, 8}}}},
+    {IDC_ACC_VERTICAL_SIGMA, Static, kLabelStyle, L"", {{{129, 11, 50, 8}, {65, 43, 68, 8}, {79, 43, 54, 8}}}},
+    {IDC_ACC_VERTICAL_95, Static, kLabelStyle, L"", {{{129, 19, 50, 8}, {65, 51, 68, 8}, {79, 51, 54, 8}}}},
+    {IDC_ACC_CN0, Static, kLabelStyle, L"", {{{129, 27, 50, 8}, {65, 59, 68, 8}, {79, 59, 54, 8}}}},
+    {IDC_ACC_REFERENCE, Static, kLabelStyle, L"", {{{77, 37, 102, 16}, {4, 68, 129, 16}, {4, 75, 129, 16}}}},
+    {IDC_ACC_SYSTEMS, Static, kLabelStyle, L"", {{{77, 54, 102, 16}, {4, 84, 129, 8}, {4, 92, 129, 16}}}},
+    {IDC_ACC_HISTORY_AREA, Static, kAreaStyle, L"", {{{4, 76, 121, 28}, {4, 94, 62, 14}, {4, 110, 129, 24}}}},
+    {IDC_ACC_RESET, Button, kButtonStyle, L"Reset", {{{129, 77, 50, 12}, {69, 95, 31, 12}, {4, 138, 40, 12}}}},
+    {IDC_ACC_EXPORT, Button, kButtonStyle, L"Export", {{{129, 92, 50, 12}, {102, 95, 31, 12}, {47, 138, 40, 12}}}},
+};
+
+constexpr DialogPage kAccuracyPage = {L"Accuracy",
+                                      {IDD_ACCURACY_LANDSCAPE, IDD_ACCURACY_SQUARE, IDD_ACCURACY_PORTRAIT},
+                                      {{{0, 0, 183, 110}, {0, 0, 137, 110}, {0, 0, 137, 154}}},
+                                      kAccuracyControls};
+
 constexpr DialogPage kPages[] = {
     {L"Setup",
      {IDD_SETUP_LANDSCAPE, IDD_SETUP_SQUARE, IDD_SETUP_PORTRAIT},
@@ -110,6 +136,8 @@ constexpr DialogPage kPages[] = {
 std::span<const DialogPage> DialogPages() { return kPages; }
 
 const DialogPage& TtffDialogPage() { return kTtffPage; }
+
+const DialogPage& AccuracyDialogPage() { return kAccuracyPage; }
 
 std::vector<BYTE> BuildDialogTemplate(const DialogPage& page, DialogLayout layout) {
   ResourceWriter out;

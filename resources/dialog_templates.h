@@ -70,6 +70,12 @@ std::span<const DialogPage> DialogPages();
 // The TTFF page, which the sheet shows between GPS Info and About.
 const DialogPage& TtffDialogPage();
 
+// The Accuracy page, which the sheet shows after the TTFF page.
+const DialogPage& AccuracyDialogPage();
+// A static the page draws over and screen readers do not see:
+// WS_CHILD | SS_LEFTNOWORDWRAP, not visible.
+constexpr DWORD kAreaStyle = 0x4000000C;
+
 // The classic dialog template (DLGTEMPLATE and DWORD-aligned DLGITEMTEMPLATEs)
 // of `page` in `layout`.
 std::vector<BYTE> BuildDialogTemplate(const DialogPage& page, DialogLayout layout);

@@ -27,6 +27,7 @@ class Catalogue {
   Catalogue() {
     for (const DialogPage& page : DialogPages()) AddDialogs(page);
     AddDialogs(TtffDialogPage());
+    AddDialogs(AccuracyDialogPage());
     for (UINT id : {IDD_SETUP_PORTRAIT, IDD_SETUP_LANDSCAPE, IDD_SETUP_SQUARE}) {
       AddOwned(RT_DLGINIT, id, BuildDialogInit(SetupDialogInit()));
     }

@@ -18,6 +18,9 @@ constexpr UINT IDD_GPSINFO_PORTRAIT = 113;
 constexpr UINT IDD_TTFF_LANDSCAPE = 114;
 constexpr UINT IDD_TTFF_SQUARE = 115;
 constexpr UINT IDD_TTFF_PORTRAIT = 116;
+constexpr UINT IDD_ACCURACY_LANDSCAPE = 117;
+constexpr UINT IDD_ACCURACY_SQUARE = 118;
+constexpr UINT IDD_ACCURACY_PORTRAIT = 119;
 
 // Setup page controls.
 constexpr UINT IDC_SETUP_RAW_TEXT = 1000;  // Edit: the last raw sentences
@@ -73,6 +76,23 @@ constexpr UINT IDC_TTFF_START_STOP = 1110;  // Button: Start test / Stop test
 constexpr UINT IDC_TTFF_ELAPSED_LABEL = 1111;
 constexpr UINT IDC_TTFF_ELAPSED = 1112;  // Static: the run under way
 constexpr UINT IDC_TTFF_RESULTS = 1113;  // Edit: summary, last runs, the file
+
+// Accuracy page controls. The two areas are hidden statics: their rectangles
+// in each layout are where the page draws.
+constexpr UINT IDC_ACC_SCATTER_AREA = 1240;
+constexpr UINT IDC_ACC_HISTORY_AREA = 1241;
+constexpr UINT IDC_ACC_SAMPLES = 1242;  // Static: one figure each, with its unit
+constexpr UINT IDC_ACC_AVAILABILITY = 1243;
+constexpr UINT IDC_ACC_CEP50 = 1244;
+constexpr UINT IDC_ACC_CEP95 = 1245;
+constexpr UINT IDC_ACC_DRMS2 = 1246;
+constexpr UINT IDC_ACC_VERTICAL_SIGMA = 1247;
+constexpr UINT IDC_ACC_VERTICAL_95 = 1248;
+constexpr UINT IDC_ACC_CN0 = 1249;
+constexpr UINT IDC_ACC_REFERENCE = 1250;  // Static: the reference, two lines
+constexpr UINT IDC_ACC_SYSTEMS = 1251;    // Static: in view/used per system
+constexpr UINT IDC_ACC_RESET = 1252;      // Button
+constexpr UINT IDC_ACC_EXPORT = 1253;     // Button: the CSV file
 
 // Bitmaps: the About page's logo and the sky plot backgrounds.
 constexpr UINT IDB_LOGO = 128;

@@ -56,6 +56,8 @@ const StringTableEntry kStringTable[] = {
     {IDS_STOP_RECORD, L"Stop rec."},
     {IDS_RECORD_FAILED, L"The recording into %s stopped: %s. The session goes on."},
     {IDS_RECORD_CANNOT_START, L"Can not record: %s"},
+    {IDS_ACC_SAVED, L"Fixes and figures saved in\r\n%s"},
+    {IDS_ACC_NOT_SAVED, L"Not saved: %s"},
 };
 const std::size_t kStringTableSize = std::size(kStringTable);
 

@@ -68,6 +68,9 @@ constexpr UINT IDS_RECORD = 5050;
 constexpr UINT IDS_STOP_RECORD = 5051;
 constexpr UINT IDS_RECORD_FAILED = 5054;        // the file, the reason
 constexpr UINT IDS_RECORD_CANNOT_START = 5055;  // the reason
+// The Accuracy page.
+constexpr UINT IDS_ACC_SAVED = 5070;      // the file's place on two lines
+constexpr UINT IDS_ACC_NOT_SAVED = 5071;  // the reason
 
 struct StringTableEntry {
   UINT id;

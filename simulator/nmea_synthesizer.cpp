@@ -4,6 +4,8 @@
 #include "simulator/nmea_sentences.h"
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
 namespace sim {
 
@@ -11,12 +13,19 @@ namespace {
 
 constexpr std::uint32_t kTrackSeed = 20070309;
 constexpr std::uint32_t kSkySeed = 1946;
+constexpr std::uint32_t kWanderSeed = 1884;
+constexpr double kEarthRadiusM = 6'371'000.0;
+constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
 constexpr double kGeoidSeparationM = -19.6;
 
 }  // namespace
 
 NmeaSynthesizer::NmeaSynthesizer(std::int64_t utc_start_ms, bool gnss)
-    : m_utcStartMs(utc_start_ms), m_gnss(gnss), m_track(kTrackSeed), m_sky(kSkySeed, false, gnss) {}
+    : m_utcStartMs(utc_start_ms),
+      m_gnss(gnss),
+      m_track(kTrackSeed),
+      m_sky(kSkySeed, false, gnss),
+      m_wander(kWanderSeed) {}
 
 void NmeaSynthesizer::SetManySatellites(bool many_satellites) { m_sky.SetManySatellites(many_satellites); }
 
@@ -31,7 +40,8 @@ void NmeaSynthesizer::HoldFix(std::uint64_t t_ms, std::uint64_t until_ms, bool l
 EpochReport NmeaSynthesizer::Report(std::uint64_t t_ms) {
   const double seconds = static_cast<double>(t_ms - m_lastMs) / 1000.0;
   m_lastMs = t_ms;
-  m_track.Advance(seconds);
+  if (!m_stationary) m_track.Advance(seconds);
+  m_wander.Advance(seconds);
   EpochReport report;
   report.utc_ms = m_utcStartMs + static_cast<std::int64_t>(t_ms);
   m_sky.Advance(seconds, report.utc_ms, m_track.Latitude(), m_track.Longitude(), m_track.AltitudeM());
@@ -49,9 +59,12 @@ EpochReport NmeaSynthesizer::Report(std::uint64_t t_ms) {
   if (report.fix_mode == 1) {
     for (SatelliteView& sat : report.satellites) sat.used = false;
   }
-  report.latitude = m_track.Latitude();
-  report.longitude = m_track.Longitude();
-  report.altitude_m = m_track.AltitudeM();
+  // The sky is seen from where the receiver is; the fix it reports strays.
+  report.latitude = m_track.Latitude() + m_wander.NorthM() / kEarthRadiusM * kDegreesPerRadian;
+  report.longitude = m_track.Longitude() + m_wander.EastM() /
+                                               (kEarthRadiusM * std::cos(report.latitude / kDegreesPerRadian)) *
+                                               kDegreesPerRadian;
+  report.altitude_m = m_track.AltitudeM() + m_wander.UpM();
   report.geoid_separation_m = kGeoidSeparationM;
   report.speed_knots = m_track.SpeedKnots();
   report.course_deg = m_track.CourseDeg();

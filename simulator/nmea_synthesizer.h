@@ -3,6 +3,7 @@
 #pragma once
 
 #include "simulator/epoch_report.h"
+#include "simulator/position_wander.h"
 #include "simulator/sky.h"
 #include "simulator/track.h"
 
@@ -28,6 +29,9 @@ class NmeaSynthesizer {
   explicit NmeaSynthesizer(std::int64_t utc_start_ms, bool gnss = false);
 
   void SetManySatellites(bool many_satellites);
+  // A receiver that stands at the track's start instead of driving it; its
+  // fixes still wander around that point.
+  void SetStationary(bool stationary) { m_stationary = stationary; }
   void ColdStart(std::uint64_t t_ms);
   // No fix from t_ms until until_ms: the satellites stay in view but none
   // is used; with lose_signals none is tracked either for the first half.
@@ -49,8 +53,11 @@ class NmeaSynthesizer {
   std::uint64_t m_holdFromMs = 0;
   std::uint64_t m_holdUntilMs = 0;
   std::uint64_t m_signalsFromMs = 0;
+  bool m_stationary = false;
   Track m_track;
   Sky m_sky;
+  // The fixes' error, added to the track's position in the sentences.
+  PositionWander m_wander;
 };
 
 }  // namespace sim

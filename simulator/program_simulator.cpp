@@ -14,6 +14,7 @@ std::string StartProgramSimulator(unsigned, const PortOptions& options) {
   settings.baud = 4800;
   settings.gnss = options.simulatorGnss;
   settings.family = options.simulatorFamily;
+  settings.stationary = options.simulatorStationary;
   settings.utc_start_s = static_cast<std::int64_t>(std::time(nullptr));
   std::string error;
   if (!options.replayPath.empty()) {

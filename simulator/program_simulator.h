@@ -1,5 +1,5 @@
 // The simulated receiver a program starts for its command line's
-// --simulate, --simulate-gnss, --simulate-family and --replay
+// --simulate, --simulate-gnss, --simulate-family, --simulate-stationary and --replay
 // (platform/core/port_options.h): one receiver for the program's whole run.
 #pragma once
 

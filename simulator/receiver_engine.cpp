@@ -56,6 +56,7 @@ ReceiverEngine::ReceiverEngine(const ReceiverOptions& options, std::optional<Rep
     // A log without a piece keeps the receiver silent.
     m_nextEpochMs = m_replay->Pieces().empty() ? UINT64_MAX : ReplayDueMs();
   }
+  m_synthesizer.SetStationary(options.stationary);
   if (options.silence_for_ms > 0) {
     m_plannedFromMs = options.silence_after_ms;
     m_plannedUntilMs = options.silence_after_ms + options.silence_for_ms;

@@ -30,6 +30,9 @@ struct ReceiverOptions {
   // A receiver of GPS, GLONASS, Galileo and BeiDou speaking NMEA 4.10
   // instead of a GPS receiver of NMEA 2.3.
   bool gnss = false;
+  // Stands at one point instead of driving its track (its fixes wander
+  // around that point all the same), as a receiver under test on a mark.
+  bool stationary = false;
   // A recorded NMEA log to play instead of synthesised sentences, at its
   // own pace times replay_speed, over and over or, without replay_loop,
   // once (then the receiver is silent).

@@ -93,12 +93,3 @@ std::vector<GsvSignal> ParseGsv(std::string_view line) {
   }
   return signals;
 }
-
-std::optional<double> MeanOfStrongestFour(std::vector<int> cn0s) {
-  if (cn0s.empty()) return std::nullopt;
-  std::sort(cn0s.begin(), cn0s.end(), std::greater<>());
-  const std::size_t count = std::min<std::size_t>(4, cn0s.size());
-  double sum = 0;
-  for (std::size_t i = 0; i < count; ++i) sum += cn0s[i];
-  return sum / static_cast<double>(count);
-}

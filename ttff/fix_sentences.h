@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "acquisition/signal_strength.h"
+
 struct GgaFix {
   int quality = 0;
   std::optional<double> latitude;   // degrees, south negative
@@ -30,5 +32,3 @@ std::optional<GgaFix> ParseGga(std::string_view line);
 bool ReportsNoFix(std::string_view line);
 // A GSV's satellites that carry a C/N0; empty for any other line.
 std::vector<GsvSignal> ParseGsv(std::string_view line);
-// The mean C/N0 of the (up to) four strongest of `cn0s`; nothing when empty.
-std::optional<double> MeanOfStrongestFour(std::vector<int> cn0s);

@@ -171,9 +171,9 @@ void CTtffRunner::EndRun(std::uint32_t tick, bool timedOut) {
 }
 
 void CTtffRunner::CloseEpoch() {
-  std::vector<int> cn0s;
+  std::vector<double> cn0s;
   for (const auto& [satellite, cn0] : m_cn0) cn0s.push_back(cn0);
-  m_runs.back().meanCn0 = MeanOfStrongestFour(std::move(cn0s));
+  m_runs.back().meanCn0 = MeanOfStrongestFour(cn0s);
   m_epochOpen = false;
 }
 

@@ -10,6 +10,7 @@
 #include "receivers/receiver_family.h"
 #include "resources/resource_catalogue.h"
 #include "session/decoding_mode.h"
+#include "quality/reference_point.h"
 #include "session/recording_request.h"
 #include "simulator/program_simulator.h"
 
@@ -20,5 +21,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> families;
   for (int i = 0; i < ReceiverFamilyCount(); ++i) families.emplace_back(ReceiverFamilies()[i].id);
   SetSimulatorFamilies(std::move(families));
-  return AfxWinMain(argc, argv, &StartProgramSimulator, &RequestGpsOnlyDecoding, &RequestSessionRecording);
+  return AfxWinMain(argc, argv, &StartProgramSimulator, &RequestGpsOnlyDecoding, &RequestSessionRecording,
+                    [](const std::string& text) {
+                      theApp.m_reference = ParseReferencePoint(text);
+                      return theApp.m_reference.has_value();
+                    });
 }

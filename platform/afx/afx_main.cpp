@@ -126,7 +126,8 @@ class DisplayWatch {
 }  // namespace
 
 int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator, const std::function<void()>& onGpsOnly,
-               const std::function<void(const std::string&)>& onRecord) {
+               const std::function<void(const std::string&)>& onRecord,
+               const std::function<bool(const std::string&)>& onReference) {
   // The whole command line is read, and --help and --version answered,
   // before anything needs a display.
   CWinApp* app = AfxGetApp();
@@ -143,6 +144,10 @@ int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator, co
     return 0;
   }
   if (line.debug) SetDebugEnabled(true);
+  if (line.reference && !(onReference && onReference(*line.reference))) {
+    return RefuseCommandLine(
+        program, "--reference " + *line.reference + " is not LAT,LON or LAT,LON,ALT in decimal degrees and metres");
+  }
 
   DisplayWatch::Begin(program);
   QApplication application(argc, argv);

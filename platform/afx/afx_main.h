@@ -14,11 +14,13 @@
 // program's icon, sets the screen (--screen WxH), enters the port options
 // (--port COMn:=PATH; --simulate[=COMn:], --simulate-gnss[=COMn:] and
 // --replay FILE[=COMn:], which run `startSimulator`) into the COM device
-// table, calls `onGpsOnly` for --gps-only and `onRecord` with --record's
-// file, starts the user-interface message pump, calls the application
-// object's InitInstance and then ExitInstance (or Run when
+// table, calls `onGpsOnly` for --gps-only, `onRecord` with --record's file
+// and `onReference` with --reference's value (false refuses it as a
+// malformed command line), starts the user-interface message pump, calls the
+// application object's InitInstance and then ExitInstance (or Run when
 // InitInstance returns TRUE) and returns the exit code. The settings stay in
 // the user's registry file, the registry's HKEY_CURRENT_USER.
 int AfxWinMain(int argc, char** argv, const SimulatorStarter& startSimulator,
                const std::function<void()>& onGpsOnly = {},
-               const std::function<void(const std::string&)>& onRecord = {});
+               const std::function<void(const std::string&)>& onRecord = {},
+               const std::function<bool(const std::string&)>& onReference = {});

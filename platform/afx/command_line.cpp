@@ -76,6 +76,16 @@ constexpr OptionRow kOptions[] = {
        line.recordPath = value;
        return true;
      }},
+    {"simulate-stationary", nullptr, false,
+     "the simulated receiver stands at one point instead\nof driving; its fixes wander a few metres around it",
+     [](const std::string&, CommandLine& line, std::string*) { return line.ports.simulatorStationary = true; }},
+    {"reference", "POINT", false,
+     "the Accuracy page measures from POINT, LAT,LON or\nLAT,LON,ALT (decimal degrees, metres), instead of\nthe mean "
+     "of the fixes",
+     [](const std::string& value, CommandLine& line, std::string*) {
+       line.reference = value;
+       return true;
+     }},
     {"gps-only", nullptr, false, "decodes $GP sentences only, as the handheld did",
      [](const std::string&, CommandLine& line, std::string*) { return line.gpsOnly = true; }},
     {"debug", nullptr, false,

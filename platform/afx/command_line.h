@@ -16,6 +16,7 @@ struct CommandLine {
   bool debug = false;
   bool gpsOnly = false;  // --gps-only: decode $GP sentences only, as the handheld did
   std::optional<ScreenSize> screen;
+  std::optional<std::string> reference;  // --reference: the Accuracy page's point, as given
   PortOptions ports;
   std::string recordPath;  // --record FILE: the first session is recorded into it
 };

@@ -72,6 +72,9 @@ bool CheckPortOptions(const PortOptions& options, std::string* error) {
     return Fail(error, "--simulate-family " + options.simulatorFamily +
                            ": there is no simulated receiver (add --simulate or --simulate-gnss)");
   }
+  if (options.simulatorStationary && !options.simulator) {
+    return Fail(error, "--simulate-stationary: there is no simulated receiver (add --simulate or --simulate-gnss)");
+  }
   if ((options.replaySpeedGiven || options.replayOnce) && options.replayPath.empty()) {
     return Fail(error, std::string(options.replayOnce ? "--replay-once" : "--replay-speed") +
                            ": there is no log to play (add --replay FILE)");

@@ -27,9 +27,9 @@
 struct PortOptions;
 
 // Starts the simulated receiver for "COM<number>:" as `options` ask (of four
-// constellations, as a receiver of a family, or playing a log) and returns
-// the path of its pseudo-terminal, or an empty string when it could not be
-// started.
+// constellations, as a receiver of a family, standing at one point instead
+// of driving, or playing a log) and returns the path of its pseudo-terminal,
+// or an empty string when it could not be started.
 using SimulatorStarter = std::function<std::string(unsigned number, const PortOptions& options)>;
 
 struct PortOptions {
@@ -42,6 +42,7 @@ struct PortOptions {
   double replaySpeed = 1.0;                            // --replay-speed
   bool replayOnce = false;                             // --replay-once
   bool replaySpeedGiven = false;
+  bool simulatorStationary = false;  // --simulate-stationary: it stands at one point
 };
 
 // The family ids the program's simulated receiver knows, set once at
@@ -70,8 +71,8 @@ bool ReadReplay(const std::string& value, PortOptions& options, std::string* err
 // Reads the --replay-speed value, a factor from 0.1 to 100 ("2", "0.5").
 bool ReadReplaySpeed(const std::string& value, PortOptions& options, std::string* error);
 // False, with a message, for options that contradict each other as a whole:
-// --simulate-family without a simulated receiver, --replay-speed or
-// --replay-once without --replay.
+// --simulate-family or --simulate-stationary without a simulated receiver,
+// --replay-speed or --replay-once without --replay.
 bool CheckPortOptions(const PortOptions& options, std::string* error);
 // Enters the pins into ComDeviceTable::Active() and, for --simulate, starts
 // the simulated receiver with `startSimulator` and pins its pseudo-terminal.

@@ -25,11 +25,15 @@
 
 namespace {
 
-const char* const kPageNames[] = {"setup", "gps-info", "ttff", "about"};
+const char* const kPageNames[] = {"setup", "gps-info", "ttff", "accuracy", "about"};
+constexpr int kSheetPages = 5;
 
-// The pages' tables in the sheet's order: the TTFF page between GPS Info and About.
+// The pages' tables in the sheet's order: the TTFF and Accuracy pages
+// between GPS Info and About.
 const DialogPage& SheetPageTable(int index) {
-  return index == 2 ? TtffDialogPage() : DialogPages()[static_cast<std::size_t>(index < 2 ? index : index - 1)];
+  if (index == 2) return TtffDialogPage();
+  if (index == 3) return AccuracyDialogPage();
+  return DialogPages()[static_cast<std::size_t>(index < 2 ? index : 2)];
 }
 
 std::wstring TextOf(HWND window) {
@@ -103,18 +107,19 @@ class ApplicationTest : public ::testing::Test {
   CZelmoraApp app;
 };
 
-TEST_F(ApplicationTest, ShowsTheFourPagesSetupFirstAndEndsWithoutAMessageLoop) {
+TEST_F(ApplicationTest, ShowsTheFivePagesSetupFirstAndEndsWithoutAMessageLoop) {
   HWND setup = nullptr;
   BOOL result = Run([&](HWND sheet) {
     ASSERT_NE(sheet, nullptr);
     QWidget* frame = UiWindow::FromHandle(sheet)->Widget();
     QTabBar* tabs = TabsOf(sheet);
     ASSERT_NE(tabs, nullptr);
-    ASSERT_EQ(tabs->count(), 4);
+    ASSERT_EQ(tabs->count(), kSheetPages);
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("Setup"));
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("GPS Info"));
     EXPECT_EQ(tabs->tabText(2), QStringLiteral("TTFF"));
-    EXPECT_EQ(tabs->tabText(3), QStringLiteral("About"));
+    EXPECT_EQ(tabs->tabText(3), QStringLiteral("Accuracy"));
+    EXPECT_EQ(tabs->tabText(4), QStringLiteral("About"));
     EXPECT_EQ(tabs->shape(), QTabBar::RoundedSouth);
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Zelmora 3.0")) << "the owner window's title";
 
@@ -144,8 +149,8 @@ TEST_F(ApplicationTest, EveryPageFollowsEveryScreenShape) {
     int height;
   };
   Run([&](HWND sheet) {
-    HWND pages[4] = {};
-    for (int i = 0; i < 4; ++i) {
+    HWND pages[kSheetPages] = {};
+    for (int i = 0; i < kSheetPages; ++i) {
       SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(i), 0);
       pages[i] = ShownPage(sheet);
     }
@@ -154,7 +159,7 @@ TEST_F(ApplicationTest, EveryPageFollowsEveryScreenShape) {
       SetScreenSize(shape.width, shape.height);
       EXPECT_EQ(UiWindow::FromHandle(sheet)->Widget()->size(), QSize(shape.width, shape.height));
       DialogLayout layout = LayoutOf(shape.width, shape.height);
-      for (int i = 0; i < 4; ++i) {
+      for (int i = 0; i < kSheetPages; ++i) {
         EXPECT_TRUE(LaidOut(pages[i], SheetPageTable(i), layout)) << shape.width << "x" << shape.height;
         SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(i), 0);
         std::string name = std::string(kPageNames[i]) + "-" + std::to_string(shape.width) + "x" +
@@ -171,7 +176,7 @@ TEST_F(ApplicationTest, EveryPageFollowsEveryScreenShape) {
     emit rotate->activated();
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 240);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 320);
-    for (int i = 0; i < 4; ++i) EXPECT_TRUE(LaidOut(pages[i], SheetPageTable(i), kPortraitLayout));
+    for (int i = 0; i < kSheetPages; ++i) EXPECT_TRUE(LaidOut(pages[i], SheetPageTable(i), kPortraitLayout));
     SendMessageW(sheet, WM_CLOSE, 0, 0);
   });
 }

@@ -72,7 +72,7 @@ TEST(ResourceLookup, CatalogueIsCompleteAndAllInLanguage1028) {
     versions += e.type == RT_VERSION;
     markers += !IS_INTRESOURCE(e.type);
   }
-  EXPECT_EQ(dialogs, 12u);  // three shapes of four pages
+  EXPECT_EQ(dialogs, 15u);  // three shapes of five pages
   EXPECT_EQ(dialogInits, 3u);
   EXPECT_EQ(bitmaps, 4u);
   EXPECT_EQ(icons, 3u);

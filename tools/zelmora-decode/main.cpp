@@ -15,7 +15,11 @@
 #include "acquisition/gps_record.h"
 #include "acquisition/line_cutter.h"
 #include "tools/zelmora-decode/gpx_track.h"
+#include "quality/quality_statistics.h"
+#include "quality/record_epoch.h"
+#include "quality/reference_point.h"
 #include "tools/zelmora-decode/json_output.h"
+#include "tools/zelmora-decode/quality_json.h"
 
 namespace {
 
@@ -24,6 +28,7 @@ constexpr std::size_t kFlushSize = 1 << 16;
 
 constexpr char kUsage[] =
     "Usage: zelmora-decode [--demo] [--stats] [--gps-only] [FILE]\n"
+    "       zelmora-decode --quality [--reference LAT,LON[,ALT]] [--gps-only] [FILE]\n"
     "\n"
     "Cuts the NMEA-0183 byte stream in FILE (or standard input) into lines and\n"
     "decodes GGA, GSA, GSV and RMC of every talker exactly as Zelmora's reader\n"
@@ -38,6 +43,11 @@ constexpr char kUsage[] =
     "           handheld's tables of twelve satellites\n"
     "  --gpx    write the fixes as a GPX 1.1 track instead (time, position,\n"
     "           altitude, fix, satellites, HDOP, VDOP, PDOP where known)\n"
+    "  --quality  instead of the lines, one object with the positioning figures\n"
+    "           of the whole stream (an epoch ends with each RMC), as the\n"
+    "           Accuracy page shows them\n"
+    "  --reference LAT,LON[,ALT]  measure from this point (decimal degrees,\n"
+    "           metres) instead of the mean of the fixes\n"
     "  --help   show this text\n"
     "\n"
     "Exit status: 0 done, 1 output could not be written, 2 bad arguments or\n"
@@ -74,10 +84,14 @@ int main(int argc, char** argv) {
   bool stats = false;
   bool gpsOnly = false;
   bool gpx = false;
-  enum { kDemo = 1, kStats, kGpsOnly, kGpx };
+  bool quality = false;
+  CQualityStatistics statistics;
+  CEpochFeed epochs;
+  enum { kDemo = 1, kStats, kGpsOnly, kGpx, kQuality, kReference };
   static const option kOptions[] = {
       {"demo", no_argument, nullptr, kDemo},        {"stats", no_argument, nullptr, kStats},
       {"gps-only", no_argument, nullptr, kGpsOnly}, {"gpx", no_argument, nullptr, kGpx},
+      {"quality", no_argument, nullptr, kQuality},  {"reference", required_argument, nullptr, kReference},
       {"help", no_argument, nullptr, 'h'},          {nullptr, 0, nullptr, 0},
   };
   opterr = 0;  // the messages below name the option as the tool always has
@@ -98,10 +112,24 @@ int main(int argc, char** argv) {
       case kGpx:
         gpx = true;
         break;
+      case kQuality:
+        quality = true;
+        break;
+      case kReference:
+        if (const auto reference = ParseReferencePoint(optarg)) {
+          statistics.SetReference(reference);
+          break;
+        }
+        std::fprintf(stderr, "zelmora-decode: --reference takes LAT,LON[,ALT], not %s\n%s", optarg, kUsage);
+        return 2;
       default:
         std::fprintf(stderr, "zelmora-decode: unknown option %s\n%s", argv[optind - 1], kUsage);
         return 2;
     }
+  }
+  if (gpx && quality) {
+    std::fprintf(stderr, "zelmora-decode: --gpx and --quality each replace the lines: choose one\n%s", kUsage);
+    return 2;
   }
   if (gpx && (demo || stats)) {
     std::fprintf(stderr, "zelmora-decode: --gpx writes a track; --demo and --stats do not apply\n%s", kUsage);
@@ -149,12 +177,15 @@ int main(int argc, char** argv) {
       return;
     }
     const int result = record.DecodeLine(line, fields);
-    if (result > 0) {
+    if (result > 0 && quality) {
+      ++decoded;
+      if (epochs.EndsEpoch(result)) statistics.AddEpoch(EpochOfRecord(record.Snapshot()), 0);
+    } else if (result > 0) {
       ++decoded;
       AppendDecodedLine(out, lines, result, record.Snapshot());
     } else if (result < 0) {
       ++dropped;
-      AppendDroppedLine(out, lines, result);
+      if (!quality) AppendDroppedLine(out, lines, result);
     }
   });
 
@@ -179,6 +210,7 @@ int main(int argc, char** argv) {
   }
 
   if (gpx) out += track.Finish();
+  if (quality) AppendQualityObject(out, statistics.Figures());
   if (stats) {
     out += "{\"stats\":{\"lines\":" + std::to_string(lines) + ",\"decoded\":" + std::to_string(decoded) +
            ",\"dropped\":" + std::to_string(dropped) + "}}\n";

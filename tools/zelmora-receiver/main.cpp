@@ -53,6 +53,8 @@ constexpr const char* kUsage =
     "                       (default 1)\n"
     "  --time-scale X       divide every start's time to first fix by X\n"
     "                       (default 1)\n"
+    "  --stationary         stand at one point instead of driving (the fixes\n"
+    "                       wander a few metres around it all the same)\n"
     "  --help               show this text\n";
 
 template <typename Number>
@@ -88,7 +90,8 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
     kSeed,
     kTimeScale,
     kReplaySpeed,
-    kReplayOnce
+    kReplayOnce,
+    kStationary
   };
   static const option kOptions[] = {
       {"baud", required_argument, nullptr, kBaud},
@@ -105,6 +108,7 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
       {"time-scale", required_argument, nullptr, kTimeScale},
       {"replay-speed", required_argument, nullptr, kReplaySpeed},
       {"replay-once", no_argument, nullptr, kReplayOnce},
+      {"stationary", no_argument, nullptr, kStationary},
       {"help", no_argument, nullptr, 'h'},
       {nullptr, 0, nullptr, 0},
   };
@@ -134,6 +138,9 @@ bool ParseArguments(int argc, char** argv, sim::ReceiverOptions& options, bool& 
         break;
       case kGnss:
         options.gnss = true;
+        break;
+      case kStationary:
+        options.stationary = true;
         break;
       case kBaud: {
         const auto baud = ParseNumber<std::uint32_t>(value);

@@ -141,6 +141,20 @@ TEST(CommandLine, ReplaysALogAsOneSimulatedReceiverAndRecords) {
   }
 }
 
+// --simulate-stationary goes with the receiver; --reference is kept as given
+// for the program to read.
+TEST(CommandLine, TakesTheStationaryReceiverAndTheReference) {
+  CommandLine line;
+  ASSERT_TRUE(ReadCommandLine(Arguments({"--simulate", "--simulate-stationary", "--reference=45.5,-122.6,51"}), false,
+                              line, nullptr));
+  EXPECT_TRUE(line.ports.simulatorStationary);
+  EXPECT_EQ(line.reference, "45.5,-122.6,51");
+  std::string error;
+  CommandLine alone;
+  EXPECT_FALSE(ReadCommandLine(Arguments({"--simulate-stationary"}), false, alone, &error));
+  EXPECT_NE(error.find("no simulated receiver"), std::string::npos) << error;
+}
+
 // The option texts line up in one column that the longest option leaves
 // room for, within 80 columns.
 TEST(CommandLine, UsageNamesTheProgramAndListsEveryOptionInOneColumn) {
@@ -169,6 +183,11 @@ TEST(CommandLine, UsageNamesTheProgramAndListsEveryOptionInOneColumn) {
             "  --record FILE            records the session from Start GPS into FILE: every\n"
             "                           byte received, with its time (else the Setup\n"
             "                           page's Record button names the file)\n"
+            "  --simulate-stationary    the simulated receiver stands at one point instead\n"
+            "                           of driving; its fixes wander a few metres around it\n"
+            "  --reference POINT        the Accuracy page measures from POINT, LAT,LON or\n"
+            "                           LAT,LON,ALT (decimal degrees, metres), instead of\n"
+            "                           the mean of the fixes\n"
             "  --gps-only               decodes $GP sentences only, as the handheld did\n"
             "  --debug                  explains on standard error why ports are listed,\n"
             "                           left out, fail to open or are lost\n"

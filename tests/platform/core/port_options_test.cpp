@@ -118,4 +118,24 @@ TEST_F(PortOptionsTest, TheSimulatedReceiversFamilyIsOneItKnowsAndNeedsTheReceiv
   SetSimulatorFamilies({});
 }
 
+// --simulate-stationary reaches the simulator's start, and needs the receiver.
+TEST_F(PortOptionsTest, TheStationaryReceiverNeedsTheReceiver) {
+  PortOptions options;
+  options.simulatorStationary = true;
+  std::string error;
+  EXPECT_FALSE(CheckPortOptions(options, &error));
+  EXPECT_NE(error.find("--simulate-stationary: there is no simulated receiver"), std::string::npos) << error;
+  ASSERT_TRUE(ReadSimulatorPort("", options, nullptr));
+  EXPECT_TRUE(CheckPortOptions(options, nullptr));
+  bool stationary = false;
+  ASSERT_TRUE(ApplyPortOptions(
+      options,
+      [&](unsigned, const PortOptions& asked) {
+        stationary = asked.simulatorStationary;
+        return std::string("/dev/pts/44");
+      },
+      nullptr));
+  EXPECT_TRUE(stationary);
+}
+
 }  // namespace

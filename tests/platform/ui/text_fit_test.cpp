@@ -81,6 +81,7 @@ TEST_P(TextFit, EveryTextFitsItsControlWithRoomBeforeTheNext) {
   std::vector<const DialogPage*> pages;
   for (const DialogPage& page : DialogPages()) pages.push_back(&page);
   pages.push_back(&TtffDialogPage());
+  pages.push_back(&AccuracyDialogPage());
   for (const DialogPage* pPage : pages) {
     const DialogPage& page = *pPage;
     const DialogLayout layout = LayoutOf(GetParam());

@@ -1,0 +1,369 @@
+#include "pages/accuracy_page.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+
+#include "display/accuracy_text.h"
+#include "display/ttff_text.h"
+#include "layout/dialog_layout.h"
+#include "pages/satellite_view.h"
+#include "pages/setup_page.h"
+#include "platform/core/numbers.h"
+#include "platform/core/utf8.h"
+#include "resources/dialog_templates.h"
+#include "resources/resource_ids.h"
+#include "resources/string_table.h"
+#include "ttff/ttff_csv.h"
+
+namespace {
+
+// The memory images of the two graphs, as large as their areas get (the
+// VGA screens double every dialog unit).
+constexpr int kScatterImageSide = 300;
+constexpr int kHistoryImageWidth = 480;
+constexpr int kHistoryImageHeight = 100;
+
+// The pictures screen readers see over the two graphs.
+constexpr int kScatterPictureId = 2011;
+constexpr int kHistoryPictureId = 2012;
+// Their descriptions change at most every fifth refresh, so that a screen
+// reader is not told of a new one every second.
+constexpr int kDescribeEvery = 5;
+
+// The C/N0 axis of the history, dB-Hz.
+constexpr double kCn0Low = 20.0;
+constexpr double kCn0High = 55.0;
+
+constexpr COLORREF kBack = RGB(255, 255, 255);
+constexpr COLORREF kGrid = RGB(192, 192, 192);
+constexpr COLORREF kPoint = RGB(0, 0, 0);
+constexpr COLORREF kCep50 = RGB(0, 0, 224);
+constexpr COLORREF kCep95 = RGB(224, 0, 0);
+constexpr COLORREF kCn0 = RGB(0, 0, 224);
+constexpr COLORREF kUsed = RGB(0, 144, 0);
+
+std::int64_t UtcNowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+HDC CreateImageContext(HDC pageDc, CBitmap& bitmap) {
+  HDC dc = CreateCompatibleDC(pageDc);
+  SelectObject(dc, bitmap.GetSafeHandle());
+  SetBkMode(dc, TRANSPARENT);
+  return dc;
+}
+
+void Line(HDC dc, int x1, int y1, int x2, int y2) {
+  const POINT points[] = {{x1, y1}, {x2, y2}};
+  Polyline(dc, points, 2);
+}
+
+void Circle(HDC dc, int cx, int cy, int radius) {
+  Ellipse(dc, cx - radius, cy - radius, cx + radius + 1, cy + radius + 1);
+}
+
+int Width(const RECT& rc) { return rc.right - rc.left; }
+int Height(const RECT& rc) { return rc.bottom - rc.top; }
+
+}  // namespace
+
+CAccuracyPpg::CAccuracyPpg() : CPropertyPage(IDD_ACCURACY_PORTRAIT), m_pSetupPage(nullptr) {}
+
+CAccuracyPpg::~CAccuracyPpg() = default;
+
+const AFX_MSGMAP* CAccuracyPpg::GetMessageMap() const {
+  static const AFX_MSGMAP map{CPropertyPage::GetThisMessageMap(),
+                              {
+                                  OnWmSize(&CAccuracyPpg::OnSize),
+                                  OnWmPaint(&CAccuracyPpg::OnPaint),
+                                  OnWmTimer(&CAccuracyPpg::OnTimer),
+                                  OnBnClicked(IDC_ACC_RESET, &CAccuracyPpg::OnReset),
+                                  OnBnClicked(IDC_ACC_EXPORT, &CAccuracyPpg::OnExport),
+                                  OnWmDestroy(&CAccuracyPpg::OnDestroy),
+                              }};
+  return &map;
+}
+
+BOOL CAccuracyPpg::OnInitDialog() {
+  CPropertyPage::OnInitDialog();
+  HDC dc = GetDC(m_hWnd);
+  m_bmpScatter.CreateCompatibleBitmap(dc, kScatterImageSide, kScatterImageSide);
+  m_dcScatter = CreateImageContext(dc, m_bmpScatter);
+  m_bmpHistory.CreateCompatibleBitmap(dc, kHistoryImageWidth, kHistoryImageHeight);
+  m_dcHistory = CreateImageContext(dc, m_bmpHistory);
+  ReleaseDC(m_hWnd, dc);
+  m_penGrid = CreatePen(PS_SOLID, 1, kGrid);
+  m_penCep50 = CreatePen(PS_SOLID, 1, kCep50);
+  m_penCep95 = CreatePen(PS_SOLID, 1, kCep95);
+  m_penCn0 = CreatePen(PS_SOLID, 1, kCn0);
+  m_penUsed = CreatePen(PS_SOLID, 1, kUsed);
+  m_brBack = CreateSolidBrush(kBack);
+  m_brPoint = CreateSolidBrush(kPoint);
+  m_hScatterPicture = CreateAccessiblePicture(m_hWnd, kScatterPictureId, 0, 0, 0, 0);
+  SetWindowAccessibleName(m_hScatterPicture, L"Scatter of fixes");
+  m_hHistoryPicture = CreateAccessiblePicture(m_hWnd, kHistoryPictureId, 0, 0, 0, 0);
+  SetWindowAccessibleName(m_hHistoryPicture, L"Signal history");
+  return TRUE;
+}
+
+BOOL CAccuracyPpg::OnSetActive() {
+  CPropertyPage::OnSetActive();
+  m_nEpochsShown = -1;
+  m_nRefreshes = 0;
+  Refresh();
+  SetTimer(IDT_ACCURACY_REFRESH, kRefreshMs, nullptr);
+  return TRUE;
+}
+
+BOOL CAccuracyPpg::OnKillActive() {
+  // Behind another page it neither reads nor draws.
+  KillTimer(IDT_ACCURACY_REFRESH);
+  return CPropertyPage::OnKillActive();
+}
+
+void CAccuracyPpg::OnOK() {}
+
+void CAccuracyPpg::OnSize(UINT, int, int) {
+  const UINT layout = ChooseLayoutTemplate(IDD_ACCURACY_LANDSCAPE, IDD_ACCURACY_SQUARE, IDD_ACCURACY_PORTRAIT);
+  ApplyDialogLayout(AfxGetInstanceHandle(), m_hWnd, layout);
+  if (m_dcScatter == nullptr) return;
+  // The layout gives the statics their template texts back; the graphs
+  // change size.
+  for (std::wstring& shown : m_strShown) shown.clear();
+  m_nEpochsShown = -1;
+  m_nRefreshes = 0;
+  Refresh();
+}
+
+RECT CAccuracyPpg::AreaRect(UINT id) const {
+  const UINT layout = ChooseLayoutTemplate(IDD_ACCURACY_LANDSCAPE, IDD_ACCURACY_SQUARE, IDD_ACCURACY_PORTRAIT);
+  const std::size_t index = layout == IDD_ACCURACY_LANDSCAPE ? kLandscapeLayout
+                            : layout == IDD_ACCURACY_SQUARE  ? kSquareLayout
+                                                             : kPortraitLayout;
+  for (const DialogControl& control : AccuracyDialogPage().controls) {
+    if (control.id != id) continue;
+    const DialogRect& du = control.rects[index];
+    RECT rc{du.x, du.y, du.x + du.cx, du.y + du.cy};
+    MapDialogRect(m_hWnd, &rc);
+    return rc;
+  }
+  return RECT{0, 0, 0, 0};
+}
+
+void CAccuracyPpg::Refresh() {
+  if (m_hWnd == nullptr || m_pSetupPage == nullptr) return;
+  const CQualityStatistics& statistics = m_pSetupPage->m_quality;
+  // The graphs are drawn again only when an epoch came (or the page changed
+  // shape or came to the front).
+  const bool redraw = statistics.Epochs() != m_nEpochsShown;
+  std::vector<Enu> points;
+  m_figures = statistics.Figures(redraw ? &points : nullptr);
+  m_dRange = ScatterRangeMetres(m_figures);
+
+  const AccuracyTexts texts = AccuracyFigureTexts(m_figures);
+  const std::pair<UINT, const std::wstring*> fields[] = {
+      {IDC_ACC_SAMPLES, &texts.strSamples},
+      {IDC_ACC_AVAILABILITY, &texts.strAvailability},
+      {IDC_ACC_CEP50, &texts.strCep50},
+      {IDC_ACC_CEP95, &texts.strCep95},
+      {IDC_ACC_DRMS2, &texts.strDrms2},
+      {IDC_ACC_VERTICAL_SIGMA, &texts.strVerticalSigma},
+      {IDC_ACC_VERTICAL_95, &texts.strVertical95},
+      {IDC_ACC_CN0, &texts.strCn0},
+      {IDC_ACC_REFERENCE, &texts.strReference},
+      {IDC_ACC_SYSTEMS, &texts.strSystems},
+  };
+  for (std::size_t i = 0; i < std::size(fields); ++i) {
+    if (m_strShown[i] == *fields[i].second) continue;
+    m_strShown[i] = *fields[i].second;
+    SetDlgItemText(static_cast<int>(fields[i].first), m_strShown[i].c_str());
+  }
+
+  m_rcScatter = AreaRect(IDC_ACC_SCATTER_AREA);
+  m_rcHistory = AreaRect(IDC_ACC_HISTORY_AREA);
+  const int side = std::min({Width(m_rcScatter), Height(m_rcScatter), kScatterImageSide});
+  m_rcScatter.right = m_rcScatter.left + side;
+  m_rcScatter.bottom = m_rcScatter.top + side;
+  m_rcHistory.right = m_rcHistory.left + std::min(Width(m_rcHistory), kHistoryImageWidth);
+  m_rcHistory.bottom = m_rcHistory.top + std::min(Height(m_rcHistory), kHistoryImageHeight);
+  if (m_nRefreshes++ % kDescribeEvery == 0) {
+    MoveWindow(m_hScatterPicture, m_rcScatter.left, m_rcScatter.top, side, side, FALSE);
+    MoveWindow(m_hHistoryPicture, m_rcHistory.left, m_rcHistory.top, Width(m_rcHistory), Height(m_rcHistory), FALSE);
+    SetWindowAccessibleDescription(m_hScatterPicture, ScatterDescription(m_figures, m_dRange).c_str());
+    SetWindowAccessibleDescription(m_hHistoryPicture, HistoryDescription(statistics.History()).c_str());
+  }
+  if (!redraw) return;
+  m_nEpochsShown = statistics.Epochs();
+  ComposeScatter(points);
+  ComposeHistory();
+  HDC dc = GetDC(m_hWnd);
+  Blit(dc);
+  ReleaseDC(m_hWnd, dc);
+}
+
+void CAccuracyPpg::ComposeScatter(const std::vector<Enu>& points) {
+  const int side = Width(m_rcScatter);
+  if (side <= 2) return;
+  HDC dc = m_dcScatter;
+  const RECT all{0, 0, side, side};
+  FillRect(dc, &all, m_brBack);
+  const int centre = side / 2;
+  const double pixelsPerMetre = (side / 2 - 1) / m_dRange;
+  const HGDIOBJ previousPen = SelectObject(dc, m_penGrid);
+  const HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  // The frame, the axes through the reference and a ring at half the range.
+  const POINT frame[] = {{0, 0}, {side - 1, 0}, {side - 1, side - 1}, {0, side - 1}, {0, 0}};
+  Polyline(dc, frame, 5);
+  Line(dc, centre, 0, centre, side);
+  Line(dc, 0, centre, side, centre);
+  Circle(dc, centre, centre, (side / 2 - 1) / 2);
+
+  // Evenly spread over the kept fixes, oldest first, so the newest lie on top.
+  const std::size_t stride = points.size() / kDrawnPoints + 1;
+  const int dot = side >= 200 ? 2 : 1;
+  for (std::size_t i = (points.size() - 1) % stride; i < points.size(); i += stride) {
+    const long x = std::lround(centre + points[i].dEast * pixelsPerMetre);
+    const long y = std::lround(centre - points[i].dNorth * pixelsPerMetre);
+    if (x < 0 || y < 0 || x >= side || y >= side) continue;
+    const RECT rc{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + dot), static_cast<LONG>(y + dot)};
+    FillRect(dc, &rc, m_brPoint);
+  }
+
+  // The circles, their radii written above them in their colours.
+  const std::pair<const std::optional<double>*, HPEN> circles[] = {{&m_figures.cep50, m_penCep50},
+                                                                   {&m_figures.cep95, m_penCep95}};
+  for (const auto& [radius, pen] : circles) {
+    if (!*radius) continue;
+    SelectObject(dc, pen);
+    const int r = static_cast<int>(std::lround(**radius * pixelsPerMetre));
+    Circle(dc, centre, centre, r);
+  }
+  SetTextColor(dc, kCep50);
+  if (m_figures.cep50)
+    DrawTextHalo(dc, Utf8ToWide(FixedText(*m_figures.cep50, 1)), 2, side - 14 - (side >= 200 ? 8 : 0), DT_NOCLIP, TRUE);
+  SetTextColor(dc, kCep95);
+  if (m_figures.cep95) {
+    const std::wstring text = Utf8ToWide(FixedText(*m_figures.cep95, 1));
+    SIZE size{};
+    GetTextExtentExPointW(dc, text.c_str(), static_cast<int>(text.size()), 0, nullptr, nullptr, &size);
+    DrawTextHalo(dc, text, side - 2 - size.cx, side - 14 - (side >= 200 ? 8 : 0), DT_NOCLIP, TRUE);
+  }
+  // The scale: the distance from the centre to the edge.
+  SetTextColor(dc, kPoint);
+  DrawTextHalo(dc, Utf8ToWide(FixedText(m_dRange, 0)) + L" m", 2, 1, DT_NOCLIP, TRUE);
+  SelectObject(dc, previousBrush);
+  SelectObject(dc, previousPen);
+}
+
+void CAccuracyPpg::ComposeHistory() {
+  const int width = Width(m_rcHistory);
+  const int height = Height(m_rcHistory);
+  if (width <= 2 || height <= 2) return;
+  HDC dc = m_dcHistory;
+  const RECT all{0, 0, width, height};
+  FillRect(dc, &all, m_brBack);
+  const HGDIOBJ previousPen = SelectObject(dc, m_penGrid);
+  const POINT frame[] = {{0, 0}, {width - 1, 0}, {width - 1, height - 1}, {0, height - 1}, {0, 0}};
+  Polyline(dc, frame, 5);
+
+  const auto& history = m_pSetupPage->m_quality.History();
+  int usedTop = 12;
+  for (const HistoryPoint& point : history) usedTop = std::max(usedTop, point.nUsed);
+  const double xPerSecond = (width - 2) / static_cast<double>(CQualityStatistics::kHistorySeconds);
+  const int plotHeight = height - 3;
+  const auto xOf = [&](const HistoryPoint& point) {
+    const std::uint32_t age = history.empty() ? 0 : history.back().nSecond - point.nSecond;
+    return static_cast<int>(std::lround(width - 2 - age * xPerSecond));
+  };
+  // Each line is drawn in runs of consecutive points; a missing C/N0
+  // breaks its line.
+  std::vector<POINT> run;
+  const auto flush = [&] {
+    if (run.size() == 1) run.push_back({run[0].x + 1, run[0].y});
+    if (run.size() > 1) Polyline(dc, run.data(), static_cast<int>(run.size()));
+    run.clear();
+  };
+  SelectObject(dc, m_penUsed);
+  for (const HistoryPoint& point : history) {
+    run.push_back(
+        {xOf(point), static_cast<LONG>(1 + plotHeight - std::lround(point.nUsed * plotHeight / double(usedTop)))});
+  }
+  flush();
+  SelectObject(dc, m_penCn0);
+  for (const HistoryPoint& point : history) {
+    if (!point.cn0) {
+      flush();
+      continue;
+    }
+    const double share = std::clamp((*point.cn0 - kCn0Low) / (kCn0High - kCn0Low), 0.0, 1.0);
+    run.push_back({xOf(point), static_cast<LONG>(1 + plotHeight - std::lround(share * plotHeight))});
+  }
+  flush();
+  SetTextColor(dc, kCn0);
+  DrawTextHalo(dc, L"C/N0", 2, 1, DT_NOCLIP, TRUE);
+  SetTextColor(dc, kUsed);
+  const std::wstring used = L"used";
+  SIZE size{};
+  GetTextExtentExPointW(dc, used.c_str(), static_cast<int>(used.size()), 0, nullptr, nullptr, &size);
+  DrawTextHalo(dc, used, width - 2 - size.cx, height - 1 - size.cy, DT_NOCLIP, TRUE);
+  SelectObject(dc, previousPen);
+}
+
+void CAccuracyPpg::Blit(HDC dc) const {
+  BitBlt(dc, m_rcScatter.left, m_rcScatter.top, Width(m_rcScatter), Height(m_rcScatter), m_dcScatter, 0, 0, SRCCOPY);
+  BitBlt(dc, m_rcHistory.left, m_rcHistory.top, Width(m_rcHistory), Height(m_rcHistory), m_dcHistory, 0, 0, SRCCOPY);
+}
+
+void CAccuracyPpg::OnPaint() {
+  CPaintDC dc(this);
+  Blit(dc);
+}
+
+void CAccuracyPpg::OnTimer(UINT_PTR nIDEvent) {
+  if (nIDEvent == IDT_ACCURACY_REFRESH) {
+    Refresh();
+    return;
+  }
+  CPropertyPage::OnTimer(nIDEvent);
+}
+
+void CAccuracyPpg::OnReset() {
+  if (m_pSetupPage == nullptr) return;
+  m_pSetupPage->m_quality.Reset();
+  m_nEpochsShown = -1;
+  Refresh();
+}
+
+void CAccuracyPpg::OnExport() {
+  if (m_pSetupPage == nullptr) return;
+  std::string error;
+  m_strSavedPath = WriteTtffCsv(m_strExportFolder.empty() ? TtffDataFolder() : m_strExportFolder,
+                                AccuracyCsvFileName(UtcNowMs()), AccuracyCsvText(m_pSetupPage->m_quality), &error);
+  if (m_strSavedPath.empty()) {
+    AfxMessageBox(FormatText(AfxLoadString(IDS_ACC_NOT_SAVED), {Utf8ToWide(error)}).c_str(),
+                  MB_ICONEXCLAMATION | MB_OK);
+    return;
+  }
+  const char* home = std::getenv("HOME");
+  AfxMessageBox(
+      FormatText(AfxLoadString(IDS_ACC_SAVED), {SavedPathText(m_strSavedPath, home != nullptr ? home : "")}).c_str(),
+      MB_ICONINFORMATION | MB_OK);
+}
+
+void CAccuracyPpg::OnDestroy() {
+  CPropertyPage::OnDestroy();
+  DeleteDC(m_dcScatter);
+  m_bmpScatter.DeleteObject();
+  DeleteDC(m_dcHistory);
+  m_bmpHistory.DeleteObject();
+  m_dcScatter = nullptr;
+  m_dcHistory = nullptr;
+  for (HPEN pen : {m_penGrid, m_penCep50, m_penCep95, m_penCn0, m_penUsed}) DeleteObject(pen);
+  DeleteObject(m_brBack);
+  DeleteObject(m_brPoint);
+  m_hScatterPicture = nullptr;
+  m_hHistoryPicture = nullptr;
+}

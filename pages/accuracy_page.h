@@ -1,0 +1,89 @@
+// CAccuracyPpg: the Accuracy page. It shows the positioning figures of the
+// Setup page's session (CGeneralPpg::m_quality, which the session fills at
+// every epoch whether or not this page is in front): a scatter of the fixes
+// east and north of the reference with the CEP50 and CEP95 circles, the
+// figures one a line, the reference, the satellites per system and a graph
+// of the last ten minutes' strongest-four C/N0 and satellites used. It reads
+// and draws only while it is in front, once a second. Reset starts the
+// figures afresh; Export saves the fixes and figures as CSV and says where.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/afx/afx.h"
+#include "quality/quality_statistics.h"
+
+class CGeneralPpg;
+
+// The page's window timer: every kRefreshMs while the page is in front.
+constexpr UINT_PTR IDT_ACCURACY_REFRESH = 1;
+
+class CAccuracyPpg : public CPropertyPage {
+ public:
+  static constexpr UINT kRefreshMs = 1000;
+  // At most this many fixes are drawn, evenly spread over those kept.
+  static constexpr std::size_t kDrawnPoints = 1000;
+
+  CAccuracyPpg();
+  ~CAccuracyPpg() override;
+
+  BOOL OnInitDialog() override;
+  BOOL OnSetActive() override;
+  BOOL OnKillActive() override;
+  void OnOK() override;
+  const AFX_MSGMAP* GetMessageMap() const override;
+
+  // The figures last shown, and the scatter's half width in metres.
+  const QualityFigures& Figures() const { return m_figures; }
+  double RangeMetres() const { return m_dRange; }
+  // The last export's file, empty while none was saved.
+  const std::string& SavedPath() const { return m_strSavedPath; }
+
+  CGeneralPpg* m_pSetupPage;  // owner of the session and its figures, not owned
+  // Where Export writes; empty: $XDG_DATA_HOME/zelmora (else
+  // ~/.local/share/zelmora), as the TTFF page's files.
+  std::string m_strExportFolder;
+
+ protected:
+  void OnSize(UINT type, int cx, int cy);
+  void OnPaint();
+  void OnTimer(UINT_PTR nIDEvent);
+  void OnReset();
+  void OnExport();
+  void OnDestroy();
+
+ private:
+  // Reads the figures, shows their texts and redraws both graphs.
+  void Refresh();
+  // The area static's rectangle in the page's client pixels.
+  RECT AreaRect(UINT id) const;
+  void ComposeScatter(const std::vector<Enu>& points);
+  void ComposeHistory();
+  void Blit(HDC dc) const;
+
+  QualityFigures m_figures;
+  std::array<std::wstring, 10> m_strShown;  // the figure statics' texts, in Refresh's order
+  double m_dRange = 1.0;
+  long long m_nEpochsShown = -1;  // the epochs the graphs show; -1 forces a redraw
+  int m_nRefreshes = 0;
+  std::string m_strSavedPath;
+
+  CBitmap m_bmpScatter;
+  CBitmap m_bmpHistory;
+  HDC m_dcScatter = nullptr;
+  HDC m_dcHistory = nullptr;
+  RECT m_rcScatter{0, 0, 0, 0};
+  RECT m_rcHistory{0, 0, 0, 0};
+  HWND m_hScatterPicture = nullptr;
+  HWND m_hHistoryPicture = nullptr;
+  HPEN m_penGrid = nullptr;
+  HPEN m_penCep50 = nullptr;
+  HPEN m_penCep95 = nullptr;
+  HPEN m_penCn0 = nullptr;
+  HPEN m_penUsed = nullptr;
+  HBRUSH m_brBack = nullptr;
+  HBRUSH m_brPoint = nullptr;
+};
