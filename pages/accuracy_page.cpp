@@ -1,7 +1,6 @@
 #include "pages/accuracy_page.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
 
@@ -10,6 +9,7 @@
 #include "layout/dialog_layout.h"
 #include "pages/satellite_view.h"
 #include "pages/setup_page.h"
+#include "platform/core/clock.h"
 #include "platform/core/numbers.h"
 #include "platform/core/utf8.h"
 #include "resources/dialog_templates.h"
@@ -43,11 +43,6 @@ constexpr COLORREF kCep50 = RGB(0, 0, 224);
 constexpr COLORREF kCep95 = RGB(224, 0, 0);
 constexpr COLORREF kCn0 = RGB(0, 0, 224);
 constexpr COLORREF kUsed = RGB(0, 144, 0);
-
-std::int64_t UtcNowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
 
 HDC CreateImageContext(HDC pageDc, CBitmap& bitmap) {
   HDC dc = CreateCompatibleDC(pageDc);

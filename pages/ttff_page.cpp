@@ -1,6 +1,5 @@
 #include "pages/ttff_page.h"
 
-#include <chrono>
 #include <cstdlib>
 
 #include "acquisition/read_tap.h"
@@ -23,11 +22,6 @@ namespace {
 
 constexpr int kTimeoutChoices[] = {30, 60, 90, 120, 180, 300, 600};
 constexpr StartKind kKinds[] = {StartKind::Hot, StartKind::Warm, StartKind::Cold, StartKind::Factory};
-
-std::int64_t UtcNowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
 
 std::wstring Wide(std::string_view text) { return Utf8ToWide(std::string(text)); }
 

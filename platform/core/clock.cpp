@@ -64,6 +64,11 @@ DWORD GetTickCount() {
   return static_cast<DWORD>(CurrentClock().NowMs());
 }
 
+std::int64_t UtcNowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
 void Sleep(DWORD milliseconds) {
   if (milliseconds == 0) {
     std::this_thread::yield();

@@ -58,5 +58,9 @@ void WakeWaiter(KernelWaiter& waiter);
 
 // Maps to CLOCK_MONOTONIC milliseconds truncated to 32 bits (wraps after 49.7 days).
 DWORD GetTickCount();
+// Maps to CLOCK_REALTIME: milliseconds since 1970-01-01 UTC, for the times
+// written into saved files (not the replaceable clock: a file's name and rows
+// tell the wall-clock time even under simulated time).
+std::int64_t UtcNowMs();
 // Maps to a timed wait on the clock in force (sched_yield for 0).
 void Sleep(DWORD milliseconds);

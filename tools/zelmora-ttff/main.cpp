@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <charconv>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -161,11 +160,6 @@ std::string ReasonOf(DWORD error) {
     default:
       return "error " + std::to_string(error);
   }
-}
-
-std::int64_t UtcNowMs() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
-      .count();
 }
 
 // The port with the test's reads and writes: lines are handed on with the
