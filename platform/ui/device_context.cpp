@@ -29,9 +29,9 @@ QImage* DeviceContext::Target() {
   return dialog != nullptr ? &dialog->BackingImage() : nullptr;
 }
 
-void DeviceContext::Drawn() {
+void DeviceContext::Drawn(const QRect& area) {
   if (m_window == nullptr) return;
-  if (auto* dialog = dynamic_cast<DialogWindow*>(UiWindow::FromHandle(m_window))) dialog->ShowBackingImage();
+  if (auto* dialog = dynamic_cast<DialogWindow*>(UiWindow::FromHandle(m_window))) dialog->ShowBackingImage(area);
 }
 
 HGDIOBJ DeviceContext::Select(HGDIOBJ handle) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 
 #include "platform/ui/gdi_objects.h"
 
@@ -18,8 +19,10 @@ class DeviceContext : public GdiObject {
   HWND Window() const { return m_window; }
   // The image drawn on; null when the window has gone.
   QImage* Target();
-  // A window context shows what was drawn.
-  void Drawn();
+  // A window context shows what was drawn: `area` (in the image's pixels)
+  // holds every pixel the drawing changed, and only that part of the window
+  // is painted again.
+  void Drawn(const QRect& area);
 
   // Selects a pen, brush, font or bitmap and gives the previous one of its kind;
   // null when the object cannot be selected here.

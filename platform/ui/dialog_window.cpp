@@ -55,8 +55,20 @@ QImage& DialogWindow::BackingImage() {
   return m_backing;
 }
 
-void DialogWindow::ShowBackingImage() {
-  if (!m_painting) m_page->update();
+void DialogWindow::ShowBackingImage(const QRect& area) {
+  if (m_painting || m_backing.isNull()) return;
+  const QRect drawn = area.intersected(m_backing.rect());
+  if (drawn.isEmpty()) return;
+  if (m_page->size() == m_backing.size()) {
+    m_page->update(drawn);
+    return;
+  }
+  // Zoomed: the part of the widget the scaled image puts those pixels in,
+  // a pixel wider all round for the smoothing that blends neighbours.
+  const double sx = m_page->width() / static_cast<double>(m_backing.width());
+  const double sy = m_page->height() / static_cast<double>(m_backing.height());
+  const QRectF scaled(drawn.x() * sx, drawn.y() * sy, drawn.width() * sx, drawn.height() * sy);
+  m_page->update(scaled.toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
 void DialogWindow::PaintWidget(QPainter& painter) {

@@ -22,8 +22,10 @@ class DialogWindow : public UiWindow {
 
   // The backing image at the window's size in handheld pixels.
   QImage& BackingImage();
-  // Shows the backing image (after drawing through a window context).
-  void ShowBackingImage();
+  // Shows the part `area` (image pixels) of the backing image again, after
+  // drawing through a window context; the rest of the window is not
+  // repainted.
+  void ShowBackingImage(const QRect& area);
   // The widget paints: WM_PAINT first when the image is new, then the image.
   void PaintWidget(QPainter& painter);
   // The widget was shown or resized: its image needs a WM_PAINT.

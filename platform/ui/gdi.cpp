@@ -182,7 +182,7 @@ HDC GetDC(HWND window) {
 int ReleaseDC(HWND window, HDC dc) {
   DeviceContext* context = FindDc(dc);
   if (context == nullptr || context->Window() == nullptr || context->Window() != window) return 0;
-  context->Drawn();
+  // Each drawing showed its own part of the window already.
   RemoveGdiObject(dc);
   return 1;
 }
@@ -293,7 +293,7 @@ BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, 
   if (to == nullptr) return FALSE;
   if (rop == WHITENESS) {
     FillPixels(*to, x, y, x + cx, y + cy, qRgb(255, 255, 255));
-    target->Drawn();
+    target->Drawn(QRect(x, y, cx, cy));
     return TRUE;
   }
   if (rop != SRCCOPY) return FALSE;
@@ -319,8 +319,8 @@ BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, 
       std::memcpy(reinterpret_cast<QRgb*>(to->scanLine(area.y + j)) + area.x,
                   reinterpret_cast<const QRgb*>(rows->constScanLine(rowY + j)) + rowX, bytes);
     }
+    target->Drawn(QRect(area.x, area.y, area.cx, area.cy));
   }
-  target->Drawn();
   return TRUE;
 }
 
@@ -359,7 +359,7 @@ BOOL StretchBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int sr
       if (si >= 0) out[x + i] = in[si];
     }
   }
-  target->Drawn();
+  target->Drawn(QRect(x, y, cx, cy));
   return TRUE;
 }
 
@@ -368,8 +368,10 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
   auto* fill = FindGdi<GdiBrush>(brush, GdiObject::Type::Brush);
   QImage* image = context != nullptr ? context->Target() : nullptr;
   if (image == nullptr || fill == nullptr || rect == nullptr) return 0;
-  if (!fill->null) FillPixels(*image, rect->left, rect->top, rect->right, rect->bottom, ToRgb(fill->color));
-  context->Drawn();
+  if (!fill->null) {
+    FillPixels(*image, rect->left, rect->top, rect->right, rect->bottom, ToRgb(fill->color));
+    context->Drawn(QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1)));
+  }
   return 1;
 }
 
@@ -388,7 +390,9 @@ BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
   // handheld's stays inside [left, right) x [top, bottom).
   painter.drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
   painter.end();
-  context->Drawn();
+  // A wide pen reaches past the rectangle by half its width.
+  const int reach = pen->null ? 0 : pen->width;
+  context->Drawn(QRect(left, top, right - left, bottom - top).adjusted(-reach, -reach, reach, reach));
   return TRUE;
 }
 
@@ -398,11 +402,13 @@ BOOL Polyline(HDC dc, const POINT* points, int count) {
   const GdiPen* pen = context != nullptr ? context->Pen() : nullptr;
   if (image == nullptr || pen == nullptr || points == nullptr || count < 2) return FALSE;
   if (!pen->null) {
+    QRect drawn(QPoint(points[0].x, points[0].y), QSize(1, 1));
     for (int i = 0; i + 1 < count; ++i) {
       LinePixels(*image, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y, ToRgb(pen->color));
+      drawn |= QRect(QPoint(points[i + 1].x, points[i + 1].y), QSize(1, 1));
     }
+    context->Drawn(drawn);
   }
-  context->Drawn();
   return TRUE;
 }
 
@@ -416,16 +422,20 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   QPainter painter(image);
   if ((format & DT_NOCLIP) == 0)
     painter.setClipRect(QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1)));
+  QRect drawn;
   // An opaque background is the text's width.
-  if (context->bkMode == OPAQUE)
-    painter.fillRect(QRect(rect->left, rect->top, TextWidth(shown, metrics, font.key), metrics.height()),
-                     QColor(Qt::white));
+  if (context->bkMode == OPAQUE) {
+    drawn = QRect(rect->left, rect->top, TextWidth(shown, metrics, font.key), metrics.height());
+    painter.fillRect(drawn, QColor(Qt::white));
+  }
   const TextPicture& picture = PictureOf(shown, font.font, font.key, ToRgb(context->textColor));
   if (!picture.image.isNull()) {
-    painter.drawImage(QPoint(rect->left, rect->top + metrics.ascent()) + picture.corner, picture.image);
+    const QPoint corner = QPoint(rect->left, rect->top + metrics.ascent()) + picture.corner;
+    painter.drawImage(corner, picture.image);
+    drawn |= QRect(corner, picture.image.size());
   }
   painter.end();
-  context->Drawn();
+  context->Drawn(drawn);
   return metrics.height();
 }
 
