@@ -394,8 +394,10 @@ int CGPSRecord::DecodeRMC(const std::wstring& strSentence, CFieldArray& fields) 
   if (fields.GetSize() < 10) {
     return kLineDroppedFields;
   }
-  // The status (field 2) gates nothing: a void fix is stored like any other.
+  // The status (field 2) gates nothing shown: a void fix is stored like any
+  // other, and marked void for the positioning figures.
   std::lock_guard lock(m_mutex);
+  m_bPositionVoid = fields[2] == L"V";
   m_strNS = fields[4];
   m_strEW = fields[6];
   m_dLatitude = Degrees(FieldNumber(fields[3]));

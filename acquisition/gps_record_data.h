@@ -37,6 +37,10 @@ struct GPSRecordData {
   int m_nFixMode = 0;                             // 1 no fix, 2 2D, 3 3D; 0 before the first $GPGSA
   double m_dPDOP = 0.0;
   std::wstring m_strRawText{};  // the last characters of the received lines, each ended by CR LF
+  // The last $GPRMC's status was V (void): its position is a placeholder or
+  // a stale fix, not a fix. Shown like any other; the positioning figures
+  // do not count it.
+  bool m_bPositionVoid = false;
 
   // How the record is filled: TRUE decodes $GP sentences only, into the
   // members above; FALSE decodes every talker and fills the merged sky and

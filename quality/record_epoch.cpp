@@ -8,8 +8,10 @@
 
 QualityEpoch EpochOfRecord(const GPSRecordData& record) {
   QualityEpoch epoch;
-  // An RMC without a position has no fix whatever the last GSA said.
-  const bool position = !record.m_strNS.empty() && !record.m_strEW.empty();
+  // An RMC without a position, or one whose status says void (a receiver
+  // after a cold boot sends a placeholder position so), has no fix whatever
+  // the last GSA said.
+  const bool position = !record.m_strNS.empty() && !record.m_strEW.empty() && !record.m_bPositionVoid;
   epoch.bFix = position && (record.m_nFixMode >= 2 || record.m_nFixMode == 0);
   epoch.position.dLatitude = record.m_strNS == L"S" ? -record.m_dLatitude : record.m_dLatitude;
   epoch.position.dLongitude = record.m_strEW == L"W" ? -record.m_dLongitude : record.m_dLongitude;

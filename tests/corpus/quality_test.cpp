@@ -68,6 +68,19 @@ TEST(DecodeQualityTest, AvailabilityAndReferenceOfAStreamWithGaps) {
   }
 }
 
+// A cold boot's placeholder positions (RMC status V, latitude 89.6 N, before
+// the first GSA) are no fixes: the figures are those of the real fixes
+// near Enschede (52.21 N, 6.88 E), not of points 4000 km apart.
+TEST(DecodeQualityTest, PlaceholderPositionsOfAColdBootAreNoFixes) {
+  const std::string log = (std::filesystem::path(ZELMORA_SOURCE_DIR) / "tests/data/mtk-3301.log").string();
+  const ToolResult result = RunDecodeTool({"--quality", log}, "");
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_GT(Number(result.out, "fixes"), 0) << result.out;
+  EXPECT_LT(Number(result.out, "availability"), 100) << result.out;
+  EXPECT_NEAR(Number(result.out, "latitude"), 52.21, 0.01) << result.out;
+  EXPECT_LT(Number(result.out, "cep95"), 100) << result.out;
+}
+
 TEST(DecodeQualityTest, RealLogGivesFiguresPerSystem) {
   const std::string log = (std::filesystem::path(ZELMORA_SOURCE_DIR) / "tests/data/ublox-zed-f9p-nmea.log").string();
   const ToolResult result = RunDecodeTool({"--quality", log}, "");

@@ -181,6 +181,25 @@ TEST(RecordEpochTest, HandCountedEpoch) {
   EXPECT_FALSE(EpochOfRecord(record.Snapshot()).bFix);
 }
 
+// A MediaTek receiver after a cold boot (tests/data/mtk-3301.log): before
+// its first GSA it sends a placeholder position (latitude 89.6 N) in RMCs
+// whose status is V. Those epochs have no fix; the first valid RMC has.
+TEST(RecordEpochTest, VoidRmcIsNoFixWithoutAnyGsa) {
+  CGPSRecord record;
+  CFieldArray fields;
+  for (const wchar_t* line : {
+           L"$GPGGA,235946.005,8960.000000,N,00000.000000,E,0,0,,137.000,M,13.000,M,,*49",
+           L"$GPRMC,235946.005,V,8960.000000,N,00000.000000,E,0.000,0.00,050180,,,N*47",
+       }) {
+    ASSERT_GT(record.DecodeLine(line, fields), 0) << line;
+  }
+  EXPECT_FALSE(EpochOfRecord(record.Snapshot()).bFix);
+  ASSERT_GT(record.DecodeLine(Sentence("GPRMC,120002.00,A,4808.2292,N,01134.5674,E,0.0,0.0,081226,,,A"), fields), 0);
+  EXPECT_TRUE(EpochOfRecord(record.Snapshot()).bFix);
+  ASSERT_GT(record.DecodeLine(Sentence("GPRMC,120003.00,V,4808.2292,N,01134.5674,E,0.0,0.0,081226,,,N"), fields), 0);
+  EXPECT_FALSE(EpochOfRecord(record.Snapshot()).bFix) << "a stale position marked void";
+}
+
 // An RMC before any GGA ends no epoch: its fix has no altitude yet.
 TEST(RecordEpochTest, EpochsStartWithTheFirstGga) {
   CEpochFeed feed;
