@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "acquisition/decode_sink.h"
 #include "acquisition/line_cutter.h"
 #include "acquisition/read_tap.h"
 #include "acquisition/session_recorder.h"
@@ -128,6 +129,10 @@ int CGPSReadThread::Run() {
     }
     if (m_pFamily.load() == nullptr) RecogniseFamily(line);
     const int group = DecodeLine(line, fields);
+    // This thread is the record's only writer: reading it here needs no lock.
+    if (group > 0 && m_pDecodeSink != nullptr) {
+      m_pDecodeSink->Decoded(group, static_cast<const GPSRecordData&>(*this), GetTickCount());
+    }
     if (group >= kGroupAltitude && group <= kGroupPosition) {
       groups[group - kGroupAltitude] = TRUE;
     }

@@ -22,6 +22,7 @@
 #include "platform/core/wnd_handle.h"
 #include "receivers/receiver_family.h"
 
+class CDecodeSink;
 class CReadTap;
 class CSerialCom;
 class CSessionRecorder;
@@ -56,6 +57,8 @@ class CGPSReadThread : public CWinThread, public CGPSRecord {
   CReadTap* m_pTap = nullptr;
   // Where the reads are recorded, or null; set and kept as m_pTap is.
   CSessionRecorder* m_pRecorder = nullptr;
+  // Told of every decoded line, or null; set and kept as m_pTap is.
+  CDecodeSink* m_pDecodeSink = nullptr;
 
   // The receiver's family as its own sentences or frames named it in this
   // session, or null while they have not. Safe from any thread.

@@ -150,6 +150,7 @@ RECT CAccuracyPpg::AreaRect(UINT id) const {
 
 void CAccuracyPpg::Refresh() {
   if (m_hWnd == nullptr || m_pSetupPage == nullptr) return;
+  m_pSetupPage->CountQualityEpochs();
   const CQualityStatistics& statistics = m_pSetupPage->m_quality;
   // The graphs are drawn again only when an epoch came (or the page changed
   // shape or came to the front).

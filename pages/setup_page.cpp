@@ -163,7 +163,7 @@ void CGeneralPpg::OnStartStop() {
     StopGps();
   } else {
     m_quality.Reset();
-    m_qualityEpochs = CEpochFeed();
+    m_qualityEpochs.Reset();
     SetTimer(IDT_START_GPS, kStartDelayMs, nullptr);
   }
 }
@@ -209,6 +209,7 @@ void CGeneralPpg::StartGps(UINT_PTR nIDEvent) {
     m_pStatusPage->m_pReadThread = m_pReadThread;
     m_pReadThread->m_pTap = &m_tap;
     m_pReadThread->m_pRecorder = &m_recorder;
+    m_pReadThread->m_pDecodeSink = &m_qualityEpochs;
     m_pReadThread->SetGpsOnly(GpsOnlyDecoding(m_nGpsOnly));
     if (m_nDemoMode != 0) {
       m_pReadThread->LoadDemoSentences();
@@ -403,11 +404,15 @@ LRESULT CGeneralPpg::OnGpsUpdate(WPARAM wParam, LPARAM) {
   // Notices of a worker already given up find no worker and are dropped.
   if (m_pReadThread == nullptr) return 0;
   const GPSRecordData record = m_pReadThread->Snapshot();
-  if (m_qualityEpochs.EndsEpoch(static_cast<int>(wParam))) m_quality.AddEpoch(EpochOfRecord(record), GetTickCount());
+  CountQualityEpochs();
   ShowGpsGroup(*m_pStatusPage, record, wParam);
   ShowRawText(record.m_strRawText);
   CheckRecording();
   return 0;
+}
+
+void CGeneralPpg::CountQualityEpochs() {
+  for (const QueuedEpoch& queued : m_qualityEpochs.Take()) m_quality.AddEpoch(queued.epoch, queued.nTickMs);
 }
 
 LRESULT CGeneralPpg::OnGpsLost(WPARAM, LPARAM) {

@@ -11,7 +11,7 @@
 #include "acquisition/session_recorder.h"
 #include "platform/afx/afx.h"
 #include "quality/quality_statistics.h"
-#include "quality/record_epoch.h"
+#include "quality/epoch_queue.h"
 #include "serial/serial_com.h"
 
 class CGPSReadThread;
@@ -59,9 +59,12 @@ class CGeneralPpg : public CPropertyPage {
 
   // The positioning figures of the session: every epoch (each RMC) of the
   // running session is counted here, whichever page is in front; starting
-  // GPS starts them afresh. The Accuracy page shows them.
+  // GPS starts them afresh. The Accuracy page shows them. The reader's
+  // thread queues the epochs as it decodes them; each announcement of the
+  // record, and the Accuracy page before it reads, counts those queued.
   CQualityStatistics m_quality;
-  CEpochFeed m_qualityEpochs;
+  CEpochQueue m_qualityEpochs;
+  void CountQualityEpochs();
 
   CStatusPpg* m_pStatusPage;      // the GPS Info page, not owned
   CSerialCom m_serial;            // the session's port; closed while none runs

@@ -152,6 +152,30 @@ TEST_F(AccuracyPageTest, ARealLogGivesThePageTheFiguresOfTheDecoder) {
   });
 }
 
+// A receiver sending many epochs between two of the reader's announcements
+// (a 10 Hz receiver, or a log played fast): every epoch is counted all the
+// same, as the decoder counts them.
+TEST_F(AccuracyPageTest, EpochsFasterThanTheAnnouncementsAreAllCounted) {
+  const std::filesystem::path log = std::filesystem::path(ZELMORA_SOURCE_DIR) / "tests/data/ublox-8.log";
+  const std::string json = DecodeQuality(log);
+  ASSERT_TRUE(Number(json, "epochs")) << json;
+  const std::string bytes = ReadFile(log);
+  const int master = AddMutePort(1);
+  RunSheet([&] {
+    StartSession();
+    // Four kilobytes (several epochs) every 100 ms.
+    for (std::size_t from = 0; from < bytes.size(); from += 4096) {
+      const std::string piece = bytes.substr(from, 4096);
+      ASSERT_EQ(write(master, piece.data(), piece.size()), static_cast<ssize_t>(piece.size()));
+      Pass(100);
+    }
+    ASSERT_TRUE(PassUntil([&] { return setup_->m_quality.Epochs() >= *Number(json, "epochs"); }, 5000));
+    Pass(1500);
+    EXPECT_EQ(setup_->m_quality.Epochs(), *Number(json, "epochs"));
+    EXPECT_EQ(setup_->m_quality.Figures().nFixes, *Number(json, "fixes"));
+  });
+}
+
 // Behind another page the figures go on being counted by the session, but
 // the page neither reads nor draws them; in front it catches up at once.
 // Reset starts afresh; Export writes one row a kept fix and the figures,
