@@ -137,19 +137,22 @@ QualityFigures CQualityStatistics::Figures(std::vector<Enu>* points) const {
   figures.drms2 = 2.0 * std::sqrt(varEast + varNorth);
   figures.verticalSigma = std::sqrt(std::max(0.0, Quadratic(moment, upAxis)));
 
-  std::vector<double> horizontal;
+  // The horizontal percentiles are taken of the squared distances (the
+  // order is the same) and only the two chosen ones are rooted: this runs
+  // once a second over up to kKeptSamples fixes while the page is in front.
+  std::vector<double> horizontalSquared;
   std::vector<double> vertical;
-  horizontal.reserve(m_samples.size());
+  horizontalSquared.reserve(m_samples.size());
   vertical.reserve(m_samples.size());
   if (points != nullptr) points->reserve(m_samples.size());
   for (const QualitySample& sample : m_samples) {
     const Enu local = frame.Rotate(sample.dx - ref[0], sample.dy - ref[1], sample.dz - ref[2]);
-    horizontal.push_back(std::hypot(local.dEast, local.dNorth));
+    horizontalSquared.push_back(local.dEast * local.dEast + local.dNorth * local.dNorth);
     vertical.push_back(std::abs(local.dUp));
     if (points != nullptr) points->push_back(local);
   }
-  figures.cep50 = Percentile(horizontal, 0.50);
-  figures.cep95 = Percentile(horizontal, 0.95);
+  figures.cep50 = std::sqrt(Percentile(horizontalSquared, 0.50));
+  figures.cep95 = std::sqrt(Percentile(horizontalSquared, 0.95));
   figures.vertical95 = Percentile(vertical, 0.95);
   return figures;
 }
