@@ -373,7 +373,8 @@ TEST_F(DecodeTest, GsvMarksUsedSatellitesAtItsOwnTime) {
 TEST_F(DecodeTest, RmcStoresWhatItGetsWhateverTheStatus) {
   DecodeCanned(IDS_DEMO_RMC);
   EXPECT_EQ(Decode(Sentence(L"GPRMC,,V,,,,,,,,,N")), 4);
-  EXPECT_EQ(m_record.Snapshot(), GPSRecordData{.m_bGpsOnly = TRUE}) << "every field of $GPRMC stored empty";
+  EXPECT_EQ(m_record.Snapshot(), (GPSRecordData{.m_bPositionVoid = true, .m_bGpsOnly = TRUE}))
+      << "every field of $GPRMC stored empty, the position marked void";
 
   EXPECT_EQ(Decode(Sentence(L"GPRMC,235959.999,A,8960.000000,S,18000.5,W,1e999,-60,311299")), 4);
   const GPSRecordData expected{
