@@ -45,6 +45,9 @@ void FillPixels(QImage& image, int left, int top, int right, int bottom, QRgb co
 struct TextPicture {
   QImage image;
   QPoint corner;
+  // Every pixel is either the colour, fully, or clear: copying the inked
+  // ones is drawing the picture (no painter needed).
+  bool solid = true;
 };
 
 // What is worked out once per text and then looked up: the drawings show the
@@ -99,6 +102,7 @@ TextPicture MakePicture(const QString& text, const QFont& font, const QString& f
     const auto* line = reinterpret_cast<const QRgb*>(picture.image.constScanLine(y));
     for (int x = 0; x < picture.image.width(); ++x) {
       if (qAlpha(line[x]) != 0) inked |= QRect(x, y, 1, 1);
+      if (qAlpha(line[x]) != 0 && qAlpha(line[x]) != 255) picture.solid = false;
     }
   }
   if (inked.isEmpty()) {
@@ -315,11 +319,35 @@ BOOL BitBlt(HDC dst, int x, int y, int cx, int cy, HDC src, int srcX, int srcY, 
       rowY = 0;
     }
     const std::size_t bytes = static_cast<std::size_t>(area.cx) * sizeof(QRgb);
-    for (int j = 0; j < area.cy; ++j) {
-      std::memcpy(reinterpret_cast<QRgb*>(to->scanLine(area.y + j)) + area.x,
-                  reinterpret_cast<const QRgb*>(rows->constScanLine(rowY + j)) + rowX, bytes);
+    if (target->Window() == nullptr) {
+      for (int j = 0; j < area.cy; ++j) {
+        std::memcpy(reinterpret_cast<QRgb*>(to->scanLine(area.y + j)) + area.x,
+                    reinterpret_cast<const QRgb*>(rows->constScanLine(rowY + j)) + rowX, bytes);
+      }
+      return TRUE;
     }
-    target->Drawn(QRect(area.x, area.y, area.cx, area.cy));
+    // Onto a window only the pixels that change are copied and shown again:
+    // a page that copies its whole graph every second mostly copies what
+    // is there already, and repainting it would cost the toolkit and the X
+    // server far more than the comparison. Each run of changed rows is one
+    // rectangle, from the first to the last pixel that changed in them.
+    QRect run;
+    for (int j = 0; j < area.cy; ++j) {
+      auto* out = reinterpret_cast<QRgb*>(to->scanLine(area.y + j)) + area.x;
+      const auto* in = reinterpret_cast<const QRgb*>(rows->constScanLine(rowY + j)) + rowX;
+      if (std::memcmp(out, in, bytes) == 0) {
+        if (!run.isNull()) target->Drawn(run);
+        run = QRect();
+        continue;
+      }
+      int first = 0;
+      while (out[first] == in[first]) ++first;
+      int last = area.cx - 1;
+      while (out[last] == in[last]) --last;
+      std::memcpy(out + first, in + first, static_cast<std::size_t>(last - first + 1) * sizeof(QRgb));
+      run |= QRect(area.x + first, area.y + j, last - first + 1, 1);
+    }
+    if (!run.isNull()) target->Drawn(run);
   }
   return TRUE;
 }
@@ -419,22 +447,35 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   QString shown = QString::fromStdWString(TextOf(text, count));
   const TextFont font = FontOf(*context);
   QFontMetrics metrics(font.font);
-  QPainter painter(image);
+  QRect clip = image->rect();
   if ((format & DT_NOCLIP) == 0)
-    painter.setClipRect(QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1)));
+    clip &= QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
   QRect drawn;
   // An opaque background is the text's width.
   if (context->bkMode == OPAQUE) {
-    drawn = QRect(rect->left, rect->top, TextWidth(shown, metrics, font.key), metrics.height());
-    painter.fillRect(drawn, QColor(Qt::white));
+    drawn = QRect(rect->left, rect->top, TextWidth(shown, metrics, font.key), metrics.height()) & clip;
+    FillPixels(*image, drawn.left(), drawn.top(), drawn.right() + 1, drawn.bottom() + 1, qRgb(255, 255, 255));
   }
   const TextPicture& picture = PictureOf(shown, font.font, font.key, ToRgb(context->textColor));
   if (!picture.image.isNull()) {
     const QPoint corner = QPoint(rect->left, rect->top + metrics.ascent()) + picture.corner;
-    painter.drawImage(corner, picture.image);
-    drawn |= QRect(corner, picture.image.size());
+    const QRect area = QRect(corner, picture.image.size()) & clip;
+    if (picture.solid && image->depth() == 32) {
+      // The inked pixels, copied: what drawing the picture over the image sets.
+      for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(picture.image.constScanLine(y - corner.y()));
+        auto* to = reinterpret_cast<QRgb*>(image->scanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+          if (qAlpha(from[x - corner.x()]) != 0) to[x] = from[x - corner.x()] | 0xFF000000u;
+        }
+      }
+    } else {
+      QPainter painter(image);
+      painter.setClipRect(clip);
+      painter.drawImage(corner, picture.image);
+    }
+    drawn |= area;
   }
-  painter.end();
   context->Drawn(drawn);
   return metrics.height();
 }
