@@ -122,4 +122,7 @@ class CQualityStatistics {
   std::array<long long, kQualitySystems> m_inViewSum{};
   std::array<long long, kQualitySystems> m_usedSum{};
   std::deque<HistoryPoint> m_history;
+  // The last squared CEP50 and CEP95 and vertical 95th percentile: where
+  // the next ones are looked for first (a page asks once a second).
+  mutable std::array<double, 3> m_percentileGuess{};
 };

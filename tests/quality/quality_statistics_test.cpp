@@ -86,6 +86,34 @@ TEST(QualityStatisticsTest, CircularNormalScatterMatchesAnalyticValues) {
   }
 }
 
+// A page asks for the figures after every fix, and each answer starts from
+// the last one; they must be those of a count asked once. The receiver
+// jumps 50 m half way (the last answers are then far off) and the
+// reference changes from the mean to a mark and back.
+TEST(QualityStatisticsTest, FiguresAskedEverySecondAreThoseAskedOnce) {
+  std::mt19937 random(8);
+  std::normal_distribution<double> metres(0.0, 2.0);
+  CQualityStatistics asked;
+  CQualityStatistics once;
+  for (int i = 0; i < 3000; ++i) {
+    const double jump = i < 1500 ? 0.0 : 50.0;
+    const QualityEpoch fix = FixAt(Offset(kMark, jump + metres(random), metres(random), metres(random)));
+    asked.AddEpoch(fix, static_cast<std::uint32_t>(i) * 1000);
+    once.AddEpoch(fix, static_cast<std::uint32_t>(i) * 1000);
+    if (i == 2000) asked.SetReference(kMark);
+    if (i == 2500) asked.SetReference(std::nullopt);
+    const QualityFigures figures = asked.Figures();
+    if (i % 250 != 249) continue;
+    CQualityStatistics fresh = once;  // never asked: no earlier answer to start from
+    fresh.SetReference(asked.UserReference());
+    const QualityFigures expected = fresh.Figures();
+    SCOPED_TRACE("fix " + std::to_string(i));
+    EXPECT_EQ(*figures.cep50, *expected.cep50);
+    EXPECT_EQ(*figures.cep95, *expected.cep95);
+    EXPECT_EQ(*figures.vertical95, *expected.vertical95);
+  }
+}
+
 // With a reference away from the fixes, the distances include the offset:
 // every fix 10 m east of the mark is 10 m from it, 2DRMS 20 m.
 TEST(QualityStatisticsTest, UserReferenceCountsTheBias) {
