@@ -29,7 +29,8 @@ constexpr int kHistoryImageHeight = 100;
 constexpr int kScatterPictureId = 2011;
 constexpr int kHistoryPictureId = 2012;
 // Their descriptions change at most every fifth refresh, so that a screen
-// reader is not told of a new one every second.
+// reader is not told of a new one every second; the ten-minute history
+// (four fifths of a pixel a second at its widest) is drawn as often.
 constexpr int kDescribeEvery = 5;
 
 // The C/N0 axis of the history, dB-Hz.
@@ -108,6 +109,7 @@ BOOL CAccuracyPpg::OnSetActive() {
   CPropertyPage::OnSetActive();
   m_nEpochsShown = -1;
   m_nRefreshes = 0;
+  m_scatterDrawn.bValid = false;
   Refresh();
   SetTimer(IDT_ACCURACY_REFRESH, kRefreshMs, nullptr);
   return TRUE;
@@ -130,6 +132,7 @@ void CAccuracyPpg::OnSize(UINT, int, int) {
   for (std::wstring& shown : m_strShown) shown.clear();
   m_nEpochsShown = -1;
   m_nRefreshes = 0;
+  m_scatterDrawn.bValid = false;
   Refresh();
 }
 
@@ -185,7 +188,8 @@ void CAccuracyPpg::Refresh() {
   m_rcScatter.bottom = m_rcScatter.top + side;
   m_rcHistory.right = m_rcHistory.left + std::min(Width(m_rcHistory), kHistoryImageWidth);
   m_rcHistory.bottom = m_rcHistory.top + std::min(Height(m_rcHistory), kHistoryImageHeight);
-  if (m_nRefreshes++ % kDescribeEvery == 0) {
+  const bool slow = m_nRefreshes++ % kDescribeEvery == 0;
+  if (slow) {
     MoveWindow(m_hScatterPicture, m_rcScatter.left, m_rcScatter.top, side, side, FALSE);
     MoveWindow(m_hHistoryPicture, m_rcHistory.left, m_rcHistory.top, Width(m_rcHistory), Height(m_rcHistory), FALSE);
     SetWindowAccessibleDescription(m_hScatterPicture, ScatterDescription(m_figures, m_dRange).c_str());
@@ -193,11 +197,74 @@ void CAccuracyPpg::Refresh() {
   }
   if (!redraw) return;
   m_nEpochsShown = statistics.Epochs();
-  ComposeScatter(points);
-  ComposeHistory();
   HDC dc = GetDC(m_hWnd);
-  Blit(dc);
+  // Mostly the newest fix is one more dot on the scatter as it stands; the
+  // window then shows again only the pixels that changed.
+  if (!AddNewestFixes(points, dc)) {
+    ComposeScatter(points);
+    BitBlt(dc, m_rcScatter.left, m_rcScatter.top, Width(m_rcScatter), Height(m_rcScatter), m_dcScatter, 0, 0, SRCCOPY);
+  }
+  if (slow) {
+    ComposeHistory();
+    BitBlt(dc, m_rcHistory.left, m_rcHistory.top, Width(m_rcHistory), Height(m_rcHistory), m_dcHistory, 0, 0, SRCCOPY);
+  }
   ReleaseDC(m_hWnd, dc);
+}
+
+std::array<std::wstring, 3> CAccuracyPpg::ScatterTexts() const {
+  return {m_figures.cep50 ? Utf8ToWide(FixedText(*m_figures.cep50, 1)) : L"",
+          m_figures.cep95 ? Utf8ToWide(FixedText(*m_figures.cep95, 1)) : L"",
+          Utf8ToWide(FixedText(m_dRange, 0)) + L" m"};
+}
+
+bool CAccuracyPpg::AddNewestFixes(const std::vector<Enu>& points, HDC dc) {
+  ScatterDrawn& drawn = m_scatterDrawn;
+  const int side = Width(m_rcScatter);
+  const std::size_t stride = points.size() / kDrawnPoints + 1;
+  if (!drawn.bValid || !m_figures.reference || side != drawn.nSide || m_dRange != drawn.dRange ||
+      stride != drawn.nStride || points.size() < drawn.nKept || ScatterTexts() != drawn.texts) {
+    return false;
+  }
+  const double pixelsPerMetre = (side / 2 - 1) / m_dRange;
+  const auto radius = [&](const std::optional<double>& cep) {
+    return cep ? static_cast<int>(std::lround(*cep * pixelsPerMetre)) : -1;
+  };
+  if (radius(m_figures.cep50) != drawn.nRadius50 || radius(m_figures.cep95) != drawn.nRadius95) return false;
+  // The reference (the mean) moves a little with each fix: the dots drawn
+  // stay where they are while it has moved less than half a pixel, and the
+  // new ones are placed as they were.
+  const Ecef now = EcefOfGeodetic(*m_figures.reference);
+  const Ecef then = EcefOfGeodetic(drawn.reference);
+  const Enu moved = CLocalFrame(drawn.reference).Rotate(now.x - then.x, now.y - then.y, now.z - then.z);
+  if (std::hypot(moved.dEast, moved.dNorth) * pixelsPerMetre >= 0.5) return false;
+
+  const int centre = side / 2;
+  const int dot = side >= 200 ? 2 : 1;
+  std::vector<RECT> dots;
+  for (std::size_t i = drawn.nKept; i < points.size(); ++i) {
+    if (i % stride != 0) continue;
+    const long x = std::lround(centre + (points[i].dEast + moved.dEast) * pixelsPerMetre);
+    const long y = std::lround(centre - (points[i].dNorth + moved.dNorth) * pixelsPerMetre);
+    if (x < 0 || y < 0 || x >= side || y >= side) continue;
+    const RECT rc{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + dot), static_cast<LONG>(y + dot)};
+    // The circles and texts lie over the dots: a dot that reaches them
+    // needs them drawn again, over it.
+    const double distance = std::hypot(x + dot / 2.0 - centre, y + dot / 2.0 - centre);
+    for (const int r : {drawn.nRadius50, drawn.nRadius95}) {
+      if (r >= 0 && std::abs(distance - r) < dot + 2) return false;
+    }
+    for (const RECT& text : drawn.rcTexts) {
+      if (rc.right > text.left - 1 && rc.left < text.right + 1 && rc.bottom > text.top - 1 && rc.top < text.bottom + 1)
+        return false;
+    }
+    dots.push_back(rc);
+  }
+  for (const RECT& rc : dots) {
+    FillRect(m_dcScatter, &rc, m_brPoint);
+    BitBlt(dc, m_rcScatter.left + rc.left, m_rcScatter.top + rc.top, dot, dot, m_dcScatter, rc.left, rc.top, SRCCOPY);
+  }
+  drawn.nKept = points.size();
+  return true;
 }
 
 void CAccuracyPpg::ComposeScatter(const std::vector<Enu>& points) {
@@ -217,10 +284,11 @@ void CAccuracyPpg::ComposeScatter(const std::vector<Enu>& points) {
   Line(dc, 0, centre, side, centre);
   Circle(dc, centre, centre, (side / 2 - 1) / 2);
 
-  // Evenly spread over the kept fixes, oldest first, so the newest lie on top.
+  // Evenly spread over the kept fixes, counted from the oldest so that the
+  // same ones stay drawn as fixes come, oldest first so the newest lie on top.
   const std::size_t stride = points.size() / kDrawnPoints + 1;
   const int dot = side >= 200 ? 2 : 1;
-  for (std::size_t i = (points.size() - 1) % stride; i < points.size(); i += stride) {
+  for (std::size_t i = 0; i < points.size(); i += stride) {
     const long x = std::lround(centre + points[i].dEast * pixelsPerMetre);
     const long y = std::lround(centre - points[i].dNorth * pixelsPerMetre);
     if (x < 0 || y < 0 || x >= side || y >= side) continue;
@@ -237,21 +305,35 @@ void CAccuracyPpg::ComposeScatter(const std::vector<Enu>& points) {
     const int r = static_cast<int>(std::lround(**radius * pixelsPerMetre));
     Circle(dc, centre, centre, r);
   }
-  SetTextColor(dc, kCep50);
-  if (m_figures.cep50)
-    DrawTextHalo(dc, Utf8ToWide(FixedText(*m_figures.cep50, 1)), 2, side - 14 - (side >= 200 ? 8 : 0), DT_NOCLIP, TRUE);
-  SetTextColor(dc, kCep95);
-  if (m_figures.cep95) {
-    const std::wstring text = Utf8ToWide(FixedText(*m_figures.cep95, 1));
+  // The radii in their colours at the bottom corners, the scale (the
+  // distance from the centre to the edge) at the top left.
+  const std::array<std::wstring, 3> texts = ScatterTexts();
+  const int bottom = side - 14 - (side >= 200 ? 8 : 0);
+  const COLORREF colours[] = {kCep50, kCep95, kPoint};
+  for (std::size_t i = 0; i < texts.size(); ++i) {
     SIZE size{};
-    GetTextExtentExPointW(dc, text.c_str(), static_cast<int>(text.size()), 0, nullptr, nullptr, &size);
-    DrawTextHalo(dc, text, side - 2 - size.cx, side - 14 - (side >= 200 ? 8 : 0), DT_NOCLIP, TRUE);
+    GetTextExtentExPointW(dc, texts[i].c_str(), static_cast<int>(texts[i].size()), 0, nullptr, nullptr, &size);
+    const int left = i == 1 ? side - 2 - size.cx : 2;
+    const int top = i == 2 ? 1 : bottom;
+    m_scatterDrawn.rcTexts[i] = RECT{left - 1, top - 1, left + size.cx + 1, top + size.cy + 1};
+    if (texts[i].empty()) continue;
+    SetTextColor(dc, colours[i]);
+    DrawTextHalo(dc, texts[i], left, top, DT_NOCLIP, TRUE);
   }
-  // The scale: the distance from the centre to the edge.
-  SetTextColor(dc, kPoint);
-  DrawTextHalo(dc, Utf8ToWide(FixedText(m_dRange, 0)) + L" m", 2, 1, DT_NOCLIP, TRUE);
   SelectObject(dc, previousBrush);
   SelectObject(dc, previousPen);
+
+  // What the picture shows, for adding the next fixes to it.
+  ScatterDrawn& drawn = m_scatterDrawn;
+  drawn.bValid = m_figures.reference.has_value();
+  if (m_figures.reference) drawn.reference = *m_figures.reference;
+  drawn.nSide = side;
+  drawn.dRange = m_dRange;
+  drawn.nStride = stride;
+  drawn.nKept = points.size();
+  drawn.texts = texts;
+  drawn.nRadius50 = m_figures.cep50 ? static_cast<int>(std::lround(*m_figures.cep50 * pixelsPerMetre)) : -1;
+  drawn.nRadius95 = m_figures.cep95 ? static_cast<int>(std::lround(*m_figures.cep95 * pixelsPerMetre)) : -1;
 }
 
 void CAccuracyPpg::ComposeHistory() {
@@ -308,14 +390,15 @@ void CAccuracyPpg::ComposeHistory() {
   SelectObject(dc, previousPen);
 }
 
-void CAccuracyPpg::Blit(HDC dc) const {
+void CAccuracyPpg::Blit(HDC dc, bool history) const {
   BitBlt(dc, m_rcScatter.left, m_rcScatter.top, Width(m_rcScatter), Height(m_rcScatter), m_dcScatter, 0, 0, SRCCOPY);
+  if (!history) return;
   BitBlt(dc, m_rcHistory.left, m_rcHistory.top, Width(m_rcHistory), Height(m_rcHistory), m_dcHistory, 0, 0, SRCCOPY);
 }
 
 void CAccuracyPpg::OnPaint() {
   CPaintDC dc(this);
-  Blit(dc);
+  Blit(dc, true);
 }
 
 void CAccuracyPpg::OnTimer(UINT_PTR nIDEvent) {
@@ -330,6 +413,8 @@ void CAccuracyPpg::OnReset() {
   if (m_pSetupPage == nullptr) return;
   m_pSetupPage->m_quality.Reset();
   m_nEpochsShown = -1;
+  m_nRefreshes = 0;
+  m_scatterDrawn.bValid = false;
   Refresh();
 }
 

@@ -61,10 +61,34 @@ class CAccuracyPpg : public CPropertyPage {
   // The area static's rectangle in the page's client pixels.
   RECT AreaRect(UINT id) const;
   void ComposeScatter(const std::vector<Enu>& points);
+  // Draws the fixes kept since the scatter was composed as dots on it, and
+  // shows them; false (nothing drawn) when the picture must be composed
+  // anew: the scale, a circle or a text changed, the reference moved half
+  // a pixel, the drawn fixes are others, or a new dot reaches a circle or
+  // a text (which lie over the dots).
+  bool AddNewestFixes(const std::vector<Enu>& points, HDC dc);
+  // The CEP50 and CEP95 radii and the scale as the scatter writes them.
+  std::array<std::wstring, 3> ScatterTexts() const;
   void ComposeHistory();
-  void Blit(HDC dc) const;
+  // Copies the scatter, and the history when asked, onto the page.
+  void Blit(HDC dc, bool history) const;
+
+  // What the scatter picture was composed from.
+  struct ScatterDrawn {
+    bool bValid = false;
+    Geodetic reference;
+    int nSide = 0;
+    double dRange = 0.0;
+    std::size_t nStride = 1;
+    std::size_t nKept = 0;  // the kept fixes the picture holds
+    std::array<std::wstring, 3> texts;
+    int nRadius50 = -1;  // pixels; -1 for no circle
+    int nRadius95 = -1;
+    std::array<RECT, 3> rcTexts{};  // the texts' places, halo included
+  };
 
   QualityFigures m_figures;
+  ScatterDrawn m_scatterDrawn;
   std::array<std::wstring, 10> m_strShown;  // the figure statics' texts, in Refresh's order
   double m_dRange = 1.0;
   long long m_nEpochsShown = -1;  // the epochs the graphs show; -1 forces a redraw

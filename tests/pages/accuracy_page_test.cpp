@@ -15,6 +15,7 @@
 #include "display/accuracy_text.h"
 #include "pages/accuracy_page.h"
 #include "platform/core/utf8.h"
+#include "platform/ui/dialog_window.h"
 #include "platform/ui/message_box.h"
 #include "session_fixture.h"
 #include "ttff/ttff_csv.h"
@@ -173,6 +174,42 @@ TEST_F(AccuracyPageTest, EpochsFasterThanTheAnnouncementsAreAllCounted) {
     Pass(1500);
     EXPECT_EQ(setup_->m_quality.Epochs(), *Number(json, "epochs"));
     EXPECT_EQ(setup_->m_quality.Figures().nFixes, *Number(json, "fixes"));
+  });
+}
+
+// Second after second the newest fixes are added to the scatter as it
+// stands; what the page then shows is what composing it afresh shows.
+TEST_F(AccuracyPageTest, AddedDotsShowWhatComposingAfreshShows) {
+  const std::filesystem::path log = std::filesystem::path(ZELMORA_SOURCE_DIR) / "tests/data/ublox-8.log";
+  const std::string json = DecodeQuality(log);
+  ASSERT_TRUE(Number(json, "latitude") && Number(json, "longitude")) << json;
+  const std::string bytes = ReadFile(log);
+  const int master = AddMutePort(1);
+  RunSheet([&] {
+    StartSession();
+    // A fixed reference (the log's mean), so that composing afresh puts
+    // every dot exactly where it was added.
+    setup_->m_quality.SetReference(Geodetic{*Number(json, "latitude"), *Number(json, "longitude"), 0.0});
+    CAccuracyPpg* page = ShowAccuracy();
+    ASSERT_NE(page, nullptr);
+    // An epoch a second, each seen by a refresh.
+    for (std::size_t from = 0, end; (end = bytes.find('\n', bytes.find("RMC,", from))) != std::string::npos;
+         from = end + 1) {
+      const std::string piece = bytes.substr(from, end + 1 - from);
+      ASSERT_EQ(write(master, piece.data(), piece.size()), static_cast<ssize_t>(piece.size()));
+      Pass(CAccuracyPpg::kRefreshMs);
+    }
+    ASSERT_GT(page->Figures().nFixes, 50);
+    RECT scatter{};
+    ASSERT_TRUE(GetWindowRect(GetDlgItem(page->m_hWnd, 2011), &scatter));
+    auto* window = dynamic_cast<DialogWindow*>(UiWindow::FromHandle(page->m_hWnd));
+    ASSERT_NE(window, nullptr);
+    const QRect area(scatter.left, scatter.top, scatter.right - scatter.left, scatter.bottom - scatter.top);
+    ASSERT_GT(area.width(), 100);
+    const QImage added = window->BackingImage().copy(area);
+    ShowPage(0);
+    ShowPage(kAccuracyPage);
+    EXPECT_EQ(window->BackingImage().copy(area), added);
   });
 }
 
