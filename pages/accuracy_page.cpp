@@ -236,15 +236,19 @@ void CAccuracyPpg::ComposeScatter(const std::vector<Enu>& points) {
     const int r = static_cast<int>(std::lround(**radius * pixelsPerMetre));
     Circle(dc, centre, centre, r);
   }
+  // The radii stand on the bottom edge, a line of text high whatever the
+  // scatter's size.
+  SIZE line{};
+  GetTextExtentExPointW(dc, L"0", 1, 0, nullptr, nullptr, &line);
+  const int radiusTop = side - 2 - line.cy;
   SetTextColor(dc, kCep50);
-  if (m_figures.cep50)
-    DrawTextHalo(dc, Utf8ToWide(FixedText(*m_figures.cep50, 1)), 2, side - 14 - (side >= 200 ? 8 : 0), DT_NOCLIP, TRUE);
+  if (m_figures.cep50) DrawTextHalo(dc, Utf8ToWide(FixedText(*m_figures.cep50, 1)), 2, radiusTop, DT_NOCLIP, TRUE);
   SetTextColor(dc, kCep95);
   if (m_figures.cep95) {
     const std::wstring text = Utf8ToWide(FixedText(*m_figures.cep95, 1));
     SIZE size{};
     GetTextExtentExPointW(dc, text.c_str(), static_cast<int>(text.size()), 0, nullptr, nullptr, &size);
-    DrawTextHalo(dc, text, side - 2 - size.cx, side - 14 - (side >= 200 ? 8 : 0), DT_NOCLIP, TRUE);
+    DrawTextHalo(dc, text, side - 2 - size.cx, radiusTop, DT_NOCLIP, TRUE);
   }
   // The scale: the distance from the centre to the edge.
   SetTextColor(dc, kPoint);
