@@ -58,6 +58,10 @@ const StringTableEntry kStringTable[] = {
     {IDS_RECORD_CANNOT_START, L"Can not record: %s"},
     {IDS_ACC_SAVED, L"Fixes and figures saved in\r\n%s"},
     {IDS_ACC_NOT_SAVED, L"Not saved: %s"},
+    {IDS_ACC_BAD_REFERENCE,
+     L"\"%s\" is not a point. Type LAT,LON or LAT,LON,ALT: decimal degrees (south and west negative) and metres, "
+     L"e.g. 45.523119,-122.676493,57. Leave it empty for the mean of the fixes."},
+    {IDS_ACC_REFERENCE_HINT, L"LAT,LON[,ALT]"},
 };
 const std::size_t kStringTableSize = std::size(kStringTable);
 
