@@ -80,26 +80,6 @@ TEST_P(WindowZoomTest, ControlsSitAtTheirZoomedPlaceWhileTheApiAnswersInHandheld
   }
 }
 
-// The box the user types into takes the zoomed geometry and font too.
-TEST_P(WindowZoomTest, TheTypedBoxFollowsTheZoom) {
-  const double zoom = GetParam();
-  HWND accuracy = CreateTestDialog(IDD_ACCURACY_PORTRAIT);
-  ASSERT_NE(accuracy, nullptr);
-  HWND edit = GetDlgItem(accuracy, IDC_ACC_REFERENCE_POINT);
-  QWidget* box = UiWindow::FromHandle(edit)->Widget();
-  const QRect before = box->geometry();
-  const int font = QFontInfo(box->font()).pixelSize();
-  UiWindow::FromHandle(accuracy)->SetZoom(zoom);
-  RECT rect{};
-  ASSERT_TRUE(GetWindowRect(edit, &rect));
-  EXPECT_EQ(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), before) << "handheld pixels";
-  EXPECT_LE(std::abs(box->geometry().left() - before.left() * zoom), 0.5);
-  EXPECT_LE(std::abs(box->geometry().bottom() + 1 - (before.bottom() + 1) * zoom), 0.5);
-  EXPECT_LE(std::abs(box->geometry().right() + 1 - (before.right() + 1) * zoom), 0.5);
-  EXPECT_NEAR(QFontInfo(box->font()).pixelSize(), font * zoom, 1.0);
-  DestroyWindow(accuracy);
-}
-
 // Message boxes, the raw box's menu and the drop-downs are windows of their
 // own; over a zoomed window they are zoomed too.
 TEST_P(WindowZoomTest, MessageBoxesMenusAndDropDownsFollowTheZoom) {
