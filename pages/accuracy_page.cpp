@@ -12,6 +12,8 @@
 #include "platform/core/clock.h"
 #include "platform/core/numbers.h"
 #include "platform/core/utf8.h"
+#include "platform/ui/accessibility.h"
+#include "quality/reference_point.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
@@ -78,6 +80,7 @@ const AFX_MSGMAP* CAccuracyPpg::GetMessageMap() const {
                                   OnWmTimer(&CAccuracyPpg::OnTimer),
                                   OnBnClicked(IDC_ACC_RESET, &CAccuracyPpg::OnReset),
                                   OnBnClicked(IDC_ACC_EXPORT, &CAccuracyPpg::OnExport),
+                                  OnBnClicked(IDC_ACC_SET_REFERENCE, &CAccuracyPpg::OnSetReference),
                                   OnWmDestroy(&CAccuracyPpg::OnDestroy),
                               }};
   return &map;
@@ -102,6 +105,15 @@ BOOL CAccuracyPpg::OnInitDialog() {
   SetWindowAccessibleName(m_hScatterPicture, L"Scatter of fixes");
   m_hHistoryPicture = CreateAccessiblePicture(m_hWnd, kHistoryPictureId, 0, 0, 0, 0);
   SetWindowAccessibleName(m_hHistoryPicture, L"Signal history");
+  // The reference point's box: the form it takes as its hint, a name for
+  // screen readers, and the point given on the command line.
+  const std::wstring hint = AfxLoadString(IDS_ACC_REFERENCE_HINT);
+  SendDlgItemMessage(IDC_ACC_REFERENCE_POINT, EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(hint.c_str()));
+  SetWindowAccessibleName(::GetDlgItem(m_hWnd, IDC_ACC_REFERENCE_POINT), L"Reference point");
+  if (m_pSetupPage != nullptr && m_pSetupPage->m_quality.UserReference()) {
+    SetDlgItemText(IDC_ACC_REFERENCE_POINT,
+                   Utf8ToWide(ReferencePointText(*m_pSetupPage->m_quality.UserReference())).c_str());
+  }
   return TRUE;
 }
 
@@ -305,10 +317,13 @@ void CAccuracyPpg::ComposeScatter(const std::vector<Enu>& points) {
     const int r = static_cast<int>(std::lround(**radius * pixelsPerMetre));
     Circle(dc, centre, centre, r);
   }
-  // The radii in their colours at the bottom corners, the scale (the
-  // distance from the centre to the edge) at the top left.
+  // The radii in their colours on the bottom edge, a line of text high
+  // whatever the scatter's size; the scale (the distance from the centre to
+  // the edge) at the top left.
   const std::array<std::wstring, 3> texts = ScatterTexts();
-  const int bottom = side - 14 - (side >= 200 ? 8 : 0);
+  SIZE line{};
+  GetTextExtentExPointW(dc, L"0", 1, 0, nullptr, nullptr, &line);
+  const int bottom = side - 2 - line.cy;
   const COLORREF colours[] = {kCep50, kCep95, kPoint};
   for (std::size_t i = 0; i < texts.size(); ++i) {
     SIZE size{};
@@ -432,6 +447,27 @@ void CAccuracyPpg::OnExport() {
   AfxMessageBox(
       FormatText(AfxLoadString(IDS_ACC_SAVED), {SavedPathText(m_strSavedPath, home != nullptr ? home : "")}).c_str(),
       MB_ICONINFORMATION | MB_OK);
+}
+
+// The typed point becomes the reference and the figures are measured from it
+// at once; an empty box gives the mean of the fixes back. A text that is no
+// point changes nothing and a box says what the page takes.
+void CAccuracyPpg::OnSetReference() {
+  if (m_pSetupPage == nullptr) return;
+  std::wstring typed;
+  GetDlgItemText(IDC_ACC_REFERENCE_POINT, typed);
+  std::optional<Geodetic> point;
+  if (typed.find_first_not_of(L" \t") != std::wstring::npos) {
+    point = ParseReferencePoint(WideToUtf8(typed));
+    if (!point) {
+      AfxMessageBox(FormatText(AfxLoadString(IDS_ACC_BAD_REFERENCE), {typed}).c_str(), MB_ICONEXCLAMATION | MB_OK);
+      return;
+    }
+  }
+  m_pSetupPage->m_quality.SetReference(point);
+  m_nEpochsShown = -1;
+  m_scatterDrawn.bValid = false;
+  Refresh();
 }
 
 void CAccuracyPpg::OnDestroy() {

@@ -6,6 +6,8 @@
 // of the last ten minutes' strongest-four C/N0 and satellites used. It reads
 // and draws only while it is in front, once a second. Reset starts the
 // figures afresh; Export saves the fixes and figures as CSV and says where.
+// Set ref. makes the point typed in the box beside it (LAT,LON[,ALT]) the
+// reference, or, the box empty, the mean of the fixes again.
 #pragma once
 
 #include <array>
@@ -53,6 +55,7 @@ class CAccuracyPpg : public CPropertyPage {
   void OnTimer(UINT_PTR nIDEvent);
   void OnReset();
   void OnExport();
+  void OnSetReference();
   void OnDestroy();
 
  private:

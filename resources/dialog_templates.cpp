@@ -90,24 +90,31 @@ constexpr DialogPage kTtffPage = {L"TTFF",
                                   kTtffControls};
 
 // Rectangles per row: landscape, square, portrait. The figures stand beside
-// the scatter, one a line (two columns of four on the landscape screens);
-// the reference and the satellites below them, then the history and the
-// buttons.
+// the scatter, one a line (two columns of four on the landscape screens; on
+// the square ones the last two below the scatter); the reference and the
+// satellites below them, then the reference point's box with its button,
+// the history and the buttons.
 constexpr DialogControl kAccuracyControls[] = {
-    {IDC_ACC_SCATTER_AREA, Static, kAreaStyle, L"", {{{4, 3, 70, 70}, {4, 3, 58, 64}, {4, 3, 72, 70}}}},
+    {IDC_ACC_SCATTER_AREA, Static, kAreaStyle, L"", {{{4, 3, 70, 70}, {4, 3, 58, 47}, {4, 3, 72, 66}}}},
     {IDC_ACC_SAMPLES, Static, kLabelStyle, L"", {{{77, 3, 50, 8}, {65, 3, 68, 8}, {79, 3, 54, 8}}}},
     {IDC_ACC_AVAILABILITY, Static, kLabelStyle, L"", {{{77, 11, 50, 8}, {65, 11, 68, 8}, {79, 11, 54, 8}}}},
     {IDC_ACC_CEP50, Static, kLabelStyle, L"", {{{77, 19, 50, 8}, {65, 19, 68, 8}, {79, 19, 54, 8}}}},
     {IDC_ACC_CEP95, Static, kLabelStyle, L"", {{{77, 27, 50, 8}, {65, 27, 68, 8}, {79, 27, 54, 8}}}},
     {IDC_ACC_DRMS2, Static, kLabelStyle, L"", {{{129, 3, 50, 8}, {65, 35, 68, 8}, {79, 35, 54, 8}}}},
     {IDC_ACC_VERTICAL_SIGMA, Static, kLabelStyle, L"", {{{129, 11, 50, 8}, {65, 43, 68, 8}, {79, 43, 54, 8}}}},
-    {IDC_ACC_VERTICAL_95, Static, kLabelStyle, L"", {{{129, 19, 50, 8}, {65, 51, 68, 8}, {79, 51, 54, 8}}}},
-    {IDC_ACC_CN0, Static, kLabelStyle, L"", {{{129, 27, 50, 8}, {65, 59, 68, 8}, {79, 59, 54, 8}}}},
-    {IDC_ACC_REFERENCE, Static, kLabelStyle, L"", {{{77, 37, 102, 16}, {4, 68, 129, 16}, {4, 75, 129, 16}}}},
-    {IDC_ACC_SYSTEMS, Static, kLabelStyle, L"", {{{77, 54, 102, 16}, {4, 84, 129, 8}, {4, 92, 129, 16}}}},
-    {IDC_ACC_HISTORY_AREA, Static, kAreaStyle, L"", {{{4, 76, 121, 28}, {4, 94, 62, 14}, {4, 110, 129, 24}}}},
-    {IDC_ACC_RESET, Button, kButtonStyle, L"Reset", {{{129, 77, 50, 12}, {69, 95, 31, 12}, {4, 138, 40, 12}}}},
-    {IDC_ACC_EXPORT, Button, kButtonStyle, L"Export", {{{129, 92, 50, 12}, {102, 95, 31, 12}, {47, 138, 40, 12}}}},
+    {IDC_ACC_VERTICAL_95, Static, kLabelStyle, L"", {{{129, 19, 50, 8}, {4, 51, 58, 8}, {79, 51, 54, 8}}}},
+    {IDC_ACC_CN0, Static, kLabelStyle, L"", {{{129, 27, 50, 8}, {65, 51, 68, 8}, {79, 59, 54, 8}}}},
+    {IDC_ACC_REFERENCE, Static, kLabelStyle, L"", {{{77, 37, 102, 16}, {4, 59, 129, 16}, {4, 70, 129, 16}}}},
+    {IDC_ACC_SYSTEMS, Static, kLabelStyle, L"", {{{77, 54, 102, 16}, {4, 75, 129, 8}, {4, 86, 129, 16}}}},
+    {IDC_ACC_REFERENCE_POINT, Edit, kLineEditStyle, L"", {{{4, 76, 121, 12}, {4, 84, 96, 12}, {4, 124, 129, 12}}}},
+    {IDC_ACC_SET_REFERENCE,
+     Button,
+     kButtonStyle,
+     L"Set ref.",
+     {{{129, 76, 50, 12}, {102, 84, 31, 12}, {4, 138, 41, 12}}}},
+    {IDC_ACC_HISTORY_AREA, Static, kAreaStyle, L"", {{{4, 91, 70, 17}, {4, 98, 62, 12}, {4, 103, 129, 19}}}},
+    {IDC_ACC_RESET, Button, kButtonStyle, L"Reset", {{{77, 93, 50, 12}, {69, 98, 31, 12}, {48, 138, 41, 12}}}},
+    {IDC_ACC_EXPORT, Button, kButtonStyle, L"Export", {{{129, 93, 50, 12}, {102, 98, 31, 12}, {92, 138, 41, 12}}}},
 };
 
 constexpr DialogPage kAccuracyPage = {L"Accuracy",

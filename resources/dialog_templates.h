@@ -37,6 +37,9 @@ constexpr DWORD kDisabledButtonStyle = 0x58010000;
 // WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP |
 // ES_WANTRETURN | ES_READONLY | ES_AUTOHSCROLL | ES_MULTILINE
 constexpr DWORD kRawTextStyle = 0x50B11884;
+// WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL: a
+// single-line box that takes typed text.
+constexpr DWORD kLineEditStyle = 0x50810080;
 
 // The three layouts of a page, indexing its template ids, sizes and rects.
 enum DialogLayout : std::size_t { kLandscapeLayout = 0, kSquareLayout = 1, kPortraitLayout = 2 };

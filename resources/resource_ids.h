@@ -94,6 +94,11 @@ constexpr UINT IDC_ACC_SYSTEMS = 1251;    // Static: in view/used per system
 constexpr UINT IDC_ACC_RESET = 1252;      // Button
 constexpr UINT IDC_ACC_EXPORT = 1253;     // Button: the CSV file
 
+// The reference point the user types (Edit: LAT,LON[,ALT]), and the button
+// that makes it (or, the box empty, the mean of the fixes) the reference.
+constexpr UINT IDC_ACC_REFERENCE_POINT = 1254;
+constexpr UINT IDC_ACC_SET_REFERENCE = 1255;
+
 // Bitmaps: the About page's logo and the sky plot backgrounds.
 constexpr UINT IDB_LOGO = 128;
 constexpr UINT IDB_SKY_PORTRAIT = 141;

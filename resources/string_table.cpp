@@ -58,6 +58,10 @@ const StringTableEntry kStringTable[] = {
     {IDS_RECORD_CANNOT_START, L"Can not record: %s"},
     {IDS_ACC_SAVED, L"Fixes and figures saved in\r\n%s"},
     {IDS_ACC_NOT_SAVED, L"Not saved: %s"},
+    {IDS_ACC_BAD_REFERENCE,
+     L"\"%s\" is not a point.\r\nType LAT,LON[,ALT] in\r\ndegrees (S, W negative)\r\n"
+     L"and metres, e.g.\r\n45.5231,-122.6765,57."},
+    {IDS_ACC_REFERENCE_HINT, L"LAT,LON[,ALT]"},
 };
 const std::size_t kStringTableSize = std::size(kStringTable);
 

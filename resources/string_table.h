@@ -72,6 +72,11 @@ constexpr UINT IDS_RECORD_CANNOT_START = 5055;  // the reason
 constexpr UINT IDS_ACC_SAVED = 5070;      // the file's place on two lines
 constexpr UINT IDS_ACC_NOT_SAVED = 5071;  // the reason
 
+// The reference point box: the message when its text is no point (the
+// text), and the hint an empty box shows.
+constexpr UINT IDS_ACC_BAD_REFERENCE = 5072;
+constexpr UINT IDS_ACC_REFERENCE_HINT = 5073;
+
 struct StringTableEntry {
   UINT id;
   const wchar_t* text;

@@ -19,6 +19,15 @@ int& WaitCursorCount() {
   return count;
 }
 
+// A window's whole text, whatever its length.
+std::wstring WholeText(HWND window) {
+  int length = ::GetWindowTextLengthW(window);
+  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  int copied = ::GetWindowTextW(window, buffer.data(), length + 1);
+  buffer.resize(static_cast<std::size_t>(copied));
+  return buffer;
+}
+
 }  // namespace
 
 CWnd::CWnd() = default;
@@ -59,13 +68,7 @@ void CWnd::SetWindowText(LPCWSTR text) { ::SetWindowTextW(m_hWnd, text); }
 
 int CWnd::GetWindowText(LPWSTR text, int maxCount) const { return ::GetWindowTextW(m_hWnd, text, maxCount); }
 
-void CWnd::GetWindowText(std::wstring& text) const {
-  int length = ::GetWindowTextLengthW(m_hWnd);
-  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
-  int copied = ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
-  buffer.resize(static_cast<std::size_t>(copied));
-  text = std::move(buffer);
-}
+void CWnd::GetWindowText(std::wstring& text) const { text = WholeText(m_hWnd); }
 
 int CWnd::GetWindowTextLength() const { return ::GetWindowTextLengthW(m_hWnd); }
 
@@ -74,6 +77,11 @@ BOOL CWnd::EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
 BOOL CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
 
 void CWnd::SetDlgItemText(int id, LPCWSTR text) { ::SetDlgItemTextW(m_hWnd, id, text); }
+
+int CWnd::GetDlgItemText(int id, std::wstring& text) const {
+  text = WholeText(::GetDlgItem(m_hWnd, id));
+  return static_cast<int>(text.size());
+}
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
   return ::SendMessageW(m_hWnd, message, wParam, lParam);

@@ -37,6 +37,8 @@ class CWnd : public CWndHandle {
   BOOL EnableWindow(BOOL enable = TRUE);
   BOOL IsWindowEnabled() const;
   void SetDlgItemText(int id, LPCWSTR text);
+  // The control's whole text; its length.
+  int GetDlgItemText(int id, std::wstring& text) const;
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
   BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
   LRESULT SendDlgItemMessage(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;

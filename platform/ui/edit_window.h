@@ -1,8 +1,9 @@
 // A multi-line, read-only edit box (a log view without wrapping, with both
 // scroll bars) and the EM_* messages the program sends to it. The program's
-// only edit box shows the raw sentences, so every box here is read-only:
-// it shows no caret and keeps the user's horizontal scroll position when
-// its text changes.
+// multi-line boxes (the raw sentences, the TTFF results) are read-only, so
+// every box here is: it shows no caret and keeps the user's horizontal
+// scroll position when its text changes. (A single-line box the user types
+// into is line_edit_window.h's.)
 #pragma once
 
 #include "platform/ui/edit_text.h"

@@ -100,6 +100,8 @@ constexpr UINT EM_LINESCROLL = 0x00B6;
 constexpr UINT EM_SCROLLCARET = 0x00B7;
 constexpr UINT EM_GETLINECOUNT = 0x00BA;
 constexpr UINT EM_LINEINDEX = 0x00BB;
+// The grey hint an empty single-line box shows: lParam the text.
+constexpr UINT EM_SETCUEBANNER = 0x1501;
 
 // Combo box messages and results.
 constexpr UINT CB_ADDSTRING = 0x0143;

@@ -14,6 +14,7 @@
 #include "platform/ui/dialog_window.h"
 #include "platform/ui/edit_window.h"
 #include "platform/ui/gdi.h"
+#include "platform/ui/line_edit_window.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/static_window.h"
 
@@ -55,6 +56,9 @@ UiWindow* CreateControl(UiWindow::Kind kind, UiWindow* parent, int id, DWORD sty
     case UiWindow::Kind::Button:
       return new ButtonWindow(parent, id, style, std::move(text));
     case UiWindow::Kind::Edit:
+      // The raw and results boxes are multi-line and read-only; an edit
+      // that is neither takes typed text.
+      if ((style & (ES_MULTILINE | ES_READONLY)) == 0) return new LineEditWindow(parent, id, style, std::move(text));
       return new EditWindow(parent, id, style, std::move(text));
     case UiWindow::Kind::Static:
       return new StaticWindow(parent, id, style, std::move(text));
