@@ -10,6 +10,7 @@
 #include "pages/gps_update.h"
 #include "pages/gps_info_page.h"
 #include "platform/ui/screen.h"
+#include "resources/resource_catalogue.h"
 #include "resources/resource_ids.h"
 #include "platform/ui/ui_application.h"
 #include "resources/string_table.h"
@@ -34,6 +35,7 @@ void BM_GpsUpdate(benchmark::State& state) {
   const int width = static_cast<int>(state.range(1));
   const int height = static_cast<int>(state.range(2));
   EnsureTestApplication();
+  RegisterProgramResources();
   SetScreenSize(width, height);
   CGPSRecord records[2];
   FillRecords(records[0], records[1]);
@@ -42,7 +44,10 @@ void BM_GpsUpdate(benchmark::State& state) {
     return;
   }
   CStatusPpg page;
-  page.CreatePageWindow(nullptr);
+  if (page.CreatePageWindow(nullptr) == nullptr) {
+    state.SkipWithError("no page window");
+    return;
+  }
   HDWP batch = BeginDeferWindowPos(1);
   batch = DeferWindowPos(batch, page.m_hWnd, nullptr, 0, 0, width, height, SWP_NOZORDER);
   EndDeferWindowPos(batch);
