@@ -47,18 +47,6 @@ constexpr COLORREF kCep95 = RGB(224, 0, 0);
 constexpr COLORREF kCn0 = RGB(0, 0, 224);
 constexpr COLORREF kUsed = RGB(0, 144, 0);
 
-HDC CreateImageContext(HDC pageDc, CBitmap& bitmap) {
-  HDC dc = CreateCompatibleDC(pageDc);
-  SelectObject(dc, bitmap.GetSafeHandle());
-  SetBkMode(dc, TRANSPARENT);
-  return dc;
-}
-
-void Line(HDC dc, int x1, int y1, int x2, int y2) {
-  const POINT points[] = {{x1, y1}, {x2, y2}};
-  Polyline(dc, points, 2);
-}
-
 void Circle(HDC dc, int cx, int cy, int radius) {
   Ellipse(dc, cx - radius, cy - radius, cx + radius + 1, cy + radius + 1);
 }
@@ -91,8 +79,10 @@ BOOL CAccuracyPpg::OnInitDialog() {
   HDC dc = GetDC(m_hWnd);
   m_bmpScatter.CreateCompatibleBitmap(dc, kScatterImageSide, kScatterImageSide);
   m_dcScatter = CreateImageContext(dc, m_bmpScatter);
+  SetBkMode(m_dcScatter, TRANSPARENT);
   m_bmpHistory.CreateCompatibleBitmap(dc, kHistoryImageWidth, kHistoryImageHeight);
   m_dcHistory = CreateImageContext(dc, m_bmpHistory);
+  SetBkMode(m_dcHistory, TRANSPARENT);
   ReleaseDC(m_hWnd, dc);
   m_penGrid = CreatePen(PS_SOLID, 1, kGrid);
   m_penCep50 = CreatePen(PS_SOLID, 1, kCep50);
@@ -292,8 +282,8 @@ void CAccuracyPpg::ComposeScatter(const std::vector<Enu>& points) {
   // The frame, the axes through the reference and a ring at half the range.
   const POINT frame[] = {{0, 0}, {side - 1, 0}, {side - 1, side - 1}, {0, side - 1}, {0, 0}};
   Polyline(dc, frame, 5);
-  Line(dc, centre, 0, centre, side);
-  Line(dc, 0, centre, side, centre);
+  DrawLine(dc, centre, 0, centre, side);
+  DrawLine(dc, 0, centre, side, centre);
   Circle(dc, centre, centre, (side / 2 - 1) / 2);
 
   // Evenly spread over the kept fixes, counted from the oldest so that the
@@ -405,15 +395,14 @@ void CAccuracyPpg::ComposeHistory() {
   SelectObject(dc, previousPen);
 }
 
-void CAccuracyPpg::Blit(HDC dc, bool history) const {
+void CAccuracyPpg::Blit(HDC dc) const {
   BitBlt(dc, m_rcScatter.left, m_rcScatter.top, Width(m_rcScatter), Height(m_rcScatter), m_dcScatter, 0, 0, SRCCOPY);
-  if (!history) return;
   BitBlt(dc, m_rcHistory.left, m_rcHistory.top, Width(m_rcHistory), Height(m_rcHistory), m_dcHistory, 0, 0, SRCCOPY);
 }
 
 void CAccuracyPpg::OnPaint() {
   CPaintDC dc(this);
-  Blit(dc, true);
+  Blit(dc);
 }
 
 void CAccuracyPpg::OnTimer(UINT_PTR nIDEvent) {

@@ -73,8 +73,8 @@ class CAccuracyPpg : public CPropertyPage {
   // The CEP50 and CEP95 radii and the scale as the scatter writes them.
   std::array<std::wstring, 3> ScatterTexts() const;
   void ComposeHistory();
-  // Copies the scatter, and the history when asked, onto the page.
-  void Blit(HDC dc, bool history) const;
+  // Copies both pictures onto the page.
+  void Blit(HDC dc) const;
 
   // What the scatter picture was composed from.
   struct ScatterDrawn {

@@ -25,13 +25,6 @@ constexpr int kBarsPictureId = 2002;
 
 int CurrentScreenShape() { return ScreenShapeCode(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)); }
 
-// A memory context over a bitmap, compatible with the page's context.
-HDC CreateImageContext(HDC pageDc, CBitmap& bitmap) {
-  HDC dc = CreateCompatibleDC(pageDc);
-  SelectObject(dc, bitmap.GetSafeHandle());
-  return dc;
-}
-
 }  // namespace
 
 CStatusPpg::CStatusPpg()

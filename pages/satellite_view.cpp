@@ -242,6 +242,12 @@ BOOL DrawTextHalo(HDC dc, const std::wstring& strText, int left, int top, UINT n
   return DrawTextW(dc, strText.c_str(), count, &rect, nFormat) != 0 ? TRUE : FALSE;
 }
 
+HDC CreateImageContext(HDC pageDc, CBitmap& bitmap) {
+  HDC dc = CreateCompatibleDC(pageDc);
+  SelectObject(dc, bitmap.GetSafeHandle());
+  return dc;
+}
+
 BOOL DrawLine(HDC dc, int x1, int y1, int x2, int y2) {
   const POINT points[] = {{x1, y1}, {x2, y2}};
   return Polyline(dc, points, 2);

@@ -11,6 +11,7 @@
 #include "display/satellite_geometry.h"
 #include "display/sky_labels.h"
 #include "display/sky_plan.h"
+#include "platform/afx/bitmap.h"
 #include "platform/ui/ui_types.h"
 
 // Draws the text with its centre on (x, y): the text is measured, and its
@@ -24,6 +25,10 @@ BOOL DrawTextHalo(HDC dc, const std::wstring& strText, int left, int top, UINT n
 
 // A line from (x1, y1) to (x2, y2) with the selected pen, the end point left out.
 BOOL DrawLine(HDC dc, int x1, int y1, int x2, int y2);
+
+// A memory context over `bitmap`, compatible with the page's context: where
+// a page composes a picture before copying it onto the screen.
+HDC CreateImageContext(HDC pageDc, CBitmap& bitmap);
 
 // The objects the two drawings use.
 struct SatelliteViewTools {
