@@ -51,6 +51,19 @@ void Circle(HDC dc, int cx, int cy, int radius) {
   Ellipse(dc, cx - radius, cy - radius, cx + radius + 1, cy + radius + 1);
 }
 
+// Whether a dot lies within reach of a circle of `radius` pixels around
+// `centre`, as Ellipse draws it.
+bool NearCircle(const RECT& dot, POINT centre, int radius) {
+  if (radius < 0) return false;
+  const double size = dot.right - dot.left;
+  const double distance = std::hypot(dot.left + size / 2.0 - centre.x, dot.top + size / 2.0 - centre.y);
+  return std::abs(distance - radius) < size + 2;
+}
+
+bool Overlaps(const RECT& a, const RECT& b) {
+  return a.right > b.left - 1 && a.left < b.right + 1 && a.bottom > b.top - 1 && a.top < b.bottom + 1;
+}
+
 int Width(const RECT& rc) { return rc.right - rc.left; }
 int Height(const RECT& rc) { return rc.bottom - rc.top; }
 
@@ -80,6 +93,8 @@ BOOL CAccuracyPpg::OnInitDialog() {
   m_bmpScatter.CreateCompatibleBitmap(dc, kScatterImageSide, kScatterImageSide);
   m_dcScatter = CreateImageContext(dc, m_bmpScatter);
   SetBkMode(m_dcScatter, TRANSPARENT);
+  m_bmpDots.CreateCompatibleBitmap(dc, kScatterImageSide, kScatterImageSide);
+  m_dcDots = CreateImageContext(dc, m_bmpDots);
   m_bmpHistory.CreateCompatibleBitmap(dc, kHistoryImageWidth, kHistoryImageHeight);
   m_dcHistory = CreateImageContext(dc, m_bmpHistory);
   SetBkMode(m_dcHistory, TRANSPARENT);
@@ -200,11 +215,12 @@ void CAccuracyPpg::Refresh() {
   if (!redraw) return;
   m_nEpochsShown = statistics.Epochs();
   HDC dc = GetDC(m_hWnd);
-  // Mostly the newest fix is one more dot on the scatter as it stands; the
-  // window then shows again only the pixels that changed.
-  if (!AddNewestFixes(points, dc)) {
-    ComposeScatter(points);
-    BitBlt(dc, m_rcScatter.left, m_rcScatter.top, Width(m_rcScatter), Height(m_rcScatter), m_dcScatter, 0, 0, SRCCOPY);
+  // Only the part of the scatter that changed is copied; the window then
+  // shows again only the pixels that differ.
+  const RECT changed = DrawScatter(points);
+  if (changed.right > changed.left && changed.bottom > changed.top) {
+    BitBlt(dc, m_rcScatter.left + changed.left, m_rcScatter.top + changed.top, Width(changed), Height(changed),
+           m_dcScatter, changed.left, changed.top, SRCCOPY);
   }
   if (slow) {
     ComposeHistory();
@@ -219,126 +235,166 @@ std::array<std::wstring, 3> CAccuracyPpg::ScatterTexts() const {
           Utf8ToWide(FixedText(m_dRange, 0)) + L" m"};
 }
 
-bool CAccuracyPpg::AddNewestFixes(const std::vector<Enu>& points, HDC dc) {
+RECT CAccuracyPpg::DrawScatter(const std::vector<Enu>& points) {
   ScatterDrawn& drawn = m_scatterDrawn;
   const int side = Width(m_rcScatter);
-  const std::size_t stride = points.size() / kDrawnPoints + 1;
-  if (!drawn.bValid || !m_figures.reference || side != drawn.nSide || m_dRange != drawn.dRange ||
-      stride != drawn.nStride || points.size() < drawn.nKept || ScatterTexts() != drawn.texts) {
-    return false;
-  }
-  const double pixelsPerMetre = (side / 2 - 1) / m_dRange;
-  const auto radius = [&](const std::optional<double>& cep) {
-    return cep ? static_cast<int>(std::lround(*cep * pixelsPerMetre)) : -1;
-  };
-  if (radius(m_figures.cep50) != drawn.nRadius50 || radius(m_figures.cep95) != drawn.nRadius95) return false;
-  // The reference (the mean) moves a little with each fix: the dots drawn
-  // stay where they are while it has moved less than half a pixel, and the
-  // new ones are placed as they were.
-  const Ecef now = EcefOfGeodetic(*m_figures.reference);
-  const Ecef then = EcefOfGeodetic(drawn.reference);
-  const Enu moved = CLocalFrame(drawn.reference).Rotate(now.x - then.x, now.y - then.y, now.z - then.z);
-  if (std::hypot(moved.dEast, moved.dNorth) * pixelsPerMetre >= 0.5) return false;
-
+  if (side <= 2) return RECT{0, 0, 0, 0};
   const int centre = side / 2;
+  const double pixelsPerMetre = (side / 2 - 1) / m_dRange;
+  const std::size_t stride = points.size() / kDrawnPoints + 1;
+  // Where the reference lies from the anchor the dots were placed around.
+  Enu moved;
+  if (drawn.bValid && m_figures.reference) {
+    const Ecef now = EcefOfGeodetic(*m_figures.reference);
+    const Ecef then = EcefOfGeodetic(drawn.anchor);
+    moved = CLocalFrame(drawn.anchor).Rotate(now.x - then.x, now.y - then.y, now.z - then.z);
+  }
+  if (!drawn.bValid || !m_figures.reference || side != drawn.nSide || m_dRange != drawn.dRange ||
+      stride != drawn.nStride || points.size() < drawn.nKept ||
+      std::hypot(moved.dEast, moved.dNorth) * pixelsPerMetre >= kAnchorDriftPixels) {
+    ComposeDots(stride);
+    moved = Enu{};
+  }
+
+  // The fixes kept since, as dots on the layer. Evenly spread over the kept
+  // fixes, counted from the oldest so that the same ones stay drawn as
+  // fixes come; the newest lie on top.
+  const std::size_t firstNew = drawn.dots.size();
   const int dot = side >= 200 ? 2 : 1;
-  std::vector<RECT> dots;
-  for (std::size_t i = drawn.nKept; i < points.size(); ++i) {
+  for (std::size_t i = drawn.bValid ? drawn.nKept : points.size(); i < points.size(); ++i) {
     if (i % stride != 0) continue;
     const long x = std::lround(centre + (points[i].dEast + moved.dEast) * pixelsPerMetre);
     const long y = std::lround(centre - (points[i].dNorth + moved.dNorth) * pixelsPerMetre);
     if (x < 0 || y < 0 || x >= side || y >= side) continue;
     const RECT rc{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + dot), static_cast<LONG>(y + dot)};
-    // The circles and texts lie over the dots: a dot that reaches them
-    // needs them drawn again, over it.
-    const double distance = std::hypot(x + dot / 2.0 - centre, y + dot / 2.0 - centre);
-    for (const int r : {drawn.nRadius50, drawn.nRadius95}) {
-      if (r >= 0 && std::abs(distance - r) < dot + 2) return false;
-    }
-    for (const RECT& text : drawn.rcTexts) {
-      if (rc.right > text.left - 1 && rc.left < text.right + 1 && rc.bottom > text.top - 1 && rc.top < text.bottom + 1)
-        return false;
-    }
-    dots.push_back(rc);
-  }
-  for (const RECT& rc : dots) {
-    FillRect(m_dcScatter, &rc, m_brPoint);
-    BitBlt(dc, m_rcScatter.left + rc.left, m_rcScatter.top + rc.top, dot, dot, m_dcScatter, rc.left, rc.top, SRCCOPY);
+    FillRect(m_dcDots, &rc, m_brPoint);
+    drawn.dots.push_back(rc);
   }
   drawn.nKept = points.size();
-  return true;
+
+  // The overlay as it stands: new dots go straight onto the picture unless
+  // one lies under a circle or a text, which are drawn over the dots.
+  const POINT reference{static_cast<LONG>(centre + std::lround(moved.dEast * pixelsPerMetre)),
+                        static_cast<LONG>(centre - std::lround(moved.dNorth * pixelsPerMetre))};
+  const auto radius = [&](const std::optional<double>& cep) {
+    return cep ? static_cast<int>(std::lround(*cep * pixelsPerMetre)) : -1;
+  };
+  std::array<std::wstring, 3> texts = ScatterTexts();
+  bool keep = drawn.bOverlay && reference.x == drawn.centre.x && reference.y == drawn.centre.y &&
+              radius(m_figures.cep50) == drawn.nRadius50 && radius(m_figures.cep95) == drawn.nRadius95 &&
+              texts == drawn.texts;
+  for (std::size_t k = firstNew; keep && k < drawn.dots.size(); ++k) keep = !OnOverlay(drawn.dots[k]);
+  if (keep) {
+    RECT changed{0, 0, 0, 0};
+    for (std::size_t k = firstNew; k < drawn.dots.size(); ++k) {
+      const RECT& rc = drawn.dots[k];
+      FillRect(m_dcScatter, &rc, m_brPoint);
+      if (changed.right <= changed.left) {
+        changed = rc;
+      } else {
+        changed = RECT{std::min(changed.left, rc.left), std::min(changed.top, rc.top),
+                       std::max(changed.right, rc.right), std::max(changed.bottom, rc.bottom)};
+      }
+    }
+    return changed;
+  }
+  drawn.centre = reference;
+  drawn.nRadius50 = radius(m_figures.cep50);
+  drawn.nRadius95 = radius(m_figures.cep95);
+  if (texts != drawn.texts) {
+    drawn.texts = std::move(texts);
+    PlaceScatterTexts();
+  }
+  BitBlt(m_dcScatter, 0, 0, side, side, m_dcDots, 0, 0, SRCCOPY);
+  DrawOverlay();
+  drawn.bOverlay = true;
+  return RECT{0, 0, side, side};
 }
 
-void CAccuracyPpg::ComposeScatter(const std::vector<Enu>& points) {
-  const int side = Width(m_rcScatter);
-  if (side <= 2) return;
-  HDC dc = m_dcScatter;
-  const RECT all{0, 0, side, side};
-  FillRect(dc, &all, m_brBack);
-  const int centre = side / 2;
-  const double pixelsPerMetre = (side / 2 - 1) / m_dRange;
-  const HGDIOBJ previousPen = SelectObject(dc, m_penGrid);
-  const HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-  // The frame, the axes through the reference and a ring at half the range.
-  const POINT frame[] = {{0, 0}, {side - 1, 0}, {side - 1, side - 1}, {0, side - 1}, {0, 0}};
-  Polyline(dc, frame, 5);
-  DrawLine(dc, centre, 0, centre, side);
-  DrawLine(dc, 0, centre, side, centre);
-  Circle(dc, centre, centre, (side / 2 - 1) / 2);
-
-  // Evenly spread over the kept fixes, counted from the oldest so that the
-  // same ones stay drawn as fixes come, oldest first so the newest lie on top.
-  const std::size_t stride = points.size() / kDrawnPoints + 1;
-  const int dot = side >= 200 ? 2 : 1;
-  for (std::size_t i = 0; i < points.size(); i += stride) {
-    const long x = std::lround(centre + points[i].dEast * pixelsPerMetre);
-    const long y = std::lround(centre - points[i].dNorth * pixelsPerMetre);
-    if (x < 0 || y < 0 || x >= side || y >= side) continue;
-    const RECT rc{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + dot), static_cast<LONG>(y + dot)};
-    FillRect(dc, &rc, m_brPoint);
-  }
-
-  // The circles, their radii written above them in their colours.
-  const std::pair<const std::optional<double>*, HPEN> circles[] = {{&m_figures.cep50, m_penCep50},
-                                                                   {&m_figures.cep95, m_penCep95}};
-  for (const auto& [radius, pen] : circles) {
-    if (!*radius) continue;
-    SelectObject(dc, pen);
-    const int r = static_cast<int>(std::lround(**radius * pixelsPerMetre));
-    Circle(dc, centre, centre, r);
-  }
-  // The radii in their colours on the bottom edge, a line of text high
-  // whatever the scatter's size; the scale (the distance from the centre to
-  // the edge) at the top left.
-  const std::array<std::wstring, 3> texts = ScatterTexts();
-  SIZE line{};
-  GetTextExtentExPointW(dc, L"0", 1, 0, nullptr, nullptr, &line);
-  const int bottom = side - 2 - line.cy;
-  const COLORREF colours[] = {kCep50, kCep95, kPoint};
-  for (std::size_t i = 0; i < texts.size(); ++i) {
-    SIZE size{};
-    GetTextExtentExPointW(dc, texts[i].c_str(), static_cast<int>(texts[i].size()), 0, nullptr, nullptr, &size);
-    const int left = i == 1 ? side - 2 - size.cx : 2;
-    const int top = i == 2 ? 1 : bottom;
-    m_scatterDrawn.rcTexts[i] = RECT{left - 1, top - 1, left + size.cx + 1, top + size.cy + 1};
-    if (texts[i].empty()) continue;
-    SetTextColor(dc, colours[i]);
-    DrawTextHalo(dc, texts[i], left, top, DT_NOCLIP, TRUE);
-  }
-  SelectObject(dc, previousBrush);
-  SelectObject(dc, previousPen);
-
-  // What the picture shows, for adding the next fixes to it.
+void CAccuracyPpg::ComposeDots(std::size_t stride) {
   ScatterDrawn& drawn = m_scatterDrawn;
+  const int side = Width(m_rcScatter);
+  const RECT all{0, 0, side, side};
+  FillRect(m_dcDots, &all, m_brBack);
+  const HGDIOBJ previousPen = SelectObject(m_dcDots, m_penGrid);
+  const POINT frame[] = {{0, 0}, {side - 1, 0}, {side - 1, side - 1}, {0, side - 1}, {0, 0}};
+  Polyline(m_dcDots, frame, 5);
+  SelectObject(m_dcDots, previousPen);
   drawn.bValid = m_figures.reference.has_value();
-  if (m_figures.reference) drawn.reference = *m_figures.reference;
+  if (m_figures.reference) drawn.anchor = *m_figures.reference;
   drawn.nSide = side;
   drawn.dRange = m_dRange;
   drawn.nStride = stride;
-  drawn.nKept = points.size();
-  drawn.texts = texts;
-  drawn.nRadius50 = m_figures.cep50 ? static_cast<int>(std::lround(*m_figures.cep50 * pixelsPerMetre)) : -1;
-  drawn.nRadius95 = m_figures.cep95 ? static_cast<int>(std::lround(*m_figures.cep95 * pixelsPerMetre)) : -1;
+  drawn.nKept = 0;
+  drawn.dots.clear();
+  drawn.bOverlay = false;
+  drawn.texts = {};  // placed afresh for the side
+}
+
+// The radii in their colours on the bottom edge, a line of text high
+// whatever the scatter's size; the scale (the distance from the centre to
+// the edge) at the top left.
+void CAccuracyPpg::PlaceScatterTexts() {
+  ScatterDrawn& drawn = m_scatterDrawn;
+  const int side = drawn.nSide;
+  SIZE line{};
+  GetTextExtentExPointW(m_dcScatter, L"0", 1, 0, nullptr, nullptr, &line);
+  const int bottom = side - 2 - line.cy;
+  for (std::size_t i = 0; i < drawn.texts.size(); ++i) {
+    const std::wstring& text = drawn.texts[i];
+    SIZE size{};
+    GetTextExtentExPointW(m_dcScatter, text.c_str(), static_cast<int>(text.size()), 0, nullptr, nullptr, &size);
+    const int left = i == 1 ? side - 2 - size.cx : 2;
+    const int top = i == 2 ? 1 : bottom;
+    drawn.rcTexts[i] = RECT{left - 1, top - 1, left + size.cx + 1, top + size.cy + 1};
+  }
+}
+
+bool CAccuracyPpg::OnOverlay(const RECT& dot) const {
+  const ScatterDrawn& drawn = m_scatterDrawn;
+  if (NearCircle(dot, drawn.centre, drawn.nRadius50) || NearCircle(dot, drawn.centre, drawn.nRadius95)) return true;
+  return std::any_of(drawn.rcTexts.begin(), drawn.rcTexts.end(), [&](const RECT& text) { return Overlaps(dot, text); });
+}
+
+void CAccuracyPpg::DrawOverlay() {
+  ScatterDrawn& drawn = m_scatterDrawn;
+  const int side = drawn.nSide;
+  HDC dc = m_dcScatter;
+  const POINT centre = drawn.centre;
+  // The axes through the reference and a ring at half the range, and the
+  // dots that lie on them drawn again over them.
+  const HGDIOBJ previousPen = SelectObject(dc, m_penGrid);
+  const HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  const int ring = (side / 2 - 1) / 2;
+  DrawLine(dc, centre.x, 0, centre.x, side);
+  DrawLine(dc, 0, centre.y, side, centre.y);
+  Circle(dc, centre.x, centre.y, ring);
+  for (const RECT& rc : drawn.dots) {
+    const bool onAxis = (rc.left <= centre.x && centre.x < rc.right) || (rc.top <= centre.y && centre.y < rc.bottom);
+    if (onAxis || NearCircle(rc, centre, ring)) FillRect(dc, &rc, m_brPoint);
+  }
+
+  // The circles over the dots.
+  const std::pair<int, HPEN> circles[] = {{drawn.nRadius50, m_penCep50}, {drawn.nRadius95, m_penCep95}};
+  for (const auto& [radius, pen] : circles) {
+    if (radius < 0) continue;
+    SelectObject(dc, pen);
+    Circle(dc, centre.x, centre.y, radius);
+  }
+  // The texts on a white ground of their own: one copy of a remembered
+  // picture each, where a halo would take five.
+  SetBkMode(dc, OPAQUE);
+  const COLORREF colours[] = {kCep50, kCep95, kPoint};
+  for (std::size_t i = 0; i < drawn.texts.size(); ++i) {
+    if (drawn.texts[i].empty()) continue;
+    RECT place{drawn.rcTexts[i].left + 1, drawn.rcTexts[i].top + 1, drawn.rcTexts[i].right - 1,
+               drawn.rcTexts[i].bottom - 1};
+    SetTextColor(dc, colours[i]);
+    DrawTextW(dc, drawn.texts[i].c_str(), static_cast<int>(drawn.texts[i].size()), &place, DT_NOCLIP);
+  }
+  SetBkMode(dc, TRANSPARENT);
+  SelectObject(dc, previousBrush);
+  SelectObject(dc, previousPen);
 }
 
 void CAccuracyPpg::ComposeHistory() {
@@ -463,6 +519,9 @@ void CAccuracyPpg::OnDestroy() {
   CPropertyPage::OnDestroy();
   DeleteDC(m_dcScatter);
   m_bmpScatter.DeleteObject();
+  DeleteDC(m_dcDots);
+  m_bmpDots.DeleteObject();
+  m_dcDots = nullptr;
   DeleteDC(m_dcHistory);
   m_bmpHistory.DeleteObject();
   m_dcScatter = nullptr;

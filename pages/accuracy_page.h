@@ -28,6 +28,9 @@ class CAccuracyPpg : public CPropertyPage {
   static constexpr UINT kRefreshMs = 1000;
   // At most this many fixes are drawn, evenly spread over those kept.
   static constexpr std::size_t kDrawnPoints = 1000;
+  // How far (in pixels) the reference may move from where the dots were
+  // placed around before they are placed afresh.
+  static constexpr double kAnchorDriftPixels = 3.0;
 
   CAccuracyPpg();
   ~CAccuracyPpg() override;
@@ -63,31 +66,49 @@ class CAccuracyPpg : public CPropertyPage {
   void Refresh();
   // The area static's rectangle in the page's client pixels.
   RECT AreaRect(UINT id) const;
-  void ComposeScatter(const std::vector<Enu>& points);
-  // Draws the fixes kept since the scatter was composed as dots on it, and
-  // shows them; false (nothing drawn) when the picture must be composed
-  // anew: the scale, a circle or a text changed, the reference moved half
-  // a pixel, the drawn fixes are others, or a new dot reaches a circle or
-  // a text (which lie over the dots).
-  bool AddNewestFixes(const std::vector<Enu>& points, HDC dc);
+  // Brings the scatter picture up to date with the kept fixes `points`
+  // (east and north of the reference) and returns the part of it that
+  // changed, in picture pixels.
+  RECT DrawScatter(const std::vector<Enu>& points);
+  // Clears the dots layer to its frame for drawing every `stride`th kept
+  // fix around the present reference, which becomes its anchor.
+  void ComposeDots(std::size_t stride);
+  // Draws over the dots layer's copy what depends on the reference and the
+  // figures: the axes and the half-range ring under the dots, the circles
+  // and the texts over them.
+  void DrawOverlay();
+  // Measures the scatter's texts and sets their places.
+  void PlaceScatterTexts();
+  // Whether a dot drawn at `dot` would lie under a circle or a text of the
+  // overlay as drawn (those are drawn over the dots).
+  bool OnOverlay(const RECT& dot) const;
   // The CEP50 and CEP95 radii and the scale as the scatter writes them.
   std::array<std::wstring, 3> ScatterTexts() const;
   void ComposeHistory();
   // Copies both pictures onto the page.
   void Blit(HDC dc) const;
 
-  // What the scatter picture was composed from.
+  // The scatter is drawn in two layers. The dots layer holds the frame and
+  // the drawn fixes, placed around an anchor: the reference when the layer
+  // was composed. The picture shown is a copy of it with the overlay: the
+  // axes and ring through the present reference, the circles around it and
+  // the texts. A mean reference moves a little with every fix; the dots
+  // stay where they are and only the overlay follows it, until it has
+  // moved kAnchorDriftPixels from the anchor.
   struct ScatterDrawn {
-    bool bValid = false;
-    Geodetic reference;
+    bool bValid = false;  // the dots layer holds the fixes below
+    Geodetic anchor;
     int nSide = 0;
     double dRange = 0.0;
     std::size_t nStride = 1;
-    std::size_t nKept = 0;  // the kept fixes the picture holds
+    std::size_t nKept = 0;   // the kept fixes the dots layer holds
+    std::vector<RECT> dots;  // the dots drawn, oldest first
+    bool bOverlay = false;   // the picture holds the overlay below
+    POINT centre{0, 0};      // the reference's pixel
     std::array<std::wstring, 3> texts;
     int nRadius50 = -1;  // pixels; -1 for no circle
     int nRadius95 = -1;
-    std::array<RECT, 3> rcTexts{};  // the texts' places, halo included
+    std::array<RECT, 3> rcTexts{};  // the texts' places, a pixel wider all round
   };
 
   QualityFigures m_figures;
@@ -99,8 +120,10 @@ class CAccuracyPpg : public CPropertyPage {
   std::string m_strSavedPath;
 
   CBitmap m_bmpScatter;
+  CBitmap m_bmpDots;
   CBitmap m_bmpHistory;
   HDC m_dcScatter = nullptr;
+  HDC m_dcDots = nullptr;
   HDC m_dcHistory = nullptr;
   RECT m_rcScatter{0, 0, 0, 0};
   RECT m_rcHistory{0, 0, 0, 0};

@@ -97,15 +97,23 @@ TextPicture MakePicture(const QString& text, const QFont& font, const QString& f
   painter.end();
   // Only the inked pixels are kept: the clear ones would be blended for
   // nothing at every copy.
-  QRect inked;
-  for (int y = 0; y < picture.image.height(); ++y) {
+  const int width = picture.image.width();
+  const int height = picture.image.height();
+  int left = width, right = -1, top = height, bottom = -1;
+  for (int y = 0; y < height; ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(picture.image.constScanLine(y));
-    for (int x = 0; x < picture.image.width(); ++x) {
-      if (qAlpha(line[x]) != 0) inked |= QRect(x, y, 1, 1);
-      if (qAlpha(line[x]) != 0 && qAlpha(line[x]) != 255) picture.solid = false;
+    for (int x = 0; x < width; ++x) {
+      const int alpha = qAlpha(line[x]);
+      if (alpha == 0) continue;
+      if (alpha != 255) picture.solid = false;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = y;
     }
   }
-  if (inked.isEmpty()) {
+  const QRect inked(QPoint(left, top), QPoint(right, bottom));
+  if (right < 0) {
     picture.image = QImage();  // blanks only
   } else {
     picture.image = picture.image.copy(inked);

@@ -4,14 +4,17 @@
 // Reset starts afresh and Export writes the fixes and figures.
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "acquisition/gps_read_thread.h"
+#include "nmea/checksum.h"
 #include "display/accuracy_text.h"
 #include "pages/accuracy_page.h"
 #include "platform/core/utf8.h"
@@ -23,6 +26,11 @@
 namespace {
 
 constexpr int kAccuracyPage = 3;
+
+std::string Sentence(const std::string& body) {
+  const unsigned sum = NmeaChecksum(body);
+  return "$" + body + "*" + NmeaHexDigit(sum >> 4) + NmeaHexDigit(sum) + "\r\n";
+}
 
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
@@ -210,6 +218,96 @@ TEST_F(AccuracyPageTest, AddedDotsShowWhatComposingAfreshShows) {
     ShowPage(0);
     ShowPage(kAccuracyPage);
     EXPECT_EQ(window->BackingImage().copy(area), added);
+  });
+}
+
+// With the mean as the reference (it moves a little with every fix) the dots
+// stay where they were drawn and the axes follow the mean: against the axes
+// every dot lies where composing afresh puts it, give or take the pixel that
+// rounding each of them gives.
+TEST_F(AccuracyPageTest, DotsKeepTheirPlaceAgainstTheAxesWhileTheMeanMoves) {
+  // Fixes spread a few metres around a point that creeps east 5 cm an epoch.
+  std::vector<std::string> epochs;
+  for (int i = 0; i < 150; ++i) {
+    const double east = 3.0 * std::sin(i * 2.1) + 0.05 * i;
+    const double north = 3.0 * std::cos(i * 1.3);
+    const double latitude = 48.1173 + north / 111200.0;
+    const double longitude = 11.5167 + east / (111320.0 * std::cos(48.1173 * M_PI / 180.0));
+    char position[64];
+    std::snprintf(position, sizeof position, "%02d%09.6f,N,%03d%09.6f,E", static_cast<int>(latitude),
+                  (latitude - static_cast<int>(latitude)) * 60.0, static_cast<int>(longitude),
+                  (longitude - static_cast<int>(longitude)) * 60.0);
+    char time[16];
+    std::snprintf(time, sizeof time, "12%02d%02d.00", i / 60, i % 60);
+    epochs.push_back(Sentence(std::string("GPGGA,") + time + "," + position + ",1,08,0.9,520.0,M,47.0,M,,") +
+                     Sentence("GPGSA,A,3,02,05,12,15,25,29,,,,,,,1.8,1.0,1.5") +
+                     Sentence(std::string("GPRMC,") + time + ",A," + position + ",0.0,0.0,081226,,,A"));
+  }
+  const int master = AddMutePort(1);
+  RunSheet([&] {
+    StartSession();
+    CAccuracyPpg* page = ShowAccuracy();
+    ASSERT_NE(page, nullptr);
+    // The dots are placed afresh around the mean of 144 fixes; six more
+    // move the mean about two pixels east.
+    for (std::size_t i = 0; i < epochs.size(); ++i) {
+      if (i == epochs.size() - 6) {
+        ShowPage(0);
+        ShowPage(kAccuracyPage);
+      }
+      ASSERT_EQ(write(master, epochs[i].data(), epochs[i].size()), static_cast<ssize_t>(epochs[i].size()));
+      Pass(CAccuracyPpg::kRefreshMs);
+    }
+    ASSERT_EQ(page->Figures().nFixes, 150);
+    ASSERT_FALSE(page->Figures().bUserReference);
+    RECT scatter{};
+    ASSERT_TRUE(GetWindowRect(GetDlgItem(page->m_hWnd, 2011), &scatter));
+    auto* window = dynamic_cast<DialogWindow*>(UiWindow::FromHandle(page->m_hWnd));
+    ASSERT_NE(window, nullptr);
+    const QRect area(scatter.left, scatter.top, scatter.right - scatter.left, scatter.bottom - scatter.top);
+    const QImage added = window->BackingImage().copy(area);
+    ShowPage(0);
+    ShowPage(kAccuracyPage);
+    const QImage fresh = window->BackingImage().copy(area);
+
+    // The axes: the inner column and row with the most grid pixels.
+    const auto axes = [](const QImage& image) {
+      QPoint best;
+      int column = 0, row = 0;
+      for (int i = 1; i + 1 < image.width(); ++i) {
+        int down = 0, across = 0;
+        for (int j = 1; j + 1 < image.height(); ++j) {
+          down += image.pixel(i, j) == qRgb(192, 192, 192);
+          across += image.pixel(j, i) == qRgb(192, 192, 192);
+        }
+        if (down > column) column = down, best.setX(i);
+        if (across > row) row = across, best.setY(i);
+      }
+      return best;
+    };
+    const QPoint addedAxes = axes(added);
+    const QPoint freshAxes = axes(fresh);
+    const QPoint shift = addedAxes - freshAxes;
+    ASSERT_NE(shift, QPoint()) << "the mean has moved since the dots were placed";
+    ASSERT_LE(shift.manhattanLength(), 2 * static_cast<int>(CAccuracyPpg::kAnchorDriftPixels));
+    // The dots, away from the texts along the top and bottom edges.
+    int dots = 0, misplaced = 0;
+    const QRect inside = added.rect().adjusted(2, area.height() / 8, -2, -area.height() / 8);
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+      for (int x = inside.left(); x <= inside.right(); ++x) {
+        if (fresh.pixel(x, y) != qRgb(0, 0, 0) || !inside.contains(x + shift.x(), y + shift.y())) continue;
+        ++dots;
+        bool near = false;
+        for (int dy = -1; dy <= 1 && !near; ++dy) {
+          for (int dx = -1; dx <= 1 && !near; ++dx) {
+            near = added.pixel(x + shift.x() + dx, y + shift.y() + dy) == qRgb(0, 0, 0);
+          }
+        }
+        misplaced += !near;
+      }
+    }
+    ASSERT_GT(dots, 50);
+    EXPECT_LE(misplaced, dots / 50) << "shift " << shift.x() << "," << shift.y();
   });
 }
 
