@@ -124,10 +124,7 @@ BOOL CAccuracyPpg::OnInitDialog() {
 
 BOOL CAccuracyPpg::OnSetActive() {
   CPropertyPage::OnSetActive();
-  m_nEpochsShown = -1;
-  m_nRefreshes = 0;
-  m_scatterDrawn.bValid = false;
-  Refresh();
+  RefreshAfresh();
   SetTimer(IDT_ACCURACY_REFRESH, kRefreshMs, nullptr);
   return TRUE;
 }
@@ -147,10 +144,7 @@ void CAccuracyPpg::OnSize(UINT, int, int) {
   // The layout gives the statics their template texts back; the graphs
   // change size.
   for (std::wstring& shown : m_strShown) shown.clear();
-  m_nEpochsShown = -1;
-  m_nRefreshes = 0;
-  m_scatterDrawn.bValid = false;
-  Refresh();
+  RefreshAfresh();
 }
 
 RECT CAccuracyPpg::AreaRect(UINT id) const {
@@ -227,6 +221,13 @@ void CAccuracyPpg::Refresh() {
     BitBlt(dc, m_rcHistory.left, m_rcHistory.top, Width(m_rcHistory), Height(m_rcHistory), m_dcHistory, 0, 0, SRCCOPY);
   }
   ReleaseDC(m_hWnd, dc);
+}
+
+void CAccuracyPpg::RefreshAfresh() {
+  m_nEpochsShown = -1;
+  m_nRefreshes = 0;
+  m_scatterDrawn.bValid = false;
+  Refresh();
 }
 
 std::array<std::wstring, 3> CAccuracyPpg::ScatterTexts() const {
@@ -472,10 +473,7 @@ void CAccuracyPpg::OnTimer(UINT_PTR nIDEvent) {
 void CAccuracyPpg::OnReset() {
   if (m_pSetupPage == nullptr) return;
   m_pSetupPage->m_quality.Reset();
-  m_nEpochsShown = -1;
-  m_nRefreshes = 0;
-  m_scatterDrawn.bValid = false;
-  Refresh();
+  RefreshAfresh();
 }
 
 void CAccuracyPpg::OnExport() {
@@ -510,9 +508,7 @@ void CAccuracyPpg::OnSetReference() {
     }
   }
   m_pSetupPage->m_quality.SetReference(point);
-  m_nEpochsShown = -1;
-  m_scatterDrawn.bValid = false;
-  Refresh();
+  RefreshAfresh();
 }
 
 void CAccuracyPpg::OnDestroy() {

@@ -64,6 +64,8 @@ class CAccuracyPpg : public CPropertyPage {
  private:
   // Reads the figures, shows their texts and redraws both graphs.
   void Refresh();
+  // Refresh with both graphs composed and both descriptions set afresh.
+  void RefreshAfresh();
   // The area static's rectangle in the page's client pixels.
   RECT AreaRect(UINT id) const;
   // Brings the scatter picture up to date with the kept fixes `points`
