@@ -13,11 +13,9 @@
 #include <random>
 #include <string>
 
+#include "bench/page_window.h"
 #include "pages/accuracy_page.h"
 #include "pages/setup_page.h"
-#include "platform/ui/screen.h"
-#include "platform/ui/ui_application.h"
-#include "resources/resource_catalogue.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -38,9 +36,7 @@ void BM_AccuracyRefresh(benchmark::State& state) {
   const auto fixes = state.range(0);
   const int width = static_cast<int>(state.range(1));
   const int height = static_cast<int>(state.range(2));
-  EnsureTestApplication();
-  RegisterProgramResources();
-  SetScreenSize(width, height);
+  PrepareBenchScreen(width, height);
   CWinApp app(L"ZelmoraBench");  // the Setup page reads its settings through it
   CGeneralPpg setup;
   std::mt19937 random(11);
@@ -48,14 +44,10 @@ void BM_AccuracyRefresh(benchmark::State& state) {
   for (std::int64_t i = 0; i < fixes; ++i) setup.m_quality.AddEpoch(EpochAt(random), tick += 1000);
   CAccuracyPpg page;
   page.m_pSetupPage = &setup;
-  if (page.CreatePageWindow(nullptr) == nullptr) {
+  if (!OpenPageWindow(page, width, height)) {
     state.SkipWithError("no page window");
     return;
   }
-  HDWP batch = BeginDeferWindowPos(1);
-  batch = DeferWindowPos(batch, page.m_hWnd, nullptr, 0, 0, width, height, SWP_NOZORDER);
-  EndDeferWindowPos(batch);
-  SendMessageW(page.m_hWnd, WM_SIZE, SIZE_RESTORED, 0);
 
   for (auto _ : state) {
     state.PauseTiming();

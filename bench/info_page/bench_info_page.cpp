@@ -6,13 +6,11 @@
 
 #include <string>
 
+#include "bench/page_window.h"
 #include "acquisition/gps_record.h"
 #include "pages/gps_update.h"
 #include "pages/gps_info_page.h"
-#include "platform/ui/screen.h"
-#include "resources/resource_catalogue.h"
 #include "resources/resource_ids.h"
-#include "platform/ui/ui_application.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -34,9 +32,7 @@ void BM_GpsUpdate(benchmark::State& state) {
   const auto group = static_cast<WPARAM>(state.range(0));
   const int width = static_cast<int>(state.range(1));
   const int height = static_cast<int>(state.range(2));
-  EnsureTestApplication();
-  RegisterProgramResources();
-  SetScreenSize(width, height);
+  PrepareBenchScreen(width, height);
   CGPSRecord records[2];
   FillRecords(records[0], records[1]);
   if (records[0].Snapshot().m_nTime == records[1].Snapshot().m_nTime) {
@@ -44,14 +40,10 @@ void BM_GpsUpdate(benchmark::State& state) {
     return;
   }
   CStatusPpg page;
-  if (page.CreatePageWindow(nullptr) == nullptr) {
+  if (!OpenPageWindow(page, width, height)) {
     state.SkipWithError("no page window");
     return;
   }
-  HDWP batch = BeginDeferWindowPos(1);
-  batch = DeferWindowPos(batch, page.m_hWnd, nullptr, 0, 0, width, height, SWP_NOZORDER);
-  EndDeferWindowPos(batch);
-  SendMessageW(page.m_hWnd, WM_SIZE, SIZE_RESTORED, 0);
 
   int turn = 0;
   for (auto _ : state) {
