@@ -7,7 +7,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "platform/ui/message_box.h"
 #include "platform/ui/ui_window.h"
@@ -116,12 +119,25 @@ TEST_F(SetupNetworkTest, AnOpenThatFailsSaysWhy) {
 }
 
 TEST_F(SetupNetworkTest, AConnectionThatEndsIsOpenedAgainAsASilentReceiverIs) {
-  TcpPeer server([](int fd, const std::atomic<bool>&) { SendAll(fd, TestLog("garmin-geko201.log")); });
+  std::atomic<int> sent{0};
+  TcpPeer server([&sent](int fd, const std::atomic<bool>&) {
+    SendAll(fd, TestLog("garmin-geko201.log"));
+    ++sent;
+  });
   ports_->Table().PinPort(3, Tcp(server.Port()));
   WriteSetting(L"PortName", L"COM3:");
   RunSheet([&] {
     Click(IDC_SETUP_START_STOP);
     ASSERT_TRUE(PassUntil([&] { return setup_->m_pReadThread != nullptr; }, 1000));
+    // The server's thread runs in real time, outside the test's clock: the
+    // silence is timed only once its log is all on the way, or a slow
+    // server (under a sanitizer) would move the silence past the limit.
+    // Waiting here without sleeping on the clock holds the test's time still.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (sent == 0 && std::chrono::steady_clock::now() < limit) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(sent, 1);
     // The server has sent its log and hung up: about 5 s of silence, then
     // the session is rebuilt 1500 ms later on a new connection (the
     // listener still takes it).
