@@ -30,11 +30,6 @@ constexpr int kHistoryImageHeight = 100;
 // The pictures screen readers see over the two graphs.
 constexpr int kScatterPictureId = 2011;
 constexpr int kHistoryPictureId = 2012;
-// Their descriptions change at most every fifth refresh, so that a screen
-// reader is not told of a new one every second; the ten-minute history
-// (four fifths of a pixel a second at its widest) is drawn as often.
-constexpr int kDescribeEvery = 5;
-
 // The C/N0 axis of the history, dB-Hz.
 constexpr double kCn0Low = 20.0;
 constexpr double kCn0High = 55.0;
@@ -166,9 +161,12 @@ void CAccuracyPpg::Refresh() {
   if (m_hWnd == nullptr || m_pSetupPage == nullptr) return;
   m_pSetupPage->CountQualityEpochs();
   const CQualityStatistics& statistics = m_pSetupPage->m_quality;
+  // Every fifth refresh, the first after RefreshAfresh among them, also
+  // brings the slow parts up to date.
+  const bool slow = m_nRefreshes++ % kSlowEvery == 0;
   // The graphs are drawn again only when an epoch came (or the page changed
-  // shape or came to the front).
-  const bool redraw = statistics.Epochs() != m_nEpochsShown;
+  // shape or came to the front), or when the scatter waits for a slow one.
+  const bool redraw = statistics.Epochs() != m_nEpochsShown || (slow && m_scatterDrawn.bBehind);
   std::vector<Enu> points;
   m_figures = statistics.Figures(redraw ? &points : nullptr);
   m_dRange = ScatterRangeMetres(m_figures);
@@ -199,7 +197,6 @@ void CAccuracyPpg::Refresh() {
   m_rcScatter.bottom = m_rcScatter.top + side;
   m_rcHistory.right = m_rcHistory.left + std::min(Width(m_rcHistory), kHistoryImageWidth);
   m_rcHistory.bottom = m_rcHistory.top + std::min(Height(m_rcHistory), kHistoryImageHeight);
-  const bool slow = m_nRefreshes++ % kDescribeEvery == 0;
   if (slow) {
     MoveWindow(m_hScatterPicture, m_rcScatter.left, m_rcScatter.top, side, side, FALSE);
     MoveWindow(m_hHistoryPicture, m_rcHistory.left, m_rcHistory.top, Width(m_rcHistory), Height(m_rcHistory), FALSE);
@@ -211,7 +208,7 @@ void CAccuracyPpg::Refresh() {
   HDC dc = GetDC(m_hWnd);
   // Only the part of the scatter that changed is copied; the window then
   // shows again only the pixels that differ.
-  const RECT changed = DrawScatter(points);
+  const RECT changed = DrawScatter(points, slow);
   if (changed.right > changed.left && changed.bottom > changed.top) {
     BitBlt(dc, m_rcScatter.left + changed.left, m_rcScatter.top + changed.top, Width(changed), Height(changed),
            m_dcScatter, changed.left, changed.top, SRCCOPY);
@@ -236,7 +233,7 @@ std::array<std::wstring, 3> CAccuracyPpg::ScatterTexts() const {
           Utf8ToWide(FixedText(m_dRange, 0)) + L" m"};
 }
 
-RECT CAccuracyPpg::DrawScatter(const std::vector<Enu>& points) {
+RECT CAccuracyPpg::DrawScatter(const std::vector<Enu>& points, bool overlayDue) {
   ScatterDrawn& drawn = m_scatterDrawn;
   const int side = Width(m_rcScatter);
   if (side <= 2) return RECT{0, 0, 0, 0};
@@ -253,6 +250,12 @@ RECT CAccuracyPpg::DrawScatter(const std::vector<Enu>& points) {
   if (!drawn.bValid || !m_figures.reference || side != drawn.nSide || m_dRange != drawn.dRange ||
       stride != drawn.nStride || points.size() < drawn.nKept ||
       std::hypot(moved.dEast, moved.dNorth) * pixelsPerMetre >= kAnchorDriftPixels) {
+    // Placing every dot afresh waits for the next slow refresh while the
+    // picture shows fixes.
+    if (drawn.bValid && drawn.bOverlay && !overlayDue) {
+      drawn.bBehind = true;
+      return RECT{0, 0, 0, 0};
+    }
     ComposeDots(stride);
     moved = Enu{};
   }
@@ -274,21 +277,26 @@ RECT CAccuracyPpg::DrawScatter(const std::vector<Enu>& points) {
   drawn.nKept = points.size();
 
   // The overlay as it stands: new dots go straight onto the picture unless
-  // one lies under a circle or a text, which are drawn over the dots.
+  // one lies under a circle or a text, which are drawn over the dots. An
+  // overlay that changed is drawn again only on a slow refresh; until then
+  // the picture keeps the one it has, and the dots under it wait in the
+  // layer.
   const POINT reference{static_cast<LONG>(centre + std::lround(moved.dEast * pixelsPerMetre)),
                         static_cast<LONG>(centre - std::lround(moved.dNorth * pixelsPerMetre))};
   const auto radius = [&](const std::optional<double>& cep) {
     return cep ? static_cast<int>(std::lround(*cep * pixelsPerMetre)) : -1;
   };
   std::array<std::wstring, 3> texts = ScatterTexts();
-  bool keep = drawn.bOverlay && reference.x == drawn.centre.x && reference.y == drawn.centre.y &&
+  bool same = drawn.bOverlay && !drawn.bBehind && reference.x == drawn.centre.x && reference.y == drawn.centre.y &&
               radius(m_figures.cep50) == drawn.nRadius50 && radius(m_figures.cep95) == drawn.nRadius95 &&
               texts == drawn.texts;
-  for (std::size_t k = firstNew; keep && k < drawn.dots.size(); ++k) keep = !OnOverlay(drawn.dots[k]);
-  if (keep) {
+  for (std::size_t k = firstNew; same && k < drawn.dots.size(); ++k) same = !OnOverlay(drawn.dots[k]);
+  if (same || (drawn.bOverlay && !overlayDue)) {
+    drawn.bBehind = drawn.bBehind || !same;
     RECT changed{0, 0, 0, 0};
     for (std::size_t k = firstNew; k < drawn.dots.size(); ++k) {
       const RECT& rc = drawn.dots[k];
+      if (!same && OnOverlay(rc)) continue;
       FillRect(m_dcScatter, &rc, m_brPoint);
       if (changed.right <= changed.left) {
         changed = rc;
@@ -309,6 +317,7 @@ RECT CAccuracyPpg::DrawScatter(const std::vector<Enu>& points) {
   BitBlt(m_dcScatter, 0, 0, side, side, m_dcDots, 0, 0, SRCCOPY);
   DrawOverlay();
   drawn.bOverlay = true;
+  drawn.bBehind = false;
   return RECT{0, 0, side, side};
 }
 

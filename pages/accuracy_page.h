@@ -26,6 +26,12 @@ constexpr UINT_PTR IDT_ACCURACY_REFRESH = 1;
 class CAccuracyPpg : public CPropertyPage {
  public:
   static constexpr UINT kRefreshMs = 1000;
+  // Every kSlowEvery-th refresh also brings the slow parts up to date: the
+  // graphs' descriptions, so that a screen reader is not told of new ones
+  // every second; the ten-minute history (four fifths of a pixel a second
+  // at its widest); and the scatter's circles, axes and texts, which follow
+  // figures of the whole session (new fixes show as dots every second).
+  static constexpr int kSlowEvery = 5;
   // At most this many fixes are drawn, evenly spread over those kept.
   static constexpr std::size_t kDrawnPoints = 1000;
   // How far (in pixels) the reference may move from where the dots were
@@ -70,8 +76,9 @@ class CAccuracyPpg : public CPropertyPage {
   RECT AreaRect(UINT id) const;
   // Brings the scatter picture up to date with the kept fixes `points`
   // (east and north of the reference) and returns the part of it that
-  // changed, in picture pixels.
-  RECT DrawScatter(const std::vector<Enu>& points);
+  // changed, in picture pixels. Unless `overlayDue`, only new dots are
+  // drawn, and only where the overlay shown does not cover them.
+  RECT DrawScatter(const std::vector<Enu>& points, bool overlayDue);
   // Clears the dots layer to its frame for drawing every `stride`th kept
   // fix around the present reference, which becomes its anchor.
   void ComposeDots(std::size_t stride);
@@ -106,6 +113,7 @@ class CAccuracyPpg : public CPropertyPage {
     std::size_t nKept = 0;   // the kept fixes the dots layer holds
     std::vector<RECT> dots;  // the dots drawn, oldest first
     bool bOverlay = false;   // the picture holds the overlay below
+    bool bBehind = false;    // the picture waits for the overlay or dots of the figures now
     POINT centre{0, 0};      // the reference's pixel
     std::array<std::wstring, 3> texts;
     int nRadius50 = -1;  // pixels; -1 for no circle

@@ -32,6 +32,28 @@ std::string Sentence(const std::string& body) {
   return "$" + body + "*" + NmeaHexDigit(sum >> 4) + NmeaHexDigit(sum) + "\r\n";
 }
 
+// One epoch (GGA, GSA, RMC) a second: fixes spread a few metres around
+// 48.1173 N 11.5167 E, whose centre creeps east `creep` metres an epoch.
+std::vector<std::string> WanderingEpochs(int count, double creep) {
+  std::vector<std::string> epochs;
+  for (int i = 0; i < count; ++i) {
+    const double east = 3.0 * std::sin(i * 2.1) + creep * i;
+    const double north = 3.0 * std::cos(i * 1.3);
+    const double latitude = 48.1173 + north / 111200.0;
+    const double longitude = 11.5167 + east / (111320.0 * std::cos(48.1173 * M_PI / 180.0));
+    char position[64];
+    std::snprintf(position, sizeof position, "%02d%09.6f,N,%03d%09.6f,E", static_cast<int>(latitude),
+                  (latitude - static_cast<int>(latitude)) * 60.0, static_cast<int>(longitude),
+                  (longitude - static_cast<int>(longitude)) * 60.0);
+    char time[16];
+    std::snprintf(time, sizeof time, "12%02d%02d.00", i / 60, i % 60);
+    epochs.push_back(Sentence(std::string("GPGGA,") + time + "," + position + ",1,08,0.9,520.0,M,47.0,M,,") +
+                     Sentence("GPGSA,A,3,02,05,12,15,25,29,,,,,,,1.8,1.0,1.5") +
+                     Sentence(std::string("GPRMC,") + time + ",A," + position + ",0.0,0.0,081226,,,A"));
+  }
+  return epochs;
+}
+
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -207,6 +229,9 @@ TEST_F(AccuracyPageTest, AddedDotsShowWhatComposingAfreshShows) {
       ASSERT_EQ(write(master, piece.data(), piece.size()), static_cast<ssize_t>(piece.size()));
       Pass(CAccuracyPpg::kRefreshMs);
     }
+    // The circles and texts catch up on the next slow refresh, though no
+    // epoch comes.
+    Pass(CAccuracyPpg::kRefreshMs * CAccuracyPpg::kSlowEvery);
     ASSERT_GT(page->Figures().nFixes, 50);
     RECT scatter{};
     ASSERT_TRUE(GetWindowRect(GetDlgItem(page->m_hWnd, 2011), &scatter));
@@ -226,23 +251,7 @@ TEST_F(AccuracyPageTest, AddedDotsShowWhatComposingAfreshShows) {
 // every dot lies where composing afresh puts it, give or take the pixel that
 // rounding each of them gives.
 TEST_F(AccuracyPageTest, DotsKeepTheirPlaceAgainstTheAxesWhileTheMeanMoves) {
-  // Fixes spread a few metres around a point that creeps east 5 cm an epoch.
-  std::vector<std::string> epochs;
-  for (int i = 0; i < 150; ++i) {
-    const double east = 3.0 * std::sin(i * 2.1) + 0.05 * i;
-    const double north = 3.0 * std::cos(i * 1.3);
-    const double latitude = 48.1173 + north / 111200.0;
-    const double longitude = 11.5167 + east / (111320.0 * std::cos(48.1173 * M_PI / 180.0));
-    char position[64];
-    std::snprintf(position, sizeof position, "%02d%09.6f,N,%03d%09.6f,E", static_cast<int>(latitude),
-                  (latitude - static_cast<int>(latitude)) * 60.0, static_cast<int>(longitude),
-                  (longitude - static_cast<int>(longitude)) * 60.0);
-    char time[16];
-    std::snprintf(time, sizeof time, "12%02d%02d.00", i / 60, i % 60);
-    epochs.push_back(Sentence(std::string("GPGGA,") + time + "," + position + ",1,08,0.9,520.0,M,47.0,M,,") +
-                     Sentence("GPGSA,A,3,02,05,12,15,25,29,,,,,,,1.8,1.0,1.5") +
-                     Sentence(std::string("GPRMC,") + time + ",A," + position + ",0.0,0.0,081226,,,A"));
-  }
+  const std::vector<std::string> epochs = WanderingEpochs(150, 0.05);
   const int master = AddMutePort(1);
   RunSheet([&] {
     StartSession();
@@ -258,6 +267,7 @@ TEST_F(AccuracyPageTest, DotsKeepTheirPlaceAgainstTheAxesWhileTheMeanMoves) {
       ASSERT_EQ(write(master, epochs[i].data(), epochs[i].size()), static_cast<ssize_t>(epochs[i].size()));
       Pass(CAccuracyPpg::kRefreshMs);
     }
+    Pass(CAccuracyPpg::kRefreshMs * CAccuracyPpg::kSlowEvery);
     ASSERT_EQ(page->Figures().nFixes, 150);
     ASSERT_FALSE(page->Figures().bUserReference);
     RECT scatter{};
@@ -308,6 +318,38 @@ TEST_F(AccuracyPageTest, DotsKeepTheirPlaceAgainstTheAxesWhileTheMeanMoves) {
     }
     ASSERT_GT(dots, 50);
     EXPECT_LE(misplaced, dots / 50) << "shift " << shift.x() << "," << shift.y();
+  });
+}
+
+// Between slow refreshes new fixes show as dots only; the circles and texts
+// follow on the next slow refresh, also when no epoch comes after.
+TEST_F(AccuracyPageTest, CirclesAndTextsCatchUpOnTheNextSlowRefresh) {
+  const std::vector<std::string> epochs = WanderingEpochs(12, 0.0);
+  const int master = AddMutePort(1);
+  RunSheet([&] {
+    StartSession();
+    setup_->m_quality.SetReference(Geodetic{48.1173, 11.5167, 0.0});
+    CAccuracyPpg* page = ShowAccuracy();
+    ASSERT_NE(page, nullptr);
+    // Twelve epochs, one a refresh: the last two come between slow ones.
+    for (const std::string& epoch : epochs) {
+      ASSERT_EQ(write(master, epoch.data(), epoch.size()), static_cast<ssize_t>(epoch.size()));
+      Pass(CAccuracyPpg::kRefreshMs);
+    }
+    ASSERT_EQ(page->Figures().nFixes, 12);
+    RECT scatter{};
+    ASSERT_TRUE(GetWindowRect(GetDlgItem(page->m_hWnd, 2011), &scatter));
+    auto* window = dynamic_cast<DialogWindow*>(UiWindow::FromHandle(page->m_hWnd));
+    ASSERT_NE(window, nullptr);
+    const QRect area(scatter.left, scatter.top, scatter.right - scatter.left, scatter.bottom - scatter.top);
+    const QImage waiting = window->BackingImage().copy(area);
+    Pass(CAccuracyPpg::kRefreshMs * CAccuracyPpg::kSlowEvery);
+    const QImage caughtUp = window->BackingImage().copy(area);
+    ShowPage(0);
+    ShowPage(kAccuracyPage);
+    const QImage fresh = window->BackingImage().copy(area);
+    EXPECT_NE(waiting, fresh) << "the last epochs changed the overlay or lie under it";
+    EXPECT_EQ(caughtUp, fresh);
   });
 }
 
