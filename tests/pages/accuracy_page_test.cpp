@@ -91,6 +91,14 @@ class AccuracyPageTest : public SessionTest {
     std::filesystem::remove_all(folder_);
     SessionTest::TearDown();
   }
+  // The scatter as the page shows it.
+  static QImage ScatterShown(CAccuracyPpg* page) {
+    RECT scatter{};
+    auto* window = dynamic_cast<DialogWindow*>(UiWindow::FromHandle(page->m_hWnd));
+    if (window == nullptr || !GetWindowRect(GetDlgItem(page->m_hWnd, 2011), &scatter)) return {};
+    return window->BackingImage().copy(
+        QRect(scatter.left, scatter.top, scatter.right - scatter.left, scatter.bottom - scatter.top));
+  }
   // Start GPS on COM1: (a pseudo-terminal whose other side is `master`).
   void StartSession() {
     Click(IDC_SETUP_START_STOP);
@@ -233,16 +241,11 @@ TEST_F(AccuracyPageTest, AddedDotsShowWhatComposingAfreshShows) {
     // epoch comes.
     Pass(CAccuracyPpg::kRefreshMs * CAccuracyPpg::kSlowEvery);
     ASSERT_GT(page->Figures().nFixes, 50);
-    RECT scatter{};
-    ASSERT_TRUE(GetWindowRect(GetDlgItem(page->m_hWnd, 2011), &scatter));
-    auto* window = dynamic_cast<DialogWindow*>(UiWindow::FromHandle(page->m_hWnd));
-    ASSERT_NE(window, nullptr);
-    const QRect area(scatter.left, scatter.top, scatter.right - scatter.left, scatter.bottom - scatter.top);
-    ASSERT_GT(area.width(), 100);
-    const QImage added = window->BackingImage().copy(area);
+    const QImage added = ScatterShown(page);
+    ASSERT_GT(added.width(), 100);
     ShowPage(0);
     ShowPage(kAccuracyPage);
-    EXPECT_EQ(window->BackingImage().copy(area), added);
+    EXPECT_EQ(ScatterShown(page), added);
   });
 }
 
@@ -270,15 +273,10 @@ TEST_F(AccuracyPageTest, DotsKeepTheirPlaceAgainstTheAxesWhileTheMeanMoves) {
     Pass(CAccuracyPpg::kRefreshMs * CAccuracyPpg::kSlowEvery);
     ASSERT_EQ(page->Figures().nFixes, 150);
     ASSERT_FALSE(page->Figures().bUserReference);
-    RECT scatter{};
-    ASSERT_TRUE(GetWindowRect(GetDlgItem(page->m_hWnd, 2011), &scatter));
-    auto* window = dynamic_cast<DialogWindow*>(UiWindow::FromHandle(page->m_hWnd));
-    ASSERT_NE(window, nullptr);
-    const QRect area(scatter.left, scatter.top, scatter.right - scatter.left, scatter.bottom - scatter.top);
-    const QImage added = window->BackingImage().copy(area);
+    const QImage added = ScatterShown(page);
     ShowPage(0);
     ShowPage(kAccuracyPage);
-    const QImage fresh = window->BackingImage().copy(area);
+    const QImage fresh = ScatterShown(page);
 
     // The axes: the inner column and row with the most grid pixels.
     const auto axes = [](const QImage& image) {
@@ -302,7 +300,7 @@ TEST_F(AccuracyPageTest, DotsKeepTheirPlaceAgainstTheAxesWhileTheMeanMoves) {
     ASSERT_LE(shift.manhattanLength(), 2 * static_cast<int>(CAccuracyPpg::kAnchorDriftPixels));
     // The dots, away from the texts along the top and bottom edges.
     int dots = 0, misplaced = 0;
-    const QRect inside = added.rect().adjusted(2, area.height() / 8, -2, -area.height() / 8);
+    const QRect inside = added.rect().adjusted(2, added.height() / 8, -2, -added.height() / 8);
     for (int y = inside.top(); y <= inside.bottom(); ++y) {
       for (int x = inside.left(); x <= inside.right(); ++x) {
         if (fresh.pixel(x, y) != qRgb(0, 0, 0) || !inside.contains(x + shift.x(), y + shift.y())) continue;
@@ -337,17 +335,13 @@ TEST_F(AccuracyPageTest, CirclesAndTextsCatchUpOnTheNextSlowRefresh) {
       Pass(CAccuracyPpg::kRefreshMs);
     }
     ASSERT_EQ(page->Figures().nFixes, 12);
-    RECT scatter{};
-    ASSERT_TRUE(GetWindowRect(GetDlgItem(page->m_hWnd, 2011), &scatter));
-    auto* window = dynamic_cast<DialogWindow*>(UiWindow::FromHandle(page->m_hWnd));
-    ASSERT_NE(window, nullptr);
-    const QRect area(scatter.left, scatter.top, scatter.right - scatter.left, scatter.bottom - scatter.top);
-    const QImage waiting = window->BackingImage().copy(area);
+    const QImage waiting = ScatterShown(page);
     Pass(CAccuracyPpg::kRefreshMs * CAccuracyPpg::kSlowEvery);
-    const QImage caughtUp = window->BackingImage().copy(area);
+    const QImage caughtUp = ScatterShown(page);
     ShowPage(0);
     ShowPage(kAccuracyPage);
-    const QImage fresh = window->BackingImage().copy(area);
+    const QImage fresh = ScatterShown(page);
+    ASSERT_FALSE(fresh.isNull());
     EXPECT_NE(waiting, fresh) << "the last epochs changed the overlay or lie under it";
     EXPECT_EQ(caughtUp, fresh);
   });
