@@ -240,6 +240,7 @@ RECT CAccuracyPpg::DrawScatter(const std::vector<Enu>& points, bool overlayDue) 
   const int centre = side / 2;
   const double pixelsPerMetre = (side / 2 - 1) / m_dRange;
   const std::size_t stride = points.size() / kDrawnPoints + 1;
+  bool composed = false;
   // Where the reference lies from the anchor the dots were placed around.
   Enu moved;
   if (drawn.bValid && m_figures.reference) {
@@ -252,11 +253,12 @@ RECT CAccuracyPpg::DrawScatter(const std::vector<Enu>& points, bool overlayDue) 
       std::hypot(moved.dEast, moved.dNorth) * pixelsPerMetre >= kAnchorDriftPixels) {
     // Placing every dot afresh waits for the next slow refresh while the
     // picture shows fixes.
-    if (drawn.bValid && drawn.bOverlay && !overlayDue) {
+    if (drawn.bValid && !overlayDue) {
       drawn.bBehind = true;
       return RECT{0, 0, 0, 0};
     }
     ComposeDots(stride);
+    composed = true;
     moved = Enu{};
   }
 
@@ -265,7 +267,7 @@ RECT CAccuracyPpg::DrawScatter(const std::vector<Enu>& points, bool overlayDue) 
   // fixes come; the newest lie on top.
   const std::size_t firstNew = drawn.dots.size();
   const int dot = side >= 200 ? 2 : 1;
-  for (std::size_t i = drawn.bValid ? drawn.nKept : points.size(); i < points.size(); ++i) {
+  for (std::size_t i = drawn.nKept; i < points.size(); ++i) {
     if (i % stride != 0) continue;
     const long x = std::lround(centre + (points[i].dEast + moved.dEast) * pixelsPerMetre);
     const long y = std::lround(centre - (points[i].dNorth + moved.dNorth) * pixelsPerMetre);
@@ -287,11 +289,11 @@ RECT CAccuracyPpg::DrawScatter(const std::vector<Enu>& points, bool overlayDue) 
     return cep ? static_cast<int>(std::lround(*cep * pixelsPerMetre)) : -1;
   };
   std::array<std::wstring, 3> texts = ScatterTexts();
-  bool same = drawn.bOverlay && !drawn.bBehind && reference.x == drawn.centre.x && reference.y == drawn.centre.y &&
+  bool same = !composed && !drawn.bBehind && reference.x == drawn.centre.x && reference.y == drawn.centre.y &&
               radius(m_figures.cep50) == drawn.nRadius50 && radius(m_figures.cep95) == drawn.nRadius95 &&
               texts == drawn.texts;
   for (std::size_t k = firstNew; same && k < drawn.dots.size(); ++k) same = !OnOverlay(drawn.dots[k]);
-  if (same || (drawn.bOverlay && !overlayDue)) {
+  if (same || (!composed && !overlayDue)) {
     drawn.bBehind = drawn.bBehind || !same;
     RECT changed{0, 0, 0, 0};
     for (std::size_t k = firstNew; k < drawn.dots.size(); ++k) {
@@ -316,7 +318,6 @@ RECT CAccuracyPpg::DrawScatter(const std::vector<Enu>& points, bool overlayDue) 
   }
   BitBlt(m_dcScatter, 0, 0, side, side, m_dcDots, 0, 0, SRCCOPY);
   DrawOverlay();
-  drawn.bOverlay = true;
   drawn.bBehind = false;
   return RECT{0, 0, side, side};
 }
@@ -337,7 +338,6 @@ void CAccuracyPpg::ComposeDots(std::size_t stride) {
   drawn.nStride = stride;
   drawn.nKept = 0;
   drawn.dots.clear();
-  drawn.bOverlay = false;
   drawn.texts = {};  // placed afresh for the side
 }
 

@@ -112,7 +112,6 @@ class CAccuracyPpg : public CPropertyPage {
     std::size_t nStride = 1;
     std::size_t nKept = 0;   // the kept fixes the dots layer holds
     std::vector<RECT> dots;  // the dots drawn, oldest first
-    bool bOverlay = false;   // the picture holds the overlay below
     bool bBehind = false;    // the picture waits for the overlay or dots of the figures now
     POINT centre{0, 0};      // the reference's pixel
     std::array<std::wstring, 3> texts;
